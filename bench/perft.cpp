@@ -1,0 +1,80 @@
+// Perft with bulk counting on the board library: prints nodes per second,
+// the median of several runs, for the standard start and Kiwipete.
+//   perft                 the two benchmark positions
+//   perft FILE            checks every line of a perft data file
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fen.hpp"
+
+using namespace vorn;
+
+namespace {
+
+std::uint64_t perft(const board::Board& b, int depth) {
+  if (depth == 1) return b.count_legal();
+  MoveList moves;
+  b.legal_moves(moves);
+  std::uint64_t nodes = 0;
+  for (const Move m : moves) {
+    board::Board next = b;
+    next.play(m);
+    nodes += perft(next, depth - 1);
+  }
+  return nodes;
+}
+
+int check_file(const char* path) {
+  std::ifstream in(path);
+  std::string line;
+  int failures = 0;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string fen, part;
+    std::getline(fields, fen, ';');
+    const auto position = fen::parse(fen);
+    if (!position) { std::printf("bad FEN %s\n", fen.c_str()); ++failures; continue; }
+    while (std::getline(fields, part, ';')) {
+      int depth = 0;
+      unsigned long long expected = 0;
+      if (std::sscanf(part.c_str(), " D%d %llu", &depth, &expected) != 2) continue;
+      const auto got = perft(position->board, depth);
+      if (got != expected) {
+        std::printf("%s depth %d: %llu, expected %llu\n", fen.c_str(), depth,
+                    (unsigned long long)got, expected);
+        ++failures;
+      }
+    }
+  }
+  std::printf("%s\n", failures ? "FAILED" : "all counts match");
+  return failures != 0;
+}
+
+void bench(const char* name, const char* fen_text, int depth) {
+  const auto position = fen::parse(fen_text);
+  std::vector<double> rates;
+  std::uint64_t nodes = 0;
+  for (int run = 0; run < 5; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    nodes = perft(position->board, depth);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    rates.push_back(double(nodes) / took.count());
+  }
+  std::ranges::sort(rates);
+  std::printf("%-10s depth %d: %llu nodes, median %.1f million nodes/s\n", name, depth,
+              (unsigned long long)nodes, rates[rates.size() / 2] / 1e6);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1) return check_file(argv[1]);
+  bench("start", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 6);
+  bench("kiwipete", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 5);
+}

@@ -1,0 +1,266 @@
+#include "board.hpp"
+
+#include "attacks.hpp"
+#include "movegen.hpp"
+#include "zobrist_keys.hpp"
+
+namespace vorn::board {
+
+namespace {
+
+const keys::Table& K = keys::kTable;
+
+std::uint64_t castling_hash(const CastlingRights& rights) {
+  std::uint64_t h = 0;
+  for (const Colour c : kColours)
+    for (const Wing w : {Wing::Short, Wing::Long})
+      if (const auto f = rights.get(c, w)) h ^= K.castling[index(c)][int(w)][*f];
+  return h;
+}
+
+// Appends every move of a group with the flags the destination implies.
+struct ListSink {
+  const Board& board;
+  MoveList& out;
+
+  void add(Role role, Square from, SquareSet targets) {
+    const Colour us = board.side_to_move();
+    const SquareSet own = board.colour(us), enemy = board.colour(!us);
+    const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == 6;
+    for (const Square to : targets) {
+      if (own.contains(to)) {
+        out.push(Move::make(from, to, Move::kCastling));
+        continue;
+      }
+      const std::uint8_t flags = enemy.contains(to) ? Move::kCapture : 0;
+      if (promotes) {
+        for (const Role r : {Role::Knight, Role::Bishop, Role::Rook, Role::Queen})
+          out.push(Move::make(from, to, flags, r));
+      } else {
+        out.push(Move::make(from, to, flags));
+      }
+    }
+  }
+  void en_passant(Square from, Square to) {
+    out.push(Move::make(from, to, Move::kCapture | Move::kEnPassant));
+  }
+};
+
+struct CountSink {
+  Colour us;
+  std::size_t count = 0;
+
+  void add(Role role, Square from, SquareSet targets) {
+    const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == 6;
+    count += std::size_t(targets.size()) * (promotes ? 4 : 1);
+  }
+  void en_passant(Square, Square) { ++count; }
+};
+
+}  // namespace
+
+std::array<SquareSet, 6> Board::units_of(Colour c) const {
+  std::array<SquareSet, 6> out;
+  for (const Role r : kRoles) out[index(r)] = pieces(r, c);
+  return out;
+}
+
+std::optional<Role> Board::role_on(Square s) const {
+  for (const Role r : kRoles)
+    if (roles_[index(r)].contains(s)) return r;
+  return std::nullopt;
+}
+
+std::optional<Colour> Board::colour_on(Square s) const {
+  if (colours_.white.contains(s)) return Colour::White;
+  if (colours_.black.contains(s)) return Colour::Black;
+  return std::nullopt;
+}
+
+Square Board::king(Colour c) const {
+  const SquareSet k = pieces(Role::King, c);
+  if (!k) panic("No king was found.");
+  return k.first();
+}
+
+std::optional<Square> Board::en_passant_target() const {
+  if (!ep_file_) return std::nullopt;
+  return square_at(*ep_file_, side_ == Colour::White ? 5 : 2);
+}
+
+std::uint64_t Board::en_passant_hash(File file) { return K.en_passant[file]; }
+
+void Board::toggle_unit(Square s, Role r, Colour c) {
+  const SquareSet bit = SquareSet::of(s);
+  roles_[index(r)] ^= bit;
+  colours_[c] ^= bit;
+  hash_ ^= K.units[index(c)][index(r)][s];
+}
+
+void Board::update_derived() {
+  const Colour us = side_;
+  const Square k = king(us);
+  const SquareSet them = colour(!us);
+  const SquareSet occupied = this->occupied();
+  checkers_ = attackers(k, !us, units_of(!us), occupied) & them;
+  pinned_ = {};
+  const SquareSet queens = pieces(Role::Queen);
+  const SquareSet snipers =
+      (rook_attacks(k, them) & them & (pieces(Role::Rook) | queens)) |
+      (bishop_attacks(k, them) & them & (pieces(Role::Bishop) | queens));
+  for (const Square sniper : snipers) {
+    const SquareSet blockers = between(k, sniper) & occupied;
+    if (blockers && !blockers.more_than_one() && (blockers & colour(us))) pinned_ |= blockers;
+  }
+}
+
+std::expected<Board, BuildError> Board::build(const Placement& placement, Colour side_to_move,
+                                              const CastlingRights& rights,
+                                              std::optional<File> en_passant) {
+  Board b;
+  b.side_ = side_to_move;
+  SquareSet seen;
+  for (const Role r : kRoles) {
+    if (placement.roles[index(r)] & seen) return std::unexpected(BuildError::InvalidBoard);
+    seen |= placement.roles[index(r)];
+  }
+  const SquareSet white = placement.colours.white, black = placement.colours.black;
+  if ((white & black) || (white | black) != seen) return std::unexpected(BuildError::InvalidBoard);
+  for (const Colour c : kColours) {
+    const SquareSet units = placement.colours[c];
+    if ((placement.roles[index(Role::King)] & units).size() != 1 || units.size() > 16 ||
+        (placement.roles[index(Role::Pawn)] & units).size() > 8)
+      return std::unexpected(BuildError::InvalidBoard);
+  }
+  if (placement.roles[index(Role::Pawn)] & (detail::kRank1 | detail::kRank8))
+    return std::unexpected(BuildError::InvalidBoard);
+  for (const Role r : kRoles)
+    for (const Colour c : kColours)
+      for (const Square s : placement.roles[index(r)] & placement.colours[c]) b.toggle_unit(s, r, c);
+  const Colour them = !side_to_move;
+  if (detail::attacked(b, b.king(them), side_to_move, b.occupied()))
+    return std::unexpected(BuildError::InvalidBoard);
+
+  for (const Colour c : kColours) {
+    if (!rights.any(c)) continue;
+    const Rank back = back_rank(c);
+    const Square king = b.king(c);
+    if (rank_of(king) != back) return std::unexpected(BuildError::InvalidCastlingRights);
+    for (const Wing w : {Wing::Short, Wing::Long}) {
+      const auto file = rights.get(c, w);
+      if (!file) continue;
+      const bool on_side = w == Wing::Short ? *file > file_of(king) : *file < file_of(king);
+      if (!b.pieces(Role::Rook, c).contains(square_at(*file, back)) || !on_side)
+        return std::unexpected(BuildError::InvalidCastlingRights);
+    }
+  }
+  b.rights_ = rights;
+  b.hash_ ^= castling_hash(rights);
+
+  if (side_to_move == Colour::Black) b.hash_ ^= K.black_to_move;
+  b.update_derived();
+
+  if (en_passant) {
+    b.ep_file_ = en_passant;
+    const Square target = *b.en_passant_target();
+    const int forward = side_to_move == Colour::White ? 8 : -8;
+    const Square origin = Square(target + forward);
+    const Square pawn = Square(target - forward);
+    const SquareSet occupied = b.occupied();
+    if (occupied.contains(target) || occupied.contains(origin) ||
+        !b.pieces(Role::Pawn, them).contains(pawn))
+      return std::unexpected(BuildError::InvalidEnPassant);
+    const Square king = b.king(side_to_move);
+    for (const Square checker : b.checkers_)
+      if (checker != pawn && !between(checker, king).contains(origin))
+        return std::unexpected(BuildError::InvalidEnPassant);
+    b.hash_ ^= K.en_passant[*en_passant];
+  }
+  return b;
+}
+
+bool Board::is_legal(Move m) const {
+  if (m.from >= 64 || m.to >= 64) return false;
+  MoveList moves;
+  legal_moves(moves);
+  for (const Move legal : moves)
+    if (legal.same_action(m)) return true;
+  return false;
+}
+
+void Board::legal_moves(MoveList& out) const {
+  ListSink sink{*this, out};
+  generate(*this, sink);
+}
+
+std::size_t Board::count_legal() const {
+  CountSink sink{side_};
+  generate(*this, sink);
+  return sink.count;
+}
+
+void Board::play(Move m) {
+  const Colour us = side_, them = !us;
+  const auto role = m.from < 64 && m.to < 64 && colour(us).contains(m.from) ? role_on(m.from)
+                                                                            : std::nullopt;
+  if (!role) panic("Illegal move " + move_uci(m, CastlingStyle::KingToRook) + "!");
+  const Rank back = back_rank(us), their_back = back_rank(them);
+
+  if (ep_file_) hash_ ^= K.en_passant[*ep_file_];
+  const std::optional<Square> ep_target = en_passant_target();
+  ep_file_.reset();
+  hash_ ^= castling_hash(rights_);
+
+  if (*role == Role::King && colour(us).contains(m.to)) {
+    // Castling: the king takes its own rook and both land on their files.
+    const Wing wing = file_of(m.to) > file_of(m.from) ? Wing::Short : Wing::Long;
+    toggle_unit(m.from, Role::King, us);
+    toggle_unit(m.to, Role::Rook, us);
+    toggle_unit(square_at(wing == Wing::Short ? 6 : 2, back), Role::King, us);
+    toggle_unit(square_at(wing == Wing::Short ? 5 : 3, back), Role::Rook, us);
+  } else {
+    if (const auto captured = role_on(m.to)) {
+      toggle_unit(m.to, *captured, them);
+      for (const Wing w : {Wing::Short, Wing::Long})
+        if (rank_of(m.to) == their_back && rights_.get(them, w) == file_of(m.to))
+          rights_.set(them, w, std::nullopt);
+    } else if (*role == Role::Pawn && ep_target == m.to) {
+      toggle_unit(square_at(file_of(m.to), rank_of(m.from)), Role::Pawn, them);
+    }
+    toggle_unit(m.from, *role, us);
+    toggle_unit(m.to, m.promotion().value_or(*role), us);
+    if (*role == Role::Pawn && (m.from ^ m.to) == 16) {
+      ep_file_ = file_of(m.from);
+      hash_ ^= K.en_passant[*ep_file_];
+    }
+    if (*role == Role::Rook && rank_of(m.from) == back)
+      for (const Wing w : {Wing::Short, Wing::Long})
+        if (rights_.get(us, w) == file_of(m.from)) rights_.set(us, w, std::nullopt);
+  }
+  if (*role == Role::King) {
+    rights_.set(us, Wing::Short, std::nullopt);
+    rights_.set(us, Wing::Long, std::nullopt);
+  }
+  hash_ ^= castling_hash(rights_);
+  side_ = them;
+  hash_ ^= K.black_to_move;
+  update_derived();
+}
+
+std::optional<Board> Board::null_move() const {
+  if (checkers_) return std::nullopt;
+  Board b = *this;
+  if (b.ep_file_) b.hash_ ^= K.en_passant[*b.ep_file_];
+  b.ep_file_.reset();
+  b.side_ = !side_;
+  b.hash_ ^= K.black_to_move;
+  b.update_derived();
+  return b;
+}
+
+bool Board::operator==(const Board& o) const {
+  return roles_ == o.roles_ && colours_ == o.colours_ && side_ == o.side_ &&
+         rights_ == o.rights_ && ep_file_ == o.ep_file_;
+}
+
+}  // namespace vorn::board

@@ -1,0 +1,95 @@
+// The board: units by role and colour, side to move, castling rights as rook
+// files, the en-passant file, and what follows from them (checkers, pinned
+// units, Zobrist hash). Built only through `Board::build`, which validates.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <expected>
+#include <optional>
+
+#include "../moves.hpp"
+#include "../types.hpp"
+
+namespace vorn::board {
+
+enum class Wing : std::uint8_t { Short = 0, Long = 1 };
+
+// Four optional rook files: White short, White long, Black short, Black long.
+struct CastlingRights {
+  ByColour<std::array<std::optional<File>, 2>> rooks;
+
+  std::optional<File> get(Colour c, Wing w) const { return rooks[c][int(w)]; }
+  void set(Colour c, Wing w, std::optional<File> f) { rooks[c][int(w)] = f; }
+  bool any(Colour c) const { return rooks[c][0] || rooks[c][1]; }
+  bool any() const { return any(Colour::White) || any(Colour::Black); }
+  bool operator==(const CastlingRights&) const = default;
+};
+
+// Units as the builder receives them.
+struct Placement {
+  std::array<SquareSet, 6> roles{};
+  ByColour<SquareSet> colours{};
+};
+
+// Which validation refused a board, in the order the builder checks them.
+enum class BuildError : std::uint8_t { InvalidBoard, InvalidCastlingRights, InvalidEnPassant };
+
+class Board {
+ public:
+  static std::expected<Board, BuildError> build(const Placement& placement, Colour side_to_move,
+                                                const CastlingRights& rights,
+                                                std::optional<File> en_passant);
+
+  SquareSet pieces(Role r) const { return roles_[index(r)]; }
+  SquareSet colour(Colour c) const { return colours_[c]; }
+  SquareSet pieces(Role r, Colour c) const { return roles_[index(r)] & colours_[c]; }
+  SquareSet occupied() const { return colours_.white | colours_.black; }
+  const std::array<SquareSet, 6>& roles() const { return roles_; }
+  std::array<SquareSet, 6> units_of(Colour c) const;
+  Placement placement() const { return {roles_, colours_}; }
+  std::optional<Role> role_on(Square s) const;
+  std::optional<Colour> colour_on(Square s) const;
+  Square king(Colour c) const;
+
+  Colour side_to_move() const { return side_; }
+  const CastlingRights& castling() const { return rights_; }
+  std::optional<File> en_passant() const { return ep_file_; }
+  // The square behind a pawn that just made a double step.
+  std::optional<Square> en_passant_target() const;
+  SquareSet checkers() const { return checkers_; }
+  SquareSet pinned() const { return pinned_; }
+  std::uint64_t hash() const { return hash_; }
+  // The hash's en-passant component for `file`, so it can be taken out again.
+  static std::uint64_t en_passant_hash(File file);
+
+  // Whether legal generation would list a move with these origin,
+  // destination and promotion (castling as the king taking its own rook).
+  bool is_legal(Move m) const;
+  // Every legal move, appended in the documented order.
+  void legal_moves(MoveList& out) const;
+  // The number of legal moves, without listing them.
+  std::size_t count_legal() const;
+  // Applies a legal move; anything else is a broken invariant.
+  void play(Move m);
+  // The side to move passes; none when it is in check.
+  std::optional<Board> null_move() const;
+
+  bool operator==(const Board& o) const;
+
+ private:
+  template <class Sink> friend void generate(const Board&, Sink&);
+  void update_derived();  // checkers, pinned
+  void toggle_unit(Square s, Role r, Colour c);
+
+  std::array<SquareSet, 6> roles_{};
+  ByColour<SquareSet> colours_{};
+  SquareSet checkers_{};
+  SquareSet pinned_{};
+  std::uint64_t hash_ = 0;
+  CastlingRights rights_{};
+  std::optional<File> ep_file_{};
+  Colour side_ = Colour::White;
+};
+
+}  // namespace vorn::board

@@ -1,0 +1,133 @@
+// Legal move generation in the documented order, written once for any sink:
+// a sink receives (role, origin, targets) groups and en-passant captures, so
+// listing moves and counting them share every rule.
+#pragma once
+
+#include "attacks.hpp"
+#include "board.hpp"
+
+namespace vorn::board {
+
+namespace detail {
+
+constexpr SquareSet kRank1 = SquareSet::rank(0), kRank8 = SquareSet::rank(7);
+
+inline SquareSet pawn_targets(const Board& b, Colour us, Square from) {
+  const SquareSet occupied = b.occupied();
+  SquareSet targets = pawn_attacks(us, from) & b.colour(!us);
+  const int forward = us == Colour::White ? 8 : -8;
+  const Square one = Square(from + forward);
+  if (!occupied.contains(one)) {
+    targets = targets.with(one);
+    if (relative_rank(us, rank_of(from)) == 1) {
+      const Square two = Square(one + forward);
+      if (!occupied.contains(two)) targets = targets.with(two);
+    }
+  }
+  return targets;
+}
+
+inline bool attacked(const Board& b, Square s, Colour by, SquareSet occupied) {
+  const SquareSet them = b.colour(by);
+  const SquareSet queens = b.pieces(Role::Queen);
+  return (pawn_attacks(!by, s) & b.pieces(Role::Pawn) & them) ||
+         (knight_attacks(s) & b.pieces(Role::Knight) & them) ||
+         (king_attacks(s) & b.pieces(Role::King) & them) ||
+         (bishop_attacks(s, occupied) & (b.pieces(Role::Bishop) | queens) & them) ||
+         (rook_attacks(s, occupied) & (b.pieces(Role::Rook) | queens) & them);
+}
+
+// Whether an en-passant capture from `from` leaves the king free of slider attacks.
+inline bool en_passant_safe(const Board& b, Colour us, Square from, Square target) {
+  const Square victim = square_at(file_of(target), rank_of(from));
+  const SquareSet occupied = (b.occupied().without(victim).without(from)).with(target);
+  const Square king = b.king(us);
+  const SquareSet them = b.colour(!us);
+  const SquareSet queens = b.pieces(Role::Queen);
+  return !(bishop_attacks(king, occupied) & them & (b.pieces(Role::Bishop) | queens)) &&
+         !(rook_attacks(king, occupied) & them & (b.pieces(Role::Rook) | queens));
+}
+
+inline SquareSet slider_targets(Role role, Square from, SquareSet occupied) {
+  switch (role) {
+    case Role::Bishop: return bishop_attacks(from, occupied);
+    case Role::Rook: return rook_attacks(from, occupied);
+    default: return queen_attacks(from, occupied);
+  }
+}
+
+}  // namespace detail
+
+template <class Sink>
+void generate(const Board& b, Sink& sink) {
+  using namespace detail;
+  const Colour us = b.side_;
+  const SquareSet own = b.colour(us);
+  const SquareSet occupied = b.occupied();
+  const Square king = b.king(us);
+  const SquareSet checkers = b.checkers_;
+  const SquareSet pinned = b.pinned_;
+  const bool in_check = bool(checkers);
+
+  // King steps, merged with castling moves by destination (a castling move
+  // lands on its own rook's square).
+  const auto king_group = [&](bool with_castling) {
+    const SquareSet without_king = occupied.without(king);
+    SquareSet targets;
+    for (const Square to : king_attacks(king) - own)
+      if (!attacked(b, to, !us, without_king)) targets = targets.with(to);
+    if (with_castling) {
+      const Rank back = back_rank(us);
+      for (const Wing wing : {Wing::Short, Wing::Long}) {
+        const auto file = b.rights_.get(us, wing);
+        if (!file) continue;
+        const Square rook = square_at(*file, back);
+        if (pinned.contains(rook)) continue;
+        const Square king_to = square_at(wing == Wing::Short ? 6 : 2, back);
+        const Square rook_to = square_at(wing == Wing::Short ? 5 : 3, back);
+        const SquareSet king_path = between(king, king_to).with(king_to);
+        const SquareSet must_be_empty =
+            (between(king, rook) | king_path).with(rook_to).without(king).without(rook);
+        if (must_be_empty & occupied) continue;
+        bool safe = true;
+        for (const Square s : king_path)
+          if (s != king && attacked(b, s, !us, without_king)) { safe = false; break; }
+        if (safe) targets = targets.with(rook);
+      }
+    }
+    sink.add(Role::King, king, targets);
+  };
+
+  if (checkers.more_than_one()) {
+    king_group(false);
+    return;
+  }
+  const SquareSet target_mask =
+      in_check ? (between(king, checkers.first()) | checkers) : SquareSet::full();
+
+  const SquareSet pawns = b.pieces(Role::Pawn, us);
+  for (const Square from : pawns - pinned)
+    sink.add(Role::Pawn, from, pawn_targets(b, us, from) & target_mask);
+  if (!in_check)
+    for (const Square from : pawns & pinned)
+      sink.add(Role::Pawn, from, pawn_targets(b, us, from) & line(king, from));
+
+  if (const auto target = b.en_passant_target())
+    for (const Square from : pawn_attacks(!us, *target) & pawns)
+      if (en_passant_safe(b, us, from, *target)) sink.en_passant(from, *target);
+
+  for (const Square from : b.pieces(Role::Knight, us) - pinned)
+    sink.add(Role::Knight, from, (knight_attacks(from) - own) & target_mask);
+
+  for (const Role role : {Role::Bishop, Role::Rook, Role::Queen}) {
+    const SquareSet units = b.pieces(role, us);
+    for (const Square from : units - pinned)
+      sink.add(role, from, (slider_targets(role, from, occupied) - own) & target_mask);
+    if (!in_check)
+      for (const Square from : units & pinned)
+        sink.add(role, from, (slider_targets(role, from, occupied) - own) & line(king, from));
+  }
+  king_group(!in_check);
+}
+
+}  // namespace vorn::board

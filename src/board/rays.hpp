@@ -1,0 +1,47 @@
+// Slider geometry walked square by square. It fills the magic tables once and
+// serves as the oracle they are tested against; never used on a hot path.
+#pragma once
+
+#include <array>
+
+#include "../types.hpp"
+
+namespace vorn::board::rays {
+
+struct Step { int file, rank; };
+inline constexpr std::array<Step, 4> kRookSteps{{{1, 0}, {-1, 0}, {0, 1}, {0, -1}}};
+inline constexpr std::array<Step, 4> kBishopSteps{{{1, 1}, {1, -1}, {-1, 1}, {-1, -1}}};
+
+constexpr const std::array<Step, 4>& steps(bool rook) { return rook ? kRookSteps : kBishopSteps; }
+
+// Every square along the lines up to and including the first occupied one.
+constexpr SquareSet walk(bool rook, Square s, SquareSet occupied) {
+  SquareSet out;
+  for (const Step d : steps(rook)) {
+    int f = file_of(s) + d.file, r = rank_of(s) + d.rank;
+    while (f >= 0 && f < 8 && r >= 0 && r < 8) {
+      const Square t = square_at(File(f), Rank(r));
+      out = out.with(t);
+      if (occupied.contains(t)) break;
+      f += d.file;
+      r += d.rank;
+    }
+  }
+  return out;
+}
+
+// The squares whose occupancy can change the attacks: the lines without their last square.
+constexpr SquareSet relevant(bool rook, Square s) {
+  SquareSet out;
+  for (const Step d : steps(rook)) {
+    int f = file_of(s) + d.file, r = rank_of(s) + d.rank;
+    while (f + d.file >= 0 && f + d.file < 8 && r + d.rank >= 0 && r + d.rank < 8) {
+      out = out.with(square_at(File(f), Rank(r)));
+      f += d.file;
+      r += d.rank;
+    }
+  }
+  return out;
+}
+
+}  // namespace vorn::board::rays

@@ -1,0 +1,189 @@
+#include "fen.hpp"
+
+#include <charconv>
+#include <vector>
+
+namespace vorn::fen {
+
+namespace {
+
+std::vector<std::string_view> split_fields(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\n\v\f\r";
+  std::vector<std::string_view> fields;
+  std::size_t at = text.find_first_not_of(kBlanks);
+  while (at != std::string_view::npos) {
+    const std::size_t end = text.find_first_of(kBlanks, at);
+    fields.push_back(text.substr(at, end - at));
+    at = end == std::string_view::npos ? end : text.find_first_not_of(kBlanks, end);
+  }
+  return fields;
+}
+
+std::optional<board::Placement> parse_placement(std::string_view field) {
+  board::Placement placement;
+  int rank = 7, file = 0;
+  for (const char c : field) {
+    if (c == '/') {
+      if (file != 8 || rank == 0) return std::nullopt;
+      --rank;
+      file = 0;
+      continue;
+    }
+    if (c >= '1' && c <= '9') {
+      file += c - '0';
+      if (file > 8) return std::nullopt;
+      continue;
+    }
+    const auto role = parse_role(std::string_view(&c, 1));
+    if (!role || file >= 8) return std::nullopt;
+    const Square s = square_at(File(file), Rank(rank));
+    const Colour colour = c >= 'A' && c <= 'Z' ? Colour::White : Colour::Black;
+    placement.roles[index(*role)] = placement.roles[index(*role)].with(s);
+    placement.colours[colour] = placement.colours[colour].with(s);
+    ++file;
+  }
+  if (rank != 0 || file != 8) return std::nullopt;
+  return placement;
+}
+
+std::optional<CastlingRights> parse_castling(std::string_view field,
+                                             const board::Placement& placement) {
+  CastlingRights rights;
+  if (field == "-") return rights;
+  if (field.empty()) return std::nullopt;
+  for (const char c : field) {
+    const Colour colour = c >= 'A' && c <= 'Z' ? Colour::White : Colour::Black;
+    const char lower = ascii_lower(c);
+    const Rank back = back_rank(colour);
+    const SquareSet home = SquareSet::rank(back) & placement.colours[colour];
+    const SquareSet kings = home & placement.roles[index(Role::King)];
+    if (!kings) return std::nullopt;
+    const File king = file_of(kings.first());
+    const SquareSet rooks = home & placement.roles[index(Role::Rook)];
+    std::optional<File> rook;
+    Wing wing;
+    if (lower == 'k') {
+      wing = Wing::Short;
+      for (const Square s : rooks)
+        if (file_of(s) > king) rook = file_of(s);  // the outermost one
+    } else if (lower == 'q') {
+      wing = Wing::Long;
+      for (const Square s : rooks)
+        if (file_of(s) < king && !rook) rook = file_of(s);
+    } else if (lower >= 'a' && lower <= 'h') {
+      rook = File(lower - 'a');
+      wing = *rook > king ? Wing::Short : Wing::Long;
+    } else {
+      return std::nullopt;
+    }
+    if (!rook || rights.get(colour, wing)) return std::nullopt;
+    rights.set(colour, wing, rook);
+  }
+  return rights;
+}
+
+// A decimal unsigned 32-bit number with an optional leading "+".
+std::optional<std::uint32_t> parse_clock(std::string_view field) {
+  if (field.starts_with('+')) field.remove_prefix(1);
+  if (field.empty() || field[0] < '0' || field[0] > '9') return std::nullopt;
+  std::uint32_t value = 0;
+  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+  if (error != std::errc{} || end != field.data() + field.size()) return std::nullopt;
+  return value;
+}
+
+constexpr FenError from_build_error(board::BuildError e) {
+  switch (e) {
+    case board::BuildError::InvalidBoard: return FenError::IllegalPosition;
+    case board::BuildError::InvalidCastlingRights: return FenError::Castling;
+    case board::BuildError::InvalidEnPassant: return FenError::EnPassant;
+  }
+  return FenError::IllegalPosition;
+}
+
+}  // namespace
+
+std::expected<Position, FenError> parse(std::string_view text) {
+  const auto fields = split_fields(text);
+  if (fields.size() != 4 && fields.size() != 6) return std::unexpected(FenError::FieldCount);
+  const auto placement = parse_placement(fields[0]);
+  if (!placement) return std::unexpected(FenError::Placement);
+  if (fields[1] != "w" && fields[1] != "b") return std::unexpected(FenError::SideToMove);
+  const Colour side = fields[1] == "w" ? Colour::White : Colour::Black;
+  const auto rights = parse_castling(fields[2], *placement);
+  if (!rights) return std::unexpected(FenError::Castling);
+  std::optional<File> en_passant;
+  if (fields[3] != "-") {
+    const auto target = parse_square(fields[3]);
+    if (!target || rank_of(*target) != (side == Colour::White ? 5 : 2))
+      return std::unexpected(FenError::EnPassant);
+    en_passant = file_of(*target);
+  }
+  Position position;
+  if (fields.size() == 6) {
+    const auto halfmove = parse_clock(fields[4]);
+    if (!halfmove) return std::unexpected(FenError::HalfmoveClock);
+    const auto fullmove = parse_clock(fields[5]);
+    if (!fullmove || *fullmove == 0) return std::unexpected(FenError::FullmoveNumber);
+    position.halfmove_clock = *halfmove;
+    position.fullmove_number = *fullmove;
+    position.clocks_known = true;
+  }
+  auto board = board::Board::build(*placement, side, *rights, en_passant);
+  if (!board) return std::unexpected(from_build_error(board.error()));
+  position.board = *board;
+  return position;
+}
+
+std::string castling_field(const CastlingRights& rights) {
+  if (!rights.any()) return "-";
+  bool corners = true;
+  for (const Colour c : kColours)
+    for (const Wing w : {Wing::Short, Wing::Long})
+      if (const auto f = rights.get(c, w)) corners &= *f == (w == Wing::Short ? 7 : 0);
+  std::string out;
+  for (const Colour c : kColours) {
+    for (const Wing w : {Wing::Short, Wing::Long}) {
+      const auto f = rights.get(c, w);
+      if (!f) continue;
+      const char letter = corners ? (w == Wing::Short ? 'k' : 'q') : file_char(*f);
+      out += c == Colour::White ? char(letter - 'a' + 'A') : letter;
+    }
+  }
+  return out;
+}
+
+std::string format(const Position& position, bool with_clocks) {
+  const board::Board& b = position.board;
+  std::string out;
+  out.reserve(90);
+  for (int rank = 7; rank >= 0; --rank) {
+    int empty = 0;
+    for (int file = 0; file < 8; ++file) {
+      const Square s = square_at(File(file), Rank(rank));
+      const auto role = b.role_on(s);
+      if (!role) {
+        ++empty;
+        continue;
+      }
+      if (empty) out += char('0' + empty);
+      empty = 0;
+      out += role_fen_letter(*role, *b.colour_on(s));
+    }
+    if (empty) out += char('0' + empty);
+    if (rank) out += '/';
+  }
+  out += b.side_to_move() == Colour::White ? " w " : " b ";
+  out += castling_field(b.castling());
+  out += ' ';
+  out += b.en_passant_target() ? square_name(*b.en_passant_target()) : "-";
+  if (with_clocks) {
+    out += ' ';
+    out += std::to_string(position.halfmove_clock);
+    out += ' ';
+    out += std::to_string(position.fullmove_number);
+  }
+  return out;
+}
+
+}  // namespace vorn::fen

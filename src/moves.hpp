@@ -1,0 +1,78 @@
+// The move value, the fixed-capacity list legal generation fills, and UCI move text.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "error.hpp"
+#include "types.hpp"
+
+namespace vorn {
+
+// How a castling move is written in UCI text.
+enum class CastlingStyle : std::uint8_t { KingToRook = 0, KingTwoSquares = 1 };
+
+struct Move {
+  static constexpr std::uint8_t kCapture = 1;
+  static constexpr std::uint8_t kEnPassant = 2;  // always together with kCapture
+  static constexpr std::uint8_t kCastling = 4;
+  static constexpr std::uint8_t kNoPromotion = 255;
+
+  // Four bytes in this order, so the move is one 32-bit word.
+  std::uint8_t promotion_byte = kNoPromotion;
+  Square from = 0;
+  Square to = 0;  // for castling: the square of the king's own rook
+  std::uint8_t flags = 0;
+
+  constexpr std::optional<Role> promotion() const {
+    if (promotion_byte < 6) return Role(promotion_byte);
+    return std::nullopt;
+  }
+  constexpr bool is_capture() const { return flags & kCapture; }
+  constexpr bool is_en_passant() const { return flags & kEnPassant; }
+  constexpr bool is_castling() const { return flags & kCastling; }
+  // Origin, destination and promotion; the flags take no part.
+  constexpr bool same_action(const Move& o) const {
+    return from == o.from && to == o.to && promotion_byte == o.promotion_byte;
+  }
+
+  static constexpr Move make(Square from, Square to, std::uint8_t flags = 0,
+                             std::optional<Role> promotion = std::nullopt) {
+    return {promotion ? std::uint8_t(*promotion) : kNoPromotion, from, to, flags};
+  }
+};
+static_assert(sizeof(Move) == 4);
+
+// The UCI text of a move: the castling king lands on its rook's square or, in
+// king_two_squares style, on file g or c.
+std::string move_uci(Move m, CastlingStyle style);
+// Where a castling king stands after castling: file g or c of its rank.
+Square castling_king_target(Move m);
+// Bare UCI text with no position: flags 0.
+std::expected<Move, ParseError> parse_move(std::string_view text);
+
+class MoveList {
+ public:
+  static constexpr std::size_t kCapacity = 256;
+
+  void push(Move m) {
+    if (size_ == kCapacity) panic("move list overflow");
+    moves_[size_++] = m;
+  }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() { size_ = 0; }
+  const Move& operator[](std::size_t i) const { return moves_[i]; }
+  const Move* begin() const { return moves_.data(); }
+  const Move* end() const { return moves_.data() + size_; }
+
+ private:
+  std::array<Move, kCapacity> moves_;
+  std::size_t size_ = 0;
+};
+
+}  // namespace vorn

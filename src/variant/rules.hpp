@@ -1,0 +1,30 @@
+// The rules both variants share: generation, play, outcome, move text.
+#pragma once
+
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "variant.hpp"
+
+namespace vorn::rules {
+
+void legal_moves(const Position& p, MoveList& out);
+bool is_legal(const Position& p, Move m);
+Position play(const Position& p, Move m);
+std::optional<Outcome> outcome(const Position& p);
+// The Chess960 start position of Scharnagl number `number` (518 = standard).
+Position start_position(std::uint64_t number);
+bool has_classic_castling(const Position& p);
+
+std::expected<Move, MoveParseError> move_from_uci(const Variant& v, const Position& p,
+                                                  std::string_view text);
+std::string move_to_san(const Variant& v, const Position& p, Move m);
+std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Position& p,
+                                                  std::string_view text);
+// The entry of `p`'s legal list with the same origin, destination and
+// promotion as `m`, carrying the generator's flags; none when not legal.
+std::optional<Move> find_legal(const Variant& v, const Position& p, Move m);
+
+}  // namespace vorn::rules

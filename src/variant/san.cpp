@@ -1,0 +1,150 @@
+// Standard Algebraic Notation in both directions, through a variant.
+#include <algorithm>
+
+#include "rules.hpp"
+
+namespace vorn::rules {
+
+namespace {
+
+constexpr std::string_view kPieceLetters = "PNBRQK";  // by role; a pawn is written without
+
+char file_letter(Square s) { return char('a' + file_of(s)); }
+char rank_digit(Square s) { return char('1' + rank_of(s)); }
+
+std::string disambiguation(const board::Board& b, const MoveList& moves, Move m, Role role) {
+  bool any = false, same_file = false, same_rank = false;
+  for (const Move other : moves) {
+    if (other.is_castling() || other.to != m.to || other.from == m.from ||
+        !b.pieces(role).contains(other.from))
+      continue;
+    any = true;
+    same_file |= file_of(other.from) == file_of(m.from);
+    same_rank |= rank_of(other.from) == rank_of(m.from);
+  }
+  if (!any) return {};
+  if (!same_file) return {file_letter(m.from)};
+  if (!same_rank) return {rank_digit(m.from)};
+  return square_name(m.from);
+}
+
+std::optional<Role> san_role(char c) {
+  switch (c) {
+    case 'N': return Role::Knight;
+    case 'B': return Role::Bishop;
+    case 'R': return Role::Rook;
+    case 'Q': return Role::Queen;
+    case 'K': return Role::King;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<Role> promotion_letter(char c) {
+  switch (ascii_lower(c)) {
+    case 'n': return Role::Knight;
+    case 'b': return Role::Bishop;
+    case 'r': return Role::Rook;
+    case 'q': return Role::Queen;
+    default: return std::nullopt;
+  }
+}
+
+constexpr bool is_file(char c) { return ascii_lower(c) >= 'a' && ascii_lower(c) <= 'h'; }
+constexpr bool is_rank(char c) { return c >= '1' && c <= '8'; }
+
+}  // namespace
+
+std::string move_to_san(const Variant& v, const Position& p, Move m) {
+  MoveList moves;
+  v.legal_moves(p, moves);
+  std::string san;
+  if (m.is_castling()) {
+    san = file_of(m.to) > file_of(m.from) ? "O-O" : "O-O-O";
+  } else {
+    const auto role = p.board.role_on(m.from);
+    if (!role) panic("a move starts on an occupied square");
+    if (*role == Role::Pawn) {
+      if (m.is_capture()) san = {file_letter(m.from), 'x'};
+    } else {
+      san = kPieceLetters[index(*role)];
+      san += disambiguation(p.board, moves, m, *role);
+      if (m.is_capture()) san += 'x';
+    }
+    san += square_name(m.to);
+    if (const auto promotion = m.promotion()) {
+      if (*promotion == Role::Pawn) panic("a pawn is not a promotion role");
+      san += '=';
+      san += kPieceLetters[index(*promotion)];
+    }
+  }
+  const Position after = v.play(p, m);
+  if (after.board.checkers()) {
+    MoveList replies;
+    v.legal_moves(after, replies);
+    san += replies.empty() ? '#' : '+';
+  }
+  return san;
+}
+
+std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Position& p,
+                                                  std::string_view text) {
+  while (!text.empty() && std::string_view("+#!?").contains(text.back())) text.remove_suffix(1);
+  if (text.empty()) return std::unexpected(MoveParseError::Malformed);
+  MoveList moves;
+  v.legal_moves(p, moves);
+
+  constexpr std::array<std::string_view, 3> kShort{"O-O", "0-0", "o-o"};
+  constexpr std::array<std::string_view, 3> kLong{"O-O-O", "0-0-0", "o-o-o"};
+  const bool short_castle = std::ranges::find(kShort, text) != kShort.end();
+  if (short_castle || std::ranges::find(kLong, text) != kLong.end()) {
+    for (const Move m : moves)
+      if (m.is_castling() && (file_of(m.to) > file_of(m.from)) == short_castle) return m;
+    return std::unexpected(MoveParseError::NoSuchMove);
+  }
+
+  Role role = Role::Pawn;
+  if (const auto r = san_role(text.front())) {
+    role = *r;
+    text.remove_prefix(1);
+  }
+  std::optional<Role> promotion;
+  std::string_view body = text;
+  if (const auto eq = text.find('='); eq != std::string_view::npos) {
+    if (eq + 2 != text.size()) return std::unexpected(MoveParseError::Malformed);
+    promotion = promotion_letter(text[eq + 1]);
+    if (!promotion) return std::unexpected(MoveParseError::Malformed);
+    body = text.substr(0, eq);
+  }
+  std::string squares;
+  for (const char c : body)
+    if (c != '-' && c != 'x') squares += c;
+  if (squares.size() < 2) return std::unexpected(MoveParseError::Malformed);
+  const auto target = parse_square(std::string_view(squares).substr(squares.size() - 2));
+  if (!target) return std::unexpected(MoveParseError::Malformed);
+  std::optional<File> from_file;
+  std::optional<Rank> from_rank;
+  for (const char c : std::string_view(squares).substr(0, squares.size() - 2)) {
+    if (is_file(c) && !from_file) {
+      from_file = File(ascii_lower(c) - 'a');
+    } else if (is_rank(c) && !from_rank) {
+      from_rank = Rank(c - '1');
+    } else {
+      return std::unexpected(MoveParseError::Malformed);
+    }
+  }
+  if (moves.empty()) return std::unexpected(MoveParseError::NoSuchMove);
+
+  std::optional<Move> found;
+  for (const Move m : moves) {
+    if (m.is_castling() || m.to != *target || m.promotion() != promotion ||
+        !p.board.pieces(role).contains(m.from) || (from_file && file_of(m.from) != *from_file) ||
+        (from_rank && rank_of(m.from) != *from_rank))
+      continue;
+    if (found) return std::unexpected(MoveParseError::Ambiguous);
+    found = m;
+  }
+  if (!found) return std::unexpected(MoveParseError::NoSuchMove);
+  return *found;
+}
+
+}  // namespace vorn::rules

@@ -1,0 +1,51 @@
+// The one interface every rule-dependent operation goes through, and its two
+// shared, stateless instances.
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "../error.hpp"
+#include "../moves.hpp"
+#include "../position.hpp"
+
+namespace vorn {
+
+enum class Outcome : std::uint8_t {
+  WhiteMates = 0,  // Black to move and mated
+  BlackMates = 1,
+  Stalemate = 2,
+  InsufficientMaterial = 3,
+  SeventyFiveMoves = 4,
+};
+
+class Variant {
+ public:
+  virtual ~Variant() = default;
+  virtual std::string_view name() const = 0;
+  virtual Position start_position(std::uint64_t number) const = 0;
+  virtual void legal_moves(const Position& p, MoveList& out) const = 0;
+  virtual bool is_legal(const Position& p, Move m) const = 0;
+  virtual Position play(const Position& p, Move m) const = 0;
+  virtual std::optional<Outcome> outcome(const Position& p) const = 0;
+  virtual std::span<const Role> promotion_roles() const = 0;
+  virtual std::expected<void, PositionError> validate(const Position& p) const = 0;
+  virtual std::string move_to_uci(const Position& p, Move m, CastlingStyle style) const = 0;
+  virtual std::expected<Move, MoveParseError> move_from_uci(const Position& p,
+                                                            std::string_view text) const = 0;
+  virtual std::string move_to_san(const Position& p, Move m) const = 0;
+  virtual std::expected<Move, MoveParseError> move_from_san(const Position& p,
+                                                            std::string_view text) const = 0;
+};
+
+// The shared instances; they live for the whole process.
+const Variant& classic();
+const Variant& chess960();
+// "chess" or "chess960", byte for byte.
+const Variant* variant_named(std::string_view name);
+
+}  // namespace vorn
