@@ -1,0 +1,178 @@
+// Ending classification: which named ending a position is by its material,
+// what theory says its result is, the technique it is played by, and the
+// facts of the position that verdict is read against, each in English.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "position.hpp"
+#include "types.hpp"
+
+namespace vorn::endings {
+
+// Codes are fixed: the Python classes index their tables with them.
+enum class EndingClass : std::uint8_t {
+  KvK = 0,
+  KqvK,
+  KrvK,
+  KbbvK,
+  KbnvK,
+  KnnvK,
+  KbvK,
+  KnvK,
+  KpvK,
+  KbpvK,
+  KqvKq,
+  KqvKr,
+  KqvKb,
+  KqvKn,
+  KqvKp,
+  KqvTwoMinors,
+  KrvKr,
+  KrvKb,
+  KrvKn,
+  KrvKp,
+  KrvTwoMinors,
+  KrpvKr,
+  KbbvKn,
+  KbvKn,
+  KbvKbSameColour,
+  KbvKbOppositeColour,
+  KnvKn,
+  KbvKp,
+  KnvKp,
+  Pawns,
+  Other,
+  NotAnEnding,
+};
+inline constexpr std::size_t kEndingClassCount = 32;
+
+enum class EndingTechnique : std::uint8_t {
+  None = 0,
+  BoxMethod,
+  TwoBishopMate,
+  BishopKnightMate,
+  KeySquares,
+  Opposition,
+  RuleOfTheSquare,
+  Lucena,
+  Philidor,
+  WrongBishop,
+  WrongRookPawn,
+};
+inline constexpr std::size_t kTechniqueCount = 11;
+
+enum class VerdictKind : std::uint8_t { Win = 0, UsuallyWin, UsuallyDraw, Draw, Unknown };
+inline constexpr std::size_t kVerdictKindCount = 5;
+
+// The snake_case name ("kq_v_k", "box_method", "usually_win") and, for
+// classes and techniques, the catalogue's sentence.
+std::string_view name(EndingClass c);
+std::string_view describe(EndingClass c);
+std::string_view name(EndingTechnique t);
+std::string_view describe(EndingTechnique t);
+std::string_view name(VerdictKind k);
+
+// Unit counts of one side, indexed by role: pawn, knight, bishop, rook, queen, king.
+using Counts = std::array<std::uint8_t, 6>;
+
+struct Signature {
+  std::string text;               // "KRPvKR": the stronger side first
+  ByColour<std::uint32_t> value;  // pawn 1, knight 3, bishop 3, rook 5, queen 9, king 0
+  ByColour<Counts> counts;
+  Colour stronger = Colour::White;
+
+  std::uint8_t count(Colour c, Role r) const { return counts[c][index(r)]; }
+  // Knights, bishops, rooks and queens: neither kings nor pawns.
+  unsigned pieces(Colour c) const;
+  // Both sides' pawns together.
+  unsigned pawns() const;
+
+  // "The material is KRPvKR: White has a rook and a pawn, Black has a rook."
+  std::string describe() const;
+  // One side's units in words: "a rook and two pawns", or "nothing besides its king".
+  std::string material_of(Colour c) const;
+
+  bool operator==(const Signature&) const = default;
+};
+
+struct Verdict {
+  VerdictKind kind = VerdictKind::Unknown;
+  // The winner for win and usually_win; for usually_draw the side that wins
+  // the positions that are not drawn; always White for draw and unknown.
+  Colour colour = Colour::White;
+
+  // The colour the verdict names: none for draw and unknown.
+  std::optional<Colour> winner() const;
+  std::string describe() const;
+
+  bool operator==(const Verdict&) const = default;
+};
+
+// The race of the only pawn on the board. The attacker is the pawn's side,
+// the defender the other.
+struct PawnRace {
+  Square pawn = 0;
+  Colour colour = Colour::White;
+  Square promotion = 0;
+  bool rook_pawn = false;
+  std::uint32_t steps = 0;  // pawn moves to promotion, a double first step counted once
+  bool defender_inside_square = false;
+  bool attacker_in_front = false;
+  bool defender_in_front = false;
+  bool defender_holds_the_corner = false;
+
+  // "White's pawn on e4 is 4 moves from promoting on e8, and the defending
+  // king is inside the square of the pawn."
+  std::string describe() const;
+
+  bool operator==(const PawnRace&) const = default;
+};
+
+struct Bishops {
+  bool opposite_colours = false;
+  bool same_colour = false;
+  bool wrong_bishop = false;
+
+  std::string describe() const;
+
+  bool operator==(const Bishops&) const = default;
+};
+
+struct Evidence {
+  std::optional<PawnRace> pawn;     // exactly one pawn on the board
+  std::optional<Bishops> bishops;   // at least one bishop on the board
+  bool opposition = false;          // one empty square between the kings on a line
+
+  std::string describe() const;
+
+  bool operator==(const Evidence&) const = default;
+};
+
+struct Classification {
+  EndingClass ending_class = EndingClass::NotAnEnding;
+  Signature signature;
+  Verdict verdict;
+  EndingTechnique technique = EndingTechnique::None;
+  Evidence evidence;
+
+  // "This is the KRPvKR ending.", or the sentences for an unnamed ending and
+  // for too much material.
+  std::string describe() const;
+
+  bool operator==(const Classification&) const = default;
+};
+
+// Never fails; a position without both kings is a broken invariant.
+Classification classify(const Position& position);
+
+// "no pawns", "a queen", "two rooks", "9 queens".
+std::string units(unsigned count, Role role);
+// One side's letters, king first: "K", "KQ", "KRP".
+std::string side_text(const Counts& counts);
+
+}  // namespace vorn::endings

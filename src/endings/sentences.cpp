@@ -1,0 +1,100 @@
+// The English sentences of the classification records.
+#include <array>
+#include <vector>
+
+#include "../english.hpp"
+#include "measure.hpp"
+
+namespace vorn::endings {
+namespace {
+
+constexpr std::array<std::string_view, 2> kColourWords{"White", "Black"};
+constexpr std::array<std::string_view, 9> kCountWords{"no",   "a",   "two",   "three", "four",
+                                                      "five", "six", "seven", "eight"};
+constexpr std::array<std::string_view, 6> kRoleWords{"pawn", "knight", "bishop",
+                                                     "rook", "queen",  "king"};
+
+std::string colour_word(Colour c) { return std::string(kColourWords[index(c)]); }
+
+// A verdict's sentence around the colour it names (draws and unknowns name none).
+struct Template {
+  std::string_view before;
+  std::string_view after;
+};
+constexpr std::array<Template, kVerdictKindCount> kVerdictSentences{{
+    {"", " wins this ending by force, against any defence."},
+    {"", " usually wins this ending, though particular positions are drawn."},
+    {"This ending is usually drawn, and the positions that are not are won by ", "."},
+    {"This ending is a draw against correct defence, whoever is to move.", ""},
+    {"Theory gives this ending no single result; it has to be judged position by position.", ""},
+}};
+
+}  // namespace
+
+std::string units(unsigned count, Role role) {
+  std::string out =
+      count < kCountWords.size() ? std::string(kCountWords[count]) : std::to_string(count);
+  out += ' ';
+  out += kRoleWords[index(role)];
+  if (count != 1) out += 's';
+  return out;
+}
+
+std::string Signature::material_of(Colour c) const {
+  std::vector<std::string> items;
+  for (Role r : kRoleOrder)
+    if (count(c, r) > 0) items.push_back(units(count(c, r), r));
+  return items.empty() ? "nothing besides its king" : english::list(items);
+}
+
+std::string Signature::describe() const {
+  return "The material is " + text + ": White has " + material_of(Colour::White) +
+         ", Black has " + material_of(Colour::Black) + ".";
+}
+
+std::string Verdict::describe() const {
+  const Template& t = kVerdictSentences[std::size_t(kind)];
+  std::string out(t.before);
+  if (const auto w = winner()) out += colour_word(*w);
+  out += t.after;
+  return out;
+}
+
+std::string PawnRace::describe() const {
+  return colour_word(colour) + "'s pawn on " + square_name(pawn) + " is " +
+         english::count(steps, "move", "moves") + " from promoting on " + square_name(promotion) +
+         ", and the defending king " + (defender_inside_square ? "is inside" : "is outside") +
+         " the square of the pawn.";
+}
+
+std::string Bishops::describe() const {
+  if (wrong_bishop)
+    return "The bishop stands on the square colour its rook pawn does not promote on, so it can "
+           "never cover the promotion square.";
+  if (opposite_colours)
+    return "The two bishops stand on opposite square colours and can never attack each other.";
+  if (same_colour) return "Every bishop on the board stands on one square colour.";
+  return "The bishops on the board cover both square colours.";
+}
+
+std::string Evidence::describe() const {
+  std::vector<std::string> items;
+  if (pawn) items.emplace_back("the pawn race");
+  if (bishops) items.emplace_back("the bishops");
+  if (opposition) items.emplace_back("the opposition the kings stand in");
+  if (items.empty()) return "Nothing in this position changes what theory says about the ending.";
+  return "What theory says about this ending is read here against " + english::list(items) + ".";
+}
+
+std::string Classification::describe() const {
+  switch (ending_class) {
+    case EndingClass::Other:
+      return "The material is " + signature.text + ", an ending the catalogue has no name for.";
+    case EndingClass::NotAnEnding:
+      return "The material is " + signature.text + ", which is more than an ending has.";
+    default:
+      return "This is the " + signature.text + " ending.";
+  }
+}
+
+}  // namespace vorn::endings
