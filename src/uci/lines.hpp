@@ -1,0 +1,126 @@
+// What an engine writes: one output line read into a typed message, and the
+// move texts of a message read as moves of a position.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "../moves.hpp"
+#include "../position.hpp"
+#include "../variant/variant.hpp"
+#include "limits.hpp"
+#include "protocol.hpp"
+
+namespace vorn::uci::protocol {
+
+struct Id {
+  std::string key;    // "name", "author" or the engine's own word
+  std::string value;  // the rest of the line, inner spacing kept
+};
+struct UciOk {};
+struct ReadyOk {};
+
+enum class ScoreUnit : std::uint8_t { Cp, Mate };
+struct Score {
+  ScoreUnit unit;
+  std::int32_t value;
+  bool operator==(const Score&) const = default;
+};
+
+// In wire order: "lowerbound", "upperbound".
+enum class Bound : std::uint8_t { Lower, Upper };
+std::string_view bound_name(Bound bound);
+
+struct Wdl {
+  std::uint32_t win, draw, loss;
+  bool operator==(const Wdl&) const = default;
+};
+
+struct CurrLine {
+  std::optional<std::uint32_t> cpu;
+  std::vector<std::string> moves;
+  bool operator==(const CurrLine&) const = default;
+};
+
+// One info report. Move lists hold the engine's texts unchanged.
+struct Info {
+  std::optional<std::uint32_t> depth;
+  std::optional<std::uint32_t> seldepth;
+  std::optional<Duration> time;
+  std::optional<std::uint64_t> nodes;
+  std::vector<std::string> pv;
+  std::optional<std::uint32_t> multipv;
+  std::optional<Score> score;
+  std::optional<Bound> bound;
+  std::optional<Wdl> wdl;
+  std::optional<std::uint64_t> nps;
+  std::optional<std::uint32_t> hashfull;
+  std::optional<std::uint64_t> tbhits;
+  std::optional<std::uint64_t> sbhits;
+  std::optional<std::uint32_t> cpuload;
+  std::optional<std::string> currmove;
+  std::optional<std::uint32_t> currmovenumber;
+  std::vector<std::string> refutation;
+  std::optional<CurrLine> currline;
+  std::optional<std::string> string;
+  std::vector<std::string> unknown;  // tokens the walk could not use, in order
+
+  bool operator==(const Info&) const = default;
+};
+
+struct BestMove {
+  std::optional<std::string> best;    // none: the engine has no move
+  std::optional<std::string> ponder;
+  bool operator==(const BestMove&) const = default;
+};
+
+struct Raw { std::string line; };
+
+struct Message {
+  // Alternatives in `MessageKind` order; the report is boxed, being the largest.
+  using Payload =
+      std::variant<Id, UciOk, ReadyOk, OptionSpec, std::unique_ptr<Info>, BestMove, Raw>;
+  Payload payload;
+
+  MessageKind kind() const { return MessageKind(payload.index()); }
+};
+
+// Reads one line (without its line ending). Never fails: a line with no
+// reading is `Raw`. Linear in the line's length.
+Message parse(std::string_view line);
+
+// Output bytes as text: every invalid UTF-8 sequence (each maximal invalid
+// subpart) becomes U+FFFD.
+std::string lossy_utf8(std::string_view bytes);
+
+// ---- Move texts as moves ------------------------------------------------
+
+// The texts read one after another from `from`, each played before the next
+// is read; ends before the first text that is no legal move there.
+std::vector<Move> moves_of_line(const Variant& variant, const Position& from,
+                                std::span<const std::string> texts);
+// The legal move `text` names in `position`; none for no text or no such move.
+std::optional<Move> read_move(const Variant& variant, const Position& position,
+                              const std::optional<std::string>& text);
+
+struct InfoMoves {
+  std::vector<Move> pv;
+  std::vector<Move> refutation;
+  std::vector<Move> currline;
+  std::optional<Move> currmove;  // read in the position searched
+};
+InfoMoves moves_of(const Info& info, const Variant& variant, const Position& searched);
+
+struct Answer {
+  std::optional<Move> best;
+  std::optional<Move> ponder;  // needs a legal best move; read after it
+};
+Answer answer_of(const BestMove& bestmove, const Variant& variant, const Position& searched);
+
+}  // namespace vorn::uci::protocol

@@ -1,0 +1,254 @@
+#include "protocol.hpp"
+
+#include <algorithm>
+#include <array>
+#include <initializer_list>
+
+#include "../fen.hpp"
+#include "../quote.hpp"
+
+namespace vorn::uci::protocol {
+
+namespace {
+
+template <class... F>
+struct Overloaded : F... {
+  using F::operator()...;
+};
+
+std::string cat(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (const std::string_view part : parts) out += part;
+  return out;
+}
+
+std::string join(std::span<const std::string> parts, std::string_view separator) {
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += separator;
+    out += parts[i];
+  }
+  return out;
+}
+
+constexpr std::string_view kLineBreaks = "\r\n";
+constexpr std::string_view kUnsafe{"\r\n\0", 3};
+
+std::expected<void, UnsafeText> check(std::string_view field, std::string_view text) {
+  if (text.find_first_of(kUnsafe) == std::string_view::npos) return {};
+  return std::unexpected(UnsafeText{field, std::string(text)});
+}
+
+// ---- Commands ----
+
+constexpr std::array<std::string_view, 10> kKeywords{
+    "uci", "debug", "isready", "setoption", "ucinewgame",
+    "position", "go", "stop", "ponderhit", "quit"};
+
+template <class T>
+void push_number(std::string& line, std::string_view key, const std::optional<T>& value) {
+  if (value) line += cat({" ", key, " ", std::to_string(*value)});
+}
+
+void push_millis(std::string& line, std::string_view key, const std::optional<Duration>& value) {
+  if (value) line += cat({" ", key, " ", value->millis_text()});
+}
+
+constexpr std::array<std::pair<std::string_view, std::optional<Duration> Limits::*>, 4> kClocks{{
+    {"wtime", &Limits::white_time},
+    {"btime", &Limits::black_time},
+    {"winc", &Limits::white_increment},
+    {"binc", &Limits::black_increment},
+}};
+
+std::string go_line(const Limits& limits) {
+  std::string line = "go";
+  if (limits.ponder) line += " ponder";
+  for (const auto& [key, field] : kClocks) push_millis(line, key, limits.*field);
+  push_number(line, "movestogo", limits.moves_to_go);
+  push_number(line, "depth", limits.depth);
+  push_number(line, "nodes", limits.nodes);
+  push_number(line, "mate", limits.mate);
+  push_millis(line, "movetime", limits.movetime);
+  if (limits.infinite) line += " infinite";
+  if (!limits.search_moves.empty()) line += " searchmoves " + join(limits.search_moves, " ");
+  return line;
+}
+
+std::string position_line(const command::Position& p) {
+  std::string line = p.fen ? "position fen " + *p.fen : "position startpos";
+  if (!p.moves.empty()) line += " moves " + join(p.moves, " ");
+  return line;
+}
+
+std::string set_option_line(const command::SetOption& s) {
+  return s.value ? cat({"setoption name ", s.name, " value ", *s.value})
+                 : "setoption name " + s.name;
+}
+
+// ---- Options ----
+
+constexpr std::array<std::string_view, 5> kTypeNames{"check", "spin", "combo", "button", "string"};
+
+std::string bound_text(const std::optional<std::int64_t>& bound) {
+  return bound ? std::to_string(*bound) : "-";
+}
+
+// ---- Session ----
+
+constexpr std::uint8_t bit(State s) { return std::uint8_t(1u << int(s)); }
+constexpr std::uint8_t kEveryState = 0x3F;
+constexpr std::uint8_t kAwake = kEveryState & ~bit(State::Quitting);
+
+struct Rule {
+  std::uint8_t allowed;       // one bit per state
+  std::optional<State> next;  // none: the state stays
+};
+
+// By `CommandKind`. A `go` that asks to ponder leads to pondering instead.
+constexpr std::array<Rule, 10> kCommandRules{{
+    {std::uint8_t(bit(State::Started) | bit(State::Idle)), State::Identifying},  // uci
+    {kAwake, std::nullopt},                                                      // debug
+    {kAwake, std::nullopt},                                                      // isready
+    {bit(State::Idle), std::nullopt},                                            // setoption
+    {bit(State::Idle), std::nullopt},                                            // ucinewgame
+    {bit(State::Idle), std::nullopt},                                            // position
+    {bit(State::Idle), State::Searching},                                        // go
+    {std::uint8_t(bit(State::Searching) | bit(State::Pondering)), std::nullopt}, // stop
+    {bit(State::Pondering), State::Searching},                                   // ponderhit
+    {kEveryState, State::Quitting},                                              // quit
+}};
+
+// By `MessageKind`. A readyok also needs an isready outstanding.
+constexpr std::array<Rule, 7> kMessageRules{{
+    {bit(State::Identifying), std::nullopt},                                 // id
+    {bit(State::Identifying), State::Idle},                                  // uciok
+    {kEveryState, std::nullopt},                                             // readyok
+    {bit(State::Identifying), std::nullopt},                                 // option
+    {kEveryState, std::nullopt},                                             // info
+    {std::uint8_t(bit(State::Searching) | bit(State::Pondering)), State::Idle}, // bestmove
+    {kEveryState, std::nullopt},                                             // raw
+}};
+
+constexpr std::array<std::string_view, 7> kKindNames{
+    "id", "uciok", "readyok", "option", "info", "bestmove", "raw"};
+constexpr std::array<std::string_view, 6> kStateNames{
+    "started", "identifying", "idle", "searching", "pondering", "quitting"};
+
+}  // namespace
+
+std::string message(const UnsafeText& e) {
+  const bool line_break = e.text.find_first_of(kLineBreaks) != std::string::npos;
+  return cat({e.field, " contains ", line_break ? "a line break" : "a NUL character", ": ",
+              quoted(e.text)});
+}
+
+std::expected<void, UnsafeText> check_text(const Limits& limits) {
+  for (const std::string& move : limits.search_moves)
+    if (auto ok = check("search move", move); !ok) return ok;
+  return {};
+}
+
+std::string_view keyword(CommandKind kind) { return kKeywords[std::size_t(kind)]; }
+
+std::expected<Command, UnsafeText> Command::set_option(std::string name,
+                                                       std::optional<std::string> value) {
+  if (auto ok = check("option name", name); !ok) return std::unexpected(ok.error());
+  if (value)
+    if (auto ok = check("option value", *value); !ok) return std::unexpected(ok.error());
+  return Command(command::SetOption{std::move(name), std::move(value)});
+}
+
+std::expected<Command, UnsafeText> Command::go(Limits limits) {
+  if (auto ok = check_text(limits); !ok) return std::unexpected(ok.error());
+  return Command(command::Go{std::move(limits)});
+}
+
+Command Command::position(const Variant& variant, const Position& start,
+                          std::span<const Move> moves, CastlingStyle style) {
+  command::Position setup;
+  if (!(start == classic().start_position(0))) setup.fen = fen::format(start, true);
+  setup.moves.reserve(moves.size());
+  Position at = start;
+  for (const Move m : moves) {
+    setup.moves.push_back(variant.move_to_uci(at, m, style));
+    at = variant.play(at, m);
+  }
+  return Command(std::move(setup));
+}
+
+std::string Command::to_line() const {
+  return std::visit(
+      Overloaded{
+          [](const command::Debug& d) -> std::string { return d.on ? "debug on" : "debug off"; },
+          [](const command::SetOption& s) { return set_option_line(s); },
+          [](const command::Position& p) { return position_line(p); },
+          [](const command::Go& g) { return go_line(g.limits); },
+          [this](const auto&) { return std::string(keyword(kind())); },  // the keyword alone
+      },
+      payload_);
+}
+
+std::string_view type_name(OptionType type) { return kTypeNames[std::size_t(type)]; }
+
+std::optional<std::string> to_text(const OptionValue& value) {
+  using Text = std::optional<std::string>;
+  return std::visit(
+      Overloaded{
+          [](const value::Check& c) -> Text { return c.on ? "true" : "false"; },
+          [](const value::Spin& s) -> Text { return std::to_string(s.number); },
+          [](const value::Button&) -> Text { return std::nullopt; },
+          // combo and string: an empty text would vanish from the line
+          [](const auto& t) -> Text { return t.text.empty() ? "<empty>" : t.text; },
+      },
+      value);
+}
+
+std::expected<void, std::string> OptionSpec::accepts(const OptionValue& value) const {
+  if (type_of(value) != type())
+    return std::unexpected(cat({"a ", type_name(type()), " option takes no ",
+                                type_name(type_of(value)), " value"}));
+  if (const auto* spin = std::get_if<option::Spin>(&kind)) {
+    const std::int64_t n = std::get<value::Spin>(value).number;
+    if ((spin->min && n < *spin->min) || (spin->max && n > *spin->max))
+      return std::unexpected(cat({std::to_string(n), " is outside [", bound_text(spin->min), ", ",
+                                  bound_text(spin->max), "]"}));
+  }
+  if (const auto* combo = std::get_if<option::Combo>(&kind)) {
+    const std::string& text = std::get<value::Combo>(value).text;
+    if (std::ranges::find(combo->vars, text) == combo->vars.end())
+      return std::unexpected(cat({quoted(text), " is none of ", join(combo->vars, ", ")}));
+  }
+  return {};
+}
+
+std::string_view kind_name(MessageKind kind) { return kKindNames[std::size_t(kind)]; }
+std::string_view state_name(State state) { return kStateNames[std::size_t(state)]; }
+
+std::string message(const ProtocolError& e) {
+  return e.direction == Direction::Sent
+             ? cat({e.word, " cannot be sent to a ", state_name(e.state), " engine"})
+             : cat({"a ", state_name(e.state), " engine cannot send ", e.word});
+}
+
+std::expected<void, ProtocolError> Session::sent(const Command& command) {
+  const Rule& rule = kCommandRules[std::size_t(command.kind())];
+  if (!(rule.allowed & bit(state_)))
+    return std::unexpected(ProtocolError{Direction::Sent, state_, keyword(command.kind())});
+  if (command.kind() == CommandKind::IsReady) ++pending_ready_;
+  const auto* go = std::get_if<command::Go>(&command.payload());
+  state_ = go && go->limits.ponder ? State::Pondering : rule.next.value_or(state_);
+  return {};
+}
+
+std::expected<void, ProtocolError> Session::received(MessageKind kind) {
+  const Rule& rule = kMessageRules[std::size_t(kind)];
+  const bool owed = kind != MessageKind::ReadyOk || pending_ready_ > 0;
+  if (!(rule.allowed & bit(state_)) || !owed)
+    return std::unexpected(ProtocolError{Direction::Received, state_, kind_name(kind)});
+  if (kind == MessageKind::ReadyOk) --pending_ready_;
+  state_ = rule.next.value_or(state_);
+  return {};
+}
+
+}  // namespace vorn::uci::protocol
