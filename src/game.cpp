@@ -1,0 +1,210 @@
+#include "game.hpp"
+
+#include <algorithm>
+
+#include "explain/situations.hpp"
+#include "fen.hpp"
+#include "variant/rules.hpp"
+
+namespace vorn {
+
+namespace {
+
+constexpr std::uint32_t kThreefold = 3;
+constexpr std::uint32_t kFivefold = 5;
+constexpr std::uint32_t kClaimPlies = 100;
+constexpr std::uint32_t kAutomaticPlies = 150;
+
+bool is_mate(std::optional<Outcome> o) {
+  return o == Outcome::WhiteMates || o == Outcome::BlackMates;
+}
+
+bool same_placement(const board::Board& a, const board::Board& b) {
+  return a.roles() == b.roles() && a.colour(Colour::White) == b.colour(Colour::White) &&
+         a.colour(Colour::Black) == b.colour(Colour::Black);
+}
+
+// The target of an en-passant capture some pawn may legally make; none otherwise.
+std::optional<Square> legal_en_passant(const Position& p) {
+  const auto status = explain::en_passant_status(p);
+  if (!status || std::ranges::none_of(status->captures, &explain::EpCapture::legal))
+    return std::nullopt;
+  return status->target;
+}
+
+// What keeps `earlier`, of the same placement as `now`, from being the same position.
+std::vector<explain::Difference> differences(const Position& now, const Position& earlier,
+                                             std::optional<Square> now_en_passant) {
+  std::vector<explain::Difference> out;
+  if (!(now.board.castling() == earlier.board.castling()))
+    out.push_back(explain::Difference::CastlingRights);
+  if (now_en_passant != legal_en_passant(earlier))
+    out.push_back(explain::Difference::EnPassant);
+  if (now.board.side_to_move() != earlier.board.side_to_move())
+    out.push_back(explain::Difference::SideToMove);
+  return out;
+}
+
+}  // namespace
+
+Game::Game(const Variant& variant, const Position& start)
+    : positions_{start}, keys_{start.repetition_key()}, variant_(&variant) {
+  occurrences_[keys_.back()] = 1;
+  refresh_claims();
+}
+
+Game Game::seeded(const Variant& variant, const Position& start) { return Game(variant, start); }
+
+std::expected<Game, FenError> Game::from_fen(const Variant& variant, std::string_view fen) {
+  const auto position = fen::parse(fen);
+  if (!position) return std::unexpected(position.error());
+  if (!variant.validate(*position)) return std::unexpected(FenError::IllegalPosition);
+  return Game(variant, *position);
+}
+
+std::expected<Game, PositionError> Game::from_position(const Variant& variant,
+                                                       const Position& start) {
+  if (const auto valid = variant.validate(start); !valid) return std::unexpected(valid.error());
+  return Game(variant, start);
+}
+
+const Position& Game::start() const {
+  if (positions_.empty()) panic("a game holds its start");
+  return positions_.front();
+}
+
+const Position& Game::current() const {
+  if (positions_.empty()) panic("a game holds its start");
+  return positions_.back();
+}
+
+std::expected<void, IllegalMove> Game::play(Move m) {
+  const auto legal = rules::find_legal(*variant_, current(), m);
+  if (!legal) return std::unexpected(IllegalMove{});
+  Position next = variant_->play(current(), *legal);
+  keys_.push_back(next.repetition_key());
+  positions_.push_back(std::move(next));
+  moves_.push_back(*legal);
+  ++occurrences_[keys_.back()];
+  refresh_claims();
+  return {};
+}
+
+std::expected<void, MoveParseError> Game::play_read(std::expected<Move, MoveParseError> read) {
+  if (!read) return std::unexpected(read.error());
+  if (!play(*read)) panic("a parsed move is legal");
+  return {};
+}
+
+std::expected<void, MoveParseError> Game::play_uci(std::string_view text) {
+  return play_read(variant_->move_from_uci(current(), text));
+}
+
+std::expected<void, MoveParseError> Game::play_san(std::string_view text) {
+  return play_read(variant_->move_from_san(current(), text));
+}
+
+std::expected<void, ReplayError> Game::replay_uci(std::span<const std::string> texts) {
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    if (const auto played = play_uci(texts[i]); !played)
+      return std::unexpected(ReplayError{i, played.error()});
+  return {};
+}
+
+std::optional<Move> Game::undo() {
+  if (moves_.empty()) return std::nullopt;
+  const Move last = moves_.back();
+  if (const auto seen = occurrences_.find(keys_.back()); --seen->second == 0)
+    occurrences_.erase(seen);
+  moves_.pop_back();
+  keys_.pop_back();
+  positions_.pop_back();
+  refresh_claims();
+  return last;
+}
+
+void Game::refresh_claims() {
+  claims_.clear();
+  if (current().halfmove_clock >= kClaimPlies) claims_.push_back(DrawClaim::FiftyMoves);
+  if (repetitions() >= kThreefold) claims_.push_back(DrawClaim::ThreefoldRepetition);
+  // Mate ends the game before any claim; only worth asking when one is listed.
+  if (!claims_.empty() && is_mate(variant_->outcome(current()))) claims_.clear();
+}
+
+std::optional<Termination> Game::outcome() const {
+  const auto own = variant_->outcome(current());
+  if (own && *own <= Outcome::Stalemate) return termination(*own);
+  if (repetitions() >= kFivefold) return Termination::FivefoldRepetition;
+  if (own) return termination(*own);
+  return std::nullopt;
+}
+
+std::uint32_t Game::repetitions() const {
+  const auto seen = occurrences_.find(keys_.back());
+  if (seen == occurrences_.end()) panic("every key of a game is counted");
+  return seen->second;
+}
+
+explain::Repetition Game::repetition_status() const {
+  const Position& now = current();
+  const auto now_en_passant = legal_en_passant(now);
+  explain::Repetition out;
+  for (std::uint32_t ply = 0; ply < positions_.size(); ++ply) {
+    const Position& earlier = positions_[ply];
+    if (!same_placement(now.board, earlier.board)) continue;
+    auto differs = differences(now, earlier, now_en_passant);
+    if (differs.empty())
+      out.plies.push_back(ply);
+    else
+      out.near_misses.push_back({std::move(differs), ply});
+  }
+  out.count = std::uint32_t(out.plies.size());
+  return out;
+}
+
+explain::FiftyMove Game::fifty_move_status() const {
+  const std::uint32_t clock = current().halfmove_clock;
+  explain::FiftyMove out{clock, std::max(kClaimPlies, clock) - clock,
+                         std::max(kAutomaticPlies, clock) - clock, std::nullopt};
+  for (std::size_t i = moves_.size(); i-- > 0;) {
+    const Move m = moves_[i];
+    const std::uint32_t ply = std::uint32_t(i + 1);
+    if (m.is_capture()) {
+      out.last_reset = explain::Reset{ply, explain::ResetKind::Capture};
+      break;
+    }
+    if (positions_[i].board.pieces(Role::Pawn).contains(m.from)) {
+      out.last_reset = explain::Reset{ply, explain::ResetKind::PawnMove};
+      break;
+    }
+  }
+  return out;
+}
+
+explain::DrawStatus Game::draw_status() const {
+  const Position& now = current();
+  MoveList legal;
+  variant_->legal_moves(now, legal);
+  explain::DrawStatus out;
+  if (legal.empty()) {
+    if (now.board.checkers()) return out;
+    out.automatic.push_back(explain::stalemate_detail(now));
+  }
+  if (const auto material = explain::insufficient_material(now))
+    out.automatic.push_back(*material);
+  const explain::Repetition repetition = repetition_status();
+  const explain::FiftyMove fifty = fifty_move_status();
+  if (repetition.count >= kFivefold) out.automatic.push_back(repetition);
+  if (fifty.clock >= kAutomaticPlies) out.automatic.push_back(fifty);
+  if (repetition.count >= kThreefold) out.claimable.push_back(repetition);
+  if (fifty.clock >= kClaimPlies) out.claimable.push_back(fifty);
+  return out;
+}
+
+std::vector<explain::ClaimableDraw> Game::claims_after(Move m) const {
+  Game next = *this;
+  if (!next.play(m)) return {};
+  return next.draw_status().claimable;
+}
+
+}  // namespace vorn

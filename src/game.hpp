@@ -1,0 +1,104 @@
+// A game under one variant: every position from the start with its
+// repetition key, the moves played, and the draw claims available now; with
+// the explanations of every draw condition of its current position.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "error.hpp"
+#include "explain/records.hpp"
+#include "moves.hpp"
+#include "position.hpp"
+#include "variant/variant.hpp"
+
+namespace vorn {
+
+// A draw a player may claim now; named by explain::kClaimableDrawNames.
+enum class DrawClaim : std::uint8_t { FiftyMoves = 0, ThreefoldRepetition = 1 };
+
+// How a game has ended by itself. Fivefold repetition needs the history; the
+// rest come from the position's own outcome, the mating side dropped.
+enum class Termination : std::uint8_t {
+  Checkmate = 0,
+  Stalemate,
+  InsufficientMaterial,
+  SeventyFiveMoves,
+  FivefoldRepetition,
+};
+inline constexpr std::array<std::string_view, 5> kTerminationNames{
+    "checkmate", "stalemate", "insufficient_material", "seventy_five_moves",
+    "fivefold_repetition"};
+constexpr Termination termination(Outcome o) {
+  return o == Outcome::WhiteMates ? Termination::Checkmate : Termination(int(o) - 1);
+}
+
+// The first move text of a replay that does not name a legal move.
+struct ReplayError {
+  std::size_t index = 0;
+  MoveParseError kind = MoveParseError::Malformed;
+};
+
+class Game {
+ public:
+  static Game seeded(const Variant& variant, const Position& start);
+  // A FEN the variant refuses is FenError::IllegalPosition.
+  static std::expected<Game, FenError> from_fen(const Variant& variant, std::string_view fen);
+  static std::expected<Game, PositionError> from_position(const Variant& variant,
+                                                          const Position& start);
+
+  const Variant& variant() const { return *variant_; }
+  const std::vector<Position>& positions() const { return positions_; }
+  const std::vector<std::uint64_t>& keys() const { return keys_; }
+  const std::vector<Move>& moves() const { return moves_; }
+  // Fifty moves before threefold when both hold; none once mated.
+  const std::vector<DrawClaim>& claims() const { return claims_; }
+  const Position& start() const;
+  const Position& current() const;
+  std::size_t ply() const { return moves_.size(); }
+  CastlingStyle castling_output() const { return castling_output_; }
+  void set_castling_output(CastlingStyle style) { castling_output_ = style; }
+
+  // Stores the legal list's own entry, so the generator's flags, whatever
+  // flags `m` carries. An illegal move changes nothing.
+  std::expected<void, IllegalMove> play(Move m);
+  std::expected<void, MoveParseError> play_uci(std::string_view text);
+  std::expected<void, MoveParseError> play_san(std::string_view text);
+  // Plays UCI texts in order, stopping at the first that names no legal
+  // move; the game then stands where that text was read.
+  std::expected<void, ReplayError> replay_uci(std::span<const std::string> texts);
+  // Takes back the last move; none at the start.
+  std::optional<Move> undo();
+
+  std::optional<Termination> outcome() const;
+  // How many of the keys equal the current one, the current one included.
+  std::uint32_t repetitions() const;
+  explain::Repetition repetition_status() const;
+  explain::FiftyMove fifty_move_status() const;
+  explain::DrawStatus draw_status() const;
+  // The claims `m` would make available; empty when `m` is not legal.
+  std::vector<explain::ClaimableDraw> claims_after(Move m) const;
+
+ private:
+  Game(const Variant& variant, const Position& start);
+  std::expected<void, MoveParseError> play_read(std::expected<Move, MoveParseError> read);
+  void refresh_claims();
+
+  std::vector<Position> positions_;
+  std::vector<std::uint64_t> keys_;
+  std::vector<Move> moves_;
+  std::vector<DrawClaim> claims_;
+  // Occurrences per key, so counting repetitions does not rescan the game.
+  std::unordered_map<std::uint64_t, std::uint32_t> occurrences_;
+  const Variant* variant_;
+  CastlingStyle castling_output_ = CastlingStyle::KingToRook;
+};
+
+}  // namespace vorn
