@@ -1,0 +1,5 @@
+"""The classification of endings, with a verdict and a technique."""
+
+from vorn._export import export
+
+globals().update(export(__name__))

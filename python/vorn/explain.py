@@ -1,0 +1,5 @@
+"""English explanations of rule situations: castling, en passant, pins, draws."""
+
+from vorn._export import export
+
+globals().update(export(__name__))

@@ -1,0 +1,5 @@
+"""Names of openings, from a table of ECO-coded openings."""
+
+from vorn._export import export
+
+globals().update(export(__name__))

@@ -1,0 +1,7 @@
+"""UCI chess engines run as child processes: positions, searches and answers."""
+
+from vorn._export import export
+
+globals().update(export(__name__))
+
+from vorn.uci import protocol  # noqa: E402

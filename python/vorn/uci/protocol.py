@@ -1,0 +1,6 @@
+"""The UCI protocol without a process: client commands, engine messages and
+the order of a conversation."""
+
+from vorn._export import export
+
+globals().update(export(__name__))

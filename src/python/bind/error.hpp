@@ -1,0 +1,44 @@
+// Raising Python exceptions from C++, and the guard every entry point from
+// Python runs its body in.
+//
+//   raise(PyExc_ValueError, "not a facts group: x");  // sets the error, throws PythonError
+//   return guarded<PyObject*>(nullptr, [&] { ...; return result.release(); });
+//
+// `guarded` turns whatever the body throws into the Python error indicator:
+// PythonError leaves the error already set; std::bad_alloc becomes
+// MemoryError; a vorn::Panic or any other exception becomes PanicException
+// (a BaseException, so ordinary handlers do not swallow a broken invariant).
+// Nothing escapes into CPython, so nothing aborts the interpreter.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "python.hpp"
+
+namespace vorn::python::bind {
+
+[[noreturn]] void raise(PyObject* type, std::string_view message);
+
+// Python's name of the type of `object` ("int", "Move"), for messages.
+std::string type_name(PyObject* object);
+std::string type_name(PyTypeObject* type);
+
+// The PanicException class, made on first use (borrowed).
+PyObject* panic_exception();
+
+// Sets the Python error for the exception being handled; call inside catch.
+void set_error_from_current_exception() noexcept;
+
+template <class Result, class Body>
+Result guarded(Result failure, Body&& body) noexcept {
+  try {
+    return std::forward<Body>(body)();
+  } catch (...) {
+    set_error_from_current_exception();
+    return failure;
+  }
+}
+
+}  // namespace vorn::python::bind

@@ -1,0 +1,59 @@
+// The board classes Move, Position and Variant, and their conversions, so a
+// function returning a vorn::Move or vorn::Position hands Python the object.
+#pragma once
+
+#include "moves.hpp"
+#include "position.hpp"
+#include "python/bind/class.hpp"
+#include "variant/variant.hpp"
+
+namespace vorn::python {
+
+struct PyMove {
+  PyObject_HEAD
+  Move value;
+  static PyTypeObject* type();
+};
+
+struct PyPosition {
+  PyObject_HEAD
+  Position value;
+  static PyTypeObject* type();
+};
+
+// One of the two shared variant instances, which live for the process.
+struct PyVariant {
+  PyObject_HEAD
+  const Variant* value;
+  static PyTypeObject* type();
+};
+
+// The variant a `variant=None` parameter names: standard chess when None.
+inline const Variant& resolve(const PyVariant* variant) {
+  return variant != nullptr ? *variant->value : classic();
+}
+
+// The FEN with both clocks, as every move error message quotes it.
+std::string fen_with_clocks(const Position& position);
+
+}  // namespace vorn::python
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<Move> {
+  static Move from(PyObject* object) { return expect_instance<PyMove>(object).value; }
+  static Ref to(Move move) { return make<PyMove>(move); }
+};
+
+template <>
+struct Converter<Position> {
+  static Ref to(const Position& position) { return make<PyPosition>(position); }
+};
+
+template <>
+struct Converter<const Variant*> {
+  static Ref to(const Variant* variant) { return make<PyVariant>(variant); }
+};
+
+}  // namespace vorn::python::bind

@@ -1,0 +1,57 @@
+// Names in and out: the texts Python callers use for colours, squares,
+// files, roles, move kinds, variants and castling output styles. Every
+// reader raises ParseError ("not a <word>: <text quoted>") with the caller's
+// text unchanged.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "moves.hpp"
+#include "types.hpp"
+#include "variant/variant.hpp"
+
+namespace vorn::python::convert {
+
+// The kinds Python names a move by; the model keeps only flags.
+enum class MoveKind : std::uint8_t { Quiet, Capture, EnPassant, Castling, Promotion };
+
+// "w", "b", "white" or "black", ASCII letters in any case; none otherwise.
+std::optional<Colour> read_colour(std::string_view text);
+Colour colour_from(std::string_view text);
+// Two bytes: a file letter in either case, then a rank digit ("e4", "E4").
+Square square_from(std::string_view text);
+// One letter a-h in either case.
+File file_from(std::string_view text);
+// One letter p, n, b, r, q or k in either case.
+Role role_from(std::string_view text);
+// Exactly "quiet", "capture", "en_passant", "castling" or "promotion".
+MoveKind move_kind_from(std::string_view text);
+std::string_view move_kind_name(MoveKind kind);
+// Exactly "chess" or "chess960": the shared instance.
+const Variant& variant_by_name(std::string_view text);
+// Exactly "king_to_rook" or "king_two_squares".
+CastlingStyle castling_style_from(std::string_view text);
+std::string_view castling_style_name(CastlingStyle style);
+
+using vorn::square_name;
+std::string file_name(File file);
+// The lower-case letter.
+std::string role_name(Role role);
+
+template <std::size_t N>
+std::array<std::string, N> file_names(const std::array<File, N>& files) {
+  std::array<std::string, N> names;
+  for (std::size_t i = 0; i < N; ++i) names[i] = file_name(files[i]);
+  return names;
+}
+
+// UCI texts in king_to_rook style, which every reader of them accepts.
+std::vector<std::string> uci_texts(std::span<const Move> moves);
+
+}  // namespace vorn::python::convert

@@ -1,0 +1,28 @@
+// The SquareSet class, and its conversion, so that a function returning a
+// vorn::SquareSet hands Python a SquareSet:
+//
+//   SquareSet(squares=None)   an immutable set of squares "a1".."h8"
+#pragma once
+
+#include "python/bind/class.hpp"
+#include "types.hpp"
+
+namespace vorn::python {
+
+struct PySquareSet {
+  PyObject_HEAD
+  SquareSet value;
+  static PyTypeObject* type();
+};
+
+}  // namespace vorn::python
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<SquareSet> {
+  static SquareSet from(PyObject* object) { return expect_instance<PySquareSet>(object).value; }
+  static Ref to(SquareSet squares) { return make<PySquareSet>(squares); }
+};
+
+}  // namespace vorn::python::bind

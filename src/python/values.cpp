@@ -1,0 +1,177 @@
+// ByColour and FileSet, as Python sees them:
+//
+//   pair = ByColour(1, 2); pair.white, pair["b"], pair.of("black"); "w" in pair
+//   white, black = pair; pair.items() == [("white", 1), ("black", 2)]
+//   files = FileSet(["a", "C"]); "c" in files; ~files; files | other; files.files
+#include "python/values.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <tuple>
+#include <utility>
+
+#include "python/convert.hpp"
+#include "siphash.hpp"
+
+namespace vorn::python {
+
+namespace {
+
+using bind::Ref;
+
+// ---- ByColour --------------------------------------------------------------
+
+constexpr const char* kByColourDoc =
+    "ByColour(white, black)\n--\n\n"
+    "One value for White and one for Black.\n"
+    "\n"
+    "Read a side by name \u2014 `.white`, `.black` \u2014 or by colour, with `of(\"white\")`\n"
+    "or `[\"w\"]`. Iterating gives the two values, White first, so `white, black =\n"
+    "pair` unpacks; `items()` gives them with the colour each belongs to. A pair\n"
+    "hashes when both of its values do.";
+
+ColourPair new_pair(PyObject* white, PyObject* black) { return {Ref::borrow(white), Ref::borrow(black)}; }
+
+Ref white_of(const ColourPair& pair) { return pair.white; }
+Ref black_of(const ColourPair& pair) { return pair.black; }
+
+Ref value_of(const ColourPair& pair, std::string_view colour) {
+  return convert::colour_from(colour) == Colour::White ? pair.white : pair.black;
+}
+
+// Tests the name, not the values: any text naming a colour is "in" a pair.
+bool names_colour(const ColourPair&, std::string_view colour) { return convert::read_colour(colour).has_value(); }
+
+std::tuple<Ref, Ref> pair_values(const ColourPair& pair) { return {pair.white, pair.black}; }
+
+std::size_t pair_length(const ColourPair&) { return 2; }
+
+std::vector<std::pair<std::string_view, Ref>> pair_items(const ColourPair& pair) {
+  return {{colour_name(Colour::White), pair.white}, {colour_name(Colour::Black), pair.black}};
+}
+
+std::uint64_t pair_hash(const ColourPair& pair) {
+  const Py_hash_t hash = PyObject_Hash(bind::to_python(pair_values(pair)).get());
+  if (hash == -1) throw bind::PythonError{};
+  return std::uint64_t(hash);
+}
+
+std::string pair_repr(const ColourPair& pair) {
+  return "ByColour(white=" + bind::repr_text(pair.white.get()) + ", black=" + bind::repr_text(pair.black.get()) + ")";
+}
+
+bool equal_values(const Ref& a, const Ref& b) {
+  // The full protocol, with no identity shortcut: a NaN is not equal to itself.
+  const Ref result = Ref::check(PyObject_RichCompare(a.get(), b.get(), Py_EQ));
+  return bind::check(PyObject_IsTrue(result.get())) == 1;
+}
+
+// Equal to another pair with equal values (Black compared only when White
+// is); never equal to any other object. Pairs have no order.
+Ref compare_pairs(PyObject* self, PyObject* other, int op) {
+  if (op == Py_NE) {
+    const Ref equal = Ref::check(PyObject_RichCompare(self, other, Py_EQ));
+    return bind::to_python(bind::check(PyObject_IsTrue(equal.get())) == 0);
+  }
+  if (op != Py_EQ) return Ref::not_implemented();
+  const PyByColour* that = bind::instance<PyByColour>(other);
+  if (that == nullptr) return bind::to_python(false);
+  const ColourPair& mine = reinterpret_cast<PyByColour*>(self)->value;
+  return bind::to_python(equal_values(mine.white, that->value.white) && equal_values(mine.black, that->value.black));
+}
+
+std::tuple<const char*, const char*> match_args() { return {"white", "black"}; }
+
+// ByColour[int] as a type annotation.
+Ref generic_alias(PyTypeObject* cls, PyObject* item) {
+  const Ref types = Ref::check(PyImport_ImportModule("types"));
+  const Ref alias = Ref::check(PyObject_GetAttrString(types.get(), "GenericAlias"));
+  return Ref::check(PyObject_CallFunctionObjArgs(alias.get(), reinterpret_cast<PyObject*>(cls), item, nullptr));
+}
+
+const bind::ClassSpec<PyByColour> kByColourClass{
+    .name = "vorn.ByColour",
+    .doc = kByColourDoc,
+    .getters = {bind::getter<&white_of>("white", "White's value."),
+                bind::getter<&black_of>("black", "Black's value.")},
+    .methods = {bind::method<&value_of>(
+                    "of", "of($self, colour)\n--\n\n"
+                          "The value of `colour`, named `\"white\"`, `\"black\"`, `\"w\"` or `\"b\"`."),
+                bind::method<&pair_items>("items", "items($self)\n--\n\nEach colour with its value, White first."),
+                bind::method<&pair_values>("__getnewargs__", "__getnewargs__($self)\n--\n\n"),
+                bind::class_method<&generic_alias>(
+                    "__class_getitem__", "__class_getitem__($type, item)\n--\n\n"
+                                         "`ByColour[T]`, so that the pair can be written as the type it holds.")},
+    .slots = {bind::constructor<&new_pair>, bind::getitem<&value_of>("colour"),
+              bind::contains<&names_colour>("colour"), bind::iter<&pair_values>, bind::len<&pair_length>,
+              bind::hash<&pair_hash>, bind::repr<&pair_repr>, bind::richcompare<&compare_pairs>},
+    .attributes = {bind::attribute<&match_args>("__match_args__")},
+};
+
+// ---- FileSet ---------------------------------------------------------------
+
+FileSet new_file_set(std::optional<std::vector<std::string>> files) {
+  FileSet set;
+  for (const std::string& name : files.value_or(std::vector<std::string>{})) set = set.with(convert::file_from(name));
+  return set;
+}
+
+std::vector<std::string> member_names(const FileSet& set) {
+  std::vector<std::string> names;
+  for (const File file : set) names.push_back(convert::file_name(file));
+  return names;
+}
+
+bool is_subset(const FileSet& set, FileSet other) { return (set.bits & ~other.bits) == 0; }
+bool any(const FileSet& set) { return set.bits != 0; }
+bool has_file(const FileSet& set, std::string_view file) { return set.contains(convert::file_from(file)); }
+FileSet complement(const FileSet& set) { return {std::uint8_t(~set.bits)}; }
+FileSet difference(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits & ~b.bits)}; }
+FileSet union_of(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits | b.bits)}; }
+FileSet intersection(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits & b.bits)}; }
+std::string file_set_repr(const FileSet& set) { return "FileSet(" + bracketed_names(member_names(set)) + ")"; }
+std::uint64_t file_set_hash(const FileSet& set) { return SipHasher13().write_u8(set.bits).finish(); }
+std::tuple<std::vector<std::string>> file_set_args(const FileSet& set) { return {member_names(set)}; }
+
+const bind::ClassSpec<PyFileSet> kFileSetClass{
+    .name = "vorn.FileSet",
+    .doc = "FileSet(files=None)\n--\n\nA set of files.",
+    .getters = {bind::getter<&member_names>("files", "The members, from file a upwards.")},
+    .methods = {bind::method<&is_subset>("is_subset",
+                                         "is_subset($self, other)\n--\n\nWhether every member is a member of `other`."),
+                bind::method<&file_set_args>("__getnewargs__", "__getnewargs__($self)\n--\n\n")},
+    .slots = {bind::constructor<&new_file_set>, bind::len<&FileSet::size>, bind::truth<&any>,
+              bind::contains<&has_file>("file"), bind::iter<&member_names>,
+              bind::unary<Py_nb_invert, &complement>, bind::binary<Py_nb_subtract, &difference>,
+              bind::binary<Py_nb_or, &union_of>, bind::binary<Py_nb_and, &intersection>, bind::repr<&file_set_repr>,
+              bind::hash<&file_set_hash>, bind::equality<&FileSet::operator==>},
+};
+
+}  // namespace
+
+int ColourPair::traverse(visitproc visit, void* arg) const {
+  Py_VISIT(white.get());
+  Py_VISIT(black.get());
+  return 0;
+}
+
+void ColourPair::clear() {
+  // None rather than null, so the getters stay valid on a cleared pair.
+  white = Ref::none();
+  black = Ref::none();
+}
+
+std::string bracketed_names(const std::vector<std::string>& names) {
+  std::string text = "[";
+  for (const std::string& name : names) {
+    if (text.size() > 1) text += ", ";
+    text += "\"" + name + "\"";
+  }
+  return text + "]";
+}
+
+PyTypeObject* PyByColour::type() { return bind::type_object(kByColourClass); }
+PyTypeObject* PyFileSet::type() { return bind::type_object(kFileSetClass); }
+
+}  // namespace vorn::python

@@ -1,0 +1,60 @@
+// The value classes ByColour and FileSet, and their conversions, so that a
+// function returning a vorn::FileSet or a vorn::ByColour<T> hands Python a
+// FileSet or a ByColour:
+//
+//   ByColour(white, black)   a pair of any two objects, White's first
+//   FileSet(files=None)      a set of files "a".."h"
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "python/bind/class.hpp"
+#include "types.hpp"
+
+namespace vorn::python {
+
+// The two values of a ByColour, kept as given.
+struct ColourPair {
+  bind::Ref white;
+  bind::Ref black;
+
+  int traverse(visitproc visit, void* arg) const;
+  void clear();
+};
+
+struct PyByColour {
+  PyObject_HEAD
+  ColourPair value;
+  static PyTypeObject* type();
+};
+
+struct PyFileSet {
+  PyObject_HEAD
+  FileSet value;
+  static PyTypeObject* type();
+};
+
+// ["a", "d"]: names in double quotes, the list form of the set reprs.
+std::string bracketed_names(const std::vector<std::string>& names);
+
+}  // namespace vorn::python
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<FileSet> {
+  static FileSet from(PyObject* object) { return expect_instance<PyFileSet>(object).value; }
+  static Ref to(FileSet files) { return make<PyFileSet>(files); }
+};
+
+template <class T>
+struct Converter<ByColour<T>> {
+  static Ref to(const ByColour<T>& pair) {
+    Ref white = to_python(pair.white);
+    Ref black = to_python(pair.black);
+    return make<PyByColour>(ColourPair{std::move(white), std::move(black)});
+  }
+};
+
+}  // namespace vorn::python::bind

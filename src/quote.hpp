@@ -1,0 +1,14 @@
+// The quoted form of a text inside an error message: between double quotes,
+// with escapes that make every invisible or combining character visible, so
+// a message shows exactly which text was refused.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vorn {
+
+// `text` is UTF-8; a byte that does not decode stands for U+FFFD.
+std::string quoted(std::string_view text);
+
+}  // namespace vorn
