@@ -146,7 +146,8 @@ def test_another_interpreter_cannot_load_the_module():
         pytest.skip("no subinterpreter module in this Python")
     interpreter = interpreters.create()
     try:
-        code = f"import sys; sys.path[:] = {sys.path!r}\ntry:\n    import vorn._vorn\nexcept ImportError as e:\n    raise SystemExit(str(e))\n"
+        code = (f"import sys; sys.path[:] = {sys.path!r}\n"
+                "try:\n    import vorn._vorn\nexcept ImportError as e:\n    raise SystemExit(str(e))\n")
         with pytest.raises(Exception, match="more than one interpreter"):
             result = interpreters.run_string(interpreter, code)
             if result is not None:  # newer Pythons return the failure instead of raising

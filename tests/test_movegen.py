@@ -10,7 +10,7 @@ import vorn
 PERFT_DATA = Path(__file__).parent / "data" / "perft.txt"
 # Perft runs through the Python API, so each line stops at the deepest depth
 # whose leaf count stays under this many nodes.
-PERFT_NODE_CAP = 200_000
+PERFT_NODE_CAP = 1_000_000
 
 
 def ucis(fen, variant=None):

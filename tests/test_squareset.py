@@ -36,7 +36,9 @@ def test_refuses_non_sequences(argument):
         SquareSet(argument)
 
 
-@pytest.mark.parametrize(("names", "refused"), [(["e9"], "e9"), (["e44"], "e44"), (["a1", "i1", "z"], "i1"), ([" a1"], " a1")])
+@pytest.mark.parametrize(
+    ("names", "refused"), [(["e9"], "e9"), (["e44"], "e44"), (["a1", "i1", "z"], "i1"), ([" a1"], " a1")]
+)
 def test_refuses_bad_names(names, refused):
     with pytest.raises(vorn.ParseError) as caught:
         SquareSet(names)

@@ -165,6 +165,7 @@ def files(*names):
 
 def test_file_set_construction():
     made = FileSet(["a", "C", "a"])
+    assert FileSet([type("Name", (str,), {})("b")]).files == ["b"]  # str subclasses are texts
     assert made.files == ["a", "c"] and list(made) == ["a", "c"]
     assert len(made) == 2 and made
     assert repr(made) == 'FileSet(["a", "c"])'
@@ -179,7 +180,9 @@ def test_file_set_refuses_non_sequences(argument):
         FileSet(argument)
 
 
-@pytest.mark.parametrize(("names", "refused"), [(["ab"], "ab"), (["a", "i", "j"], "i"), ([""], ""), (["A1"], "A1")])
+@pytest.mark.parametrize(
+    ("names", "refused"), [(["ab"], "ab"), (["a", "i", "j"], "i"), ([""], ""), (["A1"], "A1")]
+)
 def test_file_set_refuses_bad_names(names, refused):
     with pytest.raises(vorn.ParseError) as caught:
         FileSet(names)

@@ -26,7 +26,8 @@ class TestNamed:
         assert first is not getattr(vorn, constant)
         assert hash(first) == hash(second) == hash(getattr(vorn, constant))
 
-    @pytest.mark.parametrize("name", ["Chess", "chess ", " chess", "standard", "CHESS960", "chess 960", ""])
+    @pytest.mark.parametrize(
+        "name", ["Chess", "chess ", " chess", "standard", "CHESS960", "chess 960", ""])
     def test_unknown_name(self, name):
         with pytest.raises(vorn.ParseError) as caught:
             vorn.Variant.named(name)

@@ -16,7 +16,9 @@ namespace {
 
 using bind::Ref;
 
-enum class ErrorClass : Py_ssize_t { Error, FenError, IllegalMove, MoveParseError, PositionError, ParseError };
+enum class ErrorClass : Py_ssize_t {
+  Error, FenError, IllegalMove, MoveParseError, PositionError, ParseError
+};
 
 struct ClassRow {
   const char* name;
@@ -90,7 +92,8 @@ void position_error(PositionError error, std::string_view text) {
 }
 
 void move_parse_error(MoveParseError kind, std::string_view text, std::string_view fen) {
-  raise(ErrorClass::MoveParseError, std::string(message(kind)) + ": " + quoted(text) + " in " + std::string(fen));
+  raise(ErrorClass::MoveParseError,
+        std::string(message(kind)) + ": " + quoted(text) + " in " + std::string(fen));
 }
 
 void illegal_move(std::string_view move, std::string_view fen) {
@@ -109,7 +112,8 @@ void value_error(FenError kind) { value_error(message(kind)); }
 
 void value_error(std::size_t line, std::size_t column, std::string_view text) {
   if (line == 0) value_error(text);
-  value_error("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + std::string(text));
+  value_error("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+              std::string(text));
 }
 
 }  // namespace vorn::python::errors

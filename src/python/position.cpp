@@ -68,7 +68,15 @@ bind::Ref position_reduce(PyObject* self) {
 
 std::string fen_of(const Position& p) { return fen::format(p, true); }
 std::string epd_of(const Position& p) { return fen::format(p, false); }
-std::string_view side_of(const Position& p) { return colour_name(p.board.side_to_move()); }
+// The two names are made once: reading the side to move is as cheap as
+// reading a plain attribute.
+bind::Ref side_of(const Position& p) {
+  static std::array<PyObject*, 2> names{};
+  const Colour side = p.board.side_to_move();
+  return bind::Ref::borrow(bind::process_object(names[index(side)], [side] {
+    return bind::Ref::check(PyUnicode_InternFromString(colour_name(side).data()));
+  }));
+}
 std::string castling_of(const Position& p) { return fen::castling_field(p.board.castling()); }
 std::optional<std::string> en_passant_of(const Position& p) {
   if (const auto target = p.board.en_passant_target()) return square_name(*target);

@@ -41,8 +41,14 @@ FileSet files_of(const SquareSet& set) {
   return files;
 }
 
-bool has_square(const SquareSet& set, std::string_view square) { return set.contains(convert::square_from(square)); }
-std::string square_set_repr(const SquareSet& set) { return "SquareSet(" + bracketed_names(member_names(set)) + ")"; }
+bool has_square(const SquareSet& set, std::string_view square) {
+  return set.contains(convert::square_from(square));
+}
+
+std::string square_set_repr(const SquareSet& set) {
+  return "SquareSet(" + bracketed_names(member_names(set)) + ")";
+}
+
 std::uint64_t square_set_hash(const SquareSet& set) { return SipHasher13().write_u64(set.bits).finish(); }
 std::tuple<std::vector<std::string>> square_set_args(const SquareSet& set) { return {member_names(set)}; }
 
@@ -58,8 +64,9 @@ const bind::ClassSpec<PySquareSet> kSquareSetClass{
     .slots = {bind::constructor<&new_square_set>, bind::len<&SquareSet::size>,
               bind::truth<&SquareSet::operator bool>, bind::contains<&has_square>("square"),
               bind::iter<&member_names>, bind::unary<Py_nb_invert, &SquareSet::operator~>,
-              bind::binary<Py_nb_subtract, (&SquareSet::operator-)>, bind::binary<Py_nb_or, &SquareSet::operator|>,
-              bind::binary<Py_nb_and, &SquareSet::operator&>, bind::binary<Py_nb_xor, &SquareSet::operator^>,
+              bind::binary<Py_nb_subtract, (&SquareSet::operator-)>,
+              bind::binary<Py_nb_or, &SquareSet::operator|>, bind::binary<Py_nb_and, &SquareSet::operator&>,
+              bind::binary<Py_nb_xor, &SquareSet::operator^>,
               bind::equality<&SquareSet::operator==>, bind::hash<&square_set_hash>,
               bind::repr<&square_set_repr>},
 };

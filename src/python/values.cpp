@@ -41,7 +41,9 @@ Ref value_of(const ColourPair& pair, std::string_view colour) {
 }
 
 // Tests the name, not the values: any text naming a colour is "in" a pair.
-bool names_colour(const ColourPair&, std::string_view colour) { return convert::read_colour(colour).has_value(); }
+bool names_colour(const ColourPair&, std::string_view colour) {
+  return convert::read_colour(colour).has_value();
+}
 
 std::tuple<Ref, Ref> pair_values(const ColourPair& pair) { return {pair.white, pair.black}; }
 
@@ -58,7 +60,8 @@ std::uint64_t pair_hash(const ColourPair& pair) {
 }
 
 std::string pair_repr(const ColourPair& pair) {
-  return "ByColour(white=" + bind::repr_text(pair.white.get()) + ", black=" + bind::repr_text(pair.black.get()) + ")";
+  return "ByColour(white=" + bind::repr_text(pair.white.get()) + ", black=" + bind::repr_text(pair.black.get()) +
+         ")";
 }
 
 bool equal_values(const Ref& a, const Ref& b) {
@@ -78,7 +81,8 @@ Ref compare_pairs(PyObject* self, PyObject* other, int op) {
   const PyByColour* that = bind::instance<PyByColour>(other);
   if (that == nullptr) return bind::to_python(false);
   const ColourPair& mine = reinterpret_cast<PyByColour*>(self)->value;
-  return bind::to_python(equal_values(mine.white, that->value.white) && equal_values(mine.black, that->value.black));
+  return bind::to_python(equal_values(mine.white, that->value.white) &&
+                         equal_values(mine.black, that->value.black));
 }
 
 std::tuple<const char*, const char*> match_args() { return {"white", "black"}; }
@@ -87,7 +91,8 @@ std::tuple<const char*, const char*> match_args() { return {"white", "black"}; }
 Ref generic_alias(PyTypeObject* cls, PyObject* item) {
   const Ref types = Ref::check(PyImport_ImportModule("types"));
   const Ref alias = Ref::check(PyObject_GetAttrString(types.get(), "GenericAlias"));
-  return Ref::check(PyObject_CallFunctionObjArgs(alias.get(), reinterpret_cast<PyObject*>(cls), item, nullptr));
+  return Ref::check(
+      PyObject_CallFunctionObjArgs(alias.get(), reinterpret_cast<PyObject*>(cls), item, nullptr));
 }
 
 const bind::ClassSpec<PyByColour> kByColourClass{
@@ -113,7 +118,9 @@ const bind::ClassSpec<PyByColour> kByColourClass{
 
 FileSet new_file_set(std::optional<std::vector<std::string>> files) {
   FileSet set;
-  for (const std::string& name : files.value_or(std::vector<std::string>{})) set = set.with(convert::file_from(name));
+  for (const std::string& name : files.value_or(std::vector<std::string>{})) {
+    set = set.with(convert::file_from(name));
+  }
   return set;
 }
 
@@ -130,7 +137,9 @@ FileSet complement(const FileSet& set) { return {std::uint8_t(~set.bits)}; }
 FileSet difference(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits & ~b.bits)}; }
 FileSet union_of(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits | b.bits)}; }
 FileSet intersection(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits & b.bits)}; }
-std::string file_set_repr(const FileSet& set) { return "FileSet(" + bracketed_names(member_names(set)) + ")"; }
+std::string file_set_repr(const FileSet& set) {
+  return "FileSet(" + bracketed_names(member_names(set)) + ")";
+}
 std::uint64_t file_set_hash(const FileSet& set) { return SipHasher13().write_u8(set.bits).finish(); }
 std::tuple<std::vector<std::string>> file_set_args(const FileSet& set) { return {member_names(set)}; }
 
@@ -144,7 +153,8 @@ const bind::ClassSpec<PyFileSet> kFileSetClass{
     .slots = {bind::constructor<&new_file_set>, bind::len<&FileSet::size>, bind::truth<&any>,
               bind::contains<&has_file>("file"), bind::iter<&member_names>,
               bind::unary<Py_nb_invert, &complement>, bind::binary<Py_nb_subtract, &difference>,
-              bind::binary<Py_nb_or, &union_of>, bind::binary<Py_nb_and, &intersection>, bind::repr<&file_set_repr>,
+              bind::binary<Py_nb_or, &union_of>, bind::binary<Py_nb_and, &intersection>,
+              bind::repr<&file_set_repr>,
               bind::hash<&file_set_hash>, bind::equality<&FileSet::operator==>},
 };
 

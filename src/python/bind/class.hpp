@@ -142,7 +142,8 @@ PyObject* method_trampoline(PyObject* self, PyObject* const* args, Py_ssize_t co
         else return receiver<FirstParam<F>, Py>(self);
       }();
       return python_result([&] {
-               return Invoke<F, OtherParams<F>>::call(objects, signature, std::forward<decltype(first)>(first));
+               return Invoke<F, OtherParams<F>>::call(objects, signature,
+                                                      std::forward<decltype(first)>(first));
              }).release();
     }
   });
@@ -213,7 +214,8 @@ int set_trampoline(PyObject* self, PyObject* value, void*) {
 template <class Py>
 struct GetterEntry {
   template <auto Get, auto Set>
-  GetterEntry(PropertyTag<Get, Set> tag) : def{tag.name, &detail::get_trampoline<Py, Get>, nullptr, tag.doc, nullptr} {
+  GetterEntry(PropertyTag<Get, Set> tag)
+      : def{tag.name, &detail::get_trampoline<Py, Get>, nullptr, tag.doc, nullptr} {
     if constexpr (!std::is_null_pointer_v<decltype(Set)>) {
       def.set = &detail::set_trampoline<Py, Set>;
       argument = tag.argument;
@@ -269,7 +271,9 @@ decltype(auto) call_on(PyObject* self) {
 template <class Py, auto F>
 struct Unary {
   static PyObject* call(PyObject* self) {
-    return guarded<PyObject*>(nullptr, [&] { return python_result([&] { return call_on<Py, F>(self); }).release(); });
+    return guarded<PyObject*>(nullptr, [&] {
+      return python_result([&] { return call_on<Py, F>(self); }).release();
+    });
   }
 };
 
@@ -297,7 +301,9 @@ struct Truth {
 template <class Py, auto F>
 struct Iter {
   static PyObject* call(PyObject* self) {
-    return guarded<PyObject*>(nullptr, [&] { return PyObject_GetIter(to_python(call_on<Py, F>(self)).get()); });
+    return guarded<PyObject*>(nullptr, [&] {
+      return PyObject_GetIter(to_python(call_on<Py, F>(self)).get());
+    });
   }
 };
 
@@ -343,9 +349,12 @@ template <class Py, auto F>
 struct Binary {
   static PyObject* call(PyObject* left, PyObject* right) {
     return guarded<PyObject*>(nullptr, [&] {
-      if (instance<Py>(left) == nullptr || instance<Py>(right) == nullptr) return Ref::not_implemented().release();
+      if (instance<Py>(left) == nullptr || instance<Py>(right) == nullptr) {
+        return Ref::not_implemented().release();
+      }
       using Right = typename Split<OtherParams<F>>::Head;
-      return to_python(std::invoke(F, receiver<FirstParam<F>, Py>(left), receiver<Right, Py>(right))).release();
+      return to_python(std::invoke(F, receiver<FirstParam<F>, Py>(left), receiver<Right, Py>(right)))
+          .release();
     });
   }
 };
@@ -354,7 +363,9 @@ template <class Py, auto F>
 struct Equality {
   static PyObject* call(PyObject* self, PyObject* other, int op) {
     return guarded<PyObject*>(nullptr, [&] {
-      if ((op != Py_EQ && op != Py_NE) || instance<Py>(other) == nullptr) return Ref::not_implemented().release();
+      if ((op != Py_EQ && op != Py_NE) || instance<Py>(other) == nullptr) {
+        return Ref::not_implemented().release();
+      }
       using Other = typename Split<OtherParams<F>>::Head;
       const bool equal = std::invoke(F, receiver<FirstParam<F>, Py>(self), receiver<Other, Py>(other));
       return to_python(equal == (op == Py_EQ)).release();

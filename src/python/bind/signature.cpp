@@ -105,7 +105,9 @@ Signature Signature::parse(std::string function, std::string_view name, const ch
       keyword_only = true;
       continue;
     }
-    if (part.starts_with('$') || part.starts_with('*') || part == "/") throw bad("unsupported " + std::string(part));
+    if (part.starts_with('$') || part.starts_with('*') || part == "/") {
+      throw bad("unsupported " + std::string(part));
+    }
     Parameter parameter;
     const auto equals = part.find('=');
     parameter.name = std::string(trim(part.substr(0, equals)));
@@ -124,7 +126,9 @@ Signature Signature::parse(std::string function, std::string_view name, const ch
   return signature;
 }
 
-void Signature::fail(const std::string& message) const { raise(PyExc_TypeError, function_ + "() " + message); }
+void Signature::fail(const std::string& message) const {
+  raise(PyExc_TypeError, function_ + "() " + message);
+}
 
 void Signature::take_positional(std::span<PyObject* const> args, std::span<PyObject*> out) const {
   if (args.size() > positional_) {
