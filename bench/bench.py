@@ -79,6 +79,50 @@ def chess_cases():
     }
 
 
+# ---- Game: the costs that grow with a game's length -------------------------
+
+
+def long_game(plies=200):
+    """A random legal game of `plies` plies that has not ended, the same every run."""
+    import random
+
+    for seed in range(100):
+        rng = random.Random(seed)
+        game = vorn.Game()
+        while game.ply < plies and game.outcome() is None:
+            game.play(rng.choice(game.legal_moves()))
+        if game.ply == plies and game.outcome() is None:
+            return game
+    raise RuntimeError(f"no random game reached {plies} plies")
+
+
+def game_cases():
+    game = long_game()
+    uci = game.move_to_uci(game.legal_moves()[0])
+    move = game.legal_moves()[0]
+
+    def play_undo():
+        game.play(uci)
+        game.undo()
+
+    def play_move_undo():
+        game.play(move)
+        game.undo()
+
+    return {
+        "Game.play(uci) + undo, ply 200": play_undo,
+        "Game.play(Move) + undo, ply 200": play_move_undo,
+        "Game.claims(), ply 200": game.claims,
+        "Game.outcome(), ply 200": game.outcome,
+        "Game.repetitions(), ply 200": game.repetitions,
+        "Game.draw_status(), ply 200": game.draw_status,
+        "Game.claims_after(mv), ply 200": lambda: game.claims_after(move),
+        "Game.copy(), ply 200": game.copy,
+        "Game.__setstate__, ply 200": (lambda state=game.__getstate__(): vorn.Game().__setstate__(state),
+                                       200, 15),
+    }
+
+
 def run(cases):
     out = {}
     for name, case in cases.items():
@@ -98,6 +142,9 @@ def main():
         other = theirs.get(name)
         extra = f"{other:10.3f}us {other / us:7.1f}x" if other else ""
         print(f"{name:34} {us:10.3f}us {extra}")
+    print()
+    for name, us in run(game_cases()).items():
+        print(f"{name:34} {us:10.3f}us")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,8 @@
 """Rule situations of a position (castling, en passant, pins, skewers) and
 the explanation objects with their sentences."""
 
+import pickle
+
 import pytest
 
 import vorn
@@ -306,3 +308,134 @@ class TestClasses:
     def test_read_only(self, objects, name, attribute):
         with pytest.raises(AttributeError):
             setattr(objects[name], attribute, None)
+
+
+REPRS = {
+    "Castling": "<Castling allowed=true>",
+    "EnPassant": "<EnPassant f6>",
+    "EpCapture": "<EpCapture e5 legal=false>",
+    "EpObstacle": "<EpObstacle pinned>",
+    "Pin": "<Pin e2 by e8>",
+    "Skewer": "<Skewer d4 then d2>",
+    "Repetition": "<Repetition 1>",
+    "NearMiss": "<NearMiss ply 0>",
+    "FiftyMove": "<FiftyMove clock 0>",
+    "Reset": "<Reset ply 1 pawn_move>",
+    "DrawStatus": "<DrawStatus automatic 0 claimable 0>",
+    "AutomaticDraw": "<AutomaticDraw stalemate>",
+    "ClaimableDraw": "<ClaimableDraw fifty_moves>",
+    "StalemateDetail": "<StalemateDetail h8>",
+    "Stuck": "<Stuck blocked>",
+}
+
+NONE = type(None)
+
+# Every getter of each object of explanation_objects(), with the type it gives there.
+GETTERS = {
+    "Castling": {"colour": str, "wing": str, "right": bool, "rook_present": bool,
+                 "king_in_check_by": vorn.SquareSet, "path_attacked": list,
+                 "path_blocked": vorn.SquareSet, "allowed": bool},
+    "EnPassant": {"target": str, "captures": list},
+    "EpCapture": {"origin": str, "legal": bool, "forbidden_by": vorn.explain.EpObstacle},
+    "EpObstacle": {"kind": str, "ray": vorn.SquareSet, "pinner": str, "attacker": NONE,
+                   "by": vorn.SquareSet},
+    "Pin": {"pinned": str, "pinner": str, "king": str, "ray": vorn.SquareSet},
+    "Skewer": {"attacker": str, "front": str, "behind": str, "ray": vorn.SquareSet},
+    "Repetition": {"count": int, "plies": list, "near_misses": list},
+    "NearMiss": {"ply": int, "differs": list},
+    "FiftyMove": {"clock": int, "plies_to_claim": int, "plies_to_automatic": int,
+                  "last_reset": vorn.explain.Reset},
+    "Reset": {"ply": int, "kind": str},
+    "DrawStatus": {"automatic": list, "claimable": list},
+    "AutomaticDraw": {"kind": str, "stalemate": vorn.explain.StalemateDetail, "material": NONE,
+                      "repetition": NONE, "fifty_move": NONE},
+    "ClaimableDraw": {"kind": str, "repetition": NONE, "fifty_move": vorn.explain.FiftyMove},
+    "StalemateDetail": {"king": str, "escape_squares": list, "stuck_units": list},
+    "Stuck": {"kind": str, "ray": vorn.SquareSet, "pinner": NONE},
+}
+
+# Getters that build a new object on every access.
+FRESH = [(name, attribute) for name, getters in GETTERS.items()
+         for attribute, kind in getters.items() if kind not in (str, int, bool, NONE)]
+
+
+class TestObjects:
+    @pytest.fixture(scope="class")
+    def objects(self):
+        return explanation_objects()
+
+    @pytest.mark.parametrize("name", list(REPRS))
+    def test_repr(self, objects, name):
+        assert repr(objects[name]) == REPRS[name]
+
+    @pytest.mark.parametrize("name", list(GETTERS))
+    def test_getters(self, objects, name):
+        obj = objects[name]
+        public = {a for a in dir(type(obj)) if not a.startswith("_")}
+        assert public == set(GETTERS[name]) | {"describe"}
+        assert {a: type(getattr(obj, a)) for a in GETTERS[name]} == GETTERS[name]
+
+    @pytest.mark.parametrize("name, attribute", FRESH)
+    def test_fresh_on_every_access(self, objects, name, attribute):
+        first, second = getattr(objects[name], attribute), getattr(objects[name], attribute)
+        assert first is not second and repr(first) == repr(second)
+
+    def test_pairs_are_tuples(self, objects):
+        for pairs, second in [(objects["StalemateDetail"].escape_squares, vorn.SquareSet),
+                              (objects["StalemateDetail"].stuck_units, vorn.explain.Stuck),
+                              (Position.from_fen("4kr2/8/8/8/8/8/8/4K1NR w K - 0 1")
+                               .castling("white", "short").path_attacked, vorn.SquareSet)]:
+            assert pairs and all(type(p) is tuple and len(p) == 2 and type(p[0]) is str
+                                 and type(p[1]) is second for p in pairs)
+
+    @pytest.mark.parametrize("name", list(REPRS))
+    def test_identity_and_no_pickling(self, objects, name):
+        obj = objects[name]
+        assert obj == obj and hash(obj) == hash(obj)
+        with pytest.raises(TypeError):
+            pickle.dumps(obj)
+
+
+def draw_of(fen, moves=(), claimable=False):
+    game = Game.from_fen(fen)
+    for mv in moves:
+        game.play(mv)
+    status = game.draw_status()
+    return (status.claimable if claimable else status.automatic)[0]
+
+
+SHUFFLE = ["g1f3", "g8f6", "f3g1", "f6g8"]
+START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
+
+
+@pytest.mark.parametrize("draw, kind, detail", [
+    (draw_of("7k/5K1b/8/p7/P7/8/8/7R b - - 0 1"), "stalemate", "stalemate"),
+    (draw_of("8/8/8/4k3/8/8/8/3NK3 w - - 0 1"), "insufficient_material", "material"),
+    (draw_of(START, SHUFFLE * 4), "fivefold_repetition", "repetition"),
+    (draw_of("4k3/8/8/8/8/8/4P3/4K3 w - - 150 100"), "seventy_five_moves", "fifty_move"),
+    (draw_of(START, SHUFFLE * 2, claimable=True), "threefold_repetition", "repetition"),
+    (draw_of("4k3/8/8/8/8/8/4P3/4K3 w - - 100 80", claimable=True), "fifty_moves",
+     "fifty_move"),
+], ids=["stalemate", "material", "fivefold", "seventy_five", "threefold", "fifty"])
+def test_one_detail_per_kind(draw, kind, detail):
+    assert draw.kind == kind
+    details = ["repetition", "fifty_move"] + (
+        ["stalemate", "material"] if isinstance(draw, vorn.explain.AutomaticDraw) else [])
+    assert {d for d in details if getattr(draw, d) is not None} == {detail}
+
+
+@pytest.mark.parametrize("call, error, message", [
+    (lambda p: p.castling("white", "Short"), vorn.ParseError, 'not a castling wing: "Short"'),
+    (lambda p: p.castling("red", "Short"), vorn.ParseError, 'not a colour: "red"'),
+    (lambda p: p.castling("white", 1), TypeError, "argument 'wing'"),
+    (lambda p: p.pins("x"), vorn.ParseError, 'not a colour: "x"'),
+    (lambda p: p.skewers(None), TypeError, "argument 'colour'"),
+], ids=["wing", "colour_first", "wing_type", "pins_colour", "skewers_type"])
+def test_bad_arguments(call, error, message):
+    with pytest.raises(error, match=message):
+        call(Position.from_fen(CASTLES))
+
+
+def test_position_ending():
+    ending = Position.from_fen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1").ending()
+    assert (type(ending).__name__, type(ending).__module__) == ("Ending", "vorn.endings")

@@ -583,3 +583,328 @@ class TestState:
         assert snapshot(game) == before
         game.undo()
         assert twin.ply == 8
+
+
+ITALIAN = ["e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "f8c5", "e1h1"]
+
+
+class TestConstruction:
+    def test_wrong_argument_types_name_the_parameter(self):
+        with pytest.raises(TypeError, match="'variant'"):
+            Game(variant="chess", seed="x")
+        with pytest.raises(TypeError, match="'seed'"):
+            Game(seed="x")
+        with pytest.raises(TypeError, match="'fen'"):
+            Game.from_fen(42, variant="chess")
+        with pytest.raises(TypeError, match="'position'"):
+            Game.from_position(START, variant="chess")
+        with pytest.raises(TypeError):
+            Game(vorn.CLASSIC)  # variant and seed are keyword-only
+
+    def test_bad_fen(self):
+        with pytest.raises(vorn.FenError) as caught:
+            Game.from_fen("not a fen")
+        assert str(caught.value).endswith(': "not a fen"')
+
+    def test_from_position_keeps_the_clocks(self):
+        position = Position.from_fen(PAWN_ENDING.format(100))
+        game = Game.from_position(position)
+        assert game.start_position == position
+        assert game.claims() == ["fifty_moves"]
+        four_fields = Position.from_fen("4k3/8/8/8/8/8/4P3/4K3 w - -")
+        assert Game.from_position(four_fields).position == four_fields
+
+    def test_chess960_start(self):
+        game = Game(variant=vorn.CHESS960, seed=100)
+        assert game.start_position == vorn.CHESS960.start_position(seed=100)
+        assert game.variant == vorn.CHESS960
+        assert repr(game) == f"<Game chess960 ply 0 {game.position.fen}>"
+
+    def test_repr_follows_the_game(self):
+        game = played(["e2e4", "c7c5"])
+        assert repr(game) == (
+            "<Game chess ply 2 rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2>")
+
+    def test_identity_semantics(self):
+        game = Game()
+        assert game != Game()
+        assert game == game
+        assert isinstance(hash(game), int)
+        with pytest.raises(TypeError):
+            len(game)
+        with pytest.raises(TypeError):
+            iter(game)
+
+    def test_getters_make_new_objects(self):
+        game = played(["e2e4"])
+        assert game.variant == vorn.CLASSIC and game.variant is not vorn.CLASSIC
+        game.moves.clear()
+        game.positions.clear()
+        assert (len(game.moves), len(game.positions)) == (1, 2)
+        assert game.positions == [game.start_position, game.position]
+
+
+class TestMoveText:
+    @pytest.mark.parametrize("mv, style, uci", [
+        (Move("e1", "h1", kind="castling"), "king_to_rook", "e1h1"),
+        (Move("e1", "h1", kind="castling"), "king_two_squares", "e1g1"),
+        (Move("e1", "a1", kind="castling"), "king_two_squares", "e1c1"),
+        (Move("h1", "h8"), "king_two_squares", "h1h8"),
+    ])
+    def test_move_to_uci_follows_the_style(self, mv, style, uci):
+        game = Game.from_fen(CASTLES)
+        game.castling_output = style
+        assert game.move_to_uci(mv) == uci
+
+    def test_chess960_spells_castling_king_to_rook(self):
+        game = Game.from_fen("4k3/8/8/8/8/8/8/1R2K2R w HB - 0 1", variant=vorn.CHESS960)
+        game.castling_output = "king_two_squares"
+        game.play("e1h1")
+        assert game.move_to_uci(game.moves[-1]) == "e1h1"
+        assert game.position.piece_at("g1") == "K"
+
+    @pytest.mark.parametrize("mv, san", [
+        (Move("e1", "h1"), "O-O"),
+        (Move("e1", "a1"), "O-O-O"),
+        (Move("h1", "h8"), "Rxh8+"),
+        (Move("a1", "a5"), "Ra5"),
+    ])
+    def test_move_to_san_uses_the_legal_move(self, mv, san):
+        assert Game.from_fen(CASTLES).move_to_san(mv) == san
+
+    @pytest.mark.parametrize("mv", [Move("e4", "e5"), Move("e2", "e5"), Move("e1", "g1")],
+                             ids=["empty_origin", "not_legal", "castling_king_two_squares"])
+    def test_move_to_san_of_a_move_not_legal(self, mv):
+        game = Game()
+        with pytest.raises(vorn.IllegalMove) as caught:
+            game.move_to_san(mv)
+        assert str(caught.value) == f"{mv.uci()} is not legal in {START}"
+
+    @pytest.mark.parametrize("method", ["move_to_uci", "move_to_san", "claims_after"])
+    def test_move_methods_take_only_moves(self, method):
+        with pytest.raises(TypeError, match="'mv'"):
+            getattr(Game(), method)("e2e4")
+
+    def test_type_errors_of_play(self):
+        game = Game()
+        with pytest.raises(TypeError) as caught:
+            game.play(None)
+        assert "'mv'" not in str(caught.value)  # the text conversion's own error
+        with pytest.raises(TypeError, match="'text'"):
+            game.play_san(Move("e2", "e4"))
+        assert game.ply == 0
+
+    def test_quiet_move_onto_own_rook_is_stored_as_castling(self):
+        game = Game.from_fen(CASTLES)
+        game.play(Move("e1", "h1"))
+        (castle,) = game.moves
+        assert castle.kind == "castling"
+        game.undo()
+        assert game.move_to_san(castle) == "O-O"
+
+
+def test_ending_follows_the_current_position():
+    game = Game.from_fen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1")
+    assert game.ending().class_ == vorn.endings_classify(game.position).class_ == "kp_v_k"
+    game.play("e1d2")
+    assert repr(game.ending()) == repr(vorn.endings_classify(game.position))
+
+
+class TestCastlingOutput:
+    def test_setter_takes_only_text(self):
+        game = Game()
+        with pytest.raises(TypeError, match="'style'"):
+            game.castling_output = 1
+        with pytest.raises(AttributeError):
+            del game.castling_output
+        assert game.castling_output == "king_to_rook"
+
+    @pytest.mark.parametrize("text", ["king_to_rook ", "King_Two_Squares", ""])
+    def test_exact_names_only(self, text):
+        game = Game()
+        game.castling_output = "king_two_squares"
+        with pytest.raises(vorn.ParseError) as caught:
+            game.castling_output = text
+        assert "castling output style" in str(caught.value)
+        assert game.castling_output == "king_two_squares"
+
+
+class TestStateRoundTrip:
+    @pytest.mark.parametrize("make", [
+        lambda: Game(),
+        lambda: played(ITALIAN),
+        lambda: played(["e2e4", "g8f6", "e4e5", "d7d5", "e5d6"]),
+        lambda: played(["b7b8n", "e8e7", "b8c6"], Game.from_fen("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1")),
+        lambda: played(["e1g1", "e8c8"], Game.from_fen(CASTLES)),
+        lambda: played(["e1a1", "g8h8"],
+                       Game.from_fen("r5kr/8/8/8/8/8/8/R3K2R w AHah - 7 30", variant=vorn.CHESS960)),
+        lambda: shuffled(12, Game.from_fen(PAWN_ENDING.format(97)), KINGS_SHUFFLE),
+    ], ids=["new", "italian", "en_passant", "promotion", "castlings", "chess960", "claims"])
+    @pytest.mark.parametrize("style", ["king_to_rook", "king_two_squares"])
+    def test_rebuilt_game_is_the_same(self, make, style):
+        game = make()
+        game.castling_output = style
+        state = game.__getstate__()
+        assert state[0] == game.variant.name
+        assert state[1] == game.start_position.fen
+        assert state[2] == [m.uci() for m in game.moves]
+        assert state[3] == style
+        rebuilt = Game()
+        assert rebuilt.__setstate__(state) is None
+        assert snapshot(rebuilt) == snapshot(game)
+        assert rebuilt.positions == game.positions
+        assert rebuilt.__getstate__() == state
+        assert [m.kind for m in rebuilt.moves] == [m.kind for m in game.moves]
+
+    def test_reduce(self):
+        game = played(["e2e4"])
+        cls, args, state = game.__reduce__()
+        assert (cls, args, state) == (Game, (), game.__getstate__())
+
+    def test_state_is_made_anew(self):
+        game = played(["e2e4"])
+        game.__getstate__()[2].append("e7e5")
+        assert game.__getstate__()[2] == ["e2e4"]
+
+    def test_tuple_subclass_and_any_sequence_of_moves(self):
+        class State(tuple):
+            pass
+
+        game = Game()
+        game.__setstate__(State(("chess", START, ("e2e4", "e7e5"), "king_to_rook")))
+        assert [m.uci() for m in game.moves] == ["e2e4", "e7e5"]
+
+    def test_replaces_the_variant(self):
+        game = Game(variant=vorn.CHESS960, seed=3)
+        game.__setstate__(("chess", START, ["e2e4"], "king_to_rook"))
+        assert game.variant == vorn.CLASSIC
+        assert game.legal_moves() == Game().position.play("e2e4").legal_moves()
+
+
+class TestBadState:
+    """Every rejected state leaves the game exactly as it was."""
+
+    @staticmethod
+    def game():
+        game = played(ITALIAN)
+        game.castling_output = "king_two_squares"
+        return game
+
+    @pytest.mark.parametrize("state, error, message", [
+        (None, TypeError, "argument 'state'"),
+        (("chess", START, [], "king_to_rook", None), TypeError, "argument 'state'"),
+        ((), TypeError, "argument 'state'"),
+        ((1, START, [], "king_to_rook"), TypeError, "argument 'state'"),
+        (("chess", b"fen", [], "king_to_rook"), TypeError, "argument 'state'"),
+        (("chess", START, ["e2e4", 7], "king_to_rook"), TypeError, "argument 'state'"),
+        (("chess", START, None, "king_to_rook"), TypeError, "argument 'state'"),
+        (("chess", START, [], None), TypeError, "argument 'state'"),
+        (("chess", "not a fen", ["e2e4", 7], "king_to_rook"), TypeError, "argument 'state'"),
+        (("CHESS", START, [], "king_to_rook"), vorn.ParseError, '"CHESS"'),
+        (("chess960 ", START, [], "king_to_rook"), vorn.ParseError, '"chess960 "'),
+        (("chess", "8/8/8/8 w - - 0 1", [], "king_to_rook"), vorn.FenError, '"8/8/8/8 w - - 0 1"'),
+        (("chess", START, [], "king_two_squares "), vorn.ParseError, "castling output style"),
+        (("chess", START, ["e2e4", "e7e5", "e1h1"], "king_to_rook"), vorn.MoveParseError,
+         "no such legal move"),
+        (("chess", START, ["e2e4", "e7e5", "e1"], "king_to_rook"), vorn.MoveParseError,
+         "malformed move text"),
+        (("chess", START, ["e2e4", "e7e5", "e1"], "bad"), vorn.ParseError,
+         "castling output style"),
+    ])
+    def test_rejected(self, state, error, message):
+        game = self.game()
+        before = snapshot(game)
+        with pytest.raises(error) as caught:
+            game.__setstate__(state)
+        assert message in str(caught.value)
+        assert snapshot(game) == before
+        game.play("d7d6")
+        assert game.ply == 8
+
+    def test_fen_message(self):
+        with pytest.raises(vorn.FenError) as caught:
+            Game().__setstate__(("chess", "", [], "king_to_rook"))
+        assert str(caught.value).endswith(': ""')
+
+
+class CallingBack:
+    """A move list whose item access runs `call`, as any Python sequence may."""
+
+    def __init__(self, call, moves=("e2e4",)):
+        self.call = call
+        self.moves = list(moves)
+
+    def __len__(self):
+        return len(self.moves)
+
+    def __getitem__(self, i):
+        self.call()
+        return self.moves[i]
+
+
+def _set_output(game):
+    game.castling_output = "king_to_rook"
+
+
+class TestBorrow:
+    @pytest.mark.parametrize("call", [
+        lambda game: game.ply,
+        lambda game: game.position,
+        lambda game: game.moves,
+        lambda game: game.castling_output,
+        lambda game: game.claims(),
+        lambda game: game.outcome(),
+        lambda game: game.legal_moves(),
+        lambda game: game.draw_status(),
+        lambda game: game.copy(),
+        lambda game: game.__getstate__(),
+        lambda game: repr(game),
+        lambda game: game.play("e7e5"),
+        lambda game: game.play_san("e5"),
+        lambda game: game.undo(),
+        _set_output,
+        lambda game: game.__setstate__(("chess", START, [], "king_to_rook")),
+    ], ids=["ply", "position", "moves", "castling_output", "claims", "outcome", "legal_moves",
+            "draw_status", "copy", "getstate", "repr", "play", "play_san", "undo",
+            "set_castling_output", "setstate"])
+    def test_setstate_conversion_calling_back(self, call):
+        game = played(["e2e4"])
+        game.castling_output = "king_two_squares"
+        before = snapshot(game)
+        with pytest.raises(RuntimeError):
+            game.__setstate__(("chess", START, CallingBack(lambda: call(game)), "king_to_rook"))
+        assert snapshot(game) == before
+        game.play("e7e5")  # the flag is released after the failure
+        assert game.ply == 2
+
+    def test_another_game_may_be_used(self):
+        other = played(["d2d4"])
+        seen = []
+        game = Game()
+        game.__setstate__(("chess", START, CallingBack(lambda: seen.append(other.ply)), "king_to_rook"))
+        assert [m.uci() for m in game.moves] == ["e2e4"]
+        assert seen and set(seen) == {1}
+
+
+class TestCopies:
+    def test_copy_keeps_every_position_exactly(self):
+        game = played(["e2e4"], Game.from_fen("4k3/8/8/8/8/8/4P3/4K3 w - -"))
+        twin = game.copy()
+        assert twin is not game
+        assert twin.positions == game.positions
+        assert not twin.start_position.clocks_known
+
+    @pytest.mark.parametrize("memo", [None, {}, object()])
+    def test_deepcopy_accepts_any_memo(self, memo):
+        game = played(["e2e4"], Game(variant=vorn.CHESS960, seed=7))
+        twin = game.__deepcopy__(memo)
+        assert snapshot(twin) == snapshot(game)
+        twin.undo()
+        assert game.ply == 1
+
+    def test_undo_on_the_original_leaves_the_copy(self):
+        game = shuffled(8)
+        twin = copy.copy(game)
+        for _ in range(8):
+            game.undo()
+        assert (twin.ply, twin.claims(), twin.repetitions()) == (8, ["threefold_repetition"], 3)

@@ -36,6 +36,18 @@ inline const Variant& resolve(const PyVariant* variant) {
 // The FEN with both clocks, as every move error message quotes it.
 std::string fen_with_clocks(const Position& position);
 
+// IllegalMove for `mv` in `position`, the move written king to rook.
+[[noreturn]] void illegal_here(Move mv, const Position& position);
+
+// SAN is written from the legal move itself: a caller's Move may lack the
+// flags (castling, capture) that decide its text, or not be legal at all,
+// which raises IllegalMove.
+std::string legal_san(const Variant& variant, const Position& position, Move mv);
+
+// Position's board methods followed by its analysis methods (castling,
+// en_passant_status, pins, skewers, ending).
+std::vector<bind::MethodEntry<PyPosition>> with_analysis_methods(std::vector<bind::MethodEntry<PyPosition>> methods);
+
 }  // namespace vorn::python
 
 namespace vorn::python::bind {

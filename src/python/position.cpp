@@ -22,6 +22,16 @@ namespace vorn::python {
 
 std::string fen_with_clocks(const Position& position) { return fen::format(position, true); }
 
+void illegal_here(Move mv, const Position& position) {
+  errors::illegal_move(move_uci(mv, CastlingStyle::KingToRook), fen_with_clocks(position));
+}
+
+std::string legal_san(const Variant& variant, const Position& position, Move mv) {
+  const auto legal = rules::find_legal(variant, position, mv);
+  if (!legal) illegal_here(mv, position);
+  return variant.move_to_san(position, *legal);
+}
+
 namespace {
 
 // ---- the frame -------------------------------------------------------------
@@ -140,13 +150,8 @@ std::vector<Move> legal_moves_of(const Position& p, const PyVariant* variant) {
   return {moves.begin(), moves.end()};
 }
 
-// SAN is written from the legal move itself: a caller's Move may lack the
-// flags (castling, capture) that decide its text, or not be legal at all.
 std::string san_of(const Position& p, Move mv, const PyVariant* variant) {
-  const Variant& v = resolve(variant);
-  const auto legal = rules::find_legal(v, p, mv);
-  if (!legal) errors::illegal_move(move_uci(mv, CastlingStyle::KingToRook), fen_with_clocks(p));
-  return v.move_to_san(p, *legal);
+  return legal_san(resolve(variant), p, mv);
 }
 
 Move parse_san(const Position& p, std::string_view text, const PyVariant* variant) {
@@ -174,7 +179,7 @@ Position play(const Position& p, PyObject* mv, const PyVariant* variant) {
   } else {
     move = parse_uci(p, bind::from_python<std::string_view>(mv), variant);
   }
-  if (!v.is_legal(p, move)) errors::illegal_move(move_uci(move, CastlingStyle::KingToRook), fen_with_clocks(p));
+  if (!v.is_legal(p, move)) illegal_here(move, p);
   return v.play(p, move);
 }
 
@@ -208,7 +213,7 @@ const bind::ClassSpec<PyPosition> kPositionClass{
          bind::getter<&polyglot_key_of>(
              "polyglot_key",
              "The Polyglot key: the same number in every run and in every program\nthat implements the format.")},
-    .methods =
+    .methods = with_analysis_methods(
         {bind::static_method<&from_fen>(
              "from_fen",
              "from_fen(fen)\n--\n\nReads a six-field FEN, or a four-field one, which leaves the clocks\nunknown."),
@@ -250,7 +255,7 @@ const bind::ClassSpec<PyPosition> kPositionClass{
          bind::method<&outcome_of>("outcome",
                                    "outcome($self, *, variant=None)\n--\n\n"
                                    "The terminal condition this position has reached on its own.\n"
-                                   "Repetition needs the moves played, so it is `Game.outcome()`.")},
+                                   "Repetition needs the moves played, so it is `Game.outcome()`.")}),
     .slots = {bind::str<&fen_of>, bind::repr<&position_repr>, bind::equality<&same_position>,
               bind::hash<&position_hash>},
 };

@@ -149,6 +149,17 @@ PyObject* method_trampoline(PyObject* self, PyObject* const* args, Py_ssize_t co
   });
 }
 
+// The parameters the arguments fill: all of F's for a static method, which
+// may have none, else those after the receiver.
+template <auto F, Receiver R>
+struct BoundParams {
+  using type = OtherParams<F>;
+};
+template <auto F>
+struct BoundParams<F, Receiver::None> {
+  using type = ParamsOf<F>;
+};
+
 }  // namespace detail
 
 template <class Py>
@@ -161,7 +172,7 @@ struct MethodEntry {
                 (R == Receiver::Type ? METH_CLASS : 0),
             tag.doc},
         attach([](std::string_view class_name, const char* name, const char* doc) {
-          using Params = std::conditional_t<R == Receiver::None, ParamsOf<F>, OtherParams<F>>;
+          using Params = typename detail::BoundParams<F, R>::type;
           attach_signature<Py, F, detail::MethodUse, Params>(std::string(class_name) + "." + name, name, doc,
                                                             R != Receiver::None);
         }) {}

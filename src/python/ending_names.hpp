@@ -1,0 +1,51 @@
+// The three name-like ending classes, which print as their snake_case names,
+// compare equal to them and hash like them:
+//
+//   e.class_ == "krp_v_kr"; e.verdict == "draw"; e.technique == "lucena"
+//   EndingClass.all(), EndingTechnique.all()   every code, in catalogue order
+#pragma once
+
+#include "../endings.hpp"
+#include "python/bind/class.hpp"
+
+namespace vorn::python {
+
+struct PyEndingClass {
+  PyObject_HEAD
+  vorn::endings::EndingClass value;
+  static PyTypeObject* type();
+};
+
+// The colour counts only for the kinds that name a winner.
+struct PyEndingVerdict {
+  PyObject_HEAD
+  vorn::endings::Verdict value;
+  static PyTypeObject* type();
+};
+
+struct PyEndingTechnique {
+  PyObject_HEAD
+  vorn::endings::EndingTechnique value;
+  static PyTypeObject* type();
+};
+
+}  // namespace vorn::python
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<vorn::endings::EndingClass> {
+  static Ref to(vorn::endings::EndingClass code) { return make<PyEndingClass>(code); }
+};
+
+template <>
+struct Converter<vorn::endings::Verdict> {
+  static Ref to(const vorn::endings::Verdict& verdict) { return make<PyEndingVerdict>(verdict); }
+};
+
+template <>
+struct Converter<vorn::endings::EndingTechnique> {
+  static Ref to(vorn::endings::EndingTechnique code) { return make<PyEndingTechnique>(code); }
+};
+
+}  // namespace vorn::python::bind

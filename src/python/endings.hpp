@@ -1,0 +1,36 @@
+// The ending classes, and the conversion that makes a function returning a
+// vorn::endings::Classification hand Python an Ending:
+//
+//   vorn.endings.Ending           class_, signature, verdict, technique, evidence
+//   endings_classify(position)    the Ending a position is
+#pragma once
+
+#include "../endings.hpp"  // the model's; a bare name would find this file
+#include "python/bind/class.hpp"
+
+namespace vorn::python {
+
+struct PyEnding {
+  PyObject_HEAD
+  vorn::endings::Classification value;
+  static PyTypeObject* type();
+};
+
+}  // namespace vorn::python
+
+namespace vorn::python::endings {
+
+// Adds the ending classes, then endings_classify. Inside vorn::python this
+// namespace hides vorn::endings: name the model's one in full.
+void register_module(PyObject* module);
+
+}  // namespace vorn::python::endings
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<vorn::endings::Classification> {
+  static Ref to(const vorn::endings::Classification& ending) { return make<PyEnding>(ending); }
+};
+
+}  // namespace vorn::python::bind

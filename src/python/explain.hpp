@@ -1,0 +1,193 @@
+// The fifteen explanation classes of vorn.explain, and their conversions, so
+// that a function returning an explanation record hands Python its object:
+//
+//   Castling, EnPassant, EpCapture, EpObstacle, Pin, Skewer      (a Position's)
+//   Repetition, NearMiss, FiftyMove, Reset, DrawStatus, AutomaticDraw,
+//   ClaimableDraw, StalemateDetail, Stuck                          (a Game's)
+//   obj.describe() -> one sentence; no constructor, identity equality
+#pragma once
+
+#include <optional>
+#include <utility>
+
+#include "explain/records.hpp"
+#include "python/bind/class.hpp"
+#include "python/squareset.hpp"
+#include "types.hpp"
+
+namespace vorn::python::explain {
+
+// Inside vorn::python this namespace hides vorn::explain; the records are
+// named here too, so `explain::Repetition` means the model's record either way.
+using vorn::explain::AutomaticDraw;
+using vorn::explain::Castling;
+using vorn::explain::ClaimableDraw;
+using vorn::explain::DrawStatus;
+using vorn::explain::EnPassant;
+using vorn::explain::EpCapture;
+using vorn::explain::EpObstacle;
+using vorn::explain::FiftyMove;
+using vorn::explain::NearMiss;
+using vorn::explain::Pin;
+using vorn::explain::Repetition;
+using vorn::explain::Reset;
+using vorn::explain::Skewer;
+using vorn::explain::StalemateDetail;
+using vorn::explain::Stuck;
+
+// Each object keeps its record; getters convert from it on every access.
+struct PyCastling {
+  PyObject_HEAD
+  Castling value;
+  static PyTypeObject* type();
+};
+
+// None: no pawn has just made a double step.
+struct PyEnPassant {
+  PyObject_HEAD
+  std::optional<EnPassant> value;
+  static PyTypeObject* type();
+};
+
+struct PyEpCapture {
+  PyObject_HEAD
+  EpCapture value;
+  static PyTypeObject* type();
+};
+
+struct PyEpObstacle {
+  PyObject_HEAD
+  EpObstacle value;
+  static PyTypeObject* type();
+};
+
+struct PyPin {
+  PyObject_HEAD
+  Pin value;
+  static PyTypeObject* type();
+};
+
+struct PySkewer {
+  PyObject_HEAD
+  Skewer value;
+  static PyTypeObject* type();
+};
+
+struct PyRepetition {
+  PyObject_HEAD
+  Repetition value;
+  static PyTypeObject* type();
+};
+
+struct PyNearMiss {
+  PyObject_HEAD
+  NearMiss value;
+  static PyTypeObject* type();
+};
+
+struct PyFiftyMove {
+  PyObject_HEAD
+  FiftyMove value;
+  static PyTypeObject* type();
+};
+
+struct PyReset {
+  PyObject_HEAD
+  Reset value;
+  static PyTypeObject* type();
+};
+
+struct PyDrawStatus {
+  PyObject_HEAD
+  DrawStatus value;
+  static PyTypeObject* type();
+};
+
+struct PyAutomaticDraw {
+  PyObject_HEAD
+  AutomaticDraw value;
+  static PyTypeObject* type();
+};
+
+struct PyClaimableDraw {
+  PyObject_HEAD
+  ClaimableDraw value;
+  static PyTypeObject* type();
+};
+
+struct PyStalemateDetail {
+  PyObject_HEAD
+  StalemateDetail value;
+  static PyTypeObject* type();
+};
+
+struct PyStuck {
+  PyObject_HEAD
+  Stuck value;
+  static PyTypeObject* type();
+};
+
+// Binds the fifteen classes into the module, in the order above.
+void register_classes(PyObject* module);
+
+}  // namespace vorn::python::explain
+
+namespace vorn::python::bind {
+
+// One converter per record; an EnPassant is made with make<PyEnPassant>
+// from the optional record, since its absence is an object too.
+template <class Record, class Py>
+struct ExplanationConverter {
+  static Ref to(const Record& record) { return make<Py>(record); }
+};
+
+template <>
+struct Converter<vorn::explain::Castling> : ExplanationConverter<vorn::explain::Castling, explain::PyCastling> {};
+template <>
+struct Converter<vorn::explain::EpCapture> : ExplanationConverter<vorn::explain::EpCapture, explain::PyEpCapture> {};
+template <>
+struct Converter<vorn::explain::EpObstacle>
+    : ExplanationConverter<vorn::explain::EpObstacle, explain::PyEpObstacle> {};
+template <>
+struct Converter<vorn::explain::Pin> : ExplanationConverter<vorn::explain::Pin, explain::PyPin> {};
+template <>
+struct Converter<vorn::explain::Skewer> : ExplanationConverter<vorn::explain::Skewer, explain::PySkewer> {};
+template <>
+struct Converter<vorn::explain::Repetition>
+    : ExplanationConverter<vorn::explain::Repetition, explain::PyRepetition> {};
+template <>
+struct Converter<vorn::explain::NearMiss> : ExplanationConverter<vorn::explain::NearMiss, explain::PyNearMiss> {};
+template <>
+struct Converter<vorn::explain::FiftyMove> : ExplanationConverter<vorn::explain::FiftyMove, explain::PyFiftyMove> {};
+template <>
+struct Converter<vorn::explain::Reset> : ExplanationConverter<vorn::explain::Reset, explain::PyReset> {};
+template <>
+struct Converter<vorn::explain::DrawStatus>
+    : ExplanationConverter<vorn::explain::DrawStatus, explain::PyDrawStatus> {};
+template <>
+struct Converter<vorn::explain::AutomaticDraw>
+    : ExplanationConverter<vorn::explain::AutomaticDraw, explain::PyAutomaticDraw> {};
+template <>
+struct Converter<vorn::explain::ClaimableDraw>
+    : ExplanationConverter<vorn::explain::ClaimableDraw, explain::PyClaimableDraw> {};
+template <>
+struct Converter<vorn::explain::StalemateDetail>
+    : ExplanationConverter<vorn::explain::StalemateDetail, explain::PyStalemateDetail> {};
+template <>
+struct Converter<vorn::explain::Stuck> : ExplanationConverter<vorn::explain::Stuck, explain::PyStuck> {};
+
+// A square with the units covering it: ("f1", SquareSet); a stuck unit: ("g7", Stuck).
+template <>
+struct Converter<vorn::explain::CoveredSquare> {
+  static Ref to(const vorn::explain::CoveredSquare& covered) {
+    return to_python(std::pair{vorn::square_name(covered.square), covered.attackers});
+  }
+};
+template <>
+struct Converter<vorn::explain::StuckUnit> {
+  static Ref to(const vorn::explain::StuckUnit& unit) {
+    return to_python(std::pair{vorn::square_name(unit.square), unit.stuck});
+  }
+};
+
+}  // namespace vorn::python::bind

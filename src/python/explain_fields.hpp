@@ -1,0 +1,73 @@
+// Getters the explanation classes build from their records' members, so a
+// class spec names a member instead of wrapping it by hand:
+//
+//   bind::getter<field<&Castling::allowed>>("allowed", "...")     bool
+//   bind::getter<square<&Pin::pinner>>("pinner", "...")           "e8"
+//   bind::getter<kind<kStuckNames, Stuck>>("kind", "...")         "pinned"
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "explain/describe.hpp"
+#include "explain/records.hpp"
+#include "types.hpp"
+
+namespace vorn::python::explain {
+
+namespace detail {
+
+template <auto Member>
+struct MemberOf;
+template <class Record, class T, T Record::*Member>
+struct MemberOf<Member> {
+  static T get(const Record& record) { return record.*Member; }
+  static std::string name(const Record& record) { return square_name(record.*Member); }
+};
+
+}  // namespace detail
+
+// The member as it is (a flag, a count, a SquareSet, a list of records).
+template <auto Member>
+inline constexpr auto field = &detail::MemberOf<Member>::get;
+// A Square member, by its name.
+template <auto Member>
+inline constexpr auto square = &detail::MemberOf<Member>::name;
+
+// The snake_case name of a variant record's alternative.
+template <const auto& Names, class Variant>
+std::string_view kind(const Variant& record) {
+  return Names[record.index()];
+}
+
+// "<Stuck pinned>": the class name and the kind, as the kinded records' reprs read.
+template <const auto& Names, class Variant>
+std::string kind_repr(std::string_view class_name, const Variant& record) {
+  return "<" + std::string(class_name) + " " + std::string(kind<Names>(record)) + ">";
+}
+
+// The pin inside a record that may hold one (an en-passant obstacle, a
+// stuck unit): its ray, empty otherwise; its pinner, None otherwise.
+template <class Variant>
+SquareSet pin_ray(const Variant& record) {
+  const auto* pin = std::get_if<vorn::explain::Pin>(&record);
+  return pin != nullptr ? pin->ray : SquareSet{};
+}
+template <class Variant>
+std::optional<std::string> pin_pinner(const Variant& record) {
+  if (const auto* pin = std::get_if<vorn::explain::Pin>(&record)) return square_name(pin->pinner);
+  return std::nullopt;
+}
+
+// The model's sentence, for every class's describe().
+template <class Record>
+std::string say(const Record& record) {
+  return vorn::explain::describe(record);
+}
+
+// "true" or "false", as the reprs write flags.
+constexpr std::string_view flag_text(bool flag) { return flag ? "true" : "false"; }
+
+}  // namespace vorn::python::explain

@@ -1,0 +1,61 @@
+// The Game class, the one mutable board class, and its conversion, so that
+// a function returning a vorn::Game hands Python a new Game:
+//
+//   Game(*, variant=None, seed=0)   a variant, a start position and the moves
+//                                   played from it, behind a borrow flag
+//   ("chess", start FEN, ["e2e4", ...], "king_to_rook")   its pickled state
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../game.hpp"
+#include "python/bind/class.hpp"
+
+namespace vorn::python {
+
+struct PyGame {
+  PyObject_HEAD
+  bind::BorrowCell<Game> value;
+  static PyTypeObject* type();
+};
+
+}  // namespace vorn::python
+
+// The copying and pickling members, kept in game_state.cpp.
+namespace vorn::python::game_state {
+
+// What __getstate__ gives and __setstate__ takes: plain texts, the moves in
+// king_to_rook spelling.
+struct State {
+  std::string variant;
+  std::string start_fen;
+  std::vector<std::string> moves;
+  std::string castling_output;
+};
+
+bind::Ref copy(bind::Shared<PyGame> game);
+bind::Ref deep_copy(bind::Shared<PyGame> game, PyObject* memo);
+State get(bind::Shared<PyGame> game);
+void set(bind::Exclusive<PyGame> game, const State& state);
+bind::Ref reduce(bind::Shared<PyGame> game);
+
+}  // namespace vorn::python::game_state
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<Game> {
+  static Ref to(Game game) { return make<PyGame>(std::move(game)); }
+};
+
+// A tuple (or tuple subclass) of exactly four items: text, text, a sequence
+// of texts that is not a str, text; every item converted before use.
+template <>
+struct Converter<game_state::State> {
+  static game_state::State from(PyObject* object);
+  static Ref to(const game_state::State& state);
+};
+
+}  // namespace vorn::python::bind

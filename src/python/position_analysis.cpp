@@ -1,0 +1,86 @@
+// The analysis methods of Position, as Python sees them:
+//
+//   p.castling("white", "short")   a Castling: what stands in the way
+//   p.en_passant_status()          an EnPassant, with target None when no pawn skipped a square
+//   p.pins("white"), p.skewers("black")   lists of Pin and Skewer
+//   p.see("e5"), p.see_capture(m)  static exchange evaluation
+//   p.ending()                     an Ending
+#include <algorithm>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "endings.hpp"
+#include "explain/situations.hpp"
+#include "facts/exchange.hpp"
+#include "python/board.hpp"
+#include "python/convert.hpp"
+#include "python/endings.hpp"
+#include "python/errors.hpp"
+#include "python/explain.hpp"
+
+namespace vorn::python {
+
+namespace {
+
+// Exactly "short" or "long".
+Wing wing_from(std::string_view text) {
+  const auto& names = vorn::explain::kWingNames;
+  const auto found = std::find(names.begin(), names.end(), text);
+  if (found == names.end()) errors::parse_error("castling wing", text);
+  return Wing(found - names.begin());
+}
+
+vorn::explain::Castling castling_of(const Position& p, std::string_view colour, std::string_view wing) {
+  const Colour c = convert::colour_from(colour);
+  return vorn::explain::castling(p, c, wing_from(wing));
+}
+
+// An object even when no pawn has just made a double step.
+bind::Ref en_passant_of(const Position& p) {
+  return bind::make<explain::PyEnPassant>(vorn::explain::en_passant_status(p));
+}
+
+std::vector<vorn::explain::Pin> pins_of(const Position& p, std::string_view colour) {
+  return vorn::explain::pins(p, convert::colour_from(colour));
+}
+
+std::vector<vorn::explain::Skewer> skewers_of(const Position& p, std::string_view colour) {
+  return vorn::explain::skewers(p, convert::colour_from(colour));
+}
+
+// What the side not owning the unit on `square` gains by taking it; never negative.
+std::int32_t see_of(const Position& p, std::string_view square) {
+  return std::max(facts::exchange::signed_see(p, convert::square_from(square)).value_or(0), 0);
+}
+
+std::int32_t see_capture_of(const Position& p, Move mv) { return facts::exchange::see_capture(p, mv); }
+
+vorn::endings::Classification ending_of(const Position& p) { return vorn::endings::classify(p); }
+
+}  // namespace
+
+std::vector<bind::MethodEntry<PyPosition>> with_analysis_methods(std::vector<bind::MethodEntry<PyPosition>> methods) {
+  methods.insert(methods.end(), {
+      bind::method<&castling_of>("castling",
+                                 "castling($self, colour, wing)\n--\n\n"
+                                 "What stands in the way of `colour` castling on `wing`, which is\n"
+                                 "`short` or `long`."),
+      bind::method<&en_passant_of>(
+          "en_passant_status",
+          "en_passant_status($self)\n--\n\nThe en-passant capture this position offers the side to move."),
+      bind::method<&pins_of>("pins", "pins($self, colour)\n--\n\nThe absolute pins on `colour`'s units."),
+      bind::method<&skewers_of>(
+          "skewers", "skewers($self, colour)\n--\n\nThe skewers on `colour`'s units, the more valuable one in front."),
+      bind::method<&see_of>("see",
+                            "see($self, square)\n--\n\nThe static exchange evaluation of the unit on `square`."),
+      bind::method<&see_capture_of>("see_capture",
+                                    "see_capture($self, mv)\n--\n\n"
+                                    "The static exchange evaluation of `mv`, which the caller has checked is\n"
+                                    "a move of this position."),
+      bind::method<&ending_of>("ending", "ending($self)\n--\n\nWhat ending this position is."),
+  });
+  return methods;
+}
+
+}  // namespace vorn::python
