@@ -424,6 +424,19 @@ def test_a_mixed_megabyte_line_reads():
     assert len(report.unknown) == 9 * count
 
 
+def test_lone_surrogates_read_as_replacement_characters():
+    # The str form of undecodable engine bytes: no UTF-8 exists for them.
+    line = "noise\udcff info depth 3 currmove e2e4\ud800 string a\udc80b"
+    message = uci_parse(line)
+    assert message.line == line
+    report = message.info
+    assert report.depth == 3 and report.currmove is None
+    assert report.string.startswith("a\ufffd") and report.string.endswith("\ufffdb")
+    assert set(report.string[1:-1]) == {"\ufffd"}
+    assert repr(message).startswith('<Message info "noise\ufffd')
+    assert uci_parse("bestmove \ud800 ponder e7e5").answer.best is None
+
+
 def test_thousands_of_tokens():
     shuffle = ["g1f3", "g8f6", "f3g1", "f6g8"] * 2500
     report = info("info pv " + " ".join(shuffle))

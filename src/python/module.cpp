@@ -11,8 +11,12 @@
 #include "python/bind/module.hpp"
 #include "python/board.hpp"
 #include "python/convert.hpp"
+#include "python/endings.hpp"
 #include "python/errors.hpp"
+#include "python/explain.hpp"
+#include "python/game.hpp"
 #include "python/squareset.hpp"
+#include "python/uci.hpp"
 #include "python/values.hpp"
 
 namespace vorn::python {
@@ -40,8 +44,12 @@ constexpr RegisterFn kRegistration[] = {
     bind::add_class<PyByColour>,
     bind::add_class<PyMove>,
     bind::add_class<PyPosition>,
+    bind::add_class<PyGame>,
+    explain::register_classes,
     // Explanation classes, endings, facts classes and functions, PGN,
     // Polyglot, openings and the engine client go here, in that order.
+    endings::register_module,
+    uci::register_module,
     add_constants,
 };
 

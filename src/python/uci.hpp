@@ -1,0 +1,153 @@
+// The engine client's Python classes without an engine process, and their
+// conversions, so a function returning a report, an answer or an option
+// declaration hands Python an Info, an Answer or an Option:
+//
+//   vorn.uci: Limits(*, depth=None, ...), Option, Info, Answer, UciError, ProtocolError, ...
+//   vorn.uci.protocol: Command.go(limits), uci_parse(line, game=None) -> Message, Session()
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <variant>
+
+#include "python/bind/class.hpp"
+#include "uci/limits.hpp"
+#include "uci/lines.hpp"
+#include "uci/protocol.hpp"
+
+namespace vorn::python::uci {
+
+namespace protocol = ::vorn::uci::protocol;
+
+// Adds the classes, `uci_parse` and the exception classes, in that order.
+void register_module(PyObject* module);
+void add_parse_function(PyObject* module);
+
+// ---- exceptions ----------------------------------------------------------------
+
+// In the order the module binds them; the first is the base of the others.
+enum class UciErrorClass : std::uint8_t { UciError, EngineTimeout, EngineDied, ProtocolError };
+
+// The class, made on first use and kept for the process (borrowed).
+PyObject* error_class(UciErrorClass which);
+void add_error_classes(PyObject* module);
+
+[[noreturn]] void raise(UciErrorClass which, std::string_view message);
+// ProtocolError with the session's refusal text.
+[[noreturn]] void protocol_error(const protocol::ProtocolError& error);
+// ValueError naming the text that would have broken the command line.
+[[noreturn]] void unsafe_text(const protocol::UnsafeText& error);
+
+// ---- values --------------------------------------------------------------------
+
+// One info line with its moves read against the position searched.
+struct Report {
+  protocol::Info info;
+  protocol::InfoMoves moves;
+};
+Report report_of(protocol::Info info, const Variant& variant, const Position& searched);
+
+// A parsed line in the kinds' own order, info and bestmove already read as moves.
+using Content = std::variant<protocol::Id, protocol::UciOk, protocol::ReadyOk, protocol::OptionSpec,
+                             Report, protocol::Answer, protocol::Raw>;
+
+struct ParsedLine {
+  bind::Ref line;  // the str as given, surrogates and all
+  Content content;
+
+  protocol::MessageKind kind() const { return protocol::MessageKind(content.index()); }
+};
+
+// The option value `object` (None or null for none) gives an option of `spec`'s
+// type, or ValueError "option {name quoted} is a {type} option, which takes
+// {what}". The declared domain is not checked here.
+protocol::OptionValue read_value(const protocol::OptionSpec& spec, PyObject* object);
+
+// ---- classes -------------------------------------------------------------------
+
+struct PyLimits {
+  PyObject_HEAD
+  protocol::Limits value;
+  static PyTypeObject* type();
+};
+
+struct PyOption {
+  PyObject_HEAD
+  protocol::OptionSpec value;
+  static PyTypeObject* type();
+};
+
+struct PyInfo {
+  PyObject_HEAD
+  Report value;
+  static PyTypeObject* type();
+};
+
+struct PyAnswer {
+  PyObject_HEAD
+  protocol::Answer value;
+  static PyTypeObject* type();
+};
+
+struct PyCommand {
+  PyObject_HEAD
+  protocol::Command value;
+  static PyTypeObject* type();
+};
+
+struct PyMessage {
+  PyObject_HEAD
+  ParsedLine value;
+  static PyTypeObject* type();
+};
+
+struct PySession {
+  PyObject_HEAD
+  protocol::Session value;
+  static PyTypeObject* type();
+};
+
+}  // namespace vorn::python::uci
+
+namespace vorn::python::bind {
+
+// Seconds as a float.
+template <>
+struct Converter<::vorn::uci::protocol::Duration> {
+  static Ref to(const ::vorn::uci::protocol::Duration& duration) {
+    return to_python(duration.to_seconds());
+  }
+};
+
+template <>
+struct Converter<python::uci::Report> {
+  static Ref to(const python::uci::Report& report) { return make<python::uci::PyInfo>(report); }
+};
+
+template <>
+struct Converter<::vorn::uci::protocol::Answer> {
+  static Ref to(const ::vorn::uci::protocol::Answer& answer) {
+    return make<python::uci::PyAnswer>(answer);
+  }
+};
+
+template <>
+struct Converter<::vorn::uci::protocol::OptionSpec> {
+  static Ref to(const ::vorn::uci::protocol::OptionSpec& spec) {
+    return make<python::uci::PyOption>(spec);
+  }
+};
+
+template <>
+struct Converter<python::uci::ParsedLine> {
+  static Ref to(python::uci::ParsedLine message) { return make<python::uci::PyMessage>(std::move(message)); }
+};
+
+template <>
+struct Converter<::vorn::uci::protocol::Command> {
+  static Ref to(const ::vorn::uci::protocol::Command& command) {
+    return make<python::uci::PyCommand>(command);
+  }
+};
+
+}  // namespace vorn::python::bind

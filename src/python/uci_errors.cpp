@@ -1,0 +1,60 @@
+// The engine client's exception classes, as Python sees them:
+//
+//   class UciError(Exception): ...            # __module__ "vorn.uci"
+//   class EngineTimeout(UciError): ...        # and EngineDied, ProtocolError alike
+//
+// None is a ValueError or an OSError: a failing engine is not a bad argument.
+#include <array>
+#include <string>
+
+#include "python/bind/module.hpp"
+#include "python/errors.hpp"
+#include "python/uci.hpp"
+
+namespace vorn::python::uci {
+
+namespace {
+
+struct ClassRow {
+  const char* qualified;  // "module.Class"
+  const char* name;
+  const char* doc;
+};
+
+// In UciErrorClass order.
+constexpr std::array<ClassRow, 4> kClasses{{
+    {"vorn.uci.UciError", "UciError", "The base of every error talking to an engine raises."},
+    {"vorn.uci.EngineTimeout", "EngineTimeout", "The engine did not say what was awaited in time."},
+    {"vorn.uci.EngineDied", "EngineDied", "The engine closed its output or exited."},
+    {"vorn.uci.ProtocolError", "ProtocolError", "The engine broke the order of the conversation."},
+}};
+
+// One slot per class, each filled on first use.
+std::array<PyObject*, kClasses.size()> made{};
+
+}  // namespace
+
+PyObject* error_class(UciErrorClass which) {
+  const auto i = std::size_t(which);
+  return bind::process_object(made[i], [&] {
+    PyObject* base = which == UciErrorClass::UciError ? PyExc_Exception
+                                                      : error_class(UciErrorClass::UciError);
+    return bind::Ref::check(PyErr_NewExceptionWithDoc(kClasses[i].qualified, kClasses[i].doc, base, nullptr));
+  });
+}
+
+void add_error_classes(PyObject* module) {
+  for (std::size_t i = 0; i < kClasses.size(); ++i) {
+    bind::add_object(module, kClasses[i].name, bind::Ref::borrow(error_class(UciErrorClass(i))));
+  }
+}
+
+void raise(UciErrorClass which, std::string_view message) { bind::raise(error_class(which), message); }
+
+void protocol_error(const protocol::ProtocolError& error) {
+  raise(UciErrorClass::ProtocolError, protocol::message(error));
+}
+
+void unsafe_text(const protocol::UnsafeText& error) { errors::value_error(protocol::message(error)); }
+
+}  // namespace vorn::python::uci
