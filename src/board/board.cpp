@@ -23,6 +23,8 @@ struct ListSink {
   const Board& board;
   MoveList& out;
 
+  static constexpr bool wants(Square) { return true; }
+
   void add(Role role, Square from, SquareSet targets) {
     const Colour us = board.side_to_move();
     const SquareSet own = board.colour(us), enemy = board.colour(!us);
@@ -46,9 +48,18 @@ struct ListSink {
   }
 };
 
+// The moves of the unit on one square only.
+struct OriginSink : ListSink {
+  Square origin;
+
+  bool wants(Square from) const { return from == origin; }
+};
+
 struct CountSink {
   Colour us;
   std::size_t count = 0;
+
+  static constexpr bool wants(Square) { return true; }
 
   void add(Role role, Square from, SquareSet targets) {
     const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == 6;
@@ -182,7 +193,7 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
 bool Board::is_legal(Move m) const {
   if (m.from >= 64 || m.to >= 64) return false;
   MoveList moves;
-  legal_moves(moves);
+  legal_moves_from(m.from, moves);
   for (const Move legal : moves)
     if (legal.same_action(m)) return true;
   return false;
@@ -190,6 +201,11 @@ bool Board::is_legal(Move m) const {
 
 void Board::legal_moves(MoveList& out) const {
   ListSink sink{*this, out};
+  generate(*this, sink);
+}
+
+void Board::legal_moves_from(Square origin, MoveList& out) const {
+  OriginSink sink{{*this, out}, origin};
   generate(*this, sink);
 }
 

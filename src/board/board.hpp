@@ -68,6 +68,8 @@ class Board {
   bool is_legal(Move m) const;
   // Every legal move, appended in the documented order.
   void legal_moves(MoveList& out) const;
+  // The legal moves of the unit on `origin` only.
+  void legal_moves_from(Square origin, MoveList& out) const;
   // The number of legal moves, without listing them.
   std::size_t count_legal() const;
   // Applies a legal move; anything else is a broken invariant.

@@ -1,6 +1,7 @@
 // Legal move generation in the documented order, written once for any sink:
 // a sink receives (role, origin, targets) groups and en-passant captures, so
-// listing moves and counting them share every rule.
+// listing moves and counting them share every rule. `sink.wants(origin)`
+// lets a sink that looks for one unit's moves skip working out the others.
 #pragma once
 
 #include "attacks.hpp"
@@ -97,9 +98,12 @@ void generate(const Board& b, Sink& sink) {
     }
     sink.add(Role::King, king, targets);
   };
+  const auto king_moves = [&](bool with_castling) {
+    if (sink.wants(king)) king_group(with_castling);
+  };
 
   if (checkers.more_than_one()) {
-    king_group(false);
+    king_moves(false);
     return;
   }
   const SquareSet target_mask =
@@ -107,27 +111,27 @@ void generate(const Board& b, Sink& sink) {
 
   const SquareSet pawns = b.pieces(Role::Pawn, us);
   for (const Square from : pawns - pinned)
-    sink.add(Role::Pawn, from, pawn_targets(b, us, from) & target_mask);
+    if (sink.wants(from)) sink.add(Role::Pawn, from, pawn_targets(b, us, from) & target_mask);
   if (!in_check)
     for (const Square from : pawns & pinned)
-      sink.add(Role::Pawn, from, pawn_targets(b, us, from) & line(king, from));
+      if (sink.wants(from)) sink.add(Role::Pawn, from, pawn_targets(b, us, from) & line(king, from));
 
   if (const auto target = b.en_passant_target())
     for (const Square from : pawn_attacks(!us, *target) & pawns)
-      if (en_passant_safe(b, us, from, *target)) sink.en_passant(from, *target);
+      if (sink.wants(from) && en_passant_safe(b, us, from, *target)) sink.en_passant(from, *target);
 
   for (const Square from : b.pieces(Role::Knight, us) - pinned)
-    sink.add(Role::Knight, from, (knight_attacks(from) - own) & target_mask);
+    if (sink.wants(from)) sink.add(Role::Knight, from, (knight_attacks(from) - own) & target_mask);
 
   for (const Role role : {Role::Bishop, Role::Rook, Role::Queen}) {
     const SquareSet units = b.pieces(role, us);
     for (const Square from : units - pinned)
-      sink.add(role, from, (slider_targets(role, from, occupied) - own) & target_mask);
+      if (sink.wants(from)) sink.add(role, from, (slider_targets(role, from, occupied) - own) & target_mask);
     if (!in_check)
       for (const Square from : units & pinned)
-        sink.add(role, from, (slider_targets(role, from, occupied) - own) & line(king, from));
+        if (sink.wants(from)) sink.add(role, from, (slider_targets(role, from, occupied) - own) & line(king, from));
   }
-  king_group(!in_check);
+  king_moves(!in_check);
 }
 
 }  // namespace vorn::board

@@ -454,6 +454,7 @@ std::string lossy_utf8(std::string_view bytes) {
 std::vector<Move> moves_of_line(const Variant& variant, const Position& from,
                                 std::span<const std::string> texts) {
   std::vector<Move> moves;
+  moves.reserve(texts.size());
   Position at = from;
   for (const std::string& text : texts) {
     const auto move = variant.move_from_uci(at, text);

@@ -29,9 +29,10 @@ void legal_moves(const Position& p, MoveList& out) { p.board.legal_moves(out); }
 
 bool is_legal(const Position& p, Move m) { return p.board.is_legal(m); }
 
+// Every caller has found the move among the legal ones; checking again would
+// double the cost of reading a line of moves.
 Position play(const Position& p, Move m) {
   if (m.from >= 64 || m.to >= 64) panic("Index is out of range");
-  if (!p.board.is_legal(m)) panic("Illegal move " + move_uci(m, CastlingStyle::KingToRook) + "!");
   const Colour us = p.board.side_to_move();
   const bool resets = p.board.colour(!us).contains(m.to) || p.board.pieces(Role::Pawn).contains(m.from);
   Position next = p;
@@ -112,7 +113,7 @@ bool has_classic_castling(const Position& p) {
 
 std::optional<Move> find_legal(const Variant& v, const Position& p, Move m) {
   MoveList moves;
-  v.legal_moves(p, moves);
+  v.legal_moves_from(p, m.from, moves);
   for (const Move legal : moves)
     if (legal.same_action(m)) return legal;
   return std::nullopt;
@@ -122,8 +123,9 @@ std::expected<Move, MoveParseError> move_from_uci(const Variant& v, const Positi
                                                   std::string_view text) {
   const auto parsed = parse_move(text);
   if (!parsed) return std::unexpected(MoveParseError::Malformed);
+  // Every move the text can name starts on its origin square.
   MoveList moves;
-  v.legal_moves(p, moves);
+  v.legal_moves_from(p, parsed->from, moves);
   for (const Move m : moves)
     if (m.same_action(*parsed)) return m;
   if (!parsed->promotion())

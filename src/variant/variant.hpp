@@ -29,6 +29,9 @@ class Variant {
   virtual std::string_view name() const = 0;
   virtual Position start_position(std::uint64_t number) const = 0;
   virtual void legal_moves(const Position& p, MoveList& out) const = 0;
+  // The legal moves of the unit on `origin`, in the same order; reading move
+  // text needs no others.
+  virtual void legal_moves_from(const Position& p, Square origin, MoveList& out) const = 0;
   virtual bool is_legal(const Position& p, Move m) const = 0;
   virtual Position play(const Position& p, Move m) const = 0;
   virtual std::optional<Outcome> outcome(const Position& p) const = 0;
