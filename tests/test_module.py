@@ -148,7 +148,8 @@ def test_another_interpreter_cannot_load_the_module():
     try:
         code = (f"import sys; sys.path[:] = {sys.path!r}\n"
                 "try:\n    import vorn._vorn\nexcept ImportError as e:\n    raise SystemExit(str(e))\n")
-        with pytest.raises(Exception, match="more than one interpreter"):
+        # Newer Pythons refuse the module themselves; either way it does not load.
+        with pytest.raises(Exception, match="interpreter"):
             result = interpreters.run_string(interpreter, code)
             if result is not None:  # newer Pythons return the failure instead of raising
                 raise RuntimeError(str(result))
