@@ -190,6 +190,7 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
   return b;
 }
 
+// A square off the board names no legal move: the answer is no, not a stop.
 bool Board::is_legal(Move m) const {
   if (m.from >= 64 || m.to >= 64) return false;
   MoveList moves;
