@@ -52,6 +52,8 @@ struct SquareSet {
   static constexpr SquareSet full() { return {~std::uint64_t{0}}; }
   static constexpr SquareSet file(File f) { return {0x0101010101010101ULL << f}; }
   static constexpr SquareSet rank(Rank r) { return {0xFFULL << (8 * r)}; }
+  // The light squares: b1, d1, ..., a2, ...; a1 is dark.
+  static constexpr SquareSet light() { return {0x55AA55AA55AA55AAULL}; }
 
   constexpr bool contains(Square s) const { return (bits >> s) & 1; }
   constexpr bool empty() const { return bits == 0; }

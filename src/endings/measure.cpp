@@ -12,7 +12,6 @@ constexpr std::array<std::uint32_t, 6> kRoleValue{1, 3, 3, 5, 9, 0};
 constexpr std::array<Role, 4> kPieceRoles{Role::Knight, Role::Bishop, Role::Rook, Role::Queen};
 
 // Squares whose file and rank indices add up to an odd number: b1, a2, ...
-constexpr SquareSet kLightSquares{0x55AA55AA55AA55AAULL};
 
 Counts counts_of(const board::Board& b, Colour c) {
   Counts out{};
@@ -66,7 +65,7 @@ PawnRace pawn_race(const board::Board& b, Square pawn) {
   };
 }
 
-bool light(Square s) { return kLightSquares.contains(s); }
+bool light(Square s) { return SquareSet::light().contains(s); }
 
 Bishops bishops_of(const board::Board& b, const std::optional<PawnRace>& race) {
   const SquareSet all = b.pieces(Role::Bishop);
@@ -74,13 +73,13 @@ Bishops bishops_of(const board::Board& b, const std::optional<PawnRace>& race) {
   const SquareSet black = b.pieces(Role::Bishop, Colour::Black);
   const auto wrong_for = [&](const PawnRace& p) {
     const SquareSet own = b.pieces(Role::Bishop, p.colour);
-    const SquareSet covering = light(p.promotion) ? kLightSquares : ~kLightSquares;
+    const SquareSet covering = light(p.promotion) ? SquareSet::light() : ~SquareSet::light();
     return p.rook_pawn && !own.empty() && (own & covering).empty();
   };
   return {
       .opposite_colours = white.size() == 1 && black.size() == 1 &&
                           light(white.first()) != light(black.first()),
-      .same_colour = all.is_subset(kLightSquares) || (all & kLightSquares).empty(),
+      .same_colour = all.is_subset(SquareSet::light()) || (all & SquareSet::light()).empty(),
       .wrong_bishop = race && wrong_for(*race),
   };
 }

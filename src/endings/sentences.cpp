@@ -8,13 +8,10 @@
 namespace vorn::endings {
 namespace {
 
-constexpr std::array<std::string_view, 2> kColourWords{"White", "Black"};
 constexpr std::array<std::string_view, 9> kCountWords{"no",   "a",   "two",   "three", "four",
                                                       "five", "six", "seven", "eight"};
 constexpr std::array<std::string_view, 6> kRoleWords{"pawn", "knight", "bishop",
                                                      "rook", "queen",  "king"};
-
-std::string colour_word(Colour c) { return std::string(kColourWords[index(c)]); }
 
 // A verdict's sentence around the colour it names (draws and unknowns name none).
 struct Template {
@@ -55,13 +52,13 @@ std::string Signature::describe() const {
 std::string Verdict::describe() const {
   const Template& t = kVerdictSentences[std::size_t(kind)];
   std::string out(t.before);
-  if (const auto w = winner()) out += colour_word(*w);
+  if (const auto w = winner()) out += english::colour_word(*w);
   out += t.after;
   return out;
 }
 
 std::string PawnRace::describe() const {
-  return colour_word(colour) + "'s pawn on " + square_name(pawn) + " is " +
+  return std::string(english::colour_word(colour)) + "'s pawn on " + square_name(pawn) + " is " +
          english::count(steps, "move", "moves") + " from promoting on " + square_name(promotion) +
          ", and the defending king " + (defender_inside_square ? "is inside" : "is outside") +
          " the square of the pawn.";

@@ -8,7 +8,6 @@ namespace vorn::explain {
 
 namespace {
 
-constexpr ByColour<std::string_view> kColourWords{"White", "Black"};
 constexpr std::array<std::string_view, 3> kDifferenceTexts{
     "the castlings still available differ", "the en-passant capture on offer differs",
     "the side to move differs"};
@@ -65,7 +64,7 @@ std::string castling_reasons(const Castling& c) {
 }  // namespace
 
 std::string describe(const Castling& c) {
-  const std::string who = std::string(kColourWords[c.colour]);
+  const std::string who = std::string(english::colour_word(c.colour));
   const std::string wing = std::string(kWingNames[int(c.wing)]);
   if (c.allowed) return who + " may castle " + wing + ": nothing stands in its way.";
   return who + " cannot castle " + wing + ": " + castling_reasons(c) + ".";

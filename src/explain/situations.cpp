@@ -4,6 +4,7 @@
 
 #include "../board/attacks.hpp"
 #include "../error.hpp"
+#include "../variant/rules.hpp"
 
 namespace vorn::explain {
 
@@ -17,7 +18,6 @@ constexpr std::array<Role, 3> kSliders{Role::Bishop, Role::Rook, Role::Queen};
 constexpr std::array<File, 2> kKingTargetFile{6, 2};
 constexpr std::array<File, 2> kRookTargetFile{5, 3};
 constexpr ByColour<int> kForward{8, -8};
-constexpr SquareSet kDarkSquares{0xAA55AA55AA55AA55ULL};  // a1 is dark
 
 int skewer_value(const board::Board& b, Square s) {
   const auto role = b.role_on(s);
@@ -182,16 +182,12 @@ StalemateDetail stalemate_detail(const Position& p) {
 }
 
 std::optional<Material> insufficient_material(const Position& p) {
+  if (!rules::insufficient_material(p)) return std::nullopt;
   const auto& b = p.board;
-  if (b.pieces(Role::Pawn) | b.pieces(Role::Rook) | b.pieces(Role::Queen)) return std::nullopt;
-  const int knights = b.pieces(Role::Knight).size();
-  const SquareSet bishops = b.pieces(Role::Bishop);
-  if (knights == 1 && bishops.empty()) return Material::KNVK;
-  if (knights > 0) return std::nullopt;
-  if (bishops.size() < 2) return bishops.empty() ? Material::KVK : Material::KBVK;
-  if (bishops.is_subset(kDarkSquares) || bishops.is_subset(~kDarkSquares))
-    return Material::KBVKBSameColour;
-  return std::nullopt;
+  if (b.pieces(Role::Knight)) return Material::KNVK;
+  const int bishops = b.pieces(Role::Bishop).size();
+  if (bishops < 2) return bishops == 0 ? Material::KVK : Material::KBVK;
+  return Material::KBVKBSameColour;
 }
 
 SquareSet pseudo_moves(const Position& p, Square square) {

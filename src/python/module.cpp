@@ -46,9 +46,8 @@ constexpr RegisterFn kRegistration[] = {
     bind::add_class<PyPosition>,
     bind::add_class<PyGame>,
     explain::register_classes,
-    // Explanation classes, endings, facts classes and functions, PGN,
-    // Polyglot, openings and the engine client go here, in that order.
     endings::register_module,
+    // Facts classes and functions, PGN, Polyglot and openings go here, in that order.
     uci::register_module,
     add_constants,
 };

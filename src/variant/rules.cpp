@@ -13,17 +13,17 @@ constexpr std::uint32_t saturating_increment(std::uint32_t n) {
   return n == std::numeric_limits<std::uint32_t>::max() ? n : n + 1;
 }
 
-constexpr SquareSet kLightSquares{0x55AA55AA55AA55AAULL};
+}  // namespace
 
-bool insufficient_material(const board::Board& b) {
+bool insufficient_material(const Position& p) {
+  const board::Board& b = p.board;
   if (b.pieces(Role::Pawn) | b.pieces(Role::Rook) | b.pieces(Role::Queen)) return false;
   const SquareSet minors = b.pieces(Role::Knight) | b.pieces(Role::Bishop);
   if (minors.size() < 2) return true;
   const SquareSet bishops = b.pieces(Role::Bishop);
-  return !b.pieces(Role::Knight) && (bishops.is_subset(kLightSquares) || !(bishops & kLightSquares));
+  return !b.pieces(Role::Knight) &&
+         (bishops.is_subset(SquareSet::light()) || !(bishops & SquareSet::light()));
 }
-
-}  // namespace
 
 void legal_moves(const Position& p, MoveList& out) { p.board.legal_moves(out); }
 
@@ -49,7 +49,7 @@ std::optional<Outcome> outcome(const Position& p) {
     if (!b.checkers()) return Outcome::Stalemate;
     return b.side_to_move() == Colour::White ? Outcome::BlackMates : Outcome::WhiteMates;
   }
-  if (insufficient_material(b)) return Outcome::InsufficientMaterial;
+  if (insufficient_material(p)) return Outcome::InsufficientMaterial;
   if (p.halfmove_clock >= 150) return Outcome::SeventyFiveMoves;
   return std::nullopt;
 }

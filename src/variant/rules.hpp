@@ -14,6 +14,8 @@ void legal_moves(const Position& p, MoveList& out);
 bool is_legal(const Position& p, Move m);
 Position play(const Position& p, Move m);
 std::optional<Outcome> outcome(const Position& p);
+// Neither side can mate by any series of legal moves, judged by material alone.
+bool insufficient_material(const Position& p);
 // The Chess960 start position of Scharnagl number `number` (518 = standard).
 Position start_position(std::uint64_t number);
 bool has_classic_castling(const Position& p);
