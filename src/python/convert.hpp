@@ -39,6 +39,9 @@ const Variant& variant_by_name(std::string_view text);
 CastlingStyle castling_style_from(std::string_view text);
 std::string_view castling_style_name(CastlingStyle style);
 
+// "true" or "false", as messages and reprs write a flag.
+constexpr std::string_view bool_text(bool flag) { return flag ? "true" : "false"; }
+
 using vorn::square_name;
 std::string file_name(File file);
 // The lower-case letter.

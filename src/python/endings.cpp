@@ -45,7 +45,6 @@ struct PyBishops {
   static PyTypeObject* type();
 };
 
-std::string_view true_or_false(bool flag) { return flag ? "true" : "false"; }
 
 // ---- Ending ------------------------------------------------------------------
 
@@ -118,7 +117,7 @@ Ref bishops_of(const model::Evidence& e) { return e.bishops ? bind::make<PyBisho
 bool opposition_of(const model::Evidence& e) { return e.opposition; }
 std::string describe_evidence(const model::Evidence& e) { return e.describe(); }
 std::string evidence_repr(const model::Evidence& e) {
-  return "<EndingEvidence opposition=" + std::string(true_or_false(e.opposition)) + ">";
+  return "<EndingEvidence opposition=" + std::string(convert::bool_text(e.opposition)) + ">";
 }
 
 const bind::ClassSpec<PyEndingEvidence> kEndingEvidenceClass{
@@ -175,7 +174,7 @@ bool same_colour_of(const model::Bishops& b) { return b.same_colour; }
 bool wrong_of(const model::Bishops& b) { return b.wrong_bishop; }
 std::string describe_bishops(const model::Bishops& b) { return b.describe(); }
 std::string bishops_repr(const model::Bishops& b) {
-  return "<Bishops opposite_colours=" + std::string(true_or_false(b.opposite_colours)) + ">";
+  return "<Bishops opposite_colours=" + std::string(convert::bool_text(b.opposite_colours)) + ">";
 }
 
 const bind::ClassSpec<PyBishops> kBishopsClass{

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "python/bind/module.hpp"
+#include "python/convert.hpp"
 #include "python/explain.hpp"
 #include "python/explain_fields.hpp"
 
@@ -24,7 +25,7 @@ using vorn::explain::InCheck;
 std::string_view colour_of(const Castling& c) { return colour_name(c.colour); }
 std::string_view wing_of(const Castling& c) { return vorn::explain::kWingNames[std::size_t(c.wing)]; }
 std::string castling_repr(const Castling& c) {
-  return "<Castling allowed=" + std::string(flag_text(c.allowed)) + ">";
+  return "<Castling allowed=" + std::string(convert::bool_text(c.allowed)) + ">";
 }
 
 const bind::ClassSpec<PyCastling> kCastlingClass{
@@ -77,7 +78,7 @@ const bind::ClassSpec<PyEnPassant> kEnPassantClass{
 // ---- EpCapture --------------------------------------------------------------------
 
 std::string ep_capture_repr(const EpCapture& c) {
-  return "<EpCapture " + square_name(c.origin) + " legal=" + std::string(flag_text(c.legal)) + ">";
+  return "<EpCapture " + square_name(c.origin) + " legal=" + std::string(convert::bool_text(c.legal)) + ">";
 }
 
 const bind::ClassSpec<PyEpCapture> kEpCaptureClass{

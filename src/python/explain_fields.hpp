@@ -67,7 +67,4 @@ std::string say(const Record& record) {
   return vorn::explain::describe(record);
 }
 
-// "true" or "false", as the reprs write flags.
-constexpr std::string_view flag_text(bool flag) { return flag ? "true" : "false"; }
-
 }  // namespace vorn::python::explain

@@ -40,7 +40,7 @@ Move new_move(std::string_view origin, std::string_view destination,
   const MoveKind move_kind = convert::move_kind_from(kind);
   if (!kind_allows(move_kind, is_capture)) {
     errors::parse_error("move whose kind and is_capture agree",
-                        std::string(kind) + ", is_capture=" + (is_capture ? "true" : "false"));
+                        std::string(kind) + ", is_capture=" + std::string(convert::bool_text(is_capture)));
   }
   const Square from = convert::square_from(origin);
   const Square to = convert::square_from(destination);
