@@ -288,10 +288,12 @@ DOCS = {
 }
 
 
+@pytest.fixture(scope="module")
+def objects():
+    return explanation_objects()
+
+
 class TestClasses:
-    @pytest.fixture(scope="class")
-    def objects(self):
-        return explanation_objects()
 
     @pytest.mark.parametrize("name", list(DOCS))
     def test_class(self, objects, name):
@@ -360,9 +362,6 @@ FRESH = [(name, attribute) for name, getters in GETTERS.items()
 
 
 class TestObjects:
-    @pytest.fixture(scope="class")
-    def objects(self):
-        return explanation_objects()
 
     @pytest.mark.parametrize("name", list(REPRS))
     def test_repr(self, objects, name):
