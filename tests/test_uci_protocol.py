@@ -2,15 +2,21 @@
 lines read into messages, reports and answers, option declarations and
 values, and the session's order of a conversation."""
 
+import gc
 import math
+import pickle
 from pathlib import Path
 
 import pytest
 
+import vorn._vorn as native
 from vorn._vorn import (
     CHESS960,
     Answer,
     Command,
+    EngineDied,
+    EngineTimeout,
+    Error,
     Game,
     Info,
     Limits,
@@ -24,7 +30,6 @@ from vorn._vorn import (
 )
 
 DATA = Path(__file__).parent / "data" / "uci"
-ENGINES = ["stockfish", "fairy-stockfish", "toga2"]
 
 
 def quoted(text):
@@ -101,6 +106,19 @@ def test_movetime_milliseconds_drop_the_fraction(seconds, millis):
     assert Command.go(Limits(movetime=seconds)).to_line() == f"go movetime {millis}"
 
 
+@pytest.mark.parametrize("seconds, nanos, millis", [
+    (1 / 1024, 976_562, "0"),  # 976562.5 ns: a tie goes to the even neighbour
+    (3 / 1024, 2_929_688, "2"),  # 2929687.5 ns
+    (0.9999999999, 1_000_000_000, "1000"),  # rounds up into a whole second
+    (1.9999, 1_999_900_000, "1999"),
+    (5e-324, 0, "0"),
+])
+def test_seconds_round_to_the_nearest_nanosecond(seconds, nanos, millis):
+    limits = Limits(movetime=seconds)
+    assert limits.movetime == nanos // 10**9 + nanos % 10**9 / 1e9
+    assert Command.go(limits).to_line() == f"go movetime {millis}"
+
+
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR"
 CASTLED = ["e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"]
 
@@ -120,6 +138,7 @@ CASTLED = ["e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"]
     (game_of(*CASTLED, "e1g1"), "king_two_squares",
      "position startpos moves " + " ".join(CASTLED) + " e1g1"),
     (game_of(variant=CHESS960), None, "position startpos"),
+    (game_of(fen=START + " w HAha - 0 1", variant=CHESS960), None, "position startpos"),
     (game_of(*CASTLED, "e1h1", variant=CHESS960), "king_two_squares",
      "position startpos moves " + " ".join(CASTLED) + " e1h1"),
     (game_of(*CASTLED, "e1h1", variant=CHESS960), "king_to_rook",
@@ -127,6 +146,11 @@ CASTLED = ["e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"]
 ])
 def test_position_wire_text(game, castling, line):
     assert Command.position(game, castling=castling).to_line() == line
+
+
+def test_position_of_another_chess960_arrangement_is_its_fen():
+    game = Game(variant=CHESS960, seed=0)
+    assert Command.position(game).to_line() == f"position fen {game.start_position.fen}"
 
 
 def test_position_follows_the_games_castling_output():
@@ -211,7 +235,12 @@ def test_limits_getters_read_back():
     ({"white_increment": -math.inf}, "white_increment is a count of seconds, not -inf"),
     ({"black_increment": -1e-7}, "black_increment is a count of seconds, not -0.0000001"),
     ({"movetime": 1e20}, "movetime is a count of seconds, not 100000000000000000000"),
-    ({"movetime": 2.0**64}, "movetime is a count of seconds, not 18446744073709551616"),
+    # The fewest digits that read back, then zeros: not the float's exact value.
+    ({"movetime": 2.0**64}, "movetime is a count of seconds, not 18446744073709552000"),
+    ({"movetime": 1e23}, "movetime is a count of seconds, not 1" + "0" * 23),
+    ({"white_time": -(2.0**70)}, "white_time is a count of seconds, not -1180591620717411300000"),
+    ({"black_time": -1e300}, "black_time is a count of seconds, not -1" + "0" * 300),
+    ({"movetime": -5e-324}, "movetime is a count of seconds, not -0." + "0" * 323 + "5"),
     ({"white_time": -1, "movetime": math.nan}, "white_time is a count of seconds, not -1"),
 ])
 def test_limits_refuse_times_that_are_no_count_of_seconds(kwargs, text):
@@ -288,6 +317,9 @@ def test_limits_take_no_positional_argument():
     # Unicode white space separates tokens; other characters stay inside them.
     ("info\u00a0depth\u30007\u2028string a\u2003b\u2029", {"depth": 7, "string": "a\u2003b"}),
     ("info depth\ufffd 3", {"depth": None, "unknown": ["depth\ufffd", "3"]}),
+    ("info depth\x1c3 nodes\u200b4 seldepth\u180e5 multipv\ufeff6",
+     {"depth": None, "nodes": None, "unknown": ["depth\x1c3", "nodes\u200b4", "seldepth\u180e5",
+                                                "multipv\ufeff6"]}),
 ])
 def test_info_line(line, expected):
     report = info(line)
@@ -376,6 +408,9 @@ def test_id_line_keeps_inner_spacing():
     ("bestmove none ponder e7e5", None, None),
     ("bestmove e7e5 ponder e2e4", None, None),
     ("bestmove e1g1", None, None),
+    ("bestmove null", None, None),
+    ("bestmove e2e4 ponder none", "e2e4", None),
+    ("bestmove e2e4 ponder null", "e2e4", None),
 ])
 def test_bestmove_answer_from_the_start(line, best, ponder):
     answer = uci_parse(line).answer
@@ -424,6 +459,24 @@ def test_a_mixed_megabyte_line_reads():
     assert len(report.unknown) == 9 * count
 
 
+def test_a_str_subclass_line_is_kept_as_a_plain_str():
+    # A subclass instance could hold the message itself: a cycle through the
+    # message that the collector would never see.
+    dropped = []
+
+    class Line(str):
+        def __del__(self):
+            dropped.append(True)
+
+    line = Line("info depth 3")
+    message = uci_parse(line)
+    assert type(message.line) is str and message.line == "info depth 3"
+    line.message = message
+    del line, message
+    gc.collect()
+    assert dropped == [True]
+
+
 def test_lone_surrogates_read_as_replacement_characters():
     # The str form of undecodable engine bytes: no UTF-8 exists for them.
     line = "noise\udcff info depth 3 currmove e2e4\ud800 string a\udc80b"
@@ -465,7 +518,7 @@ def option_line(option):
     return " ".join(parts)
 
 
-def info_tokens(report):
+def info_tokens(report, castling):
     tokens = ["info"]
     for name in ["depth", "seldepth", "nodes", "multipv", "nps", "hashfull", "tbhits",
                  "sbhits", "cpuload", "currmovenumber"]:
@@ -478,36 +531,61 @@ def info_tokens(report):
             tokens += ["score", unit, str(getattr(report, unit))]
     if report.bound:
         tokens.append(report.bound)
+    if report.wdl is not None:
+        tokens += ["wdl", *map(str, report.wdl)]
+    if report.currmove is not None:
+        tokens += ["currmove", report.currmove.uci(castling=castling)]
     if report.pv:
-        tokens += ["pv"] + ucis(report.pv)
+        tokens += ["pv"] + [m.uci(castling=castling) for m in report.pv]
     if report.string is not None:
         tokens += ["string"] + report.string.split()
     return sorted(tokens + report.unknown)
 
 
-@pytest.mark.parametrize("engine", ENGINES)
+# Whole sessions of Debian's engines, with the moves and start of the game
+# each searched.
+SESSIONS = {
+    "stockfish": (["e2e4"], None),
+    "fairy-stockfish": (["e2e4"], None),
+    "toga2": (["e2e4"], None),
+    "toga2-currmove": ([], None),
+    "stockfish-multipv": (["e2e4", "e7e5"], None),  # UCI_ShowWDL, MultiPV 3
+    "stockfish-mate": ([], "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1"),
+    "stockfish-mated": ([], "7k/5QQ1/8/8/8/8/8/6K1 b - - 0 1"),
+    "stockfish-960": (["c1b1"], "nrk1r3/8/8/8/8/8/8/NRK1R3 w BEbe - 0 1"),  # searchmoves c8b8
+}
+
+
+@pytest.mark.parametrize("engine", SESSIONS)
 def test_engine_output_reads_without_loss(engine):
-    game = game_of("e2e4")  # the engines searched 1. e4
+    moves, fen = SESSIONS[engine]
+    # In Chess960 mode an engine writes castling as king takes rook.
+    chess960 = engine.endswith("960")
+    castling = "king_to_rook" if chess960 else "king_two_squares"
+    game = game_of(*moves, fen=fen, variant=CHESS960 if chess960 else None)
+    lines = (DATA / f"{engine}.txt").read_text(encoding="utf-8").splitlines()
     kinds = {}
-    for line in (DATA / f"{engine}.txt").read_text(encoding="utf-8").splitlines():
+    for line in lines:
         message = uci_parse(line, game=game)
         kinds[message.kind] = kinds.get(message.kind, 0) + 1
         assert message.line == line
         if message.kind == "info":
             assert message.info.unknown == []
-            assert info_tokens(message.info) == sorted(line.split())
+            assert info_tokens(message.info, castling) == sorted(line.split())
         elif message.kind == "option":
             normal = line.rstrip(" ")
             assert option_line(message.option) == normal + (" <empty>" * normal.endswith("default"))
         elif message.kind == "id":
             assert f"id {message.key} {message.value}" == line
         elif message.kind == "bestmove":
-            words = line.split()
-            assert ucis([message.answer.best, message.answer.ponder]) == [words[1], words[3]]
+            words = [None if w == "(none)" else w for w in line.split()[1::2]]
+            answer = [message.answer.best, message.answer.ponder][:len(words)]
+            assert [m and m.uci(castling=castling) for m in answer] == words
         else:
             assert message.kind in {"uciok", "readyok", "raw"}
     assert kinds["id"] == 2 and kinds["uciok"] == 1 and kinds["readyok"] == 1
-    assert kinds["bestmove"] == 1 and kinds["option"] > 20 and kinds["info"] > 5
+    assert kinds["bestmove"] == 1 and kinds["option"] > 20
+    assert kinds["info"] == sum(line.startswith("info ") for line in lines)
 
 
 def test_engine_options_as_declared():
@@ -557,6 +635,7 @@ def option(line):
     ("option name Path type string", {"default": None}),
     ("option name D type spin default 1 default 2 min 0 min 5", {"default": 1, "min": 0}),
     ("option name A var type spin min 1", {"name": "A var", "min": 1}),
+    ("option name S type spin default +5 min -0 max 7 8", {"default": 5, "min": 0, "max": None}),
 ])
 def test_option_declaration(line, fields):
     declared = option(line)
@@ -755,12 +834,68 @@ def test_session_after_quit():
     assert session.state == "quitting" and session.pending_ready == 0
 
 
-def test_session_argument_types():
-    session = Session()
-    with pytest.raises(TypeError):
-        session.sent("uci")
-    with pytest.raises(TypeError):
-        session.received("uciok")
+@pytest.mark.parametrize("call, argument", [
+    (lambda: Session().sent("uci"), "command"),
+    (lambda: Session().received("uciok"), "message"),
+    (lambda: Session().sent(uci_parse("uci")), "command"),
+    (lambda: Session().received(Command.uci()), "message"),
+    (lambda: Command.debug(1), "on"),
+    (lambda: Command.setoption(1), "name"),
+    (lambda: Command.setoption("Hash", 64), "value"),
+    (lambda: Command.position("e2e4"), "game"),
+    (lambda: Command.position(game_of(), castling=0), "castling"),
+    (lambda: Command.go({"depth": 3}), "limits"),
+    (lambda: uci_parse(b"uciok"), "line"),
+    (lambda: uci_parse("uciok", game=game_of().position), "game"),
+    (lambda: Limits(nodes="3"), "nodes"),
+])
+def test_wrong_argument_types_name_the_argument(call, argument):
+    with pytest.raises(TypeError) as error:
+        call()
+    assert str(error.value).startswith(f"argument '{argument}': ")
+
+
+@pytest.mark.parametrize("cls, base, doc", [
+    (UciError, Exception, "The base of every error talking to an engine raises."),
+    (EngineTimeout, UciError, "The engine did not say what was awaited in time."),
+    (EngineDied, UciError, "The engine closed its output or exited."),
+    (ProtocolError, UciError, "The engine broke the order of the conversation."),
+])
+def test_uci_exception_classes(cls, base, doc):
+    name = cls.__name__
+    assert cls.__bases__ == (base,)
+    assert (cls.__doc__, cls.__module__, cls.__qualname__) == (doc, "vorn.uci", name)
+    assert not issubclass(cls, (ValueError, OSError, Error))
+    error = pickle.loads(pickle.dumps(cls("text")))
+    assert type(error) is cls and error.args == ("text",)
+
+
+def test_a_refusal_is_the_modules_protocol_error_with_one_argument():
+    with pytest.raises(ProtocolError) as error:
+        Session().sent(Command.go())
+    assert type(error.value) is native.ProtocolError
+    assert error.value.args == ("go cannot be sent to a started engine",)
+
+
+@pytest.mark.parametrize("cls, doc", [
+    (Limits, "What bounds a search. Times are seconds; nothing set asks the engine to\n"
+             "search until stopped."),
+    (Option, "One option an engine offers, and the domain it declared for it."),
+    (Info, "One `info` line of a search, with its moves read against the position\nsearched."),
+    (Answer, "An engine's answer to a search."),
+])
+def test_class_docstrings(cls, doc):
+    assert (cls.__doc__, cls.__module__) == (doc, "vorn.uci")
+
+
+def test_text_signatures():
+    assert Limits.__text_signature__ == (
+        "(*, depth=None, nodes=None, movetime=None, mate=None, infinite=False, ponder=False, "
+        "white_time=None, black_time=None, white_increment=None, black_increment=None, "
+        "moves_to_go=None, search_moves=None)")
+    assert Option.value_text.__text_signature__ == "($self, value=None)"
+    assert uci_parse.__text_signature__ == "(line, game=None)"
+    assert Session.__text_signature__ == "()"
 
 
 def test_protocol_error_is_a_uci_error_only():

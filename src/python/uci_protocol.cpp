@@ -22,7 +22,7 @@
 namespace vorn::python::uci {
 namespace {
 
-// A str argument, kept as given.
+// A str argument, its text kept as given.
 struct LineArgument {
   bind::Ref text;
 };
@@ -36,7 +36,9 @@ template <>
 struct Converter<python::uci::LineArgument> {
   static python::uci::LineArgument from(PyObject* object) {
     if (!PyUnicode_Check(object)) cannot_convert(object, "str");
-    return {Ref::borrow(object)};
+    // A plain str: a subclass instance could hold the message in its
+    // __dict__, a cycle the collector would never see.
+    return {Ref::check(PyUnicode_FromObject(object))};
   }
 };
 
@@ -62,7 +64,7 @@ Command setoption(std::string name, std::optional<std::string> value) {
 
 Command position(bind::Shared<PyGame> game, std::optional<std::string_view> castling) {
   const CastlingStyle style = castling ? convert::castling_style_from(*castling) : game->castling_output();
-  return Command::position(game->variant(), game->start(), game->moves(), style);
+  return Command::position(*game, style);
 }
 
 Command go(const PyLimits* limits) {

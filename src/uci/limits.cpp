@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <string_view>
 
 namespace vorn::uci::protocol {
 
@@ -10,14 +11,36 @@ namespace {
 
 __extension__ using u128 = unsigned __int128;  // GCC extension, quiet under -Wpedantic
 
-// The value in the fewest digits that read back, never with an exponent.
+// The value in the fewest significant digits that read back, laid out
+// without an exponent: 2^64 reads 18446744073709552000. (A fixed-format
+// to_chars would give the exact digits of a large value instead.)
 std::string float_text(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  char buffer[512];  // the longest fixed form (a subnormal) needs about 330
-  const auto end = std::to_chars(std::begin(buffer), std::end(buffer), value,
-                                 std::chars_format::fixed).ptr;
-  return std::string(std::begin(buffer), end);
+  char buffer[32];  // "-d.dddddddddddddddde-308" at most
+  const char* end = std::to_chars(std::begin(buffer), std::end(buffer), value,
+                                  std::chars_format::scientific).ptr;
+  const std::string_view text(std::begin(buffer), end);
+  const std::size_t e = text.find('e');
+  std::string_view power = text.substr(e + 1);
+  if (power.starts_with('+')) power.remove_prefix(1);
+  int exponent = 0;
+  std::from_chars(power.data(), power.data() + power.size(), exponent);
+  std::string_view mantissa = text.substr(0, e);
+  std::string out;
+  if (mantissa.starts_with('-')) {
+    out = "-";
+    mantissa.remove_prefix(1);
+  }
+  std::string digits;
+  for (const char c : mantissa)
+    if (c != '.') digits += c;
+  // value = 0.digits × 10^point
+  const int point = exponent + 1;
+  const auto size = static_cast<int>(digits.size());
+  if (point <= 0) return out + "0." + std::string(std::size_t(-point), '0') + digits;
+  if (point >= size) return out + digits + std::string(std::size_t(point - size), '0');
+  return out + digits.substr(0, std::size_t(point)) + "." + digits.substr(std::size_t(point));
 }
 
 // The nanoseconds in `fraction` (0 <= fraction < 1), exactly rounded to

@@ -321,7 +321,7 @@ class Fields {
   }
   std::optional<std::int64_t> number(std::string_view word) const {
     const std::string* value = first(word);
-    return value ? signed_number<std::int64_t>(*value) : std::nullopt;
+    return value ? protocol::number(*value) : std::nullopt;
   }
   std::vector<std::string> all(std::string_view word) const {
     std::vector<std::string> out;
@@ -429,6 +429,8 @@ Sequence sequence_at(std::string_view bytes, std::size_t i) {
 
 std::string_view bound_name(Bound bound) { return kBoundNames[std::size_t(bound)]; }
 
+std::optional<std::int64_t> number(std::string_view token) { return signed_number<std::int64_t>(token); }
+
 Message parse(std::string_view line) {
   const Tokens tokens(line);
   for (std::size_t k = 0; k < tokens.size(); ++k) {
@@ -482,10 +484,14 @@ InfoMoves moves_of(const Info& info, const Variant& variant, const Position& sea
   };
 }
 
+std::optional<Move> BestMove::ponder_move(const Variant& variant, const Position& searched) const {
+  const auto first = read_move(variant, searched, best);
+  if (!first) return std::nullopt;
+  return read_move(variant, variant.play(searched, *first), ponder);
+}
+
 Answer answer_of(const BestMove& bestmove, const Variant& variant, const Position& searched) {
-  const auto best = read_move(variant, searched, bestmove.best);
-  if (!best) return {};
-  return {best, read_move(variant, variant.play(searched, *best), bestmove.ponder)};
+  return {read_move(variant, searched, bestmove.best), bestmove.ponder_move(variant, searched)};
 }
 
 }  // namespace vorn::uci::protocol

@@ -77,6 +77,11 @@ struct Info {
 struct BestMove {
   std::optional<std::string> best;    // none: the engine has no move
   std::optional<std::string> ponder;
+
+  // The ponder move, read after the best move in `searched`; none unless
+  // both texts name legal moves.
+  std::optional<Move> ponder_move(const Variant& variant, const Position& searched) const;
+
   bool operator==(const BestMove&) const = default;
 };
 
@@ -94,6 +99,9 @@ struct Message {
 // Reads one line (without its line ending). Never fails: a line with no
 // reading is `Raw`. Linear in the line's length.
 Message parse(std::string_view line);
+
+// An optional "+" or "-" and decimal digits, within the signed 64-bit range.
+std::optional<std::int64_t> number(std::string_view token);
 
 // Output bytes as text: every invalid UTF-8 sequence (each maximal invalid
 // subpart) becomes U+FFFD.

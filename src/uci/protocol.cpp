@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <span>
 
 #include "../fen.hpp"
 #include "../quote.hpp"
@@ -164,17 +165,14 @@ std::expected<Command, UnsafeText> Command::go(Limits limits) {
   return Command(command::Go{std::move(limits)});
 }
 
-Command Command::position(const Variant& variant, const Position& start,
-                          std::span<const Move> moves, CastlingStyle style) {
-  command::Position setup;
-  if (!(start == classic().start_position(0))) setup.fen = fen::format(start, true);
+Setup Setup::of_game(const Game& game, CastlingStyle style) {
+  Setup setup;
+  if (!(game.start() == classic().start_position(0))) setup.fen = fen::format(game.start(), true);
+  const std::vector<Move>& moves = game.moves();
   setup.moves.reserve(moves.size());
-  Position at = start;
-  for (const Move m : moves) {
-    setup.moves.push_back(variant.move_to_uci(at, m, style));
-    at = variant.play(at, m);
-  }
-  return Command(std::move(setup));
+  for (std::size_t i = 0; i < moves.size(); ++i)  // positions[i] is where moves[i] was played
+    setup.moves.push_back(game.variant().move_to_uci(game.positions()[i], moves[i], style));
+  return setup;
 }
 
 std::string Command::to_line() const {

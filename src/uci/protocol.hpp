@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <expected>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
+#include "../game.hpp"
 #include "../moves.hpp"
 #include "../position.hpp"
 #include "../variant/variant.hpp"
@@ -35,6 +35,19 @@ std::expected<void, UnsafeText> check_text(const Limits& limits);
 
 // ---- Commands ------------------------------------------------------------
 
+// Where a `position` command starts and the moves played from there.
+struct Setup {
+  std::optional<std::string> fen;  // none: the standard start, "startpos"
+  std::vector<std::string> moves;
+
+  // "startpos" only for the standard start with clocks 0 and 1 known, else
+  // the start's FEN with clocks; the moves as the game's variant writes them
+  // under `style` (Chess960 always king takes rook).
+  static Setup of_game(const Game& game, CastlingStyle style);
+
+  bool operator==(const Setup&) const = default;
+};
+
 namespace command {
 struct Uci {};
 struct Debug { bool on = false; };
@@ -44,10 +57,7 @@ struct SetOption {
   std::optional<std::string> value;  // none: a button, no value part
 };
 struct UciNewGame {};
-struct Position {
-  std::optional<std::string> fen;  // none: the standard start, "startpos"
-  std::vector<std::string> moves;
-};
+using Position = Setup;
 struct Go { Limits limits; };
 struct Stop {};
 struct PonderHit {};
@@ -80,11 +90,9 @@ class Command {
   static std::expected<Command, UnsafeText> set_option(std::string name,
                                                        std::optional<std::string> value);
   static std::expected<Command, UnsafeText> go(Limits limits);
-  // The game's start and moves: "startpos" only for the standard start with
-  // clocks 0 and 1 known, else the start's FEN with clocks; the moves as the
-  // variant writes them under `style` (Chess960 always king takes rook).
-  static Command position(const Variant& variant, const Position& start,
-                          std::span<const Move> moves, CastlingStyle style);
+  static Command position(const Game& game, CastlingStyle style) {
+    return Command(Setup::of_game(game, style));
+  }
 
   CommandKind kind() const { return CommandKind(payload_.index()); }
   const Payload& payload() const { return payload_; }
