@@ -493,7 +493,7 @@ ClassAttribute attribute(const char* name) {
   return {name, [] { return to_python(F()); }};
 }
 
-// ---- the spec and the type ------------------------------------------------------
+// ---- ClassSpec and the type -------------------------------------------------------
 
 template <class Py>
 struct ClassSpec {
