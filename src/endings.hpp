@@ -170,9 +170,4 @@ struct Classification {
 // Never fails; a position without both kings is a broken invariant.
 Classification classify(const Position& position);
 
-// "no pawns", "a queen", "two rooks", "9 queens".
-std::string units(unsigned count, Role role);
-// One side's letters, king first: "K", "KQ", "KRP".
-std::string side_text(const Counts& counts);
-
 }  // namespace vorn::endings

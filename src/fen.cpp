@@ -7,9 +7,13 @@ namespace vorn::fen {
 
 namespace {
 
+// The colour a FEN letter's case gives: upper case for White.
+Colour colour_of_letter(char c) { return c >= 'A' && c <= 'Z' ? Colour::White : Colour::Black; }
+
 std::vector<std::string_view> split_fields(std::string_view text) {
   constexpr std::string_view kBlanks = " \t\n\v\f\r";
   std::vector<std::string_view> fields;
+  fields.reserve(6);
   std::size_t at = text.find_first_not_of(kBlanks);
   while (at != std::string_view::npos) {
     const std::size_t end = text.find_first_of(kBlanks, at);
@@ -37,7 +41,7 @@ std::optional<board::Placement> parse_placement(std::string_view field) {
     const auto role = parse_role(std::string_view(&c, 1));
     if (!role || file >= 8) return std::nullopt;
     const Square s = square_at(File(file), Rank(rank));
-    const Colour colour = c >= 'A' && c <= 'Z' ? Colour::White : Colour::Black;
+    const Colour colour = colour_of_letter(c);
     placement.roles[index(*role)] = placement.roles[index(*role)].with(s);
     placement.colours[colour] = placement.colours[colour].with(s);
     ++file;
@@ -52,7 +56,7 @@ std::optional<CastlingRights> parse_castling(std::string_view field,
   if (field == "-") return rights;
   if (field.empty()) return std::nullopt;
   for (const char c : field) {
-    const Colour colour = c >= 'A' && c <= 'Z' ? Colour::White : Colour::Black;
+    const Colour colour = colour_of_letter(c);
     const char lower = ascii_lower(c);
     const Rank back = back_rank(colour);
     const SquareSet home = SquareSet::rank(back) & placement.colours[colour];
@@ -115,7 +119,7 @@ std::expected<Position, FenError> parse(std::string_view text) {
   std::optional<File> en_passant;
   if (fields[3] != "-") {
     const auto target = parse_square(fields[3]);
-    if (!target || rank_of(*target) != (side == Colour::White ? 5 : 2))
+    if (!target || rank_of(*target) != relative_rank(side, 5))
       return std::unexpected(FenError::EnPassant);
     en_passant = file_of(*target);
   }
@@ -147,7 +151,7 @@ std::string castling_field(const CastlingRights& rights) {
       const auto f = rights.get(c, w);
       if (!f) continue;
       const char letter = corners ? (w == Wing::Short ? 'k' : 'q') : file_char(*f);
-      out += c == Colour::White ? char(letter - 'a' + 'A') : letter;
+      out += c == Colour::White ? ascii_upper(letter) : letter;
     }
   }
   return out;
@@ -176,7 +180,8 @@ std::string format(const Position& position, bool with_clocks) {
   out += b.side_to_move() == Colour::White ? " w " : " b ";
   out += castling_field(b.castling());
   out += ' ';
-  out += b.en_passant_target() ? square_name(*b.en_passant_target()) : "-";
+  const auto en_passant = b.en_passant_target();
+  out += en_passant ? square_name(*en_passant) : "-";
   if (with_clocks) {
     out += ' ';
     out += std::to_string(position.halfmove_clock);

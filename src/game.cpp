@@ -78,21 +78,26 @@ const Position& Game::current() const {
   return positions_.back();
 }
 
+void Game::push(Move legal) {
+  Position next = variant_->play(current(), legal);
+  keys_.push_back(next.repetition_key());
+  positions_.push_back(std::move(next));
+  moves_.push_back(legal);
+  ++occurrences_[keys_.back()];
+  refresh_claims();
+}
+
 std::expected<void, IllegalMove> Game::play(Move m) {
   const auto legal = rules::find_legal(*variant_, current(), m);
   if (!legal) return std::unexpected(IllegalMove{});
-  Position next = variant_->play(current(), *legal);
-  keys_.push_back(next.repetition_key());
-  positions_.push_back(std::move(next));
-  moves_.push_back(*legal);
-  ++occurrences_[keys_.back()];
-  refresh_claims();
+  push(*legal);
   return {};
 }
 
+// The readers return the legal list's own entry, so it is not looked up again.
 std::expected<void, MoveParseError> Game::play_read(std::expected<Move, MoveParseError> read) {
   if (!read) return std::unexpected(read.error());
-  if (!play(*read)) panic("a parsed move is legal");
+  push(*read);
   return {};
 }
 

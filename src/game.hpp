@@ -88,6 +88,8 @@ class Game {
 
  private:
   Game(const Variant& variant, const Position& start);
+  // Appends a move taken from the current position's legal list.
+  void push(Move legal);
   std::expected<void, MoveParseError> play_read(std::expected<Move, MoveParseError> read);
   void refresh_claims();
 

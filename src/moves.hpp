@@ -65,7 +65,6 @@ class MoveList {
   }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  void clear() { size_ = 0; }
   const Move& operator[](std::size_t i) const { return moves_[i]; }
   const Move* begin() const { return moves_.data(); }
   const Move* end() const { return moves_.data() + size_; }

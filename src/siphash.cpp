@@ -68,6 +68,4 @@ std::uint64_t SipHasher13::finish() const {
   return v[0] ^ v[1] ^ v[2] ^ v[3];
 }
 
-std::uint64_t siphash13(std::string_view bytes) { return SipHasher13().write(bytes).finish(); }
-
 }  // namespace vorn

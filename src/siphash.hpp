@@ -32,8 +32,6 @@ class SipHasher13 {
   std::uint64_t length_ = 0;
 };
 
-std::uint64_t siphash13(std::string_view bytes);
-
 // A 64-bit hash as Python wants it: signed, and never -1, which Python
 // reserves for "an error occurred".
 constexpr std::int64_t python_hash(std::uint64_t hash) {

@@ -1,5 +1,5 @@
 // Small value types every other module speaks in: colours, roles, files,
-// ranks, squares, square and file sets, per-side and per-file arrays.
+// ranks, squares, square and file sets, and per-side pairs.
 #pragma once
 
 #include <array>
@@ -33,17 +33,17 @@ constexpr Square square_at(File f, Rank r) { return Square(r * 8 + f); }
 constexpr Rank relative_rank(Colour c, Rank r) { return c == Colour::White ? r : Rank(7 - r); }
 constexpr Rank back_rank(Colour c) { return c == Colour::White ? 0 : 7; }
 
+constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
 // Lower-case letters by role number; the FEN letter of a White unit is upper case.
 inline constexpr std::string_view kRoleLetters = "pnbrqk";
 constexpr char role_letter(Role r) { return kRoleLetters[index(r)]; }
 constexpr char role_fen_letter(Role r, Colour c) {
-  const char l = role_letter(r);
-  return c == Colour::White ? char(l - 'a' + 'A') : l;
+  return c == Colour::White ? ascii_upper(role_letter(r)) : role_letter(r);
 }
 inline constexpr std::array<std::string_view, 2> kColourNames{"white", "black"};
 constexpr std::string_view colour_name(Colour c) { return kColourNames[index(c)]; }
-
-constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 struct SquareSet {
   std::uint64_t bits = 0;
@@ -62,6 +62,8 @@ struct SquareSet {
   constexpr Square first() const { return Square(std::countr_zero(bits)); }
   constexpr bool more_than_one() const { return (bits & (bits - 1)) != 0; }
   constexpr bool is_subset(SquareSet o) const { return (bits & ~o.bits) == 0; }
+  // Every member on light squares, or every one on dark squares; true when empty.
+  constexpr bool on_one_square_colour() const { return is_subset(light()) || !(*this & light()); }
   constexpr SquareSet with(Square s) const { return {bits | (std::uint64_t{1} << s)}; }
   constexpr SquareSet without(Square s) const { return {bits & ~(std::uint64_t{1} << s)}; }
 
@@ -91,8 +93,15 @@ struct FileSet {
   std::uint8_t bits = 0;
 
   constexpr bool contains(File f) const { return (bits >> f) & 1; }
-  constexpr FileSet with(File f) const { return {std::uint8_t(bits | (1u << f))}; }
+  constexpr explicit operator bool() const { return bits != 0; }
   constexpr int size() const { return std::popcount(bits); }
+  constexpr bool is_subset(FileSet o) const { return (bits & ~o.bits) == 0; }
+  constexpr FileSet with(File f) const { return {std::uint8_t(bits | (1u << f))}; }
+
+  constexpr FileSet operator|(FileSet o) const { return {std::uint8_t(bits | o.bits)}; }
+  constexpr FileSet operator&(FileSet o) const { return {std::uint8_t(bits & o.bits)}; }
+  constexpr FileSet operator-(FileSet o) const { return {std::uint8_t(bits & ~o.bits)}; }
+  constexpr FileSet operator~() const { return {std::uint8_t(~bits)}; }
   constexpr bool operator==(const FileSet&) const = default;
 
   struct Iterator {
@@ -120,9 +129,6 @@ struct ByColour {
   }
   constexpr bool operator==(const ByColour&) const = default;
 };
-
-template <class T> using PerFile = std::array<T, 8>;
-template <class T> using PerRank = std::array<T, 8>;
 
 // A text parser's refusal: the whole rejected input and the word naming what was expected.
 struct ParseError {

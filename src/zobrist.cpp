@@ -13,9 +13,8 @@ constexpr std::size_t kCastling = 768, kEnPassant = 772, kWhiteToMove = 780;
 
 // Polyglot counts the en-passant file only when a pawn of the side to move
 // stands ready to capture, legal or not.
-bool en_passant_counts(const board::Board& b, File file) {
+bool en_passant_counts(const board::Board& b, Square target) {
   const Colour us = b.side_to_move();
-  const Square target = square_at(file, us == Colour::White ? 5 : 2);
   return bool(board::pawn_attacks(!us, target) & b.pieces(Role::Pawn, us));
 }
 }  // namespace
@@ -30,8 +29,8 @@ std::uint64_t key(const Position& position) {
   for (const Colour c : kColours)
     for (const Wing w : {Wing::Short, Wing::Long})
       if (b.castling().get(c, w)) key ^= kRandom64[kCastling + 2 * index(c) + int(w)];
-  if (const auto file = b.en_passant(); file && en_passant_counts(b, *file))
-    key ^= kRandom64[kEnPassant + *file];
+  if (const auto target = b.en_passant_target(); target && en_passant_counts(b, *target))
+    key ^= kRandom64[kEnPassant + file_of(*target)];
   if (b.side_to_move() == Colour::White) key ^= kRandom64[kWhiteToMove];
   return key;
 }

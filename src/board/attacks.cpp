@@ -146,11 +146,4 @@ SquareSet attackers(Square s, Colour colour, const std::array<SquareSet, 6>& set
          (rook_attacks(s, occupied) & straight);
 }
 
-SquareSet slow_slider_attacks(Role role, Square s, SquareSet occupied) {
-  SquareSet out;
-  if (role == Role::Rook || role == Role::Queen) out |= rays::walk(true, s, occupied);
-  if (role == Role::Bishop || role == Role::Queen) out |= rays::walk(false, s, occupied);
-  return out;
-}
-
 }  // namespace vorn::board

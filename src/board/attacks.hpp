@@ -1,5 +1,5 @@
 // Attack tables: leapers are constexpr, sliders come from magic tables filled
-// once on first use. `between` and `line` answer geometry questions.
+// once when the library loads. `between` and `line` answer geometry questions.
 #pragma once
 
 #include <array>
@@ -26,8 +26,5 @@ SquareSet attacks_of(Role role, Square s, Colour colour, SquareSet occupied);
 // sets are not masked by `occupied`.
 SquareSet attackers(Square s, Colour colour, const std::array<SquareSet, 6>& sets,
                     SquareSet occupied);
-
-// Walks rays square by square: the oracle the magic tables are tested against.
-SquareSet slow_slider_attacks(Role role, Square s, SquareSet occupied);
 
 }  // namespace vorn::board

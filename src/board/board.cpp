@@ -8,13 +8,13 @@ namespace vorn::board {
 
 namespace {
 
-const keys::Table& K = keys::kTable;
+const keys::Table& kKeys = keys::kTable;
 
 std::uint64_t castling_hash(const CastlingRights& rights) {
   std::uint64_t h = 0;
   for (const Colour c : kColours)
     for (const Wing w : {Wing::Short, Wing::Long})
-      if (const auto f = rights.get(c, w)) h ^= K.castling[index(c)][int(w)][*f];
+      if (const auto f = rights.get(c, w)) h ^= kKeys.castling[index(c)][int(w)][*f];
   return h;
 }
 
@@ -94,18 +94,22 @@ Square Board::king(Colour c) const {
   return k.first();
 }
 
-std::optional<Square> Board::en_passant_target() const {
-  if (!ep_file_) return std::nullopt;
-  return square_at(*ep_file_, side_ == Colour::White ? 5 : 2);
+SquareSet Board::attackers(Square s, Colour by, SquareSet occupied) const {
+  return board::attackers(s, by, roles_, occupied) & colour(by);
 }
 
-std::uint64_t Board::en_passant_hash(File file) { return K.en_passant[file]; }
+std::optional<Square> Board::en_passant_target() const {
+  if (!ep_file_) return std::nullopt;
+  return square_at(*ep_file_, relative_rank(side_, 5));
+}
+
+std::uint64_t Board::en_passant_hash(File file) { return kKeys.en_passant[file]; }
 
 void Board::toggle_unit(Square s, Role r, Colour c) {
   const SquareSet bit = SquareSet::of(s);
   roles_[index(r)] ^= bit;
   colours_[c] ^= bit;
-  hash_ ^= K.units[index(c)][index(r)][s];
+  hash_ ^= kKeys.units[index(c)][index(r)][s];
 }
 
 void Board::update_derived() {
@@ -113,7 +117,7 @@ void Board::update_derived() {
   const Square k = king(us);
   const SquareSet them = colour(!us);
   const SquareSet occupied = this->occupied();
-  checkers_ = attackers(k, !us, units_of(!us), occupied) & them;
+  checkers_ = attackers(k, !us, occupied);
   pinned_ = {};
   const SquareSet queens = pieces(Role::Queen);
   const SquareSet snipers =
@@ -168,7 +172,7 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
   b.rights_ = rights;
   b.hash_ ^= castling_hash(rights);
 
-  if (side_to_move == Colour::Black) b.hash_ ^= K.black_to_move;
+  if (side_to_move == Colour::Black) b.hash_ ^= kKeys.black_to_move;
   b.update_derived();
 
   if (en_passant) {
@@ -185,7 +189,7 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
     for (const Square checker : b.checkers_)
       if (checker != pawn && !between(checker, king).contains(origin))
         return std::unexpected(BuildError::InvalidEnPassant);
-    b.hash_ ^= K.en_passant[*en_passant];
+    b.hash_ ^= kKeys.en_passant[*en_passant];
   }
   return b;
 }
@@ -223,7 +227,7 @@ void Board::play(Move m) {
   if (!role) panic("Illegal move " + move_uci(m, CastlingStyle::KingToRook) + "!");
   const Rank back = back_rank(us), their_back = back_rank(them);
 
-  if (ep_file_) hash_ ^= K.en_passant[*ep_file_];
+  if (ep_file_) hash_ ^= kKeys.en_passant[*ep_file_];
   const std::optional<Square> ep_target = en_passant_target();
   ep_file_.reset();
   hash_ ^= castling_hash(rights_);
@@ -233,8 +237,8 @@ void Board::play(Move m) {
     const Wing wing = file_of(m.to) > file_of(m.from) ? Wing::Short : Wing::Long;
     toggle_unit(m.from, Role::King, us);
     toggle_unit(m.to, Role::Rook, us);
-    toggle_unit(square_at(wing == Wing::Short ? 6 : 2, back), Role::King, us);
-    toggle_unit(square_at(wing == Wing::Short ? 5 : 3, back), Role::Rook, us);
+    toggle_unit(square_at(castled_king_file(wing), back), Role::King, us);
+    toggle_unit(square_at(castled_rook_file(wing), back), Role::Rook, us);
   } else {
     if (const auto captured = role_on(m.to)) {
       toggle_unit(m.to, *captured, them);
@@ -248,7 +252,7 @@ void Board::play(Move m) {
     toggle_unit(m.to, m.promotion().value_or(*role), us);
     if (*role == Role::Pawn && (m.from ^ m.to) == 16) {
       ep_file_ = file_of(m.from);
-      hash_ ^= K.en_passant[*ep_file_];
+      hash_ ^= kKeys.en_passant[*ep_file_];
     }
     if (*role == Role::Rook && rank_of(m.from) == back)
       for (const Wing w : {Wing::Short, Wing::Long})
@@ -260,17 +264,17 @@ void Board::play(Move m) {
   }
   hash_ ^= castling_hash(rights_);
   side_ = them;
-  hash_ ^= K.black_to_move;
+  hash_ ^= kKeys.black_to_move;
   update_derived();
 }
 
 std::optional<Board> Board::null_move() const {
   if (checkers_) return std::nullopt;
   Board b = *this;
-  if (b.ep_file_) b.hash_ ^= K.en_passant[*b.ep_file_];
+  if (b.ep_file_) b.hash_ ^= kKeys.en_passant[*b.ep_file_];
   b.ep_file_.reset();
   b.side_ = !side_;
-  b.hash_ ^= K.black_to_move;
+  b.hash_ ^= kKeys.black_to_move;
   b.update_derived();
   return b;
 }

@@ -14,6 +14,9 @@
 namespace vorn::board {
 
 enum class Wing : std::uint8_t { Short = 0, Long = 1 };
+// Where castling puts king and rook, by wing: files g and f, or c and d.
+constexpr File castled_king_file(Wing w) { return w == Wing::Short ? 6 : 2; }
+constexpr File castled_rook_file(Wing w) { return w == Wing::Short ? 5 : 3; }
 
 // Four optional rook files: White short, White long, Black short, Black long.
 struct CastlingRights {
@@ -47,10 +50,11 @@ class Board {
   SquareSet occupied() const { return colours_.white | colours_.black; }
   const std::array<SquareSet, 6>& roles() const { return roles_; }
   std::array<SquareSet, 6> units_of(Colour c) const;
-  Placement placement() const { return {roles_, colours_}; }
   std::optional<Role> role_on(Square s) const;
   std::optional<Colour> colour_on(Square s) const;
   Square king(Colour c) const;
+  // The units of `by` attacking `s`, sliders seeing through nothing but `occupied`.
+  SquareSet attackers(Square s, Colour by, SquareSet occupied) const;
 
   Colour side_to_move() const { return side_; }
   const CastlingRights& castling() const { return rights_; }

@@ -9,10 +9,8 @@
 
 namespace vorn::board {
 
-namespace detail {
-
-constexpr SquareSet kRank1 = SquareSet::rank(0), kRank8 = SquareSet::rank(7);
-
+// The pushes and captures of `us`'s pawn on `from`, checks and pins ignored;
+// en passant is not among them.
 inline SquareSet pawn_targets(const Board& b, Colour us, Square from) {
   const SquareSet occupied = b.occupied();
   SquareSet targets = pawn_attacks(us, from) & b.colour(!us);
@@ -27,6 +25,10 @@ inline SquareSet pawn_targets(const Board& b, Colour us, Square from) {
   }
   return targets;
 }
+
+namespace detail {
+
+constexpr SquareSet kRank1 = SquareSet::rank(0), kRank8 = SquareSet::rank(7);
 
 inline bool attacked(const Board& b, Square s, Colour by, SquareSet occupied) {
   const SquareSet them = b.colour(by);
@@ -84,8 +86,8 @@ void generate(const Board& b, Sink& sink) {
         if (!file) continue;
         const Square rook = square_at(*file, back);
         if (pinned.contains(rook)) continue;
-        const Square king_to = square_at(wing == Wing::Short ? 6 : 2, back);
-        const Square rook_to = square_at(wing == Wing::Short ? 5 : 3, back);
+        const Square king_to = square_at(castled_king_file(wing), back);
+        const Square rook_to = square_at(castled_rook_file(wing), back);
         const SquareSet king_path = between(king, king_to).with(king_to);
         const SquareSet must_be_empty =
             (between(king, rook) | king_path).with(rook_to).without(king).without(rook);

@@ -11,8 +11,6 @@ namespace {
 constexpr std::array<std::uint32_t, 6> kRoleValue{1, 3, 3, 5, 9, 0};
 constexpr std::array<Role, 4> kPieceRoles{Role::Knight, Role::Bishop, Role::Rook, Role::Queen};
 
-// Squares whose file and rank indices add up to an odd number: b1, a2, ...
-
 Counts counts_of(const board::Board& b, Colour c) {
   Counts out{};
   for (Role r : kRoles) out[index(r)] = std::uint8_t(b.pieces(r, c).size());
@@ -79,7 +77,7 @@ Bishops bishops_of(const board::Board& b, const std::optional<PawnRace>& race) {
   return {
       .opposite_colours = white.size() == 1 && black.size() == 1 &&
                           light(white.first()) != light(black.first()),
-      .same_colour = all.is_subset(SquareSet::light()) || (all & SquareSet::light()).empty(),
+      .same_colour = all.on_one_square_colour(),
       .wrong_bishop = race && wrong_for(*race),
   };
 }
@@ -87,6 +85,13 @@ Bishops bishops_of(const board::Board& b, const std::optional<PawnRace>& race) {
 bool opposition(const board::Board& b) {
   const SquareSet gap = board::between(b.king(Colour::White), b.king(Colour::Black));
   return gap.size() == 1 && (gap & b.occupied()).empty();
+}
+
+// One side's letters, king first: "K", "KQ", "KRP".
+std::string side_text(const Counts& counts) {
+  std::string out(counts[index(Role::King)], 'K');
+  for (Role r : kRoleOrder) out.append(counts[index(r)], role_fen_letter(r, Colour::White));
+  return out;
 }
 
 }  // namespace
@@ -99,12 +104,6 @@ unsigned Signature::pieces(Colour c) const {
 
 unsigned Signature::pawns() const {
   return count(Colour::White, Role::Pawn) + count(Colour::Black, Role::Pawn);
-}
-
-std::string side_text(const Counts& counts) {
-  std::string out(counts[index(Role::King)], 'K');
-  for (Role r : kRoleOrder) out.append(counts[index(r)], role_fen_letter(r, Colour::White));
-  return out;
 }
 
 Signature signature_of(const board::Board& b) {

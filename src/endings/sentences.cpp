@@ -26,8 +26,7 @@ constexpr std::array<Template, kVerdictKindCount> kVerdictSentences{{
     {"Theory gives this ending no single result; it has to be judged position by position.", ""},
 }};
 
-}  // namespace
-
+// "no pawns", "a queen", "two rooks", "9 queens".
 std::string units(unsigned count, Role role) {
   std::string out =
       count < kCountWords.size() ? std::string(kCountWords[count]) : std::to_string(count);
@@ -36,6 +35,8 @@ std::string units(unsigned count, Role role) {
   if (count != 1) out += 's';
   return out;
 }
+
+}  // namespace
 
 std::string Signature::material_of(Colour c) const {
   std::vector<std::string> items;

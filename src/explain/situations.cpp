@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "../board/attacks.hpp"
+#include "../board/movegen.hpp"
 #include "../error.hpp"
 #include "../variant/rules.hpp"
 
@@ -14,10 +15,6 @@ namespace {
 // a king in front outweighs everything.
 constexpr std::array<int, 6> kSkewerValues{1, 3, 3, 5, 9, 100};
 constexpr std::array<Role, 3> kSliders{Role::Bishop, Role::Rook, Role::Queen};
-// Where king and rook land, by wing: g and f for short, c and d for long.
-constexpr std::array<File, 2> kKingTargetFile{6, 2};
-constexpr std::array<File, 2> kRookTargetFile{5, 3};
-constexpr ByColour<int> kForward{8, -8};
 
 int skewer_value(const board::Board& b, Square s) {
   const auto role = b.role_on(s);
@@ -25,17 +22,17 @@ int skewer_value(const board::Board& b, Square s) {
   return kSkewerValues[index(*role)];
 }
 
-SquareSet covering(const board::Board& b, Square s, Colour enemy, SquareSet occupied) {
-  return board::attackers(s, enemy, b.units_of(enemy), occupied);
-}
-
-SquareSet pawn_pushes(const board::Board& b, Square s, Colour c) {
-  const SquareSet empty = ~b.occupied();
-  const Square one = Square(s + kForward[c]);
-  if (!empty.contains(one)) return {};
-  const Square two = Square(one + kForward[c]);
-  const bool from_start = relative_rank(c, rank_of(s)) == 1;
-  return from_start && empty.contains(two) ? SquareSet::of(one).with(two) : SquareSet::of(one);
+// Where the unit on `square` could go with checks and pins ignored (no
+// castling); empty for an empty square.
+SquareSet pseudo_moves(const board::Board& b, Square square) {
+  const auto role = b.role_on(square);
+  if (!role) return {};
+  const Colour c = *b.colour_on(square);
+  if (*role != Role::Pawn)
+    return board::attacks_of(*role, square, c, b.occupied()) - b.colour(c);
+  const auto target = b.en_passant_target();
+  const SquareSet takeable = target ? SquareSet::of(*target) : SquareSet{};
+  return board::pawn_targets(b, c, square) | (board::pawn_attacks(c, square) & takeable);
 }
 
 // Judged as if `colour` were to move. That cannot be set up while the other
@@ -55,8 +52,8 @@ std::optional<EpObstacle> obstacle(const Position& p, const std::vector<Pin>& ou
   const Colour us = b.side_to_move();
   const Square king = b.king(us);
   const SquareSet after = b.occupied().without(origin).without(victim).with(target);
-  const SquareSet uncovered = covering(b, king, !us, after) -
-                              covering(b, king, !us, b.occupied()) - SquareSet::of(victim);
+  const SquareSet uncovered = b.attackers(king, !us, after) -
+                              b.attackers(king, !us, b.occupied()) - SquareSet::of(victim);
   if (uncovered) return ExposesKing{uncovered.first()};
   return std::nullopt;
 }
@@ -111,7 +108,7 @@ Castling castling(const Position& p, Colour colour, Wing wing) {
   const Square king = b.king(colour);
   const SquareSet occupied = b.occupied();
   Castling out;
-  out.king_in_check_by = covering(b, king, !colour, occupied);
+  out.king_in_check_by = b.attackers(king, !colour, occupied);
   out.colour = colour;
   out.wing = wing;
   const auto file = b.castling().get(colour, wing);
@@ -122,13 +119,13 @@ Castling castling(const Position& p, Colour colour, Wing wing) {
   out.rook_present = b.pieces(Role::Rook, colour).contains(rook);
   if (!out.rook_present) return out;
 
-  const Square king_to = square_at(kKingTargetFile[int(wing)], back);
-  const Square rook_to = square_at(kRookTargetFile[int(wing)], back);
+  const Square king_to = square_at(board::castled_king_file(wing), back);
+  const Square rook_to = square_at(board::castled_rook_file(wing), back);
   const SquareSet king_path = board::between(king, king_to).with(king_to);
   const SquareSet rook_path = board::between(rook, rook_to).with(rook_to);
   out.path_blocked = ((king_path | rook_path) & occupied).without(king).without(rook);
   for (Square s : king_path.without(king))
-    if (const SquareSet by = covering(b, s, !colour, occupied))
+    if (const SquareSet by = b.attackers(s, !colour, occupied))
       out.path_attacked.push_back({s, by});
   // A Chess960 rook can shield the king's landing square from a slider on the
   // back rank, so legality, not the fields above, decides.
@@ -169,12 +166,12 @@ StalemateDetail stalemate_detail(const Position& p) {
   // Without the king, a slider's line through its square covers the square behind.
   const SquareSet without_king = b.occupied().without(out.king);
   for (Square s : board::king_attacks(out.king) - b.colour(us))
-    out.flight_squares.push_back({s, covering(b, s, !us, without_king)});
+    out.flight_squares.push_back({s, b.attackers(s, !us, without_king)});
   const std::vector<Pin> our_pins = pins(p, us);
   for (Square s : b.colour(us).without(out.king)) {
     const auto pin = std::ranges::find(our_pins, s, &Pin::pinned);
     const Stuck stuck = pin != our_pins.end()      ? Stuck{*pin}
-                        : pseudo_moves(p, s).empty() ? Stuck{Blocked{}}
+                        : pseudo_moves(b, s).empty() ? Stuck{Blocked{}}
                                                      : Stuck{NoMoves{}};
     out.stuck_units.push_back({s, stuck});
   }
@@ -188,18 +185,6 @@ std::optional<Material> insufficient_material(const Position& p) {
   const int bishops = b.pieces(Role::Bishop).size();
   if (bishops < 2) return bishops == 0 ? Material::KVK : Material::KBVK;
   return Material::KBVKBSameColour;
-}
-
-SquareSet pseudo_moves(const Position& p, Square square) {
-  const auto& b = p.board;
-  const auto role = b.role_on(square);
-  if (!role) return {};
-  const Colour c = *b.colour_on(square);
-  if (*role != Role::Pawn)
-    return board::attacks_of(*role, square, c, b.occupied()) - b.colour(c);
-  const auto target = b.en_passant_target();
-  const SquareSet takeable = b.colour(!c) | (target ? SquareSet::of(*target) : SquareSet{});
-  return pawn_pushes(b, square, c) | (board::pawn_attacks(c, square) & takeable);
 }
 
 }  // namespace vorn::explain

@@ -1,6 +1,6 @@
 // Rule situations of one position: what stands in the way of castling and of
 // an en-passant capture, absolute pins and skewers, why a stalemated side
-// cannot move, dead material, and a unit's pseudo-legal targets.
+// cannot move, and dead material.
 #pragma once
 
 #include <optional>
@@ -23,8 +23,5 @@ std::optional<EnPassant> en_passant_status(const Position& p);
 StalemateDetail stalemate_detail(const Position& p);
 // The material with which no sequence of moves can mate; none otherwise.
 std::optional<Material> insufficient_material(const Position& p);
-// Where the unit on `square` could go with checks and pins ignored (no
-// castling); empty for an empty square.
-SquareSet pseudo_moves(const Position& p, Square square);
 
 }  // namespace vorn::explain

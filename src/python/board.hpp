@@ -1,5 +1,6 @@
 // The board classes Move, Position and Variant, and their conversions, so a
-// function returning a vorn::Move or vorn::Position hands Python the object.
+// function returning a vorn::Move or vorn::Position hands Python the object;
+// with the move helpers their methods and Game's share.
 #pragma once
 
 #include "moves.hpp"

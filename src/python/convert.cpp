@@ -34,10 +34,8 @@ T or_parse_error(std::optional<T> value, std::string_view word, std::string_view
 }  // namespace
 
 std::optional<Colour> read_colour(std::string_view text) {
-  std::string folded(text);
-  std::ranges::transform(folded, folded.begin(), ascii_lower);
   for (const auto& [name, colour] : kColourNames) {
-    if (folded == name) return colour;
+    if (std::ranges::equal(text, name, {}, ascii_lower)) return colour;
   }
   return std::nullopt;
 }

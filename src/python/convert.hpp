@@ -4,7 +4,6 @@
 // text unchanged.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -46,13 +45,6 @@ using vorn::square_name;
 std::string file_name(File file);
 // The lower-case letter.
 std::string role_name(Role role);
-
-template <std::size_t N>
-std::array<std::string, N> file_names(const std::array<File, N>& files) {
-  std::array<std::string, N> names;
-  for (std::size_t i = 0; i < N; ++i) names[i] = file_name(files[i]);
-  return names;
-}
 
 // UCI texts in king_to_rook style, which every reader of them accepts.
 std::vector<std::string> uci_texts(std::span<const Move> moves);

@@ -13,6 +13,7 @@
 #include "python/convert.hpp"
 #include "python/ending_names.hpp"
 #include "python/endings.hpp"
+#include "python/getters.hpp"
 
 namespace vorn::python {
 
@@ -45,13 +46,9 @@ struct PyBishops {
   static PyTypeObject* type();
 };
 
-
 // ---- Ending ------------------------------------------------------------------
 
-model::EndingClass class_of(const model::Classification& e) { return e.ending_class; }
 Ref signature_of(const model::Classification& e) { return bind::make<PyMaterialSignature>(e.signature); }
-model::Verdict verdict_of(const model::Classification& e) { return e.verdict; }
-model::EndingTechnique technique_of(const model::Classification& e) { return e.technique; }
 Ref evidence_of(const model::Classification& e) { return bind::make<PyEndingEvidence>(e.evidence); }
 std::string describe_ending(const model::Classification& e) { return e.describe(); }
 std::string ending_repr(const model::Classification& e) {
@@ -61,10 +58,11 @@ std::string ending_repr(const model::Classification& e) {
 const bind::ClassSpec<PyEnding> kEndingClass{
     .name = "vorn.endings.Ending",
     .doc = "What ending a position is, and what is known about it.",
-    .getters = {bind::getter<&class_of>("class_", "The named ending."),
+    .getters = {bind::getter<field<&model::Classification::ending_class>>("class_", "The named ending."),
                 bind::getter<&signature_of>("signature", "The material both sides hold."),
-                bind::getter<&verdict_of>("verdict", "The result."),
-                bind::getter<&technique_of>("technique", "The method the ending is played by."),
+                bind::getter<field<&model::Classification::verdict>>("verdict", "The result."),
+                bind::getter<field<&model::Classification::technique>>("technique",
+                                                                      "The method the ending is played by."),
                 bind::getter<&evidence_of>("evidence",
                                            "The position-specific facts behind the verdict and the technique.")},
     .methods = {bind::method<&describe_ending>(
@@ -74,7 +72,6 @@ const bind::ClassSpec<PyEnding> kEndingClass{
 
 // ---- MaterialSignature -------------------------------------------------------
 
-std::string signature_text(const model::Signature& s) { return s.text; }
 std::string_view stronger_of(const model::Signature& s) { return colour_name(s.stronger); }
 unsigned pawns_of(const model::Signature& s) { return s.pawns(); }
 
@@ -94,7 +91,8 @@ std::string signature_repr(const model::Signature& s) { return "<MaterialSignatu
 const bind::ClassSpec<PyMaterialSignature> kMaterialSignatureClass{
     .name = "vorn.endings.MaterialSignature",
     .doc = "The material both sides hold, written the way endings are named.",
-    .getters = {bind::getter<&signature_text>("text", "The canonical spelling, stronger side first: `KRPvKR`."),
+    .getters = {bind::getter<field<&model::Signature::text>>("text",
+                                                            "The canonical spelling, stronger side first: `KRPvKR`."),
                 bind::getter<&stronger_of>("stronger", "The side written first."),
                 bind::getter<&pawns_of>("pawns", "The pawns of both sides.")},
     .methods = {bind::method<&count_of>("count",
@@ -107,14 +105,13 @@ const bind::ClassSpec<PyMaterialSignature> kMaterialSignatureClass{
                                         "The conventional material of `colour`, the king counting nothing."),
                 bind::method<&describe_signature>(
                     "describe", "describe($self)\n--\n\nOne plain sentence: the signature, and each side's units.")},
-    .slots = {bind::str<&signature_text>, bind::repr<&signature_repr>},
+    .slots = {bind::str<field<&model::Signature::text>>, bind::repr<&signature_repr>},
 };
 
 // ---- EndingEvidence ----------------------------------------------------------
 
 Ref pawn_of(const model::Evidence& e) { return e.pawn ? bind::make<PyPawnRace>(*e.pawn) : Ref::none(); }
 Ref bishops_of(const model::Evidence& e) { return e.bishops ? bind::make<PyBishops>(*e.bishops) : Ref::none(); }
-bool opposition_of(const model::Evidence& e) { return e.opposition; }
 std::string describe_evidence(const model::Evidence& e) { return e.describe(); }
 std::string evidence_repr(const model::Evidence& e) {
   return "<EndingEvidence opposition=" + std::string(convert::bool_text(e.opposition)) + ">";
@@ -125,7 +122,7 @@ const bind::ClassSpec<PyEndingEvidence> kEndingEvidenceClass{
     .doc = "The position-specific facts an ending's verdict and technique are read off.",
     .getters = {bind::getter<&pawn_of>("pawn", "The race, when exactly one pawn stands on the board."),
                 bind::getter<&bishops_of>("bishops", "The bishops, when at least one stands on the board."),
-                bind::getter<&opposition_of>("opposition", "The kings stand in opposition.")},
+                bind::getter<field<&model::Evidence::opposition>>("opposition", "The kings stand in opposition.")},
     .methods = {bind::method<&describe_evidence>(
         "describe", "describe($self)\n--\n\nOne plain sentence naming the facts the verdict is read against.")},
     .slots = {bind::repr<&evidence_repr>},
@@ -133,34 +130,28 @@ const bind::ClassSpec<PyEndingEvidence> kEndingEvidenceClass{
 
 // ---- PawnRace ----------------------------------------------------------------
 
-std::string pawn_square(const model::PawnRace& r) { return square_name(r.pawn); }
 std::string_view pawn_colour(const model::PawnRace& r) { return colour_name(r.colour); }
-std::string promotion_square(const model::PawnRace& r) { return square_name(r.promotion); }
-bool rook_pawn_of(const model::PawnRace& r) { return r.rook_pawn; }
-std::uint32_t steps_of(const model::PawnRace& r) { return r.steps; }
-bool inside_of(const model::PawnRace& r) { return r.defender_inside_square; }
-bool attacker_in_front_of(const model::PawnRace& r) { return r.attacker_in_front; }
-bool defender_in_front_of(const model::PawnRace& r) { return r.defender_in_front; }
-bool corner_of(const model::PawnRace& r) { return r.defender_holds_the_corner; }
 std::string describe_race(const model::PawnRace& r) { return r.describe(); }
 std::string race_repr(const model::PawnRace& r) { return "<PawnRace " + square_name(r.pawn) + ">"; }
 
 const bind::ClassSpec<PyPawnRace> kPawnRaceClass{
     .name = "vorn.endings.PawnRace",
     .doc = "The race of the only pawn on the board.",
-    .getters = {bind::getter<&pawn_square>("pawn", "Where the pawn stands."),
+    .getters = {bind::getter<square<&model::PawnRace::pawn>>("pawn", "Where the pawn stands."),
                 bind::getter<&pawn_colour>("colour", "Whose pawn it is."),
-                bind::getter<&promotion_square>("promotion", "The square it promotes on."),
-                bind::getter<&rook_pawn_of>("rook_pawn", "It stands on the a- or the h-file."),
-                bind::getter<&steps_of>("steps", "Pawn moves left to promotion, a double first step counted as one."),
-                bind::getter<&inside_of>("defender_inside_square",
-                                         "The defending king reaches the promotion square no later than the pawn."),
-                bind::getter<&attacker_in_front_of>(
+                bind::getter<square<&model::PawnRace::promotion>>("promotion", "The square it promotes on."),
+                bind::getter<field<&model::PawnRace::rook_pawn>>("rook_pawn", "It stands on the a- or the h-file."),
+                bind::getter<field<&model::PawnRace::steps>>(
+                    "steps", "Pawn moves left to promotion, a double first step counted as one."),
+                bind::getter<field<&model::PawnRace::defender_inside_square>>(
+                    "defender_inside_square",
+                    "The defending king reaches the promotion square no later than the pawn."),
+                bind::getter<field<&model::PawnRace::attacker_in_front>>(
                     "attacker_in_front", "The pawn's own king stands on the pawn's file, ahead of the pawn."),
-                bind::getter<&defender_in_front_of>(
+                bind::getter<field<&model::PawnRace::defender_in_front>>(
                     "defender_in_front", "The defending king stands on the pawn's file, ahead of the pawn."),
-                bind::getter<&corner_of>("defender_holds_the_corner",
-                                         "The defending king stands on the promotion square or beside it.")},
+                bind::getter<field<&model::PawnRace::defender_holds_the_corner>>(
+                    "defender_holds_the_corner", "The defending king stands on the promotion square or beside it.")},
     .methods = {bind::method<&describe_race>(
         "describe", "describe($self)\n--\n\nOne plain sentence: how far the pawn has to run, and whether the\n"
                     "defending king is in time.")},
@@ -169,9 +160,6 @@ const bind::ClassSpec<PyPawnRace> kPawnRaceClass{
 
 // ---- Bishops -----------------------------------------------------------------
 
-bool opposite_of(const model::Bishops& b) { return b.opposite_colours; }
-bool same_colour_of(const model::Bishops& b) { return b.same_colour; }
-bool wrong_of(const model::Bishops& b) { return b.wrong_bishop; }
 std::string describe_bishops(const model::Bishops& b) { return b.describe(); }
 std::string bishops_repr(const model::Bishops& b) {
   return "<Bishops opposite_colours=" + std::string(convert::bool_text(b.opposite_colours)) + ">";
@@ -180,11 +168,14 @@ std::string bishops_repr(const model::Bishops& b) {
 const bind::ClassSpec<PyBishops> kBishopsClass{
     .name = "vorn.endings.Bishops",
     .doc = "The bishops on the board, when at least one stands on it.",
-    .getters = {bind::getter<&opposite_of>("opposite_colours", "One bishop each, on opposite square colours."),
-                bind::getter<&same_colour_of>("same_colour", "Every bishop on the board stands on one square colour."),
-                bind::getter<&wrong_of>("wrong_bishop",
-                                        "The only pawn is a rook pawn its own side's bishops cannot cover the\n"
-                                        "promotion square of.")},
+    .getters = {bind::getter<field<&model::Bishops::opposite_colours>>(
+                    "opposite_colours", "One bishop each, on opposite square colours."),
+                bind::getter<field<&model::Bishops::same_colour>>(
+                    "same_colour", "Every bishop on the board stands on one square colour."),
+                bind::getter<field<&model::Bishops::wrong_bishop>>(
+                    "wrong_bishop",
+                    "The only pawn is a rook pawn its own side's bishops cannot cover the\n"
+                    "promotion square of.")},
     .methods = {bind::method<&describe_bishops>(
         "describe", "describe($self)\n--\n\nOne plain sentence on the square colours the bishops stand on.")},
     .slots = {bind::repr<&bishops_repr>},

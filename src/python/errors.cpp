@@ -108,8 +108,6 @@ void parse_error(const vorn::ParseError& error) { parse_error(error.kind, error.
 
 void value_error(std::string_view text) { bind::raise(PyExc_ValueError, text); }
 
-void value_error(FenError kind) { value_error(message(kind)); }
-
 void value_error(std::size_t line, std::size_t column, std::string_view text) {
   if (line == 0) value_error(text);
   value_error("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +

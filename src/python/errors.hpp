@@ -35,7 +35,6 @@ void register_classes(PyObject* module);
 
 // The builtin ValueError with a text.
 [[noreturn]] void value_error(std::string_view text);
-[[noreturn]] void value_error(FenError kind);
 // A reader's error found at a line and column ("line 3, column 14: <text>");
 // line 0 means no place is known and gives the text alone.
 [[noreturn]] void value_error(std::size_t line, std::size_t column, std::string_view text);

@@ -1,9 +1,9 @@
-// Getters the explanation classes build from their records' members, so a
-// class spec names a member instead of wrapping it by hand:
+// What the explanation classes share beyond the member getters of
+// getters.hpp: the kind of a variant record, its repr, the pin it may hold,
+// and the model's sentence:
 //
-//   bind::getter<field<&Castling::allowed>>("allowed", "...")     bool
-//   bind::getter<square<&Pin::pinner>>("pinner", "...")           "e8"
-//   bind::getter<kind<kStuckNames, Stuck>>("kind", "...")         "pinned"
+//   bind::getter<&kind<kStuckNames, Stuck>>("kind", "...")        "pinned"
+//   bind::method<&say<Pin>>("describe", "describe($self)\n--\n\n...")
 #pragma once
 
 #include <optional>
@@ -13,28 +13,10 @@
 
 #include "explain/describe.hpp"
 #include "explain/records.hpp"
+#include "python/getters.hpp"
 #include "types.hpp"
 
 namespace vorn::python::explain {
-
-namespace detail {
-
-template <auto Member>
-struct MemberOf;
-template <class Record, class T, T Record::*Member>
-struct MemberOf<Member> {
-  static T get(const Record& record) { return record.*Member; }
-  static std::string name(const Record& record) { return square_name(record.*Member); }
-};
-
-}  // namespace detail
-
-// The member as it is (a flag, a count, a SquareSet, a list of records).
-template <auto Member>
-inline constexpr auto field = &detail::MemberOf<Member>::get;
-// A Square member, by its name.
-template <auto Member>
-inline constexpr auto square = &detail::MemberOf<Member>::name;
 
 // The snake_case name of a variant record's alternative.
 template <const auto& Names, class Variant>

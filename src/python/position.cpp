@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../game.hpp"  // the model's; a bare name would find python/game.hpp
 #include "board/attacks.hpp"
 #include "fen.hpp"
 #include "python/board.hpp"
@@ -131,16 +132,13 @@ SquareSet checkers_of(const Position& p) { return p.board.checkers(); }
 SquareSet attackers_of(const Position& p, std::string_view square, std::string_view colour) {
   const Square s = convert::square_from(square);
   const Colour c = convert::colour_from(colour);
-  const SquareSet occupied = p.board.occupied();
-  return board::attackers(s, c, p.board.units_of(c), occupied) & occupied;
+  return p.board.attackers(s, c, p.board.occupied());
 }
 
 SquareSet between_of(const Position&, std::string_view origin, std::string_view destination) {
   const Square a = convert::square_from(origin);
   return board::between(a, convert::square_from(destination));
 }
-
-Position mirrored_of(const Position& p) { return p.mirrored(); }
 
 // ---- rules ---------------------------------------------------------------------
 
@@ -171,29 +169,21 @@ Move parse_uci(const Position& p, std::string_view text, const PyVariant* varian
   return *found;
 }
 
+// Text is read as a legal move already; only a given Move needs the check.
 Position play(const Position& p, PyObject* mv, const PyVariant* variant) {
   const Variant& v = resolve(variant);
-  Move move;
   if (const PyMove* given = bind::instance<PyMove>(mv)) {
-    move = given->value;
-  } else {
-    move = parse_uci(p, bind::from_python<std::string_view>(mv), variant);
+    if (!v.is_legal(p, given->value)) illegal_here(given->value, p);
+    return v.play(p, given->value);
   }
-  if (!v.is_legal(p, move)) illegal_here(move, p);
-  return v.play(p, move);
+  return v.play(p, parse_uci(p, bind::from_python<std::string_view>(mv), variant));
 }
-
-constexpr std::array<std::string_view, 5> kOutcomeNames{
-    "checkmate", "stalemate", "insufficient_material", "seventy_five_moves", "fivefold_repetition"};
 
 std::optional<std::string_view> outcome_of(const Position& p, const PyVariant* variant) {
   const auto outcome = resolve(variant).outcome(p);
   if (!outcome) return std::nullopt;
-  const std::size_t code = std::size_t(*outcome);
-  return kOutcomeNames[code == 0 ? 0 : code - 1];
+  return kTerminationNames[std::size_t(termination(*outcome))];
 }
-
-bool same_position(const Position& a, const Position& b) { return a == b; }
 
 const bind::ClassSpec<PyPosition> kPositionClass{
     .name = "vorn.Position",
@@ -234,7 +224,7 @@ const bind::ClassSpec<PyPosition> kPositionClass{
                                    "between($self, origin, destination)\n--\n\n"
                                    "The squares strictly between two squares; empty when they share no\n"
                                    "rank, file or diagonal."),
-         bind::method<&mirrored_of>(
+         bind::method<&Position::mirrored>(
              "mirrored", "mirrored($self)\n--\n\nThe position with the colours swapped and the ranks flipped."),
          bind::method<&position_reduce>("__reduce__", "__reduce__($self)\n--\n\n"),
          bind::method<&legal_moves_of>("legal_moves",
@@ -256,7 +246,7 @@ const bind::ClassSpec<PyPosition> kPositionClass{
                                    "outcome($self, *, variant=None)\n--\n\n"
                                    "The terminal condition this position has reached on its own.\n"
                                    "Repetition needs the moves played, so it is `Game.outcome()`.")}),
-    .slots = {bind::str<&fen_of>, bind::repr<&position_repr>, bind::equality<&same_position>,
+    .slots = {bind::str<&fen_of>, bind::repr<&position_repr>, bind::equality<&Position::operator==>,
               bind::hash<&position_hash>},
 };
 

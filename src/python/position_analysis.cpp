@@ -54,10 +54,6 @@ std::int32_t see_of(const Position& p, std::string_view square) {
   return std::max(facts::exchange::signed_see(p, convert::square_from(square)).value_or(0), 0);
 }
 
-std::int32_t see_capture_of(const Position& p, Move mv) { return facts::exchange::see_capture(p, mv); }
-
-vorn::endings::Classification ending_of(const Position& p) { return vorn::endings::classify(p); }
-
 }  // namespace
 
 std::vector<bind::MethodEntry<PyPosition>> with_analysis_methods(std::vector<bind::MethodEntry<PyPosition>> methods) {
@@ -74,11 +70,12 @@ std::vector<bind::MethodEntry<PyPosition>> with_analysis_methods(std::vector<bin
           "skewers", "skewers($self, colour)\n--\n\nThe skewers on `colour`'s units, the more valuable one in front."),
       bind::method<&see_of>("see",
                             "see($self, square)\n--\n\nThe static exchange evaluation of the unit on `square`."),
-      bind::method<&see_capture_of>("see_capture",
-                                    "see_capture($self, mv)\n--\n\n"
-                                    "The static exchange evaluation of `mv`, which the caller has checked is\n"
-                                    "a move of this position."),
-      bind::method<&ending_of>("ending", "ending($self)\n--\n\nWhat ending this position is."),
+      bind::method<&facts::exchange::see_capture>(
+          "see_capture",
+          "see_capture($self, mv)\n--\n\n"
+          "The static exchange evaluation of `mv`, which the caller has checked is\n"
+          "a move of this position."),
+      bind::method<&vorn::endings::classify>("ending", "ending($self)\n--\n\nWhat ending this position is."),
   });
   return methods;
 }

@@ -6,8 +6,6 @@
 //   vorn.uci.protocol: Command.go(limits), uci_parse(line, game=None) -> Message, Session()
 #pragma once
 
-#include <cstdint>
-#include <string_view>
 #include <variant>
 
 #include "python/bind/class.hpp"
@@ -25,14 +23,9 @@ void add_parse_function(PyObject* module);
 
 // ---- exceptions ----------------------------------------------------------------
 
-// In the order the module binds them; the first is the base of the others.
-enum class UciErrorClass : std::uint8_t { UciError, EngineTimeout, EngineDied, ProtocolError };
-
-// The class, made on first use and kept for the process (borrowed).
-PyObject* error_class(UciErrorClass which);
+// UciError, EngineTimeout, EngineDied and ProtocolError, made on first use.
 void add_error_classes(PyObject* module);
 
-[[noreturn]] void raise(UciErrorClass which, std::string_view message);
 // ProtocolError with the session's refusal text.
 [[noreturn]] void protocol_error(const protocol::ProtocolError& error);
 // ValueError naming the text that would have broken the command line.
@@ -57,11 +50,6 @@ struct ParsedLine {
 
   protocol::MessageKind kind() const { return protocol::MessageKind(content.index()); }
 };
-
-// The option value `object` (None or null for none) gives an option of `spec`'s
-// type, or ValueError "option {name quoted} is a {type} option, which takes
-// {what}". The declared domain is not checked here.
-protocol::OptionValue read_value(const protocol::OptionSpec& spec, PyObject* object);
 
 // ---- classes -------------------------------------------------------------------
 
@@ -133,8 +121,8 @@ struct Converter<::vorn::uci::protocol::Answer> {
 
 template <>
 struct Converter<::vorn::uci::protocol::OptionSpec> {
-  static Ref to(const ::vorn::uci::protocol::OptionSpec& spec) {
-    return make<python::uci::PyOption>(spec);
+  static Ref to(const ::vorn::uci::protocol::OptionSpec& declared) {
+    return make<python::uci::PyOption>(declared);
   }
 };
 

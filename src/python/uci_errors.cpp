@@ -5,7 +5,9 @@
 //
 // None is a ValueError or an OSError: a failing engine is not a bad argument.
 #include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "python/bind/module.hpp"
 #include "python/errors.hpp"
@@ -14,6 +16,9 @@
 namespace vorn::python::uci {
 
 namespace {
+
+// In the order the module binds them; the first is the base of the others.
+enum class UciErrorClass : std::uint8_t { UciError, EngineTimeout, EngineDied, ProtocolError };
 
 struct ClassRow {
   const char* qualified;  // "module.Class"
@@ -32,8 +37,7 @@ constexpr std::array<ClassRow, 4> kClasses{{
 // One slot per class, each filled on first use.
 std::array<PyObject*, kClasses.size()> made{};
 
-}  // namespace
-
+// The class, made on first use and kept for the process (borrowed).
 PyObject* error_class(UciErrorClass which) {
   const auto i = std::size_t(which);
   return bind::process_object(made[i], [&] {
@@ -43,13 +47,17 @@ PyObject* error_class(UciErrorClass which) {
   });
 }
 
+[[noreturn]] void raise(UciErrorClass which, std::string_view message) {
+  bind::raise(error_class(which), message);
+}
+
+}  // namespace
+
 void add_error_classes(PyObject* module) {
   for (std::size_t i = 0; i < kClasses.size(); ++i) {
     bind::add_object(module, kClasses[i].name, bind::Ref::borrow(error_class(UciErrorClass(i))));
   }
 }
-
-void raise(UciErrorClass which, std::string_view message) { bind::raise(error_class(which), message); }
 
 void protocol_error(const protocol::ProtocolError& error) {
   raise(UciErrorClass::ProtocolError, protocol::message(error));

@@ -3,12 +3,12 @@
 //   limits = Limits(depth=12, movetime=0.25, search_moves=["e2e4"])  # keywords only, seconds
 //   limits.depth, limits.movetime, limits.search_moves
 //   repr(limits) == "<Limits go depth 12 movetime 250 searchmoves e2e4>"
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "python/errors.hpp"
+#include "python/getters.hpp"
 #include "python/uci.hpp"
 
 namespace vorn::python::uci {
@@ -48,11 +48,6 @@ Limits new_limits(std::optional<std::uint32_t> depth, std::optional<std::uint64_
   return limits;
 }
 
-template <auto Field>
-auto field_of(const Limits& limits) {
-  return limits.*Field;
-}
-
 std::string limits_repr(const Limits& limits) {
   // Limits that were made are safe to write, so the command is always made.
   return "<Limits " + protocol::Command::go(limits).value().to_line() + ">";
@@ -65,22 +60,22 @@ const bind::ClassSpec<PyLimits> kLimitsClass{
            "moves_to_go=None, search_moves=None)\n--\n\n"
            "What bounds a search. Times are seconds; nothing set asks the engine to\n"
            "search until stopped.",
-    .getters = {bind::getter<&field_of<&Limits::depth>>("depth", "Plies to search."),
-                bind::getter<&field_of<&Limits::nodes>>("nodes", "Nodes to search."),
-                bind::getter<&field_of<&Limits::movetime>>("movetime", "Seconds to search for."),
-                bind::getter<&field_of<&Limits::mate>>("mate", "Moves to a mate to search for."),
-                bind::getter<&field_of<&Limits::infinite>>("infinite", "Whether the search runs until stopped."),
-                bind::getter<&field_of<&Limits::ponder>>(
+    .getters = {bind::getter<field<&Limits::depth>>("depth", "Plies to search."),
+                bind::getter<field<&Limits::nodes>>("nodes", "Nodes to search."),
+                bind::getter<field<&Limits::movetime>>("movetime", "Seconds to search for."),
+                bind::getter<field<&Limits::mate>>("mate", "Moves to a mate to search for."),
+                bind::getter<field<&Limits::infinite>>("infinite", "Whether the search runs until stopped."),
+                bind::getter<field<&Limits::ponder>>(
                     "ponder", "Whether the search runs on the move the position ends with."),
-                bind::getter<&field_of<&Limits::white_time>>("white_time", "White's clock, in seconds."),
-                bind::getter<&field_of<&Limits::black_time>>("black_time", "Black's clock, in seconds."),
-                bind::getter<&field_of<&Limits::white_increment>>(
+                bind::getter<field<&Limits::white_time>>("white_time", "White's clock, in seconds."),
+                bind::getter<field<&Limits::black_time>>("black_time", "Black's clock, in seconds."),
+                bind::getter<field<&Limits::white_increment>>(
                     "white_increment", "White's increment per move, in seconds."),
-                bind::getter<&field_of<&Limits::black_increment>>(
+                bind::getter<field<&Limits::black_increment>>(
                     "black_increment", "Black's increment per move, in seconds."),
-                bind::getter<&field_of<&Limits::moves_to_go>>("moves_to_go",
-                                                                "Moves left to the next time control."),
-                bind::getter<&field_of<&Limits::search_moves>>(
+                bind::getter<field<&Limits::moves_to_go>>("moves_to_go",
+                                                          "Moves left to the next time control."),
+                bind::getter<field<&Limits::search_moves>>(
                     "search_moves", "The only moves to consider, in UCI notation.")},
     .slots = {bind::constructor<&new_limits>, bind::repr<&limits_repr>},
 };

@@ -71,61 +71,59 @@ constexpr std::array<ValueRule, 5> kValueRules{{
     {read_text<value::String>, "text"},
 }};
 
-[[noreturn]] void refuse(const OptionSpec& spec, std::string_view takes) {
-  errors::value_error("option " + quoted(spec.name) + " is a " +
-                      std::string(protocol::type_name(spec.type())) + " option, which takes " +
+[[noreturn]] void refuse(const OptionSpec& declared, std::string_view takes) {
+  errors::value_error("option " + quoted(declared.name) + " is a " +
+                      std::string(protocol::type_name(declared.type())) + " option, which takes " +
                       std::string(takes));
 }
 
-}  // namespace
-
-OptionValue read_value(const OptionSpec& spec, PyObject* object) {
+// The value `object` (None or null for none) gives an option of `declared`'s
+// type; the declared domain is not checked here.
+OptionValue read_value(const OptionSpec& declared, PyObject* object) {
   if (object == nullptr || object == Py_None) {
-    if (spec.type() != OptionType::Button) refuse(spec, "a value");
+    if (declared.type() != OptionType::Button) refuse(declared, "a value");
     return value::Button{};
   }
-  const ValueRule& rule = kValueRules[std::size_t(spec.type())];
+  const ValueRule& rule = kValueRules[std::size_t(declared.type())];
   auto read = rule.read(object);
-  if (!read) refuse(spec, rule.takes);
+  if (!read) refuse(declared, rule.takes);
   return std::move(*read);
 }
 
-namespace {
-
-std::optional<std::string> value_text(const OptionSpec& spec, PyObject* object) {
-  const OptionValue value = read_value(spec, object);
-  if (auto accepted = spec.accepts(value); !accepted)
-    errors::value_error("option " + quoted(spec.name) + ": " + accepted.error());
+std::optional<std::string> value_text(const OptionSpec& declared, PyObject* object) {
+  const OptionValue value = read_value(declared, object);
+  if (auto accepted = declared.accepts(value); !accepted)
+    errors::value_error("option " + quoted(declared.name) + ": " + accepted.error());
   return protocol::to_text(value);
 }
 
 // ---- getters ----
 
-std::string name_of(const OptionSpec& spec) { return spec.name; }
-std::string_view type_of(const OptionSpec& spec) { return protocol::type_name(spec.type()); }
+std::string name_of(const OptionSpec& declared) { return declared.name; }
+std::string_view type_of(const OptionSpec& declared) { return protocol::type_name(declared.type()); }
 
-bind::Ref default_of(const OptionSpec& spec) {
+bind::Ref default_of(const OptionSpec& declared) {
   return std::visit(
       [](const auto& kind) {
         if constexpr (requires { kind.default_value; }) return bind::to_python(kind.default_value);
         else return bind::Ref::none();  // a button
       },
-      spec.kind);
+      declared.kind);
 }
 
 template <auto Bound>
-std::optional<std::int64_t> bound_of(const OptionSpec& spec) {
-  const auto* spin = std::get_if<option::Spin>(&spec.kind);
+std::optional<std::int64_t> bound_of(const OptionSpec& declared) {
+  const auto* spin = std::get_if<option::Spin>(&declared.kind);
   return spin ? (*spin).*Bound : std::nullopt;
 }
 
-std::vector<std::string> vars_of(const OptionSpec& spec) {
-  const auto* combo = std::get_if<option::Combo>(&spec.kind);
+std::vector<std::string> vars_of(const OptionSpec& declared) {
+  const auto* combo = std::get_if<option::Combo>(&declared.kind);
   return combo ? combo->vars : std::vector<std::string>{};
 }
 
-std::string option_repr(const OptionSpec& spec) {
-  return "<Option " + spec.name + " type " + std::string(type_of(spec)) + ">";
+std::string option_repr(const OptionSpec& declared) {
+  return "<Option " + declared.name + " type " + std::string(type_of(declared)) + ">";
 }
 
 const bind::ClassSpec<PyOption> kOptionClass{

@@ -130,13 +130,7 @@ std::vector<std::string> member_names(const FileSet& set) {
   return names;
 }
 
-bool is_subset(const FileSet& set, FileSet other) { return (set.bits & ~other.bits) == 0; }
-bool any(const FileSet& set) { return set.bits != 0; }
 bool has_file(const FileSet& set, std::string_view file) { return set.contains(convert::file_from(file)); }
-FileSet complement(const FileSet& set) { return {std::uint8_t(~set.bits)}; }
-FileSet difference(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits & ~b.bits)}; }
-FileSet union_of(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits | b.bits)}; }
-FileSet intersection(const FileSet& a, const FileSet& b) { return {std::uint8_t(a.bits & b.bits)}; }
 std::string file_set_repr(const FileSet& set) {
   return "FileSet(" + bracketed_names(member_names(set)) + ")";
 }
@@ -147,13 +141,14 @@ const bind::ClassSpec<PyFileSet> kFileSetClass{
     .name = "vorn.FileSet",
     .doc = "FileSet(files=None)\n--\n\nA set of files.",
     .getters = {bind::getter<&member_names>("files", "The members, from file a upwards.")},
-    .methods = {bind::method<&is_subset>("is_subset",
-                                         "is_subset($self, other)\n--\n\nWhether every member is a member of `other`."),
+    .methods = {bind::method<&FileSet::is_subset>(
+                    "is_subset", "is_subset($self, other)\n--\n\nWhether every member is a member of `other`."),
                 bind::method<&file_set_args>("__getnewargs__", "__getnewargs__($self)\n--\n\n")},
-    .slots = {bind::constructor<&new_file_set>, bind::len<&FileSet::size>, bind::truth<&any>,
-              bind::contains<&has_file>("file"), bind::iter<&member_names>,
-              bind::unary<Py_nb_invert, &complement>, bind::binary<Py_nb_subtract, &difference>,
-              bind::binary<Py_nb_or, &union_of>, bind::binary<Py_nb_and, &intersection>,
+    .slots = {bind::constructor<&new_file_set>, bind::len<&FileSet::size>,
+              bind::truth<&FileSet::operator bool>, bind::contains<&has_file>("file"),
+              bind::iter<&member_names>, bind::unary<Py_nb_invert, &FileSet::operator~>,
+              bind::binary<Py_nb_subtract, (&FileSet::operator-)>, bind::binary<Py_nb_or, &FileSet::operator|>,
+              bind::binary<Py_nb_and, &FileSet::operator&>,
               bind::repr<&file_set_repr>,
               bind::hash<&file_set_hash>, bind::equality<&FileSet::operator==>},
 };

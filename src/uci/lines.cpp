@@ -484,14 +484,10 @@ InfoMoves moves_of(const Info& info, const Variant& variant, const Position& sea
   };
 }
 
-std::optional<Move> BestMove::ponder_move(const Variant& variant, const Position& searched) const {
-  const auto first = read_move(variant, searched, best);
-  if (!first) return std::nullopt;
-  return read_move(variant, variant.play(searched, *first), ponder);
-}
-
 Answer answer_of(const BestMove& bestmove, const Variant& variant, const Position& searched) {
-  return {read_move(variant, searched, bestmove.best), bestmove.ponder_move(variant, searched)};
+  const auto best = read_move(variant, searched, bestmove.best);
+  if (!best) return {};
+  return {best, read_move(variant, variant.play(searched, *best), bestmove.ponder)};
 }
 
 }  // namespace vorn::uci::protocol

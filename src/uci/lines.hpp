@@ -78,10 +78,6 @@ struct BestMove {
   std::optional<std::string> best;    // none: the engine has no move
   std::optional<std::string> ponder;
 
-  // The ponder move, read after the best move in `searched`; none unless
-  // both texts name legal moves.
-  std::optional<Move> ponder_move(const Variant& variant, const Position& searched) const;
-
   bool operator==(const BestMove&) const = default;
 };
 

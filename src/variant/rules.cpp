@@ -20,14 +20,8 @@ bool insufficient_material(const Position& p) {
   if (b.pieces(Role::Pawn) | b.pieces(Role::Rook) | b.pieces(Role::Queen)) return false;
   const SquareSet minors = b.pieces(Role::Knight) | b.pieces(Role::Bishop);
   if (minors.size() < 2) return true;
-  const SquareSet bishops = b.pieces(Role::Bishop);
-  return !b.pieces(Role::Knight) &&
-         (bishops.is_subset(SquareSet::light()) || !(bishops & SquareSet::light()));
+  return !b.pieces(Role::Knight) && b.pieces(Role::Bishop).on_one_square_colour();
 }
-
-void legal_moves(const Position& p, MoveList& out) { p.board.legal_moves(out); }
-
-bool is_legal(const Position& p, Move m) { return p.board.is_legal(m); }
 
 // Every caller has found the move among the legal ones; checking again would
 // double the cost of reading a line of moves.

@@ -1,4 +1,4 @@
-// The rules both variants share: generation, play, outcome, move text.
+// The rules both variants share: play, outcome, start positions, move text.
 #pragma once
 
 #include <expected>
@@ -10,8 +10,6 @@
 
 namespace vorn::rules {
 
-void legal_moves(const Position& p, MoveList& out);
-bool is_legal(const Position& p, Move m);
 Position play(const Position& p, Move m);
 std::optional<Outcome> outcome(const Position& p);
 // Neither side can mate by any series of legal moves, judged by material alone.

@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::string_view kPieceLetters = "PNBRQK";  // by role; a pawn is written without
 
-char file_letter(Square s) { return char('a' + file_of(s)); }
+char file_letter(Square s) { return file_char(file_of(s)); }
 char rank_digit(Square s) { return char('1' + rank_of(s)); }
 
 std::string disambiguation(const board::Board& b, const MoveList& moves, Move m, Role role) {
@@ -28,25 +28,18 @@ std::string disambiguation(const board::Board& b, const MoveList& moves, Move m,
   return square_name(m.from);
 }
 
+// The role an upper-case piece letter names; a pawn has none.
 std::optional<Role> san_role(char c) {
-  switch (c) {
-    case 'N': return Role::Knight;
-    case 'B': return Role::Bishop;
-    case 'R': return Role::Rook;
-    case 'Q': return Role::Queen;
-    case 'K': return Role::King;
-    default: return std::nullopt;
-  }
+  const auto at = kPieceLetters.find(c);
+  if (at == std::string_view::npos || Role(at) == Role::Pawn) return std::nullopt;
+  return Role(at);
 }
 
+// A promotion letter in either case: knight, bishop, rook or queen.
 std::optional<Role> promotion_letter(char c) {
-  switch (ascii_lower(c)) {
-    case 'n': return Role::Knight;
-    case 'b': return Role::Bishop;
-    case 'r': return Role::Rook;
-    case 'q': return Role::Queen;
-    default: return std::nullopt;
-  }
+  const auto role = san_role(ascii_upper(c));
+  if (role == Role::King) return std::nullopt;
+  return role;
 }
 
 constexpr bool is_file(char c) { return ascii_lower(c) >= 'a' && ascii_lower(c) <= 'h'; }
@@ -55,8 +48,6 @@ constexpr bool is_rank(char c) { return c >= '1' && c <= '8'; }
 }  // namespace
 
 std::string move_to_san(const Variant& v, const Position& p, Move m) {
-  MoveList moves;
-  v.legal_moves(p, moves);
   std::string san;
   if (m.is_castling()) {
     san = file_of(m.to) > file_of(m.from) ? "O-O" : "O-O-O";
@@ -66,6 +57,9 @@ std::string move_to_san(const Variant& v, const Position& p, Move m) {
     if (*role == Role::Pawn) {
       if (m.is_capture()) san = {file_letter(m.from), 'x'};
     } else {
+      // Only a piece may need its origin written, to tell it from another of its kind.
+      MoveList moves;
+      v.legal_moves(p, moves);
       san = kPieceLetters[index(*role)];
       san += disambiguation(p.board, moves, m, *role);
       if (m.is_capture()) san += 'x';
@@ -90,13 +84,13 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
                                                   std::string_view text) {
   while (!text.empty() && std::string_view("+#!?").contains(text.back())) text.remove_suffix(1);
   if (text.empty()) return std::unexpected(MoveParseError::Malformed);
-  MoveList moves;
-  v.legal_moves(p, moves);
 
   constexpr std::array<std::string_view, 3> kShort{"O-O", "0-0", "o-o"};
   constexpr std::array<std::string_view, 3> kLong{"O-O-O", "0-0-0", "o-o-o"};
   const bool short_castle = std::ranges::find(kShort, text) != kShort.end();
   if (short_castle || std::ranges::find(kLong, text) != kLong.end()) {
+    MoveList moves;
+    v.legal_moves_from(p, p.board.king(p.board.side_to_move()), moves);
     for (const Move m : moves)
       if (m.is_castling() && (file_of(m.to) > file_of(m.from)) == short_castle) return m;
     return std::unexpected(MoveParseError::NoSuchMove);
@@ -132,8 +126,9 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
       return std::unexpected(MoveParseError::Malformed);
     }
   }
-  if (moves.empty()) return std::unexpected(MoveParseError::NoSuchMove);
 
+  MoveList moves;
+  v.legal_moves(p, moves);
   std::optional<Move> found;
   for (const Move m : moves) {
     if (m.is_castling() || m.to != *target || m.promotion() != promotion ||

@@ -15,11 +15,11 @@ constexpr std::uint64_t kStandardStart = 518;
 // how castling is written in UCI text.
 class Shared : public Variant {
  public:
-  void legal_moves(const Position& p, MoveList& out) const final { rules::legal_moves(p, out); }
+  void legal_moves(const Position& p, MoveList& out) const final { p.board.legal_moves(out); }
   void legal_moves_from(const Position& p, Square origin, MoveList& out) const final {
     p.board.legal_moves_from(origin, out);
   }
-  bool is_legal(const Position& p, Move m) const final { return rules::is_legal(p, m); }
+  bool is_legal(const Position& p, Move m) const final { return p.board.is_legal(m); }
   Position play(const Position& p, Move m) const final { return rules::play(p, m); }
   std::optional<Outcome> outcome(const Position& p) const final { return rules::outcome(p); }
   std::span<const Role> promotion_roles() const final { return kPromotionRoles; }

@@ -38,6 +38,7 @@ class Variant {
   virtual std::span<const Role> promotion_roles() const = 0;
   virtual std::expected<void, PositionError> validate(const Position& p) const = 0;
   virtual std::string move_to_uci(const Position& p, Move m, CastlingStyle style) const = 0;
+  // The readers return the legal list's own entry, flags and all.
   virtual std::expected<Move, MoveParseError> move_from_uci(const Position& p,
                                                             std::string_view text) const = 0;
   virtual std::string move_to_san(const Position& p, Move m) const = 0;

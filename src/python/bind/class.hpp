@@ -1,4 +1,4 @@
-// Python classes from one declarative spec each. A class is a struct that
+// Python classes from one declarative ClassSpec each. A class is a struct that
 // starts with PyObject_HEAD and holds its model value in `value`; its type
 // object is made on first use (registration, or an earlier make<>) and kept
 // for the process. Instances have no __dict__ and the class cannot be
@@ -42,7 +42,6 @@
 
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -529,17 +528,17 @@ int clear(PyObject* self) {
 }
 
 template <class Py>
-Ref build_type(const ClassSpec<Py>& spec) {
-  const std::string_view class_name = short_name(spec.name);
+Ref build_type(const ClassSpec<Py>& declared) {
+  const std::string_view class_name = short_name(declared.name);
   // The method and attribute tables must outlive the type, which lives for
   // the rest of the process.
   auto& methods = *new std::vector<PyMethodDef>();
   auto& getsets = *new std::vector<PyGetSetDef>();
-  for (const MethodEntry<Py>& entry : spec.methods) {
+  for (const MethodEntry<Py>& entry : declared.methods) {
     entry.attach(class_name, entry.def.ml_name, entry.def.ml_doc);
     methods.push_back(entry.def);
   }
-  for (const GetterEntry<Py>& entry : spec.getters) {
+  for (const GetterEntry<Py>& entry : declared.getters) {
     if (entry.attach != nullptr) entry.attach(entry.argument);
     getsets.push_back(entry.def);
   }
@@ -549,14 +548,14 @@ Ref build_type(const ClassSpec<Py>& spec) {
   std::vector<PyType_Slot> slots{{Py_tp_dealloc, as_slot(&dealloc<Py>)},
                                  {Py_tp_methods, methods.data()},
                                  {Py_tp_getset, getsets.data()}};
-  if (spec.doc != nullptr) slots.push_back({Py_tp_doc, const_cast<char*>(spec.doc)});
+  if (declared.doc != nullptr) slots.push_back({Py_tp_doc, const_cast<char*>(declared.doc)});
   if constexpr (kCollected<Py>) {
     slots.push_back({Py_tp_traverse, as_slot(&traverse<Py>)});
     slots.push_back({Py_tp_clear, as_slot(&clear<Py>)});
   }
   bool constructible = false;
-  for (const SlotEntry<Py>& entry : spec.slots) {
-    if (entry.attach != nullptr) entry.attach(class_name, spec.doc, entry.argument);
+  for (const SlotEntry<Py>& entry : declared.slots) {
+    if (entry.attach != nullptr) entry.attach(class_name, declared.doc, entry.argument);
     constructible |= entry.slot.slot == Py_tp_new;
     slots.push_back(entry.slot);
   }
@@ -565,9 +564,9 @@ Ref build_type(const ClassSpec<Py>& spec) {
   unsigned flags = Py_TPFLAGS_DEFAULT;
   if constexpr (kCollected<Py>) flags |= Py_TPFLAGS_HAVE_GC;
   if (!constructible) flags |= Py_TPFLAGS_DISALLOW_INSTANTIATION;
-  PyType_Spec type_spec{spec.name, int(sizeof(Py)), 0, flags, slots.data()};
-  Ref type = Ref::check(PyType_FromSpec(&type_spec));
-  for (const ClassAttribute& attribute : spec.attributes) {
+  PyType_Spec definition{declared.name, int(sizeof(Py)), 0, flags, slots.data()};
+  Ref type = Ref::check(PyType_FromSpec(&definition));
+  for (const ClassAttribute& attribute : declared.attributes) {
     check(PyObject_SetAttrString(type.get(), attribute.name, attribute.make().get()));
   }
   return type;
@@ -575,11 +574,11 @@ Ref build_type(const ClassSpec<Py>& spec) {
 
 }  // namespace detail
 
-// The type object of Py, made from `spec` on first use.
+// The type object of Py, made from `declared` on first use.
 template <class Py>
-PyTypeObject* type_object(const ClassSpec<Py>& spec) {
+PyTypeObject* type_object(const ClassSpec<Py>& declared) {
   static PyObject* type = nullptr;
-  return reinterpret_cast<PyTypeObject*>(process_object(type, [&] { return detail::build_type(spec); }));
+  return reinterpret_cast<PyTypeObject*>(process_object(type, [&] { return detail::build_type(declared); }));
 }
 
 }  // namespace vorn::python::bind

@@ -22,7 +22,6 @@
 
 #include <array>
 #include <concepts>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>

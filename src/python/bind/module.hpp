@@ -11,8 +11,6 @@
 // a static method (class.hpp); its __module__ is the module's own name.
 #pragma once
 
-#include <string>
-
 #include "class.hpp"
 
 namespace vorn::python::bind {
