@@ -4,6 +4,7 @@ hashing, repr and pickling."""
 import copy
 import inspect
 import pickle
+import sys
 
 import pytest
 
@@ -34,6 +35,26 @@ def test_members_in_square_order():
 def test_refuses_non_sequences(argument):
     with pytest.raises(TypeError, match="argument 'squares'"):
         SquareSet(argument)
+
+
+class Overclaiming:
+    """A sequence whose __len__ claims far more items than it holds."""
+
+    def __init__(self, length):
+        self.length = length
+
+    def __len__(self):
+        return self.length
+
+    def __getitem__(self, i):
+        return ["e4", "d5"][i]
+
+
+@pytest.mark.parametrize("length", [2**40, sys.maxsize])
+def test_a_sequence_is_read_by_item_not_by_its_claimed_length(length):
+    # The claimed length once went to a reserve: MemoryError or PanicException.
+    with pytest.raises(IndexError):
+        SquareSet(Overclaiming(length))
 
 
 @pytest.mark.parametrize(

@@ -5,7 +5,10 @@ import copy
 import gc
 import inspect
 import math
+import os
 import pickle
+import subprocess
+import sys
 import types
 import weakref
 
@@ -154,6 +157,26 @@ def test_pair_in_a_reference_cycle_is_collected():
     del marker, holder, pair
     gc.collect()
     assert alive() is None
+
+
+NESTED_PAIRS = (
+    "from vorn import ByColour\n"
+    "pair = None\n"
+    "for _ in range(1_000_000):\n"
+    "    pair = ByColour(pair, 0)\n"
+)
+
+
+# Freeing or hashing a pair frees or hashes the one inside it; a deep chain
+# once overflowed the C stack. Run apart, as a fault kills the process.
+@pytest.mark.parametrize(("use", "printed"), [
+    ("del pair\nprint('freed')", "freed\n"),
+    ("try:\n    hash(pair)\nexcept RecursionError:\n    print('RecursionError')", "RecursionError\n"),
+], ids=["free", "hash"])
+def test_pairs_nested_a_million_deep(use, printed):
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    result = subprocess.run([sys.executable, "-c", NESTED_PAIRS + use], env=env, capture_output=True, text=True)
+    assert (result.returncode, result.stdout) == (0, printed)
 
 
 # ---- FileSet --------------------------------------------------------------------

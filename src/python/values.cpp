@@ -54,7 +54,12 @@ std::vector<std::pair<std::string_view, Ref>> pair_items(const ColourPair& pair)
 }
 
 std::uint64_t pair_hash(const ColourPair& pair) {
-  const Py_hash_t hash = PyObject_Hash(bind::to_python(pair_values(pair)).get());
+  const Ref values = bind::to_python(pair_values(pair));
+  // Pairs nest, and hashing one hashes the one inside it: a long chain must
+  // end in RecursionError, since tuple hashing has no depth check of its own.
+  if (Py_EnterRecursiveCall(" while hashing a ByColour") != 0) throw bind::PythonError{};
+  const Py_hash_t hash = PyObject_Hash(values.get());
+  Py_LeaveRecursiveCall();
   if (hash == -1) throw bind::PythonError{};
   return std::uint64_t(hash);
 }

@@ -71,6 +71,13 @@ constexpr bool kCollected = requires(const ValueOf<Py>& value, visitproc visit, 
 // Frees an object whose value was never constructed.
 void discard_unconstructed(PyObject* object) noexcept;
 
+// Runs `finish(object)` for an object whose value holds Python objects. Such
+// values nest (a ByColour of a ByColour of ...), and freeing one frees the
+// next from inside its own dealloc; past a fixed depth the object is parked
+// and finished by the outermost call instead, as CPython's trashcan does, so
+// a long chain cannot overflow the C stack.
+void finish_nested(PyObject* object, void (*finish)(PyObject*)) noexcept;
+
 inline std::string_view short_name(std::string_view qualified) {
   return qualified.substr(qualified.rfind('.') + 1);
 }
@@ -507,12 +514,21 @@ struct ClassSpec {
 namespace detail {
 
 template <class Py>
-void dealloc(PyObject* self) {
+void finish_dealloc(PyObject* self) {
   PyTypeObject* type = Py_TYPE(self);
-  if constexpr (kCollected<Py>) PyObject_GC_UnTrack(self);
   std::destroy_at(&reinterpret_cast<Py*>(self)->value);
   reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free))(self);
   Py_DECREF(type);  // instances of heap types hold a reference to their type
+}
+
+template <class Py>
+void dealloc(PyObject* self) {
+  if constexpr (kCollected<Py>) {
+    PyObject_GC_UnTrack(self);
+    finish_nested(self, &finish_dealloc<Py>);
+  } else {
+    finish_dealloc<Py>(self);
+  }
 }
 
 template <class Py>

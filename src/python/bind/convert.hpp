@@ -171,8 +171,8 @@ struct Converter<std::vector<T>> {
 
   static std::vector<T> from(PyObject* object) {
     const Py_ssize_t size = sequence_length(object);
+    // No reserve: a sequence's __len__ may claim far more items than it has.
     std::vector<T> items;
-    items.reserve(std::size_t(size));
     for (Py_ssize_t i = 0; i < size; ++i) {
       const Ref item = Ref::check(PySequence_GetItem(object, i));
       items.push_back(Converter<T>::from(item.get()));
