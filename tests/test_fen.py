@@ -4,6 +4,7 @@ castling fields with rook-file letters, en passant and mirroring."""
 import pytest
 
 import vorn
+from quoting import quoted
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 START4 = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
@@ -18,11 +19,6 @@ EN_PASSANT = "invalid en-passant field"
 HALFMOVE = "invalid halfmove clock"
 FULLMOVE = "invalid full-move number"
 ILLEGAL = "not a legal position"
-
-
-def quoted(text):
-    escapes = {"\t": "\\t", "\r": "\\r", "\n": "\\n", "\0": "\\0", "\\": "\\\\", '"': '\\"'}
-    return '"' + "".join(escapes.get(c, c) for c in text) + '"'
 
 
 # (given, written back with clocks)

@@ -4,6 +4,7 @@ move's text reads back to the same move."""
 import pytest
 
 import vorn
+from quoting import quoted
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
@@ -24,11 +25,6 @@ KING_G1 = "4k3/8/8/8/8/8/8/5RKR w HF - 0 1"
 MALFORMED = "malformed move text"
 NO_MOVE = "no such legal move"
 AMBIGUOUS = "ambiguous move text"
-
-
-def quoted(text):
-    escapes = {"\t": "\\t", "\r": "\\r", "\n": "\\n", "\0": "\\0", "\\": "\\\\", '"': '\\"'}
-    return '"' + "".join(escapes.get(c, c) for c in text) + '"'
 
 
 def position(fen):

@@ -28,15 +28,9 @@ from vorn._vorn import (
     UciError,
     uci_parse,
 )
+from quoting import quoted
 
 DATA = Path(__file__).parent / "data" / "uci"
-
-
-def quoted(text):
-    escapes = {"\t": "\\t", "\r": "\\r", "\n": "\\n", "\0": "\\0", "\\": "\\\\", '"': '\\"'}
-    return '"' + "".join(
-        escapes.get(c, f"\\u{{{ord(c):x}}}" if ord(c) < 0x20 or 0x7F <= ord(c) < 0xA0 else c)
-        for c in text) + '"'
 
 
 def game_of(*moves, fen=None, variant=None):
