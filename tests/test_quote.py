@@ -12,7 +12,7 @@ import pytest
 import vorn
 
 GENERATOR = pathlib.Path(__file__).resolve().parent.parent / "tools" / "gen_unicode_tables.py"
-TABLE = GENERATOR.parent.parent / "src" / "unicode_tables.inc"
+TABLE = GENERATOR.parent.parent / "src" / "text" / "unicode_tables.inc"
 
 
 def quoted(text):

@@ -1,7 +1,7 @@
-"""Writes src/polyglot_random64.inc from the 781 published Polyglot Random64
+"""Writes src/polyglot/random64.inc from the 781 published Polyglot Random64
 values (one upper-case hex number per line, in index order).
 
-    python3 tools/gen_polyglot_table.py polyglot-random64.txt > src/polyglot_random64.inc
+    python3 tools/gen_polyglot_table.py polyglot-random64.txt > src/polyglot/random64.inc
 """
 import sys
 

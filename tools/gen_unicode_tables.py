@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/unicode_tables.inc: the code point classes that the quoted form
+"""Writes src/text/unicode_tables.inc: the code point classes that the quoted form
 of texts in error messages escapes as \\u{...}.
 
     python3 tools/gen_unicode_tables.py            # rewrite the table
@@ -14,7 +14,7 @@ import sys
 import unicodedata
 from pathlib import Path
 
-OUTPUT = Path(__file__).resolve().parent.parent / "src" / "unicode_tables.inc"
+OUTPUT = Path(__file__).resolve().parent.parent / "src" / "text" / "unicode_tables.inc"
 
 # Control, format, surrogate, private-use and unassigned code points, and the
 # line, paragraph and space separators (the ASCII space excepted).

@@ -1,15 +1,15 @@
-#include "attacks.hpp"
+#include "board/attacks.hpp"
 
 #include <cstdint>
 
-#include "../error.hpp"
-#include "rays.hpp"
+#include "error/error.hpp"
+#include "board/rays.hpp"
 
 namespace vorn::board {
 
 namespace {
 
-#include "magics.inc"
+#include "board/magics.inc"
 
 constexpr SquareSet leaper(Square s, std::initializer_list<std::pair<int, int>> deltas) {
   SquareSet out;

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "../types.hpp"
+#include "core/types.hpp"
 
 namespace vorn::board {
 

@@ -1,8 +1,8 @@
-#include "board.hpp"
+#include "board/board.hpp"
 
-#include "attacks.hpp"
-#include "movegen.hpp"
-#include "zobrist_keys.hpp"
+#include "board/attacks.hpp"
+#include "board/movegen.hpp"
+#include "board/zobrist_keys.hpp"
 
 namespace vorn::board {
 

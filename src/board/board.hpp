@@ -8,8 +8,8 @@
 #include <expected>
 #include <optional>
 
-#include "../moves.hpp"
-#include "../types.hpp"
+#include "moves/moves.hpp"
+#include "core/types.hpp"
 
 namespace vorn::board {
 

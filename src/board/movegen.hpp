@@ -4,8 +4,8 @@
 // lets a sink that looks for one unit's moves skip working out the others.
 #pragma once
 
-#include "attacks.hpp"
-#include "board.hpp"
+#include "board/attacks.hpp"
+#include "board/board.hpp"
 
 namespace vorn::board {
 

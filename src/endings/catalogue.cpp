@@ -2,7 +2,7 @@
 // verdict kinds, indexed by code.
 #include <array>
 
-#include "../endings.hpp"
+#include "endings/endings.hpp"
 
 namespace vorn::endings {
 namespace {

@@ -1,8 +1,8 @@
 #include <utility>
 
-#include "../error.hpp"
-#include "measure.hpp"
-#include "rulings.hpp"
+#include "error/error.hpp"
+#include "endings/measure.hpp"
+#include "endings/rulings.hpp"
 
 namespace vorn::endings {
 

@@ -1,9 +1,9 @@
-#include "measure.hpp"
+#include "endings/measure.hpp"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "../board/attacks.hpp"
+#include "board/attacks.hpp"
 
 namespace vorn::endings {
 namespace {

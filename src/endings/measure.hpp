@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "../board/board.hpp"
-#include "../endings.hpp"
+#include "board/board.hpp"
+#include "endings/endings.hpp"
 
 namespace vorn::endings {
 

@@ -1,4 +1,4 @@
-#include "rulings.hpp"
+#include "endings/rulings.hpp"
 
 #include <array>
 

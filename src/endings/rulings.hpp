@@ -2,7 +2,7 @@
 // for a few classes refined by the evidence.
 #pragma once
 
-#include "../endings.hpp"
+#include "endings/endings.hpp"
 
 namespace vorn::endings {
 

@@ -2,8 +2,8 @@
 #include <array>
 #include <vector>
 
-#include "../english.hpp"
-#include "measure.hpp"
+#include "text/english.hpp"
+#include "endings/measure.hpp"
 
 namespace vorn::endings {
 namespace {

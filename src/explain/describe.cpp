@@ -1,8 +1,8 @@
-#include "describe.hpp"
+#include "explain/describe.hpp"
 
 #include <vector>
 
-#include "../english.hpp"
+#include "text/english.hpp"
 
 namespace vorn::explain {
 

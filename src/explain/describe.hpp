@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "records.hpp"
+#include "explain/records.hpp"
 
 namespace vorn::explain {
 

@@ -11,8 +11,8 @@
 #include <variant>
 #include <vector>
 
-#include "../position.hpp"
-#include "../types.hpp"
+#include "position/position.hpp"
+#include "core/types.hpp"
 
 namespace vorn::explain {
 

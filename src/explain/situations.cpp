@@ -1,11 +1,11 @@
-#include "situations.hpp"
+#include "explain/situations.hpp"
 
 #include <algorithm>
 
-#include "../board/attacks.hpp"
-#include "../board/movegen.hpp"
-#include "../error.hpp"
-#include "../variant/rules.hpp"
+#include "board/attacks.hpp"
+#include "board/movegen.hpp"
+#include "error/error.hpp"
+#include "variant/rules.hpp"
 
 namespace vorn::explain {
 

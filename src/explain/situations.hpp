@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "../position.hpp"
-#include "records.hpp"
+#include "position/position.hpp"
+#include "explain/records.hpp"
 
 namespace vorn::explain {
 

@@ -1,6 +1,6 @@
-#include "exchange.hpp"
+#include "facts/exchange.hpp"
 
-#include "../board/attacks.hpp"
+#include "board/attacks.hpp"
 
 namespace vorn::facts::exchange {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "../moves.hpp"
-#include "../position.hpp"
+#include "moves/moves.hpp"
+#include "position/position.hpp"
 
 namespace vorn::facts::exchange {
 

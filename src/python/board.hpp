@@ -3,8 +3,8 @@
 // with the move helpers their methods and Game's share.
 #pragma once
 
-#include "moves.hpp"
-#include "position.hpp"
+#include "moves/moves.hpp"
+#include "position/position.hpp"
 #include "python/bind/class.hpp"
 #include "variant/variant.hpp"
 

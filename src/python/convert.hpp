@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "moves.hpp"
-#include "types.hpp"
+#include "moves/moves.hpp"
+#include "core/types.hpp"
 #include "variant/variant.hpp"
 
 namespace vorn::python::convert {

@@ -5,7 +5,7 @@
 //   EndingClass.all(), EndingTechnique.all()   every code, in catalogue order
 #pragma once
 
-#include "../endings.hpp"
+#include "endings/endings.hpp"
 #include "python/bind/class.hpp"
 
 namespace vorn::python {

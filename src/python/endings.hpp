@@ -5,7 +5,7 @@
 //   endings_classify(position)    the Ending a position is
 #pragma once
 
-#include "../endings.hpp"  // the model's; a bare name would find this file
+#include "endings/endings.hpp"
 #include "python/bind/class.hpp"
 
 namespace vorn::python {

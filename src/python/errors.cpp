@@ -8,7 +8,7 @@
 
 #include "python/bind/error.hpp"
 #include "python/bind/module.hpp"
-#include "quote.hpp"
+#include "text/quote.hpp"
 
 namespace vorn::python::errors {
 

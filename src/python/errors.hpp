@@ -12,9 +12,9 @@
 #include <cstddef>
 #include <string_view>
 
-#include "error.hpp"
+#include "error/error.hpp"
 #include "python/bind/python.hpp"
-#include "types.hpp"
+#include "core/types.hpp"
 
 namespace vorn::python::errors {
 

@@ -13,7 +13,7 @@
 #include "explain/records.hpp"
 #include "python/bind/class.hpp"
 #include "python/squareset.hpp"
-#include "types.hpp"
+#include "core/types.hpp"
 
 namespace vorn::python::explain {
 

@@ -14,7 +14,7 @@
 #include "explain/describe.hpp"
 #include "explain/records.hpp"
 #include "python/getters.hpp"
-#include "types.hpp"
+#include "core/types.hpp"
 
 namespace vorn::python::explain {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "../game.hpp"
+#include "game/game.hpp"
 #include "python/bind/class.hpp"
 
 namespace vorn::python {

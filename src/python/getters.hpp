@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "types.hpp"
+#include "core/types.hpp"
 
 namespace vorn::python {
 

@@ -30,7 +30,7 @@ void add_constants(PyObject* module) {
                    bind::to_python(convert::castling_style_name(CastlingStyle::KingToRook)));
   bind::add_object(module, "KING_TWO_SQUARES",
                    bind::to_python(convert::castling_style_name(CastlingStyle::KingTwoSquares)));
-  bind::add_object(module, "__version__", bind::to_python("0.4.0"));
+  bind::add_object(module, "__version__", bind::to_python(VORN_VERSION));
 }
 
 using RegisterFn = void (*)(PyObject* module);

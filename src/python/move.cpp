@@ -10,7 +10,7 @@
 #include "python/board.hpp"
 #include "python/convert.hpp"
 #include "python/errors.hpp"
-#include "siphash.hpp"
+#include "hash/siphash.hpp"
 
 namespace vorn::python {
 

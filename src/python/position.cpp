@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "../game.hpp"  // the model's; a bare name would find python/game.hpp
+#include "game/game.hpp"
 #include "board/attacks.hpp"
-#include "fen.hpp"
+#include "position/fen.hpp"
 #include "python/board.hpp"
 #include "python/convert.hpp"
 #include "python/errors.hpp"
 #include "python/squareset.hpp"
-#include "siphash.hpp"
+#include "hash/siphash.hpp"
 #include "variant/rules.hpp"
-#include "zobrist.hpp"
+#include "polyglot/key.hpp"
 
 namespace vorn::python {
 
@@ -99,7 +99,7 @@ bool clocks_known_of(const Position& p) { return p.clocks_known; }
 bool in_check_of(const Position& p) { return bool(p.board.checkers()); }
 SquareSet occupied_of(const Position& p) { return p.board.occupied(); }
 std::uint64_t key_of(const Position& p) { return p.board.hash(); }
-std::uint64_t polyglot_key_of(const Position& p) { return zobrist::key(p); }
+std::uint64_t polyglot_key_of(const Position& p) { return polyglot::key(p); }
 
 // ---- board queries -------------------------------------------------------------
 

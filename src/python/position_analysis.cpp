@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "endings.hpp"
+#include "python/endings.hpp"
 #include "explain/situations.hpp"
 #include "facts/exchange.hpp"
 #include "python/board.hpp"

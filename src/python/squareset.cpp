@@ -12,7 +12,7 @@
 
 #include "python/convert.hpp"
 #include "python/values.hpp"
-#include "siphash.hpp"
+#include "hash/siphash.hpp"
 
 namespace vorn::python {
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "python/bind/class.hpp"
-#include "types.hpp"
+#include "core/types.hpp"
 
 namespace vorn::python {
 

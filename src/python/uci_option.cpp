@@ -11,7 +11,7 @@
 
 #include "python/errors.hpp"
 #include "python/uci.hpp"
-#include "quote.hpp"
+#include "text/quote.hpp"
 
 namespace vorn::python::uci {
 

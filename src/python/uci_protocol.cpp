@@ -17,7 +17,7 @@
 #include "python/convert.hpp"
 #include "python/game.hpp"
 #include "python/uci.hpp"
-#include "quote.hpp"
+#include "text/quote.hpp"
 
 namespace vorn::python::uci {
 namespace {

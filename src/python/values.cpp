@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "python/convert.hpp"
-#include "siphash.hpp"
+#include "hash/siphash.hpp"
 
 namespace vorn::python {
 

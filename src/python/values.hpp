@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "python/bind/class.hpp"
-#include "types.hpp"
+#include "core/types.hpp"
 
 namespace vorn::python {
 

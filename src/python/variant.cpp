@@ -7,7 +7,7 @@
 
 #include "python/board.hpp"
 #include "python/convert.hpp"
-#include "siphash.hpp"
+#include "hash/siphash.hpp"
 
 namespace vorn::python {
 

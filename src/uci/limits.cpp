@@ -1,4 +1,4 @@
-#include "limits.hpp"
+#include "uci/limits.hpp"
 
 #include <charconv>
 #include <cmath>

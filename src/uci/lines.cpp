@@ -1,4 +1,4 @@
-#include "lines.hpp"
+#include "uci/lines.hpp"
 
 #include <algorithm>
 #include <array>

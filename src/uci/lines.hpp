@@ -11,11 +11,11 @@
 #include <variant>
 #include <vector>
 
-#include "../moves.hpp"
-#include "../position.hpp"
-#include "../variant/variant.hpp"
-#include "limits.hpp"
-#include "protocol.hpp"
+#include "moves/moves.hpp"
+#include "position/position.hpp"
+#include "variant/variant.hpp"
+#include "uci/limits.hpp"
+#include "uci/protocol.hpp"
 
 namespace vorn::uci::protocol {
 

@@ -1,12 +1,12 @@
-#include "protocol.hpp"
+#include "uci/protocol.hpp"
 
 #include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <span>
 
-#include "../fen.hpp"
-#include "../quote.hpp"
+#include "position/fen.hpp"
+#include "text/quote.hpp"
 
 namespace vorn::uci::protocol {
 

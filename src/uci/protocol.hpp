@@ -11,11 +11,11 @@
 #include <variant>
 #include <vector>
 
-#include "../game.hpp"
-#include "../moves.hpp"
-#include "../position.hpp"
-#include "../variant/variant.hpp"
-#include "limits.hpp"
+#include "game/game.hpp"
+#include "moves/moves.hpp"
+#include "position/position.hpp"
+#include "variant/variant.hpp"
+#include "uci/limits.hpp"
 
 namespace vorn::uci::protocol {
 

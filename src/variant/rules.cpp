@@ -1,9 +1,9 @@
-#include "rules.hpp"
+#include "variant/rules.hpp"
 
 #include <array>
 #include <limits>
 
-#include "../board/attacks.hpp"
+#include "board/attacks.hpp"
 
 namespace vorn::rules {
 

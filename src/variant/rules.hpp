@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "variant.hpp"
+#include "variant/variant.hpp"
 
 namespace vorn::rules {
 

@@ -1,7 +1,7 @@
 // Standard Algebraic Notation in both directions, through a variant.
 #include <algorithm>
 
-#include "rules.hpp"
+#include "variant/rules.hpp"
 
 namespace vorn::rules {
 

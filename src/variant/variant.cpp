@@ -1,8 +1,8 @@
-#include "variant.hpp"
+#include "variant/variant.hpp"
 
 #include <array>
 
-#include "rules.hpp"
+#include "variant/rules.hpp"
 
 namespace vorn {
 

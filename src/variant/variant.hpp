@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "../error.hpp"
-#include "../moves.hpp"
-#include "../position.hpp"
+#include "error/error.hpp"
+#include "moves/moves.hpp"
+#include "position/position.hpp"
 
 namespace vorn {
 

@@ -15,7 +15,7 @@
 
 #include <utility>
 
-#include "error.hpp"
+#include "python/bind/error.hpp"
 
 namespace vorn::python::bind {
 

@@ -20,8 +20,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "convert.hpp"
-#include "signature.hpp"
+#include "python/bind/convert.hpp"
+#include "python/bind/signature.hpp"
 
 namespace vorn::python::bind {
 

@@ -1,4 +1,4 @@
-#include "class.hpp"
+#include "python/bind/class.hpp"
 
 #include <utility>
 #include <vector>

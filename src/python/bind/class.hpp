@@ -46,8 +46,8 @@
 #include <string_view>
 #include <vector>
 
-#include "call.hpp"
-#include "siphash.hpp"
+#include "python/bind/call.hpp"
+#include "hash/siphash.hpp"
 
 namespace vorn::python::bind {
 

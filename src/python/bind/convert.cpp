@@ -1,4 +1,4 @@
-#include "convert.hpp"
+#include "python/bind/convert.hpp"
 
 namespace vorn::python::bind {
 

@@ -30,9 +30,9 @@
 #include <utility>
 #include <vector>
 
-#include "borrow.hpp"
-#include "error.hpp"
-#include "ref.hpp"
+#include "python/bind/borrow.hpp"
+#include "python/bind/error.hpp"
+#include "python/bind/ref.hpp"
 
 namespace vorn::python::bind {
 

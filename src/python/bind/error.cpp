@@ -1,9 +1,9 @@
-#include "error.hpp"
+#include "python/bind/error.hpp"
 
 #include <exception>
 #include <new>
 
-#include "ref.hpp"
+#include "python/bind/ref.hpp"
 
 namespace vorn::python::bind {
 

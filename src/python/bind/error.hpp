@@ -15,7 +15,7 @@
 #include <string_view>
 #include <utility>
 
-#include "python.hpp"
+#include "python/bind/python.hpp"
 
 namespace vorn::python::bind {
 

@@ -4,7 +4,7 @@
 //   { AllowThreads nogil; line = queue.pop_until(deadline); }
 #pragma once
 
-#include "python.hpp"
+#include "python/bind/python.hpp"
 
 namespace vorn::python::bind {
 

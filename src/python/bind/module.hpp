@@ -11,7 +11,7 @@
 // a static method (class.hpp); its __module__ is the module's own name.
 #pragma once
 
-#include "class.hpp"
+#include "python/bind/class.hpp"
 
 namespace vorn::python::bind {
 

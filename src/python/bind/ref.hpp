@@ -9,7 +9,7 @@
 
 #include <utility>
 
-#include "python.hpp"
+#include "python/bind/python.hpp"
 
 namespace vorn::python::bind {
 

@@ -1,9 +1,9 @@
-#include "signature.hpp"
+#include "python/bind/signature.hpp"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "error.hpp"
+#include "python/bind/error.hpp"
 
 namespace vorn::python::bind {
 

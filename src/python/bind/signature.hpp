@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ref.hpp"
+#include "python/bind/ref.hpp"
 
 namespace vorn::python::bind {
 

@@ -1,4 +1,4 @@
-#include "moves.hpp"
+#include "moves/moves.hpp"
 
 namespace vorn {
 

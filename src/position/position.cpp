@@ -1,4 +1,4 @@
-#include "position.hpp"
+#include "position/position.hpp"
 
 #include "board/attacks.hpp"
 

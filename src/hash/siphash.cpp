@@ -1,4 +1,4 @@
-#include "siphash.hpp"
+#include "hash/siphash.hpp"
 
 #include <bit>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "types.hpp"
+#include "core/types.hpp"
 
 namespace vorn::english {
 

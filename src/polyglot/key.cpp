@@ -1,13 +1,13 @@
-#include "zobrist.hpp"
+#include "polyglot/key.hpp"
 
 #include <array>
 
 #include "board/attacks.hpp"
 
-namespace vorn::zobrist {
+namespace vorn::polyglot {
 
 namespace {
-#include "polyglot_random64.inc"
+#include "polyglot/random64.inc"
 
 constexpr std::size_t kCastling = 768, kEnPassant = 772, kWhiteToMove = 780;
 
@@ -35,4 +35,4 @@ std::uint64_t key(const Position& position) {
   return key;
 }
 
-}  // namespace vorn::zobrist
+}  // namespace vorn::polyglot

@@ -13,10 +13,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "error.hpp"
+#include "error/error.hpp"
 #include "explain/records.hpp"
-#include "moves.hpp"
-#include "position.hpp"
+#include "moves/moves.hpp"
+#include "position/position.hpp"
 #include "variant/variant.hpp"
 
 namespace vorn {

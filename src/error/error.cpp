@@ -1,4 +1,4 @@
-#include "error.hpp"
+#include "error/error.hpp"
 
 #include <array>
 #include <string>

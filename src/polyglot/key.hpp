@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-#include "position.hpp"
+#include "position/position.hpp"
 
-namespace vorn::zobrist {
+namespace vorn::polyglot {
 
 std::uint64_t key(const Position& position);
 
-}  // namespace vorn::zobrist
+}  // namespace vorn::polyglot

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "position.hpp"
-#include "types.hpp"
+#include "position/position.hpp"
+#include "core/types.hpp"
 
 namespace vorn::endings {
 

@@ -1,4 +1,4 @@
-#include "english.hpp"
+#include "text/english.hpp"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "fen.hpp"
+#include "position/fen.hpp"
 
 #include <charconv>
 #include <vector>

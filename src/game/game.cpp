@@ -1,9 +1,9 @@
-#include "game.hpp"
+#include "game/game.hpp"
 
 #include <algorithm>
 
 #include "explain/situations.hpp"
-#include "fen.hpp"
+#include "position/fen.hpp"
 #include "variant/rules.hpp"
 
 namespace vorn {

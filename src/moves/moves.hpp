@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "error.hpp"
-#include "types.hpp"
+#include "error/error.hpp"
+#include "core/types.hpp"
 
 namespace vorn {
 

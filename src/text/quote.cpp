@@ -1,4 +1,4 @@
-#include "quote.hpp"
+#include "text/quote.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -14,7 +14,7 @@ struct CodeRange {
   char32_t last;
 };
 
-#include "unicode_tables.inc"
+#include "text/unicode_tables.inc"
 
 bool in_table(std::span<const CodeRange> table, char32_t c) {
   const auto after = std::upper_bound(table.begin(), table.end(), c,

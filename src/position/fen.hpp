@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "error.hpp"
-#include "position.hpp"
+#include "error/error.hpp"
+#include "position/position.hpp"
 
 namespace vorn::fen {
 
