@@ -11,6 +11,7 @@
 #include "python/bind/class.hpp"
 #include "uci/limits.hpp"
 #include "uci/lines.hpp"
+#include "uci/reading.hpp"
 #include "uci/protocol.hpp"
 
 namespace vorn::python::uci {
@@ -33,20 +34,10 @@ void add_error_classes(PyObject* module);
 
 // ---- values --------------------------------------------------------------------
 
-// One info line with its moves read against the position searched.
-struct Report {
-  protocol::Info info;
-  protocol::InfoMoves moves;
-};
-Report report_of(protocol::Info info, const Variant& variant, const Position& searched);
-
-// A parsed line in the kinds' own order, info and bestmove already read as moves.
-using Content = std::variant<protocol::Id, protocol::UciOk, protocol::ReadyOk, protocol::OptionSpec,
-                             Report, protocol::Answer, protocol::Raw>;
-
+// A line as given, read against the position searched.
 struct ParsedLine {
   bind::Ref line;  // the str as given, surrogates and all
-  Content content;
+  protocol::Reading content;
 
   protocol::MessageKind kind() const { return protocol::MessageKind(content.index()); }
 };
@@ -67,7 +58,7 @@ struct PyOption {
 
 struct PyInfo {
   PyObject_HEAD
-  Report value;
+  protocol::Report value;
   static PyTypeObject* type();
 };
 
@@ -108,8 +99,8 @@ struct Converter<::vorn::uci::protocol::Duration> {
 };
 
 template <>
-struct Converter<python::uci::Report> {
-  static Ref to(const python::uci::Report& report) { return make<python::uci::PyInfo>(report); }
+struct Converter<::vorn::uci::protocol::Report> {
+  static Ref to(const ::vorn::uci::protocol::Report& report) { return make<python::uci::PyInfo>(report); }
 };
 
 template <>

@@ -13,14 +13,10 @@
 
 namespace vorn::python::uci {
 
-Report report_of(protocol::Info info, const Variant& variant, const Position& searched) {
-  protocol::InfoMoves moves = protocol::moves_of(info, variant, searched);
-  return {std::move(info), std::move(moves)};
-}
-
 namespace {
 
 using protocol::Info;
+using protocol::Report;
 using protocol::ScoreUnit;
 
 template <auto Field>

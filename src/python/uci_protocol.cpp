@@ -120,20 +120,6 @@ std::string_view utf8_of(PyObject* text, std::string& spare) {
   return spare;
 }
 
-// The report and the answer read against `searched`; the rest as parsed.
-Content content_of(protocol::Message message, const Variant& variant, const Position& searched) {
-  return std::visit(
-      [&](auto& payload) -> Content {
-        using Payload = std::decay_t<decltype(payload)>;
-        if constexpr (std::is_same_v<Payload, std::unique_ptr<protocol::Info>>)
-          return report_of(std::move(*payload), variant, searched);
-        else if constexpr (std::is_same_v<Payload, protocol::BestMove>)
-          return protocol::answer_of(payload, variant, searched);
-        else return std::move(payload);
-      },
-      message.payload);
-}
-
 const Position& standard_start() {
   static const Position start = classic().start_position(0);
   return start;
@@ -143,7 +129,7 @@ ParsedLine uci_parse(LineArgument line, std::optional<bind::Shared<PyGame>> game
   const Variant& variant = game ? (*game)->variant() : classic();
   const Position& searched = game ? (*game)->current() : standard_start();
   std::string spare;
-  Content content = content_of(protocol::parse(utf8_of(line.text.get(), spare)), variant, searched);
+  protocol::Reading content = protocol::read(protocol::parse(utf8_of(line.text.get(), spare)), variant, searched);
   return {std::move(line.text), std::move(content)};
 }
 
@@ -178,7 +164,7 @@ const bind::ClassSpec<PyMessage> kMessageClass{
                 bind::getter<&field_if<protocol::Id, &protocol::Id::value>>(
                     "value", "The rest of an `id` line after its key."),
                 bind::getter<&payload_if<protocol::OptionSpec>>("option", "The option an `option` line declares."),
-                bind::getter<&payload_if<Report>>("info", "The report of an `info` line."),
+                bind::getter<&payload_if<protocol::Report>>("info", "The report of an `info` line."),
                 bind::getter<&payload_if<protocol::Answer>>("answer", "The answer of a `bestmove` line.")},
     .slots = {bind::repr<&message_repr>},
 };

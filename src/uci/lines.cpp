@@ -453,41 +453,4 @@ std::string lossy_utf8(std::string_view bytes) {
   return out;
 }
 
-std::vector<Move> moves_of_line(const Variant& variant, const Position& from,
-                                std::span<const std::string> texts) {
-  std::vector<Move> moves;
-  moves.reserve(texts.size());
-  Position at = from;
-  for (const std::string& text : texts) {
-    const auto move = variant.move_from_uci(at, text);
-    if (!move) break;
-    moves.push_back(*move);
-    at = variant.play(at, *move);
-  }
-  return moves;
-}
-
-std::optional<Move> read_move(const Variant& variant, const Position& position,
-                              const std::optional<std::string>& text) {
-  if (!text) return std::nullopt;
-  const auto move = variant.move_from_uci(position, *text);
-  return move ? std::optional<Move>(*move) : std::nullopt;
-}
-
-InfoMoves moves_of(const Info& info, const Variant& variant, const Position& searched) {
-  const std::vector<std::string> no_line;
-  return {
-      .pv = moves_of_line(variant, searched, info.pv),
-      .refutation = moves_of_line(variant, searched, info.refutation),
-      .currline = moves_of_line(variant, searched, info.currline ? info.currline->moves : no_line),
-      .currmove = read_move(variant, searched, info.currmove),
-  };
-}
-
-Answer answer_of(const BestMove& bestmove, const Variant& variant, const Position& searched) {
-  const auto best = read_move(variant, searched, bestmove.best);
-  if (!best) return {};
-  return {best, read_move(variant, variant.play(searched, *best), bestmove.ponder)};
-}
-
 }  // namespace vorn::uci::protocol

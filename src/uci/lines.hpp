@@ -1,19 +1,14 @@
-// What an engine writes: one output line read into a typed message, and the
-// move texts of a message read as moves of a position.
+// What an engine writes: one output line read into a typed message.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
-#include "moves/moves.hpp"
-#include "position/position.hpp"
-#include "variant/variant.hpp"
 #include "uci/limits.hpp"
 #include "uci/protocol.hpp"
 
@@ -102,29 +97,5 @@ std::optional<std::int64_t> number(std::string_view token);
 // Output bytes as text: every invalid UTF-8 sequence (each maximal invalid
 // subpart) becomes U+FFFD.
 std::string lossy_utf8(std::string_view bytes);
-
-// ---- Move texts as moves ------------------------------------------------
-
-// The texts read one after another from `from`, each played before the next
-// is read; ends before the first text that is no legal move there.
-std::vector<Move> moves_of_line(const Variant& variant, const Position& from,
-                                std::span<const std::string> texts);
-// The legal move `text` names in `position`; none for no text or no such move.
-std::optional<Move> read_move(const Variant& variant, const Position& position,
-                              const std::optional<std::string>& text);
-
-struct InfoMoves {
-  std::vector<Move> pv;
-  std::vector<Move> refutation;
-  std::vector<Move> currline;
-  std::optional<Move> currmove;  // read in the position searched
-};
-InfoMoves moves_of(const Info& info, const Variant& variant, const Position& searched);
-
-struct Answer {
-  std::optional<Move> best;
-  std::optional<Move> ponder;  // needs a legal best move; read after it
-};
-Answer answer_of(const BestMove& bestmove, const Variant& variant, const Position& searched);
 
 }  // namespace vorn::uci::protocol
