@@ -18,6 +18,7 @@
 #include "python/game.hpp"
 #include "python/uci.hpp"
 #include "text/quote.hpp"
+#include "text/utf8.hpp"
 
 namespace vorn::python::uci {
 namespace {
@@ -116,7 +117,7 @@ std::string_view utf8_of(PyObject* text, std::string& spare) {
   const bind::Ref bytes = bind::Ref::check(PyUnicode_AsEncodedString(text, "utf-8", "surrogatepass"));
   char* data = nullptr;
   bind::check(PyBytes_AsStringAndSize(bytes.get(), &data, &size));
-  spare = protocol::lossy_utf8(std::string_view(data, std::size_t(size)));
+  spare = utf8::lossy(std::string_view(data, std::size_t(size)));
   return spare;
 }
 

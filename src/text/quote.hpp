@@ -8,7 +8,7 @@
 
 namespace vorn {
 
-// `text` is UTF-8; a byte that does not decode stands for U+FFFD.
+// `text` is UTF-8; bytes that do not decode stand for U+FFFD (text/utf8.hpp).
 std::string quoted(std::string_view text);
 
 }  // namespace vorn

@@ -7,6 +7,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "text/unicode.hpp"
+#include "text/utf8.hpp"
+
 namespace vorn::uci::protocol {
 
 namespace {
@@ -23,22 +26,10 @@ const T* find_row(const std::array<Row<T>, N>& table, std::string_view word) {
 
 // ---- Tokens ----
 
-// The Unicode White_Space characters beyond ASCII, in UTF-8.
-constexpr std::array<std::string_view, 19> kWideSpaces{
-    "\xC2\x85",     "\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\x80", "\xE2\x80\x81",
-    "\xE2\x80\x82", "\xE2\x80\x83", "\xE2\x80\x84", "\xE2\x80\x85", "\xE2\x80\x86",
-    "\xE2\x80\x87", "\xE2\x80\x88", "\xE2\x80\x89", "\xE2\x80\x8A", "\xE2\x80\xA8",
-    "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80"};
-
 // The byte length of the white-space character at `line[i]`, or 0.
 std::size_t space_length(std::string_view line, std::size_t i) {
-  const auto b = static_cast<unsigned char>(line[i]);
-  if (b < 0x80) return b == ' ' || (b >= '\t' && b <= '\r') ? 1 : 0;
-  if (b != 0xC2 && (b < 0xE1 || b > 0xE3)) return 0;  // no wide space starts otherwise
-  const std::string_view rest = line.substr(i);
-  for (const std::string_view space : kWideSpaces)
-    if (rest.starts_with(space)) return space.size();
-  return 0;
+  const utf8::Unit unit = utf8::decode(line, i);
+  return unicode::is_white_space(unit.code) ? unit.length : 0;
 }
 
 // The line's tokens as slices of it, so a field can take the rest of the line
@@ -385,46 +376,6 @@ constexpr std::array<Row<Reader>, 6> kKeywords{{
     {"bestmove", bestmove_line},
 }};
 
-// ---- UTF-8 ----
-
-// Lead bytes of valid sequences: how many continuation bytes follow and the
-// range the first of them must lie in (the rest lie in 80..BF).
-struct Lead {
-  unsigned char first, last;
-  std::size_t continuation;
-  unsigned char low, high;
-};
-constexpr std::array<Lead, 8> kLeads{{
-    {0xC2, 0xDF, 1, 0x80, 0xBF},
-    {0xE0, 0xE0, 2, 0xA0, 0xBF},
-    {0xE1, 0xEC, 2, 0x80, 0xBF},
-    {0xED, 0xED, 2, 0x80, 0x9F},
-    {0xEE, 0xEF, 2, 0x80, 0xBF},
-    {0xF0, 0xF0, 3, 0x90, 0xBF},
-    {0xF1, 0xF3, 3, 0x80, 0xBF},
-    {0xF4, 0xF4, 3, 0x80, 0x8F},
-}};
-
-struct Sequence {
-  std::size_t length;  // a valid sequence, or the maximal invalid subpart
-  bool valid;
-};
-
-Sequence sequence_at(std::string_view bytes, std::size_t i) {
-  const auto b = static_cast<unsigned char>(bytes[i]);
-  if (b < 0x80) return {1, true};
-  const auto lead =
-      std::ranges::find_if(kLeads, [b](const Lead& l) { return b >= l.first && b <= l.last; });
-  if (lead == kLeads.end()) return {1, false};
-  for (std::size_t n = 1; n <= lead->continuation; ++n) {
-    if (i + n >= bytes.size()) return {n, false};
-    const auto c = static_cast<unsigned char>(bytes[i + n]);
-    const bool fits = n == 1 ? c >= lead->low && c <= lead->high : c >= 0x80 && c <= 0xBF;
-    if (!fits) return {n, false};
-  }
-  return {lead->continuation + 1, true};
-}
-
 }  // namespace
 
 std::string_view bound_name(Bound bound) { return kBoundNames[std::size_t(bound)]; }
@@ -440,17 +391,6 @@ Message parse(std::string_view line) {
     break;
   }
   return Message{Raw{std::string(line)}};
-}
-
-std::string lossy_utf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size();) {
-    const Sequence s = sequence_at(bytes, i);
-    out += s.valid ? bytes.substr(i, s.length) : std::string_view("\xEF\xBF\xBD");
-    i += s.length;
-  }
-  return out;
 }
 
 }  // namespace vorn::uci::protocol

@@ -94,8 +94,4 @@ Message parse(std::string_view line);
 // An optional "+" or "-" and decimal digits, within the signed 64-bit range.
 std::optional<std::int64_t> number(std::string_view token);
 
-// Output bytes as text: every invalid UTF-8 sequence (each maximal invalid
-// subpart) becomes U+FFFD.
-std::string lossy_utf8(std::string_view bytes);
-
 }  // namespace vorn::uci::protocol
