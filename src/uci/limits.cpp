@@ -1,9 +1,9 @@
 #include "uci/limits.hpp"
 
-#include <charconv>
 #include <cmath>
-#include <iterator>
 #include <string_view>
+
+#include "text/decimal.hpp"
 
 namespace vorn::uci::protocol {
 
@@ -17,30 +17,13 @@ __extension__ using u128 = unsigned __int128;  // GCC extension, quiet under -Wp
 std::string float_text(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  char buffer[32];  // "-d.dddddddddddddddde-308" at most
-  const char* end = std::to_chars(std::begin(buffer), std::end(buffer), value,
-                                  std::chars_format::scientific).ptr;
-  const std::string_view text(std::begin(buffer), end);
-  const std::size_t e = text.find('e');
-  std::string_view power = text.substr(e + 1);
-  if (power.starts_with('+')) power.remove_prefix(1);
-  int exponent = 0;
-  std::from_chars(power.data(), power.data() + power.size(), exponent);
-  std::string_view mantissa = text.substr(0, e);
-  std::string out;
-  if (mantissa.starts_with('-')) {
-    out = "-";
-    mantissa.remove_prefix(1);
-  }
-  std::string digits;
-  for (const char c : mantissa)
-    if (c != '.') digits += c;
-  // value = 0.digits × 10^point
-  const int point = exponent + 1;
-  const auto size = static_cast<int>(digits.size());
-  if (point <= 0) return out + "0." + std::string(std::size_t(-point), '0') + digits;
-  if (point >= size) return out + digits + std::string(std::size_t(point - size), '0');
-  return out + digits.substr(0, std::size_t(point)) + "." + digits.substr(std::size_t(point));
+  const Decimal d = shortest_decimal(value);
+  const std::string_view digits = d.digits();
+  const std::string sign = d.negative ? "-" : "";
+  if (d.point <= 0) return sign + "0." + std::string(std::size_t(-d.point), '0') + std::string(digits);
+  if (d.point >= d.size) return sign + std::string(digits) + std::string(std::size_t(d.point - d.size), '0');
+  const auto point = std::size_t(d.point);
+  return sign + std::string(digits.substr(0, point)) + "." + std::string(digits.substr(point));
 }
 
 // The nanoseconds in `fraction` (0 <= fraction < 1), exactly rounded to
