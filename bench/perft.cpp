@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "fen.hpp"
+#include "position/fen.hpp"
 
 using namespace vorn;
 

@@ -51,8 +51,8 @@ std::uint64_t find(bool rook, Square s) {
 int main() {
   for (const bool rook : {true, false}) {
     std::printf("inline constexpr std::array<std::uint64_t, 64> k%sMagics{\n", rook ? "Rook" : "Bishop");
-    for (int s = 0; s < 64; ++s)
-      std::printf("    0x%016llXULL,%s", (unsigned long long)find(rook, Square(s)), s % 4 == 3 ? "\n" : "");
+    for (const Square s : kSquares)
+      std::printf("    0x%016llXULL,%s", (unsigned long long)find(rook, s), index(s) % 4 == 3 ? "\n" : "");
     std::printf("};\n");
   }
 }

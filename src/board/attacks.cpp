@@ -13,17 +13,15 @@ namespace {
 
 constexpr SquareSet leaper(Square s, std::initializer_list<std::pair<int, int>> deltas) {
   SquareSet out;
-  for (const auto& [df, dr] : deltas) {
-    const int f = file_of(s) + df, r = rank_of(s) + dr;
-    if (f >= 0 && f < 8 && r >= 0 && r < 8) out = out.with(square_at(File(f), Rank(r)));
-  }
+  for (const auto& [df, dr] : deltas)
+    if (const auto to = offset(s, df, dr)) out = out.with(*to);
   return out;
 }
 
 template <class F>
 constexpr std::array<SquareSet, 64> per_square(F f) {
   std::array<SquareSet, 64> out{};
-  for (int s = 0; s < 64; ++s) out[s] = f(Square(s));
+  for (const Square s : kSquares) out[index(s)] = f(s);
   return out;
 }
 
@@ -60,14 +58,14 @@ struct Tables {
   Tables() {
     fill(true, kRookMagics, rook, rook_attacks.data());
     fill(false, kBishopMagics, bishop, bishop_attacks.data());
-    for (int a = 0; a < 64; ++a) {
+    for (const Square a : kSquares) {
       for (const bool rook_lines : {true, false}) {
         for (const rays::Step d : rays::steps(rook_lines)) {
-          const SquareSet ahead = ray_through(Square(a), d);
-          const SquareSet full = (ahead | ray_through(Square(a), {-d.file, -d.rank})).with(Square(a));
+          const SquareSet ahead = ray_through(a, d);
+          const SquareSet full = (ahead | ray_through(a, {-d.file, -d.rank})).with(a);
           for (const Square b : ahead) {
-            between[a][b] = ahead & ray_through(b, {-d.file, -d.rank});
-            line[a][b] = full;
+            between[index(a)][index(b)] = ahead & ray_through(b, {-d.file, -d.rank});
+            line[index(a)][index(b)] = full;
           }
         }
       }
@@ -76,25 +74,20 @@ struct Tables {
 
   static SquareSet ray_through(Square s, rays::Step d) {
     SquareSet out;
-    int f = file_of(s) + d.file, r = rank_of(s) + d.rank;
-    while (f >= 0 && f < 8 && r >= 0 && r < 8) {
-      out = out.with(square_at(File(f), Rank(r)));
-      f += d.file;
-      r += d.rank;
-    }
+    for (auto t = offset(s, d.file, d.rank); t; t = offset(*t, d.file, d.rank)) out = out.with(*t);
     return out;
   }
 
   static void fill(bool rook_lines, const std::array<std::uint64_t, 64>& multipliers,
                    std::array<Magic, 64>& magics, SquareSet* table) {
     std::uint32_t offset = 0;
-    for (int s = 0; s < 64; ++s) {
-      const SquareSet mask = rays::relevant(rook_lines, Square(s));
-      Magic& m = magics[s];
-      m = {mask.bits, multipliers[s], offset, std::uint8_t(64 - mask.size())};
+    for (const Square s : kSquares) {
+      const SquareSet mask = rays::relevant(rook_lines, s);
+      Magic& m = magics[index(s)];
+      m = {mask.bits, multipliers[index(s)], offset, std::uint8_t(64 - mask.size())};
       std::uint64_t sub = 0;
       do {
-        const SquareSet attacks = rays::walk(rook_lines, Square(s), SquareSet{sub});
+        const SquareSet attacks = rays::walk(rook_lines, s, SquareSet{sub});
         SquareSet& entry = table[m.slot(SquareSet{sub})];
         if (entry && entry != attacks) panic("magic multipliers map occupancies apart");
         entry = attacks;
@@ -109,20 +102,20 @@ const Tables tables{};
 
 }  // namespace
 
-SquareSet knight_attacks(Square s) { return kKnight[s]; }
-SquareSet king_attacks(Square s) { return kKing[s]; }
-SquareSet pawn_attacks(Colour c, Square s) { return kPawn[index(c)][s]; }
+SquareSet knight_attacks(Square s) { return kKnight[index(s)]; }
+SquareSet king_attacks(Square s) { return kKing[index(s)]; }
+SquareSet pawn_attacks(Colour c, Square s) { return kPawn[index(c)][index(s)]; }
 SquareSet bishop_attacks(Square s, SquareSet occupied) {
-  return tables.bishop_attacks[tables.bishop[s].slot(occupied)];
+  return tables.bishop_attacks[tables.bishop[index(s)].slot(occupied)];
 }
 SquareSet rook_attacks(Square s, SquareSet occupied) {
-  return tables.rook_attacks[tables.rook[s].slot(occupied)];
+  return tables.rook_attacks[tables.rook[index(s)].slot(occupied)];
 }
 SquareSet queen_attacks(Square s, SquareSet occupied) {
   return bishop_attacks(s, occupied) | rook_attacks(s, occupied);
 }
-SquareSet between(Square a, Square b) { return tables.between[a][b]; }
-SquareSet line(Square a, Square b) { return tables.line[a][b]; }
+SquareSet between(Square a, Square b) { return tables.between[index(a)][index(b)]; }
+SquareSet line(Square a, Square b) { return tables.line[index(a)][index(b)]; }
 
 SquareSet attacks_of(Role role, Square s, Colour colour, SquareSet occupied) {
   switch (role) {

@@ -14,7 +14,7 @@ std::uint64_t castling_hash(const CastlingRights& rights) {
   std::uint64_t h = 0;
   for (const Colour c : kColours)
     for (const Wing w : {Wing::Short, Wing::Long})
-      if (const auto f = rights.get(c, w)) h ^= kKeys.castling[index(c)][int(w)][*f];
+      if (const auto f = rights.get(c, w)) h ^= kKeys.castling[index(c)][int(w)][index(*f)];
   return h;
 }
 
@@ -28,7 +28,7 @@ struct ListSink {
   void add(Role role, Square from, SquareSet targets) {
     const Colour us = board.side_to_move();
     const SquareSet own = board.colour(us), enemy = board.colour(!us);
-    const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == 6;
+    const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == Rank::Seventh;
     for (const Square to : targets) {
       if (own.contains(to)) {
         out.push(Move::make(from, to, Move::kCastling));
@@ -62,7 +62,7 @@ struct CountSink {
   static constexpr bool wants(Square) { return true; }
 
   void add(Role role, Square from, SquareSet targets) {
-    const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == 6;
+    const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == Rank::Seventh;
     count += std::size_t(targets.size()) * (promotes ? 4 : 1);
   }
   void en_passant(Square, Square) { ++count; }
@@ -100,16 +100,16 @@ SquareSet Board::attackers(Square s, Colour by, SquareSet occupied) const {
 
 std::optional<Square> Board::en_passant_target() const {
   if (!ep_file_) return std::nullopt;
-  return square_at(*ep_file_, relative_rank(side_, 5));
+  return square_at(*ep_file_, relative_rank(side_, Rank::Sixth));
 }
 
-std::uint64_t Board::en_passant_hash(File file) { return kKeys.en_passant[file]; }
+std::uint64_t Board::en_passant_hash(File file) { return kKeys.en_passant[index(file)]; }
 
 void Board::toggle_unit(Square s, Role r, Colour c) {
   const SquareSet bit = SquareSet::of(s);
   roles_[index(r)] ^= bit;
   colours_[c] ^= bit;
-  hash_ ^= kKeys.units[index(c)][index(r)][s];
+  hash_ ^= kKeys.units[index(c)][index(r)][index(s)];
 }
 
 void Board::update_derived() {
@@ -179,8 +179,8 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
     b.ep_file_ = en_passant;
     const Square target = *b.en_passant_target();
     const int forward = side_to_move == Colour::White ? 8 : -8;
-    const Square origin = Square(target + forward);
-    const Square pawn = Square(target - forward);
+    const Square origin = shift(target, forward);
+    const Square pawn = shift(target, -forward);
     const SquareSet occupied = b.occupied();
     if (occupied.contains(target) || occupied.contains(origin) ||
         !b.pieces(Role::Pawn, them).contains(pawn))
@@ -189,14 +189,14 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
     for (const Square checker : b.checkers_)
       if (checker != pawn && !between(checker, king).contains(origin))
         return std::unexpected(BuildError::InvalidEnPassant);
-    b.hash_ ^= kKeys.en_passant[*en_passant];
+    b.hash_ ^= en_passant_hash(*en_passant);
   }
   return b;
 }
 
 // A square off the board names no legal move: the answer is no, not a stop.
 bool Board::is_legal(Move m) const {
-  if (m.from >= 64 || m.to >= 64) return false;
+  if (!on_board(m.from) || !on_board(m.to)) return false;
   MoveList moves;
   legal_moves_from(m.from, moves);
   for (const Move legal : moves)
@@ -222,12 +222,12 @@ std::size_t Board::count_legal() const {
 
 void Board::play(Move m) {
   const Colour us = side_, them = !us;
-  const auto role = m.from < 64 && m.to < 64 && colour(us).contains(m.from) ? role_on(m.from)
+  const auto role = on_board(m.from) && on_board(m.to) && colour(us).contains(m.from) ? role_on(m.from)
                                                                             : std::nullopt;
   if (!role) panic("Illegal move " + move_uci(m, CastlingStyle::KingToRook) + "!");
   const Rank back = back_rank(us), their_back = back_rank(them);
 
-  if (ep_file_) hash_ ^= kKeys.en_passant[*ep_file_];
+  if (ep_file_) hash_ ^= en_passant_hash(*ep_file_);
   const std::optional<Square> ep_target = en_passant_target();
   ep_file_.reset();
   hash_ ^= castling_hash(rights_);
@@ -250,9 +250,9 @@ void Board::play(Move m) {
     }
     toggle_unit(m.from, *role, us);
     toggle_unit(m.to, m.promotion().value_or(*role), us);
-    if (*role == Role::Pawn && (m.from ^ m.to) == 16) {
+    if (*role == Role::Pawn && (index(m.from) ^ index(m.to)) == 16) {
       ep_file_ = file_of(m.from);
-      hash_ ^= kKeys.en_passant[*ep_file_];
+      hash_ ^= en_passant_hash(*ep_file_);
     }
     if (*role == Role::Rook && rank_of(m.from) == back)
       for (const Wing w : {Wing::Short, Wing::Long})
@@ -271,7 +271,7 @@ void Board::play(Move m) {
 std::optional<Board> Board::null_move() const {
   if (checkers_) return std::nullopt;
   Board b = *this;
-  if (b.ep_file_) b.hash_ ^= kKeys.en_passant[*b.ep_file_];
+  if (b.ep_file_) b.hash_ ^= en_passant_hash(*b.ep_file_);
   b.ep_file_.reset();
   b.side_ = !side_;
   b.hash_ ^= kKeys.black_to_move;

@@ -15,8 +15,8 @@ namespace vorn::board {
 
 enum class Wing : std::uint8_t { Short = 0, Long = 1 };
 // Where castling puts king and rook, by wing: files g and f, or c and d.
-constexpr File castled_king_file(Wing w) { return w == Wing::Short ? 6 : 2; }
-constexpr File castled_rook_file(Wing w) { return w == Wing::Short ? 5 : 3; }
+constexpr File castled_king_file(Wing w) { return w == Wing::Short ? File::G : File::C; }
+constexpr File castled_rook_file(Wing w) { return w == Wing::Short ? File::F : File::D; }
 
 // Four optional rook files: White short, White long, Black short, Black long.
 struct CastlingRights {

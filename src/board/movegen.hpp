@@ -15,11 +15,11 @@ inline SquareSet pawn_targets(const Board& b, Colour us, Square from) {
   const SquareSet occupied = b.occupied();
   SquareSet targets = pawn_attacks(us, from) & b.colour(!us);
   const int forward = us == Colour::White ? 8 : -8;
-  const Square one = Square(from + forward);
+  const Square one = shift(from, forward);
   if (!occupied.contains(one)) {
     targets = targets.with(one);
-    if (relative_rank(us, rank_of(from)) == 1) {
-      const Square two = Square(one + forward);
+    if (relative_rank(us, rank_of(from)) == Rank::Second) {
+      const Square two = shift(one, forward);
       if (!occupied.contains(two)) targets = targets.with(two);
     }
   }
@@ -28,7 +28,7 @@ inline SquareSet pawn_targets(const Board& b, Colour us, Square from) {
 
 namespace detail {
 
-constexpr SquareSet kRank1 = SquareSet::rank(0), kRank8 = SquareSet::rank(7);
+constexpr SquareSet kRank1 = SquareSet::rank(Rank::First), kRank8 = SquareSet::rank(Rank::Eighth);
 
 inline bool attacked(const Board& b, Square s, Colour by, SquareSet occupied) {
   const SquareSet them = b.colour(by);

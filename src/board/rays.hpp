@@ -18,13 +18,9 @@ constexpr const std::array<Step, 4>& steps(bool rook) { return rook ? kRookSteps
 constexpr SquareSet walk(bool rook, Square s, SquareSet occupied) {
   SquareSet out;
   for (const Step d : steps(rook)) {
-    int f = file_of(s) + d.file, r = rank_of(s) + d.rank;
-    while (f >= 0 && f < 8 && r >= 0 && r < 8) {
-      const Square t = square_at(File(f), Rank(r));
-      out = out.with(t);
-      if (occupied.contains(t)) break;
-      f += d.file;
-      r += d.rank;
+    for (auto t = offset(s, d.file, d.rank); t; t = offset(*t, d.file, d.rank)) {
+      out = out.with(*t);
+      if (occupied.contains(*t)) break;
     }
   }
   return out;
@@ -34,12 +30,9 @@ constexpr SquareSet walk(bool rook, Square s, SquareSet occupied) {
 constexpr SquareSet relevant(bool rook, Square s) {
   SquareSet out;
   for (const Step d : steps(rook)) {
-    int f = file_of(s) + d.file, r = rank_of(s) + d.rank;
-    while (f + d.file >= 0 && f + d.file < 8 && r + d.rank >= 0 && r + d.rank < 8) {
-      out = out.with(square_at(File(f), Rank(r)));
-      f += d.file;
-      r += d.rank;
-    }
+    for (auto t = offset(s, d.file, d.rank); t && offset(*t, d.file, d.rank);
+         t = offset(*t, d.file, d.rank))
+      out = out.with(*t);
   }
   return out;
 }

@@ -2,35 +2,40 @@
 
 namespace vorn {
 
-std::string square_name(Square s) { return {file_char(file_of(s)), char('1' + rank_of(s))}; }
-
-char file_char(File f) { return char('a' + f); }
+std::string square_name(Square s) { return {file_char(file_of(s)), rank_char(rank_of(s))}; }
 
 namespace {
-std::optional<File> file_letter(char c) {
-  c = ascii_lower(c);
-  if (c < 'a' || c > 'h') return std::nullopt;
-  return File(c - 'a');
+
+// The position of `c` in `names` as an enum value; none when absent.
+template <class T>
+std::optional<T> named(std::string_view names, char c) {
+  const auto at = names.find(c);
+  if (at == std::string_view::npos) return std::nullopt;
+  return T(at);
 }
+
 }  // namespace
+
+std::optional<File> file_from_char(char c) { return named<File>(kFileNames, ascii_lower(c)); }
+
+std::optional<Rank> rank_from_char(char c) { return named<Rank>(kRankNames, c); }
 
 std::optional<File> parse_file(std::string_view text) {
   if (text.size() != 1) return std::nullopt;
-  return file_letter(text[0]);
+  return file_from_char(text[0]);
 }
 
 std::optional<Square> parse_square(std::string_view text) {
   if (text.size() != 2) return std::nullopt;
-  const auto file = file_letter(text[0]);
-  if (!file || text[1] < '1' || text[1] > '8') return std::nullopt;
-  return square_at(*file, Rank(text[1] - '1'));
+  const auto file = file_from_char(text[0]);
+  const auto rank = rank_from_char(text[1]);
+  if (!file || !rank) return std::nullopt;
+  return square_at(*file, *rank);
 }
 
 std::optional<Role> parse_role(std::string_view text) {
   if (text.size() != 1) return std::nullopt;
-  const auto at = kRoleLetters.find(ascii_lower(text[0]));
-  if (at == std::string_view::npos) return std::nullopt;
-  return Role(at);
+  return named<Role>(kRoleLetters, ascii_lower(text[0]));
 }
 
 }  // namespace vorn

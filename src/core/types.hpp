@@ -14,9 +14,21 @@ namespace vorn {
 enum class Colour : std::uint8_t { White = 0, Black = 1 };
 enum class Role : std::uint8_t { Pawn = 0, Knight, Bishop, Rook, Queen, King };
 
-using File = std::uint8_t;    // 0 = file a .. 7 = file h
-using Rank = std::uint8_t;    // 0 = rank 1 .. 7 = rank 8
-using Square = std::uint8_t;  // rank * 8 + file: a1 = 0, h8 = 63
+// Files, ranks and squares are distinct types, so that a file never stands in
+// for a rank; `index` and the explicit casts below are the integer boundaries.
+enum class File : std::uint8_t { A, B, C, D, E, F, G, H };
+enum class Rank : std::uint8_t { First, Second, Third, Fourth, Fifth, Sixth, Seventh, Eighth };
+// Numbered rank by rank from a1, as the bits of a SquareSet.
+enum class Square : std::uint8_t {
+  A1, B1, C1, D1, E1, F1, G1, H1,
+  A2, B2, C2, D2, E2, F2, G2, H2,
+  A3, B3, C3, D3, E3, F3, G3, H3,
+  A4, B4, C4, D4, E4, F4, G4, H4,
+  A5, B5, C5, D5, E5, F5, G5, H5,
+  A6, B6, C6, D6, E6, F6, G6, H6,
+  A7, B7, C7, D7, E7, F7, G7, H7,
+  A8, B8, C8, D8, E8, F8, G8, H8,
+};
 
 inline constexpr std::array<Colour, 2> kColours{Colour::White, Colour::Black};
 inline constexpr std::array<Role, 6> kRoles{Role::Pawn, Role::Knight, Role::Bishop,
@@ -26,12 +38,45 @@ constexpr Colour operator!(Colour c) { return Colour(std::uint8_t(c) ^ 1); }
 constexpr int index(Colour c) { return int(c); }
 constexpr int index(Role r) { return int(r); }
 
-constexpr File file_of(Square s) { return File(s & 7); }
-constexpr Rank rank_of(Square s) { return Rank(s >> 3); }
-constexpr Square square_at(File f, Rank r) { return Square(r * 8 + f); }
+constexpr int index(File f) { return int(f); }
+constexpr int index(Rank r) { return int(r); }
+constexpr int index(Square s) { return int(s); }
+
+constexpr File file_of(Square s) { return File(index(s) & 7); }
+constexpr Rank rank_of(Square s) { return Rank(index(s) >> 3); }
+constexpr Square square_at(File f, Rank r) { return Square(index(r) * 8 + index(f)); }
 // The rank counted from `c`'s own back rank.
-constexpr Rank relative_rank(Colour c, Rank r) { return c == Colour::White ? r : Rank(7 - r); }
-constexpr Rank back_rank(Colour c) { return c == Colour::White ? 0 : 7; }
+constexpr Rank relative_rank(Colour c, Rank r) {
+  return c == Colour::White ? r : Rank(7 - index(r));
+}
+constexpr Rank back_rank(Colour c) { return relative_rank(c, Rank::First); }
+// The square `files` files right and `ranks` ranks up; none when off the board.
+constexpr std::optional<Square> offset(Square s, int files, int ranks) {
+  const int f = index(file_of(s)) + files, r = index(rank_of(s)) + ranks;
+  if (f < 0 || f > 7 || r < 0 || r > 7) return std::nullopt;
+  return square_at(File(f), Rank(r));
+}
+// Whether a square read from outside names one of the 64.
+constexpr bool on_board(Square s) { return index(s) < 64; }
+// The square `delta` places on in a1..h8 order; the caller knows it is on the board.
+constexpr Square shift(Square s, int delta) { return Square(index(s) + delta); }
+
+// Every value of an enum numbered 0..N-1, in order, to iterate over.
+template <class T, std::size_t N>
+constexpr std::array<T, N> every() {
+  std::array<T, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = T(i);
+  return out;
+}
+inline constexpr auto kFiles = every<File, 8>();
+inline constexpr auto kRanks = every<Rank, 8>();
+inline constexpr auto kSquares = every<Square, 64>();
+
+// The one name table of files and ranks; a square is named by both ("e4").
+inline constexpr std::string_view kFileNames = "abcdefgh";
+inline constexpr std::string_view kRankNames = "12345678";
+constexpr char file_char(File f) { return kFileNames[index(f)]; }
+constexpr char rank_char(Rank r) { return kRankNames[index(r)]; }
 
 constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
@@ -48,14 +93,14 @@ constexpr std::string_view colour_name(Colour c) { return kColourNames[index(c)]
 struct SquareSet {
   std::uint64_t bits = 0;
 
-  static constexpr SquareSet of(Square s) { return {std::uint64_t{1} << s}; }
+  static constexpr SquareSet of(Square s) { return {std::uint64_t{1} << index(s)}; }
   static constexpr SquareSet full() { return {~std::uint64_t{0}}; }
-  static constexpr SquareSet file(File f) { return {0x0101010101010101ULL << f}; }
-  static constexpr SquareSet rank(Rank r) { return {0xFFULL << (8 * r)}; }
+  static constexpr SquareSet file(File f) { return {0x0101010101010101ULL << index(f)}; }
+  static constexpr SquareSet rank(Rank r) { return {0xFFULL << (8 * index(r))}; }
   // The light squares: b1, d1, ..., a2, ...; a1 is dark.
   static constexpr SquareSet light() { return {0x55AA55AA55AA55AAULL}; }
 
-  constexpr bool contains(Square s) const { return (bits >> s) & 1; }
+  constexpr bool contains(Square s) const { return (bits >> index(s)) & 1; }
   constexpr bool empty() const { return bits == 0; }
   constexpr explicit operator bool() const { return bits != 0; }
   constexpr int size() const { return std::popcount(bits); }
@@ -64,8 +109,8 @@ struct SquareSet {
   constexpr bool is_subset(SquareSet o) const { return (bits & ~o.bits) == 0; }
   // Every member on light squares, or every one on dark squares; true when empty.
   constexpr bool on_one_square_colour() const { return is_subset(light()) || !(*this & light()); }
-  constexpr SquareSet with(Square s) const { return {bits | (std::uint64_t{1} << s)}; }
-  constexpr SquareSet without(Square s) const { return {bits & ~(std::uint64_t{1} << s)}; }
+  constexpr SquareSet with(Square s) const { return {bits | of(s).bits}; }
+  constexpr SquareSet without(Square s) const { return {bits & ~of(s).bits}; }
 
   constexpr SquareSet operator|(SquareSet o) const { return {bits | o.bits}; }
   constexpr SquareSet operator&(SquareSet o) const { return {bits & o.bits}; }
@@ -92,11 +137,11 @@ struct SquareSet {
 struct FileSet {
   std::uint8_t bits = 0;
 
-  constexpr bool contains(File f) const { return (bits >> f) & 1; }
+  constexpr bool contains(File f) const { return (bits >> index(f)) & 1; }
   constexpr explicit operator bool() const { return bits != 0; }
   constexpr int size() const { return std::popcount(bits); }
   constexpr bool is_subset(FileSet o) const { return (bits & ~o.bits) == 0; }
-  constexpr FileSet with(File f) const { return {std::uint8_t(bits | (1u << f))}; }
+  constexpr FileSet with(File f) const { return {std::uint8_t(bits | (1u << index(f)))}; }
 
   constexpr FileSet operator|(FileSet o) const { return {std::uint8_t(bits | o.bits)}; }
   constexpr FileSet operator&(FileSet o) const { return {std::uint8_t(bits & o.bits)}; }
@@ -137,10 +182,12 @@ struct ParseError {
 };
 
 std::string square_name(Square s);
-char file_char(File f);
 
 // Text forms read by the model's parsers; nullopt when the text is not one.
 std::optional<File> parse_file(std::string_view text);
+// One character: a file letter in either case, or a rank digit.
+std::optional<File> file_from_char(char c);
+std::optional<Rank> rank_from_char(char c);
 std::optional<Square> parse_square(std::string_view text);
 std::optional<Role> parse_role(std::string_view text);
 

@@ -116,9 +116,9 @@ struct Verdict {
 // The race of the only pawn on the board. The attacker is the pawn's side,
 // the defender the other.
 struct PawnRace {
-  Square pawn = 0;
+  Square pawn{};
   Colour colour = Colour::White;
-  Square promotion = 0;
+  Square promotion{};
   bool rook_pawn = false;
   std::uint32_t steps = 0;  // pawn moves to promotion, a double first step counted once
   bool defender_inside_square = false;

@@ -33,7 +33,8 @@ Colour stronger_of(const ByColour<std::uint32_t>& value, const ByColour<Counts>&
 }
 
 int king_distance(Square a, Square b) {
-  return std::max(std::abs(file_of(a) - file_of(b)), std::abs(rank_of(a) - rank_of(b)));
+  return std::max(std::abs(index(file_of(a)) - index(file_of(b))),
+                  std::abs(index(rank_of(a)) - index(rank_of(b))));
 }
 
 // Whether `king` stands on `pawn`'s file, further up the board as `c` sees it.
@@ -46,15 +47,15 @@ PawnRace pawn_race(const board::Board& b, Square pawn) {
   const Colour us = *b.colour_on(pawn);
   const Colour them = !us;
   const Rank r = relative_rank(us, rank_of(pawn));
-  const Square promotion = square_at(file_of(pawn), relative_rank(us, 7));
-  const std::uint32_t steps = r == 1 ? 5 : 7 - r;  // the double step saves a move
+  const Square promotion = square_at(file_of(pawn), relative_rank(us, Rank::Eighth));
+  const std::uint32_t steps = r == Rank::Second ? 5 : 7 - index(r);  // the double step saves a move
   const int distance = king_distance(b.king(them), promotion);
   const std::uint32_t tempo = b.side_to_move() == them ? 1 : 0;
   return {
       .pawn = pawn,
       .colour = us,
       .promotion = promotion,
-      .rook_pawn = file_of(pawn) == 0 || file_of(pawn) == 7,
+      .rook_pawn = file_of(pawn) == File::A || file_of(pawn) == File::H,
       .steps = steps,
       .defender_inside_square = int(steps + tempo) >= distance,
       .attacker_in_front = in_front(b.king(us), pawn, us),

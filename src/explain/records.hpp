@@ -19,24 +19,24 @@ namespace vorn::explain {
 // An absolute pin: `pinned` may not leave the line between `pinner` and its king.
 struct Pin {
   SquareSet ray;  // between pinner and king, both excluded
-  Square pinned = 0;
-  Square pinner = 0;
-  Square king = 0;
+  Square pinned{};
+  Square pinner{};
+  Square king{};
   bool operator==(const Pin&) const = default;
 };
 
 // A slider attacking `front` with a less valuable unit of the same side behind it.
 struct Skewer {
   SquareSet ray;  // between attacker and the unit behind, both excluded
-  Square attacker = 0;
-  Square front = 0;
-  Square behind = 0;
+  Square attacker{};
+  Square front{};
+  Square behind{};
   bool operator==(const Skewer&) const = default;
 };
 
 // A square and the enemy units covering it.
 struct CoveredSquare {
-  Square square = 0;
+  Square square{};
   SquareSet attackers;
   bool operator==(const CoveredSquare&) const = default;
 };
@@ -56,7 +56,7 @@ inline constexpr std::array<std::string_view, 2> kWingNames{"short", "long"};
 
 // Why an en-passant capture is not legal.
 struct ExposesKing {
-  Square attacker = 0;  // the lowest unit the two pawns uncover
+  Square attacker{};  // the lowest unit the two pawns uncover
   bool operator==(const ExposesKing&) const = default;
 };
 struct InCheck {
@@ -69,14 +69,14 @@ inline constexpr std::array<std::string_view, 3> kEpObstacleNames{"pinned", "exp
 
 struct EpCapture {
   std::optional<EpObstacle> forbidden_by;  // only for a capture that is not legal
-  Square origin = 0;
+  Square origin{};
   bool legal = false;
   bool operator==(const EpCapture&) const = default;
 };
 
 struct EnPassant {
   std::vector<EpCapture> captures;  // the file-1 neighbour first
-  Square target = 0;                // the square the pawn skipped
+  Square target{};                // the square the pawn skipped
   bool operator==(const EnPassant&) const = default;
 };
 
@@ -127,13 +127,13 @@ using Stuck = std::variant<Pin, Blocked, NoMoves>;
 inline constexpr std::array<std::string_view, 3> kStuckNames{"pinned", "blocked", "no_moves"};
 
 struct StuckUnit {
-  Square square = 0;
+  Square square{};
   Stuck stuck;
   bool operator==(const StuckUnit&) const = default;
 };
 
 struct StalemateDetail {
-  Square king = 0;
+  Square king{};
   std::vector<CoveredSquare> flight_squares;  // ascending; covered computed without the king
   std::vector<StuckUnit> stuck_units;          // every other unit of the side to move, ascending
   bool operator==(const StalemateDetail&) const = default;

@@ -139,17 +139,14 @@ std::optional<EnPassant> en_passant_status(const Position& p) {
   const auto target = b.en_passant_target();
   if (!target) return std::nullopt;
   const Colour us = b.side_to_move();
-  const Rank from_rank = relative_rank(us, 4);
-  const File file = file_of(*target);
-  const Square victim = square_at(file, from_rank);
+  const Square victim = square_at(file_of(*target), relative_rank(us, Rank::Fifth));
   const std::vector<Pin> our_pins = pins(p, us);
   EnPassant out;
   out.target = *target;
   for (const int side : {-1, 1}) {
-    const int neighbour = file + side;
-    if (neighbour < 0 || neighbour > 7) continue;
-    const Square origin = square_at(File(neighbour), from_rank);
-    if (!b.pieces(Role::Pawn, us).contains(origin)) continue;
+    const auto beside = offset(victim, side, 0);
+    if (!beside || !b.pieces(Role::Pawn, us).contains(*beside)) continue;
+    const Square origin = *beside;
     const bool legal =
         b.is_legal(Move::make(origin, *target, Move::kCapture | Move::kEnPassant));
     out.captures.push_back(

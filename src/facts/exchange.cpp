@@ -33,7 +33,7 @@ std::optional<std::int32_t> forced_swap(const Placement& placement, Square squar
   const auto [role, origin] = *capturer;
   const SquareSet rest = occupancy.without(origin);
   std::int32_t left = value(role);
-  if (role == Role::Pawn && relative_rank(side, rank_of(square)) == 7) {
+  if (role == Role::Pawn && relative_rank(side, rank_of(square)) == Rank::Eighth) {
     gain += promotion_gain(Role::Queen);
     left = value(Role::Queen);
   }

@@ -3,7 +3,7 @@
 namespace vorn {
 
 Square castling_king_target(Move m) {
-  const File file = file_of(m.to) > file_of(m.from) ? 6 : 2;
+  const File file = file_of(m.to) > file_of(m.from) ? File::G : File::C;
   return square_at(file, rank_of(m.from));
 }
 

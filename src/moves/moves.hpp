@@ -24,8 +24,8 @@ struct Move {
 
   // Four bytes in this order, so the move is one 32-bit word.
   std::uint8_t promotion_byte = kNoPromotion;
-  Square from = 0;
-  Square to = 0;  // for castling: the square of the king's own rook
+  Square from{};
+  Square to{};  // for castling: the square of the king's own rook
   std::uint8_t flags = 0;
 
   constexpr std::optional<Role> promotion() const {

@@ -25,12 +25,12 @@ std::uint64_t key(const Position& position) {
   for (const Colour c : kColours)
     for (const Role r : kRoles)
       for (const Square s : b.pieces(r, c))
-        key ^= kRandom64[128 * index(r) + (c == Colour::White ? 64 : 0) + s];
+        key ^= kRandom64[128 * index(r) + (c == Colour::White ? 64 : 0) + index(s)];
   for (const Colour c : kColours)
     for (const Wing w : {Wing::Short, Wing::Long})
       if (b.castling().get(c, w)) key ^= kRandom64[kCastling + 2 * index(c) + int(w)];
   if (const auto target = b.en_passant_target(); target && en_passant_counts(b, *target))
-    key ^= kRandom64[kEnPassant + file_of(*target)];
+    key ^= kRandom64[kEnPassant + index(file_of(*target))];
   if (b.side_to_move() == Colour::White) key ^= kRandom64[kWhiteToMove];
   return key;
 }

@@ -1,6 +1,7 @@
 #include "position/fen.hpp"
 
 #include <charconv>
+#include <ranges>
 #include <vector>
 
 namespace vorn::fen {
@@ -74,8 +75,7 @@ std::optional<CastlingRights> parse_castling(std::string_view field,
       wing = Wing::Long;
       for (const Square s : rooks)
         if (file_of(s) < king && !rook) rook = file_of(s);
-    } else if (lower >= 'a' && lower <= 'h') {
-      rook = File(lower - 'a');
+    } else if ((rook = file_from_char(lower))) {
       wing = *rook > king ? Wing::Short : Wing::Long;
     } else {
       return std::nullopt;
@@ -119,7 +119,7 @@ std::expected<Position, FenError> parse(std::string_view text) {
   std::optional<File> en_passant;
   if (fields[3] != "-") {
     const auto target = parse_square(fields[3]);
-    if (!target || rank_of(*target) != relative_rank(side, 5))
+    if (!target || rank_of(*target) != relative_rank(side, Rank::Sixth))
       return std::unexpected(FenError::EnPassant);
     en_passant = file_of(*target);
   }
@@ -144,7 +144,7 @@ std::string castling_field(const CastlingRights& rights) {
   bool corners = true;
   for (const Colour c : kColours)
     for (const Wing w : {Wing::Short, Wing::Long})
-      if (const auto f = rights.get(c, w)) corners &= *f == (w == Wing::Short ? 7 : 0);
+      if (const auto f = rights.get(c, w)) corners &= *f == (w == Wing::Short ? File::H : File::A);
   std::string out;
   for (const Colour c : kColours) {
     for (const Wing w : {Wing::Short, Wing::Long}) {
@@ -161,10 +161,10 @@ std::string format(const Position& position, bool with_clocks) {
   const board::Board& b = position.board;
   std::string out;
   out.reserve(90);
-  for (int rank = 7; rank >= 0; --rank) {
+  for (const Rank rank : kRanks | std::views::reverse) {
     int empty = 0;
-    for (int file = 0; file < 8; ++file) {
-      const Square s = square_at(File(file), Rank(rank));
+    for (const File file : kFiles) {
+      const Square s = square_at(file, rank);
       const auto role = b.role_on(s);
       if (!role) {
         ++empty;
@@ -175,7 +175,7 @@ std::string format(const Position& position, bool with_clocks) {
       out += role_fen_letter(*role, *b.colour_on(s));
     }
     if (empty) out += char('0' + empty);
-    if (rank) out += '/';
+    if (rank != Rank::First) out += '/';
   }
   out += b.side_to_move() == Colour::White ? " w " : " b ";
   out += castling_field(b.castling());

@@ -88,7 +88,7 @@ std::string move_repr(const Move& m) { return "<Move " + move_str(m) + ">"; }
 
 std::uint64_t move_hash(const Move& m) {
   SipHasher13 hasher;
-  hasher.write_u8(m.from).write_u8(m.to);
+  hasher.write_u8(std::uint8_t(index(m.from))).write_u8(std::uint8_t(index(m.to)));
   if (const auto role = m.promotion()) {
     hasher.write_u64(1).write_u64(std::uint64_t(*role));
   } else {

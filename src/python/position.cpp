@@ -55,7 +55,7 @@ std::uint64_t position_hash(const Position& p) {
   h.write_u64(std::uint64_t(b.side_to_move()));
   const auto optional_file = [&h](std::optional<File> file) {
     h.write_u64(file ? 1 : 0);
-    if (file) h.write_u64(*file);
+    if (file) h.write_u64(std::uint64_t(index(*file)));
   };
   h.write_u64(2);
   for (const Colour c : kColours)

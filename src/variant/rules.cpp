@@ -26,7 +26,7 @@ bool insufficient_material(const Position& p) {
 // Every caller has found the move among the legal ones; checking again would
 // double the cost of reading a line of moves.
 Position play(const Position& p, Move m) {
-  if (m.from >= 64 || m.to >= 64) panic("Index is out of range");
+  if (!on_board(m.from) || !on_board(m.to)) panic("Index is out of range");
   const Colour us = p.board.side_to_move();
   const bool resets = p.board.colour(!us).contains(m.to) || p.board.pieces(Role::Pawn).contains(m.from);
   Position next = p;
@@ -54,27 +54,27 @@ Position start_position(std::uint64_t number) {
   rank[2 * (n % 4) + 1] = Role::Bishop;
   rank[2 * ((n / 4) % 4)] = Role::Bishop;
   const auto nth_free = [&rank](unsigned k) {
-    for (File f = 0; f < 8; ++f)
-      if (!rank[f] && k-- == 0) return f;
+    for (const File f : kFiles)
+      if (!rank[index(f)] && k-- == 0) return f;
     panic("a back rank has a free file");
   };
-  rank[nth_free((n / 16) % 6)] = Role::Queen;
+  rank[index(nth_free((n / 16) % 6))] = Role::Queen;
   // The pairs of five free files in lexicographic order, by knight number.
   constexpr std::array<std::pair<unsigned, unsigned>, 10> kKnightPairs{
       {{0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}, {2, 3}, {2, 4}, {3, 4}}};
   const auto [first, second] = kKnightPairs[n / 96];
   const File knight_b = nth_free(second);  // the later one first, so `first` still counts right
-  rank[knight_b] = Role::Knight;
-  rank[nth_free(first)] = Role::Knight;
-  rank[nth_free(0)] = Role::Rook;
-  rank[nth_free(0)] = Role::King;
-  rank[nth_free(0)] = Role::Rook;
+  rank[index(knight_b)] = Role::Knight;
+  rank[index(nth_free(first))] = Role::Knight;
+  rank[index(nth_free(0))] = Role::Rook;
+  rank[index(nth_free(0))] = Role::King;
+  rank[index(nth_free(0))] = Role::Rook;
 
   board::Placement placement;
   CastlingRights rights;
   std::optional<File> king;
-  for (File f = 0; f < 8; ++f) {
-    const Role r = *rank[f];
+  for (const File f : kFiles) {
+    const Role r = *rank[index(f)];
     for (const Colour c : kColours) {
       const Square s = square_at(f, back_rank(c));
       placement.roles[index(r)] = placement.roles[index(r)].with(s);
@@ -84,9 +84,9 @@ Position start_position(std::uint64_t number) {
     if (r == Role::Rook)
       for (const Colour c : kColours) rights.set(c, king ? Wing::Short : Wing::Long, f);
   }
-  placement.roles[index(Role::Pawn)] = SquareSet::rank(1) | SquareSet::rank(6);
-  placement.colours.white |= SquareSet::rank(1);
-  placement.colours.black |= SquareSet::rank(6);
+  placement.roles[index(Role::Pawn)] = SquareSet::rank(Rank::Second) | SquareSet::rank(Rank::Seventh);
+  placement.colours.white |= SquareSet::rank(Rank::Second);
+  placement.colours.black |= SquareSet::rank(Rank::Seventh);
   auto board = board::Board::build(placement, Colour::White, rights, std::nullopt);
   if (!board) panic("a start position is legal");
   return {*board, 0, 1, true};
@@ -98,8 +98,8 @@ bool has_classic_castling(const Position& p) {
     if (!b.castling().any(c)) continue;
     const auto short_file = b.castling().get(c, Wing::Short);
     const auto long_file = b.castling().get(c, Wing::Long);
-    if (b.king(c) != square_at(4, back_rank(c)) || (short_file && *short_file != 7) ||
-        (long_file && *long_file != 0))
+    if (b.king(c) != square_at(File::E, back_rank(c)) || (short_file && *short_file != File::H) ||
+        (long_file && *long_file != File::A))
       return false;
   }
   return true;

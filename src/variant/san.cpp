@@ -10,7 +10,7 @@ namespace {
 constexpr std::string_view kPieceLetters = "PNBRQK";  // by role; a pawn is written without
 
 char file_letter(Square s) { return file_char(file_of(s)); }
-char rank_digit(Square s) { return char('1' + rank_of(s)); }
+char rank_digit(Square s) { return rank_char(rank_of(s)); }
 
 std::string disambiguation(const board::Board& b, const MoveList& moves, Move m, Role role) {
   bool any = false, same_file = false, same_rank = false;
@@ -42,8 +42,6 @@ std::optional<Role> promotion_letter(char c) {
   return role;
 }
 
-constexpr bool is_file(char c) { return ascii_lower(c) >= 'a' && ascii_lower(c) <= 'h'; }
-constexpr bool is_rank(char c) { return c >= '1' && c <= '8'; }
 
 }  // namespace
 
@@ -118,10 +116,10 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
   std::optional<File> from_file;
   std::optional<Rank> from_rank;
   for (const char c : std::string_view(squares).substr(0, squares.size() - 2)) {
-    if (is_file(c) && !from_file) {
-      from_file = File(ascii_lower(c) - 'a');
-    } else if (is_rank(c) && !from_rank) {
-      from_rank = Rank(c - '1');
+    if (const auto file = file_from_char(c); file && !from_file) {
+      from_file = file;
+    } else if (const auto rank = rank_from_char(c); rank && !from_rank) {
+      from_rank = rank;
     } else {
       return std::unexpected(MoveParseError::Malformed);
     }
