@@ -70,7 +70,7 @@ class Board {
   // Whether legal generation would list a move with these origin,
   // destination and promotion (castling as the king taking its own rook).
   bool is_legal(Move m) const;
-  // Every legal move, appended in the documented order.
+  // Every legal move, appended in generation order (see movegen.hpp).
   void legal_moves(MoveList& out) const;
   // The legal moves of the unit on `origin` only.
   void legal_moves_from(Square origin, MoveList& out) const;

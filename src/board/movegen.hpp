@@ -1,7 +1,28 @@
-// Legal move generation in the documented order, written once for any sink:
-// a sink receives (role, origin, targets) groups and en-passant captures, so
-// listing moves and counting them share every rule. `sink.wants(origin)`
-// lets a sink that looks for one unit's moves skip working out the others.
+// Legal move generation, written once for any sink: a sink receives (role,
+// origin, targets) groups and en-passant captures, so listing moves and
+// counting them share every rule. `sink.wants(origin)` lets a sink that looks
+// for one unit's moves skip working out the others.
+//
+// Python users see this order, so it is fixed. Origins ascend (a1 first)
+// within each step, destinations ascend within each unit, and a promotion
+// gives knight, bishop, rook, queen before the next destination.
+//   Not in check:
+//     1. unpinned pawns: diagonal captures, the step, the double step from the
+//        start rank (all one set, ascending);
+//     2. pinned pawns, the same moves kept on the pin line;
+//     3. en-passant captures, each pawn pinned or not, unless the capture
+//        uncovers a slider on the king;
+//     4. unpinned knights (a pinned knight never moves);
+//     5-7. bishops, then rooks, then queens: the unpinned ones, then the pinned
+//        ones along their pin line;
+//     8. the king's safe steps merged with castling by destination, castling
+//        being the king taking its own rook (White king on e1: a1, d1, f1, h1,
+//        d2, e2, f2).
+//   In check by one unit (pinned units never move; non-king moves end between
+//   the king and the checker or on the checker): unpinned pawns, en-passant
+//   captures, unpinned knights, bishops, rooks, queens, then the king's safe
+//   steps without castling.
+//   In double check: the king's safe steps only.
 #pragma once
 
 #include "board/attacks.hpp"
