@@ -1,6 +1,7 @@
 #include "facts/exchange.hpp"
 
 #include "board/attacks.hpp"
+#include "facts/counters.hpp"
 
 namespace vorn::facts::exchange {
 
@@ -62,6 +63,23 @@ std::int32_t see_capture(const Position& p, Move m) {
   const auto reply = forced_swap(Placement::of(p), m.to, !side,
                                  value(promotion.value_or(*mover)), after);
   return reply && *reply > 0 ? gain - *reply : gain;
+}
+
+std::int32_t exchange_facts(const Position& p, const MoveList& moves, Colour side,
+                            ExchangeFacts& group) {
+  bool first = true;
+  for (const Move m : moves) {
+    if (!m.is_capture()) continue;
+    const std::int32_t see = see_capture(p, m);
+    if (first || see > group.see_best_capture[side]) group.see_best_capture[side] = see;
+    first = false;
+    if (see == 0) bump(group.see_equal_capture_count[side]);
+    if (see > 0) {
+      bump(group.see_positive_capture_count[side]);
+      group.see_positive_total[side] += see;
+    }
+  }
+  return group.see_best_capture[side];
 }
 
 }  // namespace vorn::facts::exchange

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "facts/record.hpp"
 #include "moves/moves.hpp"
 #include "position/position.hpp"
 
@@ -35,5 +36,10 @@ std::optional<std::int32_t> signed_see(const Position& p, Square square);
 // The exchange one move of `p` starts: what it takes (with any promotion
 // gain) less the opponent's best winning reply on its destination.
 std::int32_t see_capture(const Position& p, Move m);
+
+// Fills `side`'s half of `group` from the captures among `moves` and returns
+// the best evaluation it stored; counts add to what the group holds.
+std::int32_t exchange_facts(const Position& p, const MoveList& moves, Colour side,
+                            ExchangeFacts& group);
 
 }  // namespace vorn::facts::exchange

@@ -63,6 +63,7 @@ class MoveList {
     if (size_ == kCapacity) panic("move list overflow");
     moves_[size_++] = m;
   }
+  void clear() { size_ = 0; }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   const Move& operator[](std::size_t i) const { return moves_[i]; }
