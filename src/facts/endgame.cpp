@@ -27,8 +27,8 @@ std::uint8_t race_plies(const Scan& scan, const PawnFacts& pawns, Colour us) {
 // The three squares a king must reach to escort a passer on files b to g.
 SquareSet key_squares(Colour us, Square pawn) {
   const int ahead = relative_rank_of(us, pawn) <= 3 ? 2 : 1;
-  const int rank = int(rank_of(pawn)) + (us == Colour::White ? ahead : -ahead);
-  const int file = int(file_of(pawn));
+  const int rank = index(rank_of(pawn)) + (us == Colour::White ? ahead : -ahead);
+  const int file = index(file_of(pawn));
   SquareSet out;
   for (const int f : {file - 1, file, file + 1}) out = out.with(square_at(File(f), Rank(rank)));
   return out;

@@ -13,12 +13,12 @@ namespace vorn::facts {
 
 // Chebyshev distance: the larger of the file and the rank difference.
 inline int distance(Square a, Square b) {
-  return std::max(std::abs(int(file_of(a)) - int(file_of(b))),
-                  std::abs(int(rank_of(a)) - int(rank_of(b))));
+  return std::max(std::abs(index(file_of(a)) - index(file_of(b))),
+                  std::abs(index(rank_of(a)) - index(rank_of(b))));
 }
 
 // 0 on `c`'s own back rank .. 7 on its last.
-inline int relative_rank_of(Colour c, Square s) { return int(relative_rank(c, rank_of(s))); }
+inline int relative_rank_of(Colour c, Square s) { return index(relative_rank(c, rank_of(s))); }
 
 // Every square whose rank, counted from `c`'s back rank, is above `rank`'s.
 inline SquareSet ahead_of(Colour c, Rank rank) {
@@ -38,7 +38,7 @@ inline SquareSet adjacent_files(File f) {
 // The square one step forward for `c`; a pawn on its last rank has none.
 inline Square stop_square(Colour c, Square s) {
   if (relative_rank_of(c, s) == 7) panic("a relative rank is 1 to 8");
-  return Square(int(s) + (c == Colour::White ? 8 : -8));
+  return shift(s, c == Colour::White ? 8 : -8);
 }
 
 // Where a pawn of `c` on file `f` promotes.
@@ -48,7 +48,7 @@ inline Square promotion_square(Colour c, File f) {
 
 // The king's file clamped to b..g with its two neighbours, queenside first.
 inline std::array<File, 3> shield_files(Square king) {
-  const int centre = std::clamp(int(file_of(king)), 1, 6);
+  const int centre = std::clamp(index(file_of(king)), 1, 6);
   return {File(centre - 1), File(centre), File(centre + 1)};
 }
 

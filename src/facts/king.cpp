@@ -38,7 +38,7 @@ std::pair<std::uint8_t, std::uint8_t> ring_pressure(const Scan& scan, Colour sid
   std::uint8_t count = 0, weight = 0;
   for (const Role r : kPieceRoles)
     for (const Square s : scan.of_role(side, r))
-      if (scan.attacks_from[int(s)] & ring) {
+      if (scan.attacks_from[index(s)] & ring) {
         bump(count);
         bump(weight, kRingWeights[index(r)]);
       }
@@ -67,10 +67,10 @@ void ring(KingFacts& f, const Scan& scan, Colour us) {
 
 // Whether the ray from `from` in direction `d` holds a square and every square of it is empty.
 bool open_to_edge(Square from, board::rays::Step d, SquareSet occupancy) {
-  int f = int(file_of(from)) + d.file, r = int(rank_of(from)) + d.rank;
-  if (f < 0 || f > 7 || r < 0 || r > 7) return false;
-  for (; f >= 0 && f < 8 && r >= 0 && r < 8; f += d.file, r += d.rank)
-    if (occupancy.contains(square_at(File(f), Rank(r)))) return false;
+  auto s = offset(from, d.file, d.rank);
+  if (!s) return false;
+  for (; s; s = offset(*s, d.file, d.rank))
+    if (occupancy.contains(*s)) return false;
   return true;
 }
 
@@ -92,10 +92,10 @@ KingFacts king_facts(const Scan& scan) {
   KingFacts f{};
   const Square white = scan.king_square.white, black = scan.king_square.black;
   f.distance = std::uint8_t(distance(white, black));
-  f.opposite_side_castling = (int(file_of(white)) < 4) != (int(file_of(black)) < 4);
+  f.opposite_side_castling = (index(file_of(white)) < 4) != (index(file_of(black)) < 4);
   for (const Colour us : kColours) {
     const Square king = scan.king_square[us];
-    const int file = int(file_of(king));
+    const int file = index(file_of(king));
     f.square[us] = king;
     f.on_home_square[us] = king == square_at(File(4), back_rank(us));
     f.castled_queenside[us] = file <= 2;

@@ -17,7 +17,7 @@ std::int32_t ring_attackers(const Scan& scan, Colour side, Square king) {
   const SquareSet ring = board::king_attacks(king);
   std::int32_t n = 0;
   for (const Square s : scan.pieces(side))
-    if (scan.attacks_from[int(s)] & ring) ++n;
+    if (scan.attacks_from[index(s)] & ring) ++n;
   return n;
 }
 

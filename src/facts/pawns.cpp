@@ -10,13 +10,6 @@ namespace vorn::facts {
 
 namespace {
 
-// The square one file by `file_step` and one rank by `rank_step` away; none off the board.
-std::optional<Square> diagonal_step(Square s, int file_step, int rank_step) {
-  const int f = int(file_of(s)) + file_step, r = int(rank_of(s)) + rank_step;
-  if (f < 0 || f > 7 || r < 0 || r > 7) return std::nullopt;
-  return square_at(File(f), Rank(r));
-}
-
 int forward(Colour c) { return c == Colour::White ? 1 : -1; }
 
 // Every square on the ranks `c` still has to reach from `s`'s rank, and that rank itself.
@@ -105,7 +98,7 @@ void chains(PawnFacts& f, const Scan& scan, const Side& side) {
       const std::uint8_t run = chain_run(own, s, step, us);
       f.chain_max_length[us] = std::max(f.chain_max_length[us], run);
       if (run < 2) continue;
-      const auto behind = diagonal_step(s, -step, -forward(us));
+      const auto behind = offset(s, -step, -forward(us));
       if ((!behind || !own.contains(*behind)) && scan.attacked[!us].contains(s))
         f.chain_base_attacked[us] = true;
     }
@@ -166,8 +159,8 @@ void semi_open_use(PawnFacts& f, const Scan& scan, Colour us) {
 
 std::uint8_t chain_run(SquareSet pawns, Square start, int file_step, Colour c) {
   std::uint8_t run = 1;
-  for (auto s = diagonal_step(start, file_step, forward(c)); s && pawns.contains(*s);
-       s = diagonal_step(*s, file_step, forward(c)))
+  for (auto s = offset(start, file_step, forward(c)); s && pawns.contains(*s);
+       s = offset(*s, file_step, forward(c)))
     ++run;
   return run;
 }

@@ -55,7 +55,7 @@ std::uint8_t skewer_candidates(const Scan& scan, Colour us) {
   std::uint8_t count = 0;
   for (const Role role : kSliderRoles)
     for (const Square from : scan.of_role(us, role))
-      for (const Square front : scan.attacks_from[int(from)] & scan.occupied[them]) {
+      for (const Square front : scan.attacks_from[index(from)] & scan.occupied[them]) {
         const auto back = behind(scan, role, from, front, us);
         if (!back) continue;
         const Role front_role = *role_among(scan.units[them], front);
@@ -148,7 +148,7 @@ void rooks(PieceFacts& f, const Scan& scan, const PawnFacts& pawns, Colour us) {
   const SquareSet rooks = scan.of_role(us, Role::Rook);
   for (const Square a : rooks)
     for (const Square b : rooks) {
-      if (int(a) >= int(b) || (board::between(a, b) & scan.occupancy)) continue;
+      if (index(a) >= index(b) || (board::between(a, b) & scan.occupancy)) continue;
       if (rank_of(a) == rank_of(b)) f.rooks_connected_rank[us] = true;
       if (file_of(a) == file_of(b)) f.rooks_connected_file[us] = true;
     }
@@ -168,11 +168,11 @@ void rooks(PieceFacts& f, const Scan& scan, const PawnFacts& pawns, Colour us) {
   f.rook_on_seventh_with_king_on_eighth[us] =
       f.rooks_on_seventh_rank[us] > 0 && relative_rank_of(us, enemy_king) == 7;
   if (!scan.may_castle[us]) {
-    const int king_file = int(file_of(scan.king_square[us]));
+    const int king_file = index(file_of(scan.king_square[us]));
     for (const Square s : rooks) {
-      const int file = int(file_of(s));
+      const int file = index(file_of(s));
       const bool beyond = king_file >= 4 ? file > king_file : file < king_file;
-      if (beyond && (scan.attacks_from[int(s)] - scan.occupancy).size() < 3)
+      if (beyond && (scan.attacks_from[index(s)] - scan.occupancy).size() < 3)
         f.trapped_rook[us] = true;
     }
   }
@@ -212,7 +212,7 @@ void trapped(PieceFacts& f, const Scan& scan, Colour us) {
   for (const Role role : kPieceRoles)
     for (const Square from : scan.of_role(us, role)) {
       bool safe = false;
-      for (const Square to : scan.attacks_from[int(from)] - scan.occupied[us])
+      for (const Square to : scan.attacks_from[index(from)] - scan.occupied[us])
         if (safe_destination(scan, us, role, from, to)) {
           safe = true;
           break;
@@ -273,7 +273,7 @@ MobilityFacts mobility_facts(const Scan& scan) {
     f.extended_centre_control[us] = capped<std::uint8_t>((scan.attacked[us] & extended).size());
     for (const Role r : kPieceRoles)
       for (const Square s : scan.of_role(us, r))
-        if (!(scan.attacks_from[int(s)] & free)) bump(f.immobile_pieces[us]);
+        if (!(scan.attacks_from[index(s)] & free)) bump(f.immobile_pieces[us]);
   }
   return f;
 }

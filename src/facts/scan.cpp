@@ -17,7 +17,7 @@ Scan Scan::of(const Position& p) {
       SquareSet by;
       for (const Square sq : units) {
         const SquareSet a = board::attacks_of(r, sq, c, s.occupancy);
-        s.attacks_from[int(sq)] = a;
+        s.attacks_from[index(sq)] = a;
         by |= a;
       }
       s.attacks_by[c][index(r)] = by;

@@ -69,7 +69,7 @@ Discovery discovered(const TacticsInput& in, const Placement& child, SquareSet o
   for (const Role role : kSliderRoles)
     for (const Square s : in.scan.of_role(side, role) - touched) {
       const SquareSet gained =
-          (board::attacks_of(role, s, side, occupancy) - in.scan.attacks_from[int(s)]) & targets;
+          (board::attacks_of(role, s, side, occupancy) - in.scan.attacks_from[index(s)]) & targets;
       if (!gained) continue;
       found.attack = true;
       if (gained & child.units[!side][index(Role::Queen)]) found.on_queen = true;
@@ -206,7 +206,7 @@ void tactics(const TacticsInput& in, MoveList& spare, AnnotatedMoves* per_move, 
     SquareSet check_origin;  // squares a checker that moved may stand on
     if (m.is_castling()) {
       pm.destination = castling_king_target(m);
-      const bool short_side = int(file_of(m.to)) > int(file_of(m.from));
+      const bool short_side = index(file_of(m.to)) > index(file_of(m.from));
       const Square rook_to = square_at(File(short_side ? 5 : 3), rank_of(m.from));
       touched = touched.with(m.to).with(pm.destination).with(rook_to);
       check_origin = SquareSet::of(pm.destination).with(rook_to);

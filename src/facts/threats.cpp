@@ -65,9 +65,9 @@ void xrays(ThreatFacts& f, const Scan& scan, Colour us) {
   const SquareSet enemy = scan.occupied[!us];
   for (const Role role : kSliderRoles)
     for (const Square from : scan.of_role(us, role))
-      for (const Square front : scan.attacks_from[int(from)] & enemy) {
+      for (const Square front : scan.attacks_from[index(from)] & enemy) {
         const SquareSet seen = board::attacks_of(role, from, us, scan.occupancy.without(front));
-        if ((seen - scan.attacks_from[int(from)]) & board::line(from, front) & enemy)
+        if ((seen - scan.attacks_from[index(from)]) & board::line(from, front) & enemy)
           bump(f.xray_through_enemy[us]);
       }
 }
@@ -83,7 +83,7 @@ void batteries(ThreatFacts& f, const Scan& scan, Colour us) {
   const SquareSet enemy_ring = board::king_attacks(scan.king_square[!us]);
   for (const Square a : sliders)
     for (const Square b : sliders) {
-      if (int(a) >= int(b)) continue;
+      if (index(a) >= index(b)) continue;
       const SquareSet between = board::between(a, b);
       if (!between) continue;
       const Role ra = role_at(scan, us, a), rb = role_at(scan, us, b);
