@@ -2,21 +2,24 @@
 // facts of one move. Plain values with no heap storage.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "core/types.hpp"
 #include "facts/enums.hpp"
-#include "facts/values.hpp"
+#include "facts/field_values.hpp"
 
 #include "facts/catalogue.def"
 
 namespace vorn::facts {
 
 #define VORN_FACTS_MEMBER(name, Type, text, meaning) Type name{};
-#define VORN_FACTS_RECORD(group, Record, FIELDS, meaning) \
-  struct Record {                                         \
-    FIELDS(VORN_FACTS_MEMBER)                             \
-    bool operator==(const Record&) const = default;       \
+#define VORN_FACTS_ONE(name, Type, text, meaning) +1
+#define VORN_FACTS_RECORD(group, Record, FIELDS, meaning)              \
+  struct Record {                                                      \
+    static constexpr std::size_t kFieldCount = 0 FIELDS(VORN_FACTS_ONE); \
+    FIELDS(VORN_FACTS_MEMBER)                                          \
+    bool operator==(const Record&) const = default;                    \
   };
 VORN_FACTS_GROUPS(VORN_FACTS_RECORD)
 VORN_FACTS_RECORD(move, MoveFacts, VORN_MOVE_FACTS, "")
@@ -33,6 +36,7 @@ struct Facts {
   bool operator==(const Facts&) const = default;
 };
 
+#undef VORN_FACTS_ONE
 #undef VORN_FACTS_MEMBER
 
 }  // namespace vorn::facts

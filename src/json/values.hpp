@@ -1,5 +1,5 @@
 // The JSON forms of the model's small value types, as records write them:
-// a role is its letter ("n"), a set the array of its members' names in
+// a role or a file is its letter ("n", "e"), a square its name ("e4"), a set the array of its members' names in
 // ascending order (["a1","h1","e4"], ["a","d"]), a per-side pair
 // {"white":W,"black":B}.
 #pragma once
@@ -10,6 +10,8 @@
 namespace vorn::json {
 
 void write(Writer& w, Role role);
+void write(Writer& w, File file);
+void write(Writer& w, Square square);
 void write(Writer& w, SquareSet squares);
 void write(Writer& w, FileSet files);
 

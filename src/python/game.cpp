@@ -4,6 +4,7 @@
 //   g.play("e2e4"); g.play(Move("g8", "f6")); g.play_san("Nf3"); g.undo()
 //   g.position, g.moves, g.ply, g.outcome(), g.claims(), g.draw_status()
 //   g.castling_output = "king_two_squares"; copy.copy(g); pickle.dumps(g)
+//   g.facts(), g.annotated_moves()     the current position's, history included in facts
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "python/endings.hpp"
 #include "python/errors.hpp"
 #include "python/explain.hpp"
+#include "python/facts/classes.hpp"
 #include "python/game.hpp"
 
 namespace vorn::python {
@@ -127,6 +129,12 @@ vorn::endings::Classification ending_of(SharedGame game) {
   return vorn::endings::classify(game->current());
 }
 
+bind::Ref game_facts(SharedGame game) { return facts::facts_of(*game); }
+
+bind::Ref game_annotated_moves(SharedGame game) {
+  return facts::annotated_moves(game->current(), game->variant());
+}
+
 std::string game_repr(SharedGame game) {
   return "<Game " + std::string(game->variant().name()) + " ply " + std::to_string(game->ply()) + " " +
          fen_with_clocks(game->current()) + ">";
@@ -181,6 +189,10 @@ const bind::ClassSpec<PyGame> kGameClass{
                                         "What could be claimed once `mv` is played. Empty when `mv` is not\n"
                                         "legal here."),
          bind::method<&ending_of>("ending", "ending($self)\n--\n\nWhat ending the current position is."),
+         bind::method<&game_facts>(
+             "facts", "facts($self)\n--\n\nThe facts of the current position, repetition and history included."),
+         bind::method<&game_annotated_moves>(
+             "annotated_moves", "annotated_moves($self)\n--\n\nEvery legal move in the current position, annotated."),
          bind::method<&game_state::copy>("copy",
                                          "copy($self)\n--\n\n"
                                          "A game with the same variant, start position and moves, playable on\n"

@@ -14,6 +14,7 @@
 #include "python/endings.hpp"
 #include "python/errors.hpp"
 #include "python/explain.hpp"
+#include "python/facts/classes.hpp"
 #include "python/game.hpp"
 #include "python/squareset.hpp"
 #include "python/uci.hpp"
@@ -47,7 +48,8 @@ constexpr RegisterFn kRegistration[] = {
     bind::add_class<PyGame>,
     explain::register_classes,
     endings::register_module,
-    // Facts classes and functions, PGN, Polyglot and openings go here, in that order.
+    facts::register_module,
+    // PGN, Polyglot and openings go here, in that order.
     uci::register_module,
     add_constants,
 };

@@ -1,0 +1,33 @@
+// The compact JSON of the facts records: one object per group with its fields
+// in catalogue order, the whole record as one object of the fourteen groups,
+// and the facts of a move. Python's to_dict reads this text and the records'
+// hashes digest it, so equal records always write the same bytes.
+#pragma once
+
+#include <string>
+
+#include "facts/record.hpp"
+#include "json/values.hpp"
+#include "json/writer.hpp"
+
+namespace vorn::facts {
+
+template <class T>
+void write(json::Writer& w, const PerFile<T>& values) { json::write_items(w, values.values); }
+template <class T>
+void write(json::Writer& w, const PerRank<T>& values) { json::write_items(w, values.values); }
+
+#define VORN_FACTS_ENUM_WRITE(Type, ROWS) \
+  inline void write(json::Writer& w, Type value) { w.string(name(value)); }
+VORN_FACTS_ENUMS(VORN_FACTS_ENUM_WRITE)
+#undef VORN_FACTS_ENUM_WRITE
+
+#define VORN_FACTS_RECORD_WRITE(group, Record, FIELDS, meaning) void write(json::Writer& w, const Record& record);
+VORN_FACTS_GROUPS(VORN_FACTS_RECORD_WRITE)
+VORN_FACTS_RECORD_WRITE(move, MoveFacts, VORN_MOVE_FACTS, "")
+#undef VORN_FACTS_RECORD_WRITE
+
+// The fourteen groups by name; the variant and the side to move are not facts.
+void write(json::Writer& w, const Facts& facts);
+
+}  // namespace vorn::facts

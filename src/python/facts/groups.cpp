@@ -1,0 +1,196 @@
+// The fourteen facts group classes, all from one generic group type:
+//
+//   k = facts.king                      a KingFacts; facts.group("king") alike
+//   k.square.white, k.distance          one attribute per catalogue field
+//   k.ring_attacker_surplus             KingFacts and TacticsFacts add derived values
+//   k.to_dict(), hash(k), k == facts.king, pickle.dumps(k)
+#include <string_view>
+
+#include "python/bind/class.hpp"
+#include "python/facts/classes.hpp"
+#include "python/facts/elements.hpp"
+#include "python/facts/plain.hpp"
+
+namespace vorn::python::facts {
+
+namespace {
+
+using bind::Ref;
+
+template <class Record>
+const Record& record_of(const GroupValue<Record>& group) {
+  return reinterpret_cast<const PyFacts*>(group.parent.get())->value.record.*Group<Record>::member;
+}
+
+template <class T>
+inline constexpr bool kPair = false;
+template <class T>
+inline constexpr bool kPair<ByColour<T>> = true;
+
+// A ByColour field is made once, on its first read, and the same object
+// answered from then on; any other field is made afresh on each read.
+template <class Record, auto Member, std::size_t Index>
+Ref read_field(const GroupValue<Record>& group) {
+  const auto& value = record_of(group).*Member;
+  if constexpr (kPair<std::remove_cvref_t<decltype(value)>>) {
+    Ref& slot = group.members[Index];
+    if (!slot) {
+      Ref made = element(value);
+      if (!slot) slot = std::move(made);  // making it may have let another reader in first
+    }
+    return slot;
+  } else {
+    return element(value);
+  }
+}
+
+constexpr std::size_t field_index(std::span<const model::catalogue::Field> fields, std::string_view name) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i].name == name) return i;
+  }
+  return fields.size();
+}
+
+// Attributes whose docstring is shorter than, or written otherwise than, the
+// catalogue's meaning.
+struct DocRow {
+  std::string_view group;
+  std::string_view field;
+  const char* doc;
+};
+constexpr DocRow kOwnDocs[] = {
+    {"king", "shield_files", "The three files the king's shelter is read on, in ascending order."},
+    {"king", "shield", "Ranks to the nearest friendly pawn ahead of the king, per shield file."},
+    {"king", "shield_file_open", "Each shield file carries no pawn of either colour."},
+    {"king", "shield_file_semi_open_for_enemy", "Each shield file is semi-open for the enemy of that king."},
+    {"king", "storm", "Ranks to the nearest enemy pawn ahead of the king, per shield file."},
+    {"tactics", "winning_capture_max_gain", "The largest `victim \u2212 capturer` over the captures, at least 0."},
+};
+
+const char* attribute_doc(std::string_view group, std::string_view field, const char* meaning) {
+  for (const DocRow& row : kOwnDocs) {
+    if (row.group == group && row.field == field) return row.doc;
+  }
+  return meaning;
+}
+
+// ---- derived values ------------------------------------------------------------
+
+Ref ring_attacker_surplus(const GroupValue<model::KingFacts>& group) {
+  const model::KingFacts& king = record_of(group);
+  return element(ByColour<int>{int(king.ring_attack_weight.white) - int(king.ring_defence_weight.white),
+                               int(king.ring_attack_weight.black) - int(king.ring_defence_weight.black)});
+}
+
+// Each side's field read as a yes or no: a count above 0, a set not empty.
+template <auto Member>
+Ref any_of(const GroupValue<model::TacticsFacts>& group) {
+  return element((record_of(group).*Member).map([](const auto& value) { return bool(value); }));
+}
+
+Ref only_moves(const GroupValue<model::TacticsFacts>& group) {
+  const model::TacticsFacts& tactics = record_of(group);
+  return element(ByColour<bool>{tactics.available.white && tactics.legal_move_count.white < 3,
+                                tactics.available.black && tactics.legal_move_count.black < 3});
+}
+
+template <class Record>
+std::vector<bind::GetterEntry<PyGroup<Record>>> derived_getters() {
+  return {};
+}
+
+template <>
+std::vector<bind::GetterEntry<PyGroup<model::KingFacts>>> derived_getters<model::KingFacts>() {
+  return {bind::getter<&ring_attacker_surplus>("ring_attacker_surplus",
+                                               "The weight besieging each king's ring, less the weight defending it.")};
+}
+
+template <>
+std::vector<bind::GetterEntry<PyGroup<model::TacticsFacts>>> derived_getters<model::TacticsFacts>() {
+  using T = model::TacticsFacts;
+  return {
+      bind::getter<&any_of<&T::check_count>>("check_available", "Whether the side has a checking move."),
+      bind::getter<&any_of<&T::safe_check_count>>("safe_check_available",
+                                                  "Whether it has a checking move with a safe destination."),
+      bind::getter<&any_of<&T::promotion_files>>("promotion_available", "Whether it has a promotion."),
+      bind::getter<&any_of<&T::safe_promotion_files>>("safe_promotion_available",
+                                                      "Whether it has a promotion with a safe destination."),
+      bind::getter<&any_of<&T::capture_count>>("capture_available", "Whether it has a capture."),
+      bind::getter<&any_of<&T::fork_count>>("fork_available", "Whether it has a forking move."),
+      bind::getter<&any_of<&T::pin_creation_count>>("pin_creation_available",
+                                                    "Whether it has a move creating a pin."),
+      bind::getter<&only_moves>("only_moves", "Whether the side has at most two legal moves."),
+  };
+}
+
+// ---- the protocol ----------------------------------------------------------------
+
+template <class Record>
+Ref group_dict(const GroupValue<Record>& group) {
+  return plain_dict(json_text(record_of(group)));
+}
+
+template <class Record>
+std::uint64_t group_hash(const GroupValue<Record>& group) {
+  return text_hash(json_text(record_of(group)));
+}
+
+template <class Record>
+std::string group_repr(PyObject* self) {
+  return fields_repr(self, bind::detail::short_name(Group<Record>::class_name), Group<Record>::fields);
+}
+
+template <class Record>
+Ref group_compare(const GroupValue<Record>& group, PyObject* other, int op) {
+  const auto* same = bind::instance<PyGroup<Record>>(other);
+  return compared(same != nullptr, same != nullptr && record_of(group) == record_of(same->value), op);
+}
+
+// Pickled as the parent and the group's name: unpickling computes the parent
+// again and reads the group from it.
+Ref reduce_group(PyObject* parent, std::string_view name) {
+  const Ref module = Ref::check(PyImport_ImportModule("vorn._vorn"));
+  const Ref rebuild = Ref::check(PyObject_GetAttrString(module.get(), "_facts_group"));
+  return bind::to_python(std::tuple{rebuild, std::tuple{Ref::borrow(parent), name}});
+}
+
+template <class Record>
+Ref group_reduce(const GroupValue<Record>& group) {
+  return reduce_group(group.parent.get(), Group<Record>::name);
+}
+
+template <class Record>
+bind::ClassSpec<PyGroup<Record>> group_class(std::vector<bind::GetterEntry<PyGroup<Record>>> getters) {
+  const auto derived = derived_getters<Record>();
+  getters.insert(getters.end(), derived.begin(), derived.end());
+  return {
+      .name = Group<Record>::class_name,
+      .doc = Group<Record>::doc,
+      .getters = std::move(getters),
+      .methods = {bind::method<&group_dict<Record>>(
+                      "to_dict",
+                      "to_dict($self)\n--\n\nThe group as plain data, in the one JSON form `docs/features.md`\n"
+                      "describes."),
+                  bind::method<&group_reduce<Record>>("__reduce__", "__reduce__($self)\n--\n\n")},
+      .slots = {bind::repr<&group_repr<Record>>, bind::hash<&group_hash<Record>>,
+                bind::richcompare<&group_compare<Record>>},
+  };
+}
+
+}  // namespace
+
+#define VORN_GROUP_GETTER(field, Type, text, meaning)                         \
+  bind::getter<&read_field<R, &R::field, field_index(Group<R>::fields, #field)>>( \
+      #field, attribute_doc(Group<R>::name, #field, meaning)),
+#define VORN_GROUP_TYPE(group, Record, FIELDS, meaning)                                      \
+  template <>                                                                                \
+  PyTypeObject* PyGroup<model::Record>::type() {                                             \
+    using R = model::Record;                                                                 \
+    static const bind::ClassSpec<PyGroup<R>> kClass = group_class<R>({FIELDS(VORN_GROUP_GETTER)}); \
+    return bind::type_object(kClass);                                                        \
+  }
+VORN_FACTS_GROUPS(VORN_GROUP_TYPE)
+#undef VORN_GROUP_TYPE
+#undef VORN_GROUP_GETTER
+
+}  // namespace vorn::python::facts
