@@ -53,7 +53,7 @@ class Overclaiming:
 @pytest.mark.parametrize("length", [2**40, sys.maxsize])
 def test_a_sequence_is_read_by_item_not_by_its_claimed_length(length):
     # The claimed length once went to a reserve: MemoryError or PanicException.
-    with pytest.raises(IndexError):
+    with pytest.raises(TypeError, match=f"^argument 'squares': 'Overclaiming' object claims {length} items but has no item 2$"):
         SquareSet(Overclaiming(length))
 
 

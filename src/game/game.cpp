@@ -15,6 +15,12 @@ constexpr std::uint32_t kFivefold = 5;
 constexpr std::uint32_t kClaimPlies = 100;
 constexpr std::uint32_t kAutomaticPlies = 150;
 
+// Room for one more item, growing geometrically so appending stays cheap.
+template <class T>
+void room_for_one(std::vector<T>& items) {
+  if (items.size() == items.capacity()) items.reserve(std::max<std::size_t>(16, 2 * items.size()));
+}
+
 bool is_mate(std::optional<Outcome> o) {
   return o == Outcome::WhiteMates || o == Outcome::BlackMates;
 }
@@ -78,12 +84,20 @@ const Position& Game::current() const {
   return positions_.back();
 }
 
+// Every container gets its room before the first one changes, so a failed
+// allocation (MemoryError) leaves the game exactly as it was.
 void Game::push(Move legal) {
   Position next = variant_->play(current(), legal);
-  keys_.push_back(next.repetition_key());
+  const std::uint64_t key = next.repetition_key();
+  room_for_one(keys_);
+  room_for_one(positions_);
+  room_for_one(moves_);
+  claims_.reserve(explain::kClaimableDrawNames.size());
+  const auto counted = occurrences_.try_emplace(key, 0).first;
+  keys_.push_back(key);
   positions_.push_back(std::move(next));
   moves_.push_back(legal);
-  ++occurrences_[keys_.back()];
+  ++counted->second;
   refresh_claims();
 }
 
@@ -118,9 +132,11 @@ std::expected<void, ReplayError> Game::replay_uci(std::span<const std::string> t
 
 std::optional<Move> Game::undo() {
   if (moves_.empty()) return std::nullopt;
+  const auto seen = occurrences_.find(keys_.back());
+  if (seen == occurrences_.end()) panic("every key of a game is counted");
+  claims_.reserve(explain::kClaimableDrawNames.size());
   const Move last = moves_.back();
-  if (const auto seen = occurrences_.find(keys_.back()); --seen->second == 0)
-    occurrences_.erase(seen);
+  if (--seen->second == 0) occurrences_.erase(seen);
   moves_.pop_back();
   keys_.pop_back();
   positions_.pop_back();

@@ -10,22 +10,16 @@
 
 namespace vorn::python {
 
-struct PyMove {
-  PyObject_HEAD
-  Move value;
+struct PyMove : bind::Object<Move> {
   static PyTypeObject* type();
 };
 
-struct PyPosition {
-  PyObject_HEAD
-  Position value;
+struct PyPosition : bind::Object<Position> {
   static PyTypeObject* type();
 };
 
 // One of the two shared variant instances, which live for the process.
-struct PyVariant {
-  PyObject_HEAD
-  const Variant* value;
+struct PyVariant : bind::Object<const Variant*> {
   static PyTypeObject* type();
 };
 

@@ -10,22 +10,16 @@
 
 namespace vorn::python {
 
-struct PyEndingClass {
-  PyObject_HEAD
-  vorn::endings::EndingClass value;
+struct PyEndingClass : bind::Object<vorn::endings::EndingClass> {
   static PyTypeObject* type();
 };
 
 // The colour counts only for the kinds that name a winner.
-struct PyEndingVerdict {
-  PyObject_HEAD
-  vorn::endings::Verdict value;
+struct PyEndingVerdict : bind::Object<vorn::endings::Verdict> {
   static PyTypeObject* type();
 };
 
-struct PyEndingTechnique {
-  PyObject_HEAD
-  vorn::endings::EndingTechnique value;
+struct PyEndingTechnique : bind::Object<vorn::endings::EndingTechnique> {
   static PyTypeObject* type();
 };
 

@@ -22,27 +22,19 @@ namespace {
 namespace model = vorn::endings;
 using bind::Ref;
 
-struct PyMaterialSignature {
-  PyObject_HEAD
-  model::Signature value;
+struct PyMaterialSignature : bind::Object<model::Signature> {
   static PyTypeObject* type();
 };
 
-struct PyEndingEvidence {
-  PyObject_HEAD
-  model::Evidence value;
+struct PyEndingEvidence : bind::Object<model::Evidence> {
   static PyTypeObject* type();
 };
 
-struct PyPawnRace {
-  PyObject_HEAD
-  model::PawnRace value;
+struct PyPawnRace : bind::Object<model::PawnRace> {
   static PyTypeObject* type();
 };
 
-struct PyBishops {
-  PyObject_HEAD
-  model::Bishops value;
+struct PyBishops : bind::Object<model::Bishops> {
   static PyTypeObject* type();
 };
 

@@ -10,9 +10,7 @@
 
 namespace vorn::python {
 
-struct PyEnding {
-  PyObject_HEAD
-  vorn::endings::Classification value;
+struct PyEnding : bind::Object<vorn::endings::Classification> {
   static PyTypeObject* type();
 };
 

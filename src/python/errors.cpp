@@ -48,7 +48,7 @@ Ref make_class(const ClassRow& row, const Ref& bases, const char* fault) {
     if (!PyType_Check(made.get())) bind::cannot_convert(made.get(), "type");
     return made;
   } catch (const bind::PythonError&) {
-    PyErr_Clear();
+    bind::forget_refusal();
     vorn::panic(fault);
   }
 }

@@ -36,94 +36,64 @@ using vorn::explain::StalemateDetail;
 using vorn::explain::Stuck;
 
 // Each object keeps its record; getters convert from it on every access.
-struct PyCastling {
-  PyObject_HEAD
-  Castling value;
+struct PyCastling : bind::Object<Castling> {
   static PyTypeObject* type();
 };
 
 // None: no pawn has just made a double step.
-struct PyEnPassant {
-  PyObject_HEAD
-  std::optional<EnPassant> value;
+struct PyEnPassant : bind::Object<std::optional<EnPassant>> {
   static PyTypeObject* type();
 };
 
-struct PyEpCapture {
-  PyObject_HEAD
-  EpCapture value;
+struct PyEpCapture : bind::Object<EpCapture> {
   static PyTypeObject* type();
 };
 
-struct PyEpObstacle {
-  PyObject_HEAD
-  EpObstacle value;
+struct PyEpObstacle : bind::Object<EpObstacle> {
   static PyTypeObject* type();
 };
 
-struct PyPin {
-  PyObject_HEAD
-  Pin value;
+struct PyPin : bind::Object<Pin> {
   static PyTypeObject* type();
 };
 
-struct PySkewer {
-  PyObject_HEAD
-  Skewer value;
+struct PySkewer : bind::Object<Skewer> {
   static PyTypeObject* type();
 };
 
-struct PyRepetition {
-  PyObject_HEAD
-  Repetition value;
+struct PyRepetition : bind::Object<Repetition> {
   static PyTypeObject* type();
 };
 
-struct PyNearMiss {
-  PyObject_HEAD
-  NearMiss value;
+struct PyNearMiss : bind::Object<NearMiss> {
   static PyTypeObject* type();
 };
 
-struct PyFiftyMove {
-  PyObject_HEAD
-  FiftyMove value;
+struct PyFiftyMove : bind::Object<FiftyMove> {
   static PyTypeObject* type();
 };
 
-struct PyReset {
-  PyObject_HEAD
-  Reset value;
+struct PyReset : bind::Object<Reset> {
   static PyTypeObject* type();
 };
 
-struct PyDrawStatus {
-  PyObject_HEAD
-  DrawStatus value;
+struct PyDrawStatus : bind::Object<DrawStatus> {
   static PyTypeObject* type();
 };
 
-struct PyAutomaticDraw {
-  PyObject_HEAD
-  AutomaticDraw value;
+struct PyAutomaticDraw : bind::Object<AutomaticDraw> {
   static PyTypeObject* type();
 };
 
-struct PyClaimableDraw {
-  PyObject_HEAD
-  ClaimableDraw value;
+struct PyClaimableDraw : bind::Object<ClaimableDraw> {
   static PyTypeObject* type();
 };
 
-struct PyStalemateDetail {
-  PyObject_HEAD
-  StalemateDetail value;
+struct PyStalemateDetail : bind::Object<StalemateDetail> {
   static PyTypeObject* type();
 };
 
-struct PyStuck {
-  PyObject_HEAD
-  Stuck value;
+struct PyStuck : bind::Object<Stuck> {
   static PyTypeObject* type();
 };
 

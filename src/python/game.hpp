@@ -15,9 +15,7 @@
 
 namespace vorn::python {
 
-struct PyGame {
-  PyObject_HEAD
-  bind::BorrowCell<Game> value;
+struct PyGame : bind::Object<bind::BorrowCell<Game>> {
   static PyTypeObject* type();
 };
 

@@ -9,9 +9,7 @@
 
 namespace vorn::python {
 
-struct PySquareSet {
-  PyObject_HEAD
-  SquareSet value;
+struct PySquareSet : bind::Object<SquareSet> {
   static PyTypeObject* type();
 };
 

@@ -44,45 +44,31 @@ struct ParsedLine {
 
 // ---- classes -------------------------------------------------------------------
 
-struct PyLimits {
-  PyObject_HEAD
-  protocol::Limits value;
+struct PyLimits : bind::Object<protocol::Limits> {
   static PyTypeObject* type();
 };
 
-struct PyOption {
-  PyObject_HEAD
-  protocol::OptionSpec value;
+struct PyOption : bind::Object<protocol::OptionSpec> {
   static PyTypeObject* type();
 };
 
-struct PyInfo {
-  PyObject_HEAD
-  protocol::Report value;
+struct PyInfo : bind::Object<protocol::Report> {
   static PyTypeObject* type();
 };
 
-struct PyAnswer {
-  PyObject_HEAD
-  protocol::Answer value;
+struct PyAnswer : bind::Object<protocol::Answer> {
   static PyTypeObject* type();
 };
 
-struct PyCommand {
-  PyObject_HEAD
-  protocol::Command value;
+struct PyCommand : bind::Object<protocol::Command> {
   static PyTypeObject* type();
 };
 
-struct PyMessage {
-  PyObject_HEAD
-  ParsedLine value;
+struct PyMessage : bind::Object<ParsedLine> {
   static PyTypeObject* type();
 };
 
-struct PySession {
-  PyObject_HEAD
-  protocol::Session value;
+struct PySession : bind::Object<protocol::Session> {
   static PyTypeObject* type();
 };
 

@@ -39,7 +39,7 @@ std::optional<OptionValue> read_spin(PyObject* object) {
   try {
     return value::Spin{bind::from_python<std::int64_t>(object)};
   } catch (const bind::PythonError&) {
-    PyErr_Clear();
+    bind::forget_refusal();
     return std::nullopt;
   }
 }
@@ -50,7 +50,7 @@ std::optional<OptionValue> read_text(PyObject* object) {
   try {
     return Text{bind::from_python<std::string>(object)};
   } catch (const bind::PythonError&) {  // a lone surrogate has no UTF-8
-    PyErr_Clear();
+    bind::forget_refusal();
     return std::nullopt;
   }
 }

@@ -113,7 +113,7 @@ const bind::ClassSpec<PyCommand> kCommandClass{
 std::string_view utf8_of(PyObject* text, std::string& spare) {
   Py_ssize_t size = 0;
   if (const char* utf8 = PyUnicode_AsUTF8AndSize(text, &size)) return {utf8, std::size_t(size)};
-  PyErr_Clear();
+  bind::forget_refusal();
   const bind::Ref bytes = bind::Ref::check(PyUnicode_AsEncodedString(text, "utf-8", "surrogatepass"));
   char* data = nullptr;
   bind::check(PyBytes_AsStringAndSize(bytes.get(), &data, &size));

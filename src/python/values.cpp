@@ -64,9 +64,10 @@ std::uint64_t pair_hash(const ColourPair& pair) {
   return std::uint64_t(hash);
 }
 
-std::string pair_repr(const ColourPair& pair) {
-  return "ByColour(white=" + bind::repr_text(pair.white.get()) + ", black=" + bind::repr_text(pair.black.get()) +
-         ")";
+// Made as Python text, as a tuple's repr is: a value's repr need not have a
+// UTF-8 form (a lone surrogate).
+Ref pair_repr(const ColourPair& pair) {
+  return Ref::check(PyUnicode_FromFormat("ByColour(white=%R, black=%R)", pair.white.get(), pair.black.get()));
 }
 
 bool equal_values(const Ref& a, const Ref& b) {

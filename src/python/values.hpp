@@ -23,15 +23,11 @@ struct ColourPair {
   void clear();
 };
 
-struct PyByColour {
-  PyObject_HEAD
-  ColourPair value;
+struct PyByColour : bind::Object<ColourPair> {
   static PyTypeObject* type();
 };
 
-struct PyFileSet {
-  PyObject_HEAD
-  FileSet value;
+struct PyFileSet : bind::Object<FileSet> {
   static PyTypeObject* type();
 };
 

@@ -3,7 +3,7 @@
 // inside a member of the same object (an argument's __index__ calling back
 // into it, say); it raises RuntimeError and changes nothing.
 //
-//   struct PyGame { PyObject_HEAD BorrowCell<vorn::Game> value; static PyTypeObject* type(); };
+//   struct PyGame : Object<BorrowCell<vorn::Game>> { static PyTypeObject* type(); };
 //   std::string game_fen(Shared<PyGame> game) { return fen::format(game->current(), true); }
 //   void game_undo(Exclusive<PyGame> game) { game->undo(); }
 //

@@ -81,7 +81,7 @@ inline constexpr bool kOptional<std::optional<T>> = true;
 template <class Param, class Py>
 decltype(auto) receiver(PyObject* self) {
   using Bare = std::remove_cvref_t<Param>;
-  Py& object = *reinterpret_cast<Py*>(self);
+  Py& object = constructed<Py>(self);
   if constexpr (std::is_same_v<Param, PyObject*>) {
     return self;
   } else if constexpr (std::is_same_v<Bare, Py>) {

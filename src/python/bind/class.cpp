@@ -5,10 +5,10 @@
 
 namespace vorn::python::bind::detail {
 
-void discard_unconstructed(PyObject* object) noexcept {
-  PyTypeObject* type = Py_TYPE(object);
-  reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free))(object);
-  Py_DECREF(type);
+void set_class_attribute(PyObject* type, const ClassAttribute& attribute) {
+  const Ref value = attribute.make();
+  check(PyObject_GenericSetAttr(type, Ref::check(PyUnicode_FromString(attribute.name)).get(), value.get()));
+  PyType_Modified(reinterpret_cast<PyTypeObject*>(type));
 }
 
 void finish_nested(PyObject* object, void (*finish)(PyObject*)) noexcept {

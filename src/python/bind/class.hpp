@@ -1,10 +1,11 @@
 // Python classes from one declarative ClassSpec each. A class is a struct that
 // starts with PyObject_HEAD and holds its model value in `value`; its type
 // object is made on first use (registration, or an earlier make<>) and kept
-// for the process. Instances have no __dict__ and the class cannot be
-// subclassed.
+// for the process. Instances have no __dict__, the class cannot be
+// subclassed and, like a built-in type, cannot be changed (`Move.x = 1` and
+// `Move.__new__ = f` raise TypeError).
 //
-//   struct PyMove { PyObject_HEAD vorn::Move value; static PyTypeObject* type(); };
+//   struct PyMove : bind::Object<vorn::Move> { static PyTypeObject* type(); };
 //
 //   const ClassSpec<PyMove> kMoveClass{
 //       .name = "vorn.Move",  // "module.Class": gives __module__ and __qualname__
@@ -68,9 +69,6 @@ constexpr bool kCollected = requires(const ValueOf<Py>& value, visitproc visit, 
   { value.traverse(visit, arg) } -> std::same_as<int>;
 };
 
-// Frees an object whose value was never constructed.
-void discard_unconstructed(PyObject* object) noexcept;
-
 // Runs `finish(object)` for an object whose value holds Python objects. Such
 // values nest (a ByColour of a ByColour of ...), and freeing one frees the
 // next from inside its own dealloc; past a fixed depth the object is parked
@@ -91,12 +89,10 @@ Ref emplace(PyTypeObject* type, Args&&... args) {
   Ref object = Ref::check(alloc(type, 0));
   // Out of the collector's sight until the value exists.
   if constexpr (detail::kCollected<Py>) PyObject_GC_UnTrack(object.get());
-  try {
-    std::construct_at(&reinterpret_cast<Py*>(object.get())->value, std::forward<Args>(args)...);
-  } catch (...) {
-    detail::discard_unconstructed(object.release());
-    throw;
-  }
+  Py& made = *reinterpret_cast<Py*>(object.get());
+  // Should this throw, the object is freed unconstructed.
+  std::construct_at(&made.value, std::forward<Args>(args)...);
+  made.constructed = true;
   if constexpr (detail::kCollected<Py>) PyObject_GC_Track(object.get());
   return object;
 }
@@ -516,7 +512,8 @@ namespace detail {
 template <class Py>
 void finish_dealloc(PyObject* self) {
   PyTypeObject* type = Py_TYPE(self);
-  std::destroy_at(&reinterpret_cast<Py*>(self)->value);
+  Py& object = *reinterpret_cast<Py*>(self);
+  if (object.constructed) std::destroy_at(&object.value);
   reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free))(self);
   Py_DECREF(type);  // instances of heap types hold a reference to their type
 }
@@ -534,14 +531,21 @@ void dealloc(PyObject* self) {
 template <class Py>
 int traverse(PyObject* self, visitproc visit, void* arg) {
   Py_VISIT(Py_TYPE(self));
-  return reinterpret_cast<Py*>(self)->value.traverse(visit, arg);
+  const Py& object = *reinterpret_cast<Py*>(self);
+  return object.constructed ? object.value.traverse(visit, arg) : 0;
 }
 
 template <class Py>
 int clear(PyObject* self) {
-  reinterpret_cast<Py*>(self)->value.clear();
+  Py& object = *reinterpret_cast<Py*>(self);
+  if (object.constructed) object.value.clear();
   return 0;
 }
+
+// Stores an attribute in a type just made, which Python code can no longer
+// change: straight into the type's dictionary, as the type's own setattr,
+// which refuses immutable types, would have.
+void set_class_attribute(PyObject* type, const ClassAttribute& attribute);
 
 template <class Py>
 Ref build_type(const ClassSpec<Py>& declared) {
@@ -577,14 +581,13 @@ Ref build_type(const ClassSpec<Py>& declared) {
   }
   slots.push_back({0, nullptr});
 
-  unsigned flags = Py_TPFLAGS_DEFAULT;
+  // Immutable, as built-in types are: `Game.__new__ = ...` raises TypeError.
+  unsigned flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE;
   if constexpr (kCollected<Py>) flags |= Py_TPFLAGS_HAVE_GC;
   if (!constructible) flags |= Py_TPFLAGS_DISALLOW_INSTANTIATION;
   PyType_Spec definition{declared.name, int(sizeof(Py)), 0, flags, slots.data()};
   Ref type = Ref::check(PyType_FromSpec(&definition));
-  for (const ClassAttribute& attribute : declared.attributes) {
-    check(PyObject_SetAttrString(type.get(), attribute.name, attribute.make().get()));
-  }
+  for (const ClassAttribute& attribute : declared.attributes) set_class_attribute(type.get(), attribute);
   return type;
 }
 

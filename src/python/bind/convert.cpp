@@ -7,6 +7,10 @@ void cannot_convert(PyObject* object, std::string_view target) {
         "'" + type_name(object) + "' object cannot be converted to '" + std::string(target) + "'");
 }
 
+void not_initialized(PyObject* object) {
+  raise(PyExc_TypeError, "'" + type_name(object) + "' object is not initialized");
+}
+
 void name_argument(const char* name) {
   if (!PyErr_ExceptionMatches(PyExc_TypeError)) return;
   PyObject* type = nullptr;
@@ -23,11 +27,6 @@ void name_argument(const char* name) {
       Ref::check(PyObject_CallFunctionObjArgs(PyExc_TypeError, message.get(), nullptr));
   PyException_SetCause(renamed.get(), Ref(cause).release());
   PyErr_SetObject(PyExc_TypeError, renamed.get());
-}
-
-std::string repr_text(PyObject* object) {
-  const Ref text = Ref::check(PyObject_Repr(object));
-  return std::string(Converter<std::string_view>::from(text.get()));
 }
 
 std::string_view Converter<std::string_view>::from(PyObject* object) {
@@ -56,6 +55,14 @@ Py_ssize_t sequence_length(PyObject* object) {
   const Py_ssize_t size = PySequence_Size(object);
   if (size < 0) throw PythonError{};
   return size;
+}
+
+Ref sequence_item(PyObject* object, Py_ssize_t i, Py_ssize_t size) {
+  if (PyObject* item = PySequence_GetItem(object, i)) return Ref::steal(item);
+  if (!PyErr_ExceptionMatches(PyExc_IndexError)) throw PythonError{};
+  PyErr_Clear();
+  raise(PyExc_TypeError, "'" + type_name(object) + "' object claims " + std::to_string(size) +
+                             " items but has no item " + std::to_string(i));
 }
 
 }  // namespace vorn::python::bind

@@ -32,6 +32,7 @@
 
 #include "python/bind/borrow.hpp"
 #include "python/bind/error.hpp"
+#include "python/bind/object.hpp"
 #include "python/bind/ref.hpp"
 
 namespace vorn::python::bind {
@@ -39,22 +40,21 @@ namespace vorn::python::bind {
 template <class T>
 struct Converter;
 
-// A class of the module: a struct starting with PyObject_HEAD, holding its
-// model value in `value`, with `static PyTypeObject* type()`.
+// A class of the module: a bind::Object (object.hpp) with
+// `static PyTypeObject* type()`.
 template <class Py>
 concept PythonClass = requires {
   { Py::type() } -> std::same_as<PyTypeObject*>;
 };
 
+// `object` as a Py, or null when it is of another class.
 template <PythonClass Py>
 Py* instance(PyObject* object) {
-  return PyObject_TypeCheck(object, Py::type()) ? reinterpret_cast<Py*>(object) : nullptr;
+  return PyObject_TypeCheck(object, Py::type()) ? &constructed<Py>(object) : nullptr;
 }
 
 // TypeError "'int' object cannot be converted to 'str'".
 [[noreturn]] void cannot_convert(PyObject* object, std::string_view target);
-// repr(object), as UTF-8.
-std::string repr_text(PyObject* object);
 // Rewrites a pending TypeError as "argument 'name': <message>", chained.
 void name_argument(const char* name);
 
@@ -164,6 +164,10 @@ struct Converter<std::optional<T>> {
 
 // Checks that `object` is a sequence but not a str, and returns its length.
 Py_ssize_t sequence_length(PyObject* object);
+// Item `i` of a sequence of length `size`. A sequence whose __len__ claims
+// more items than __getitem__ gives is refused with a TypeError, like any
+// value that does not convert, rather than with its own IndexError.
+Ref sequence_item(PyObject* object, Py_ssize_t i, Py_ssize_t size);
 
 template <class T>
 struct Converter<std::vector<T>> {
@@ -174,7 +178,7 @@ struct Converter<std::vector<T>> {
     // No reserve: a sequence's __len__ may claim far more items than it has.
     std::vector<T> items;
     for (Py_ssize_t i = 0; i < size; ++i) {
-      const Ref item = Ref::check(PySequence_GetItem(object, i));
+      const Ref item = sequence_item(object, i, size);
       items.push_back(Converter<T>::from(item.get()));
     }
     return items;

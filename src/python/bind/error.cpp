@@ -28,6 +28,14 @@ void raise(PyObject* type, std::string_view message) {
   throw PythonError{};
 }
 
+void forget_refusal() {
+  if (!PyErr_ExceptionMatches(PyExc_TypeError) && !PyErr_ExceptionMatches(PyExc_OverflowError) &&
+      !PyErr_ExceptionMatches(PyExc_ValueError)) {
+    throw PythonError{};
+  }
+  PyErr_Clear();
+}
+
 std::string type_name(PyTypeObject* type) {
   const Ref name = Ref::check(PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), "__name__"));
   Py_ssize_t size = 0;

@@ -21,6 +21,11 @@ namespace vorn::python::bind {
 
 [[noreturn]] void raise(PyObject* type, std::string_view message);
 
+// For code that answers a failed conversion with its own refusal: forgets a
+// pending TypeError, OverflowError or ValueError (the value does not fit) and
+// rethrows anything else (MemoryError, KeyboardInterrupt, ...) untouched.
+void forget_refusal();
+
 // Python's name of the type of `object` ("int", "Move"), for messages.
 std::string type_name(PyObject* object);
 std::string type_name(PyTypeObject* type);

@@ -60,7 +60,7 @@ Ref literal(std::string_view text) {
   } else if (PyObject* value = PyLong_FromString(number.c_str(), nullptr, 10)) {
     return Ref::steal(value);
   }
-  PyErr_Clear();
+  forget_refusal();
   throw std::invalid_argument("unreadable default " + number);
 }
 
@@ -145,6 +145,9 @@ void Signature::take_positional(std::span<PyObject* const> args, std::span<PyObj
 }
 
 void Signature::take_keyword(PyObject* keyword, PyObject* value, std::span<PyObject*> out) const {
+  // CPython checks keys only when it unpacks a dict for a vectorcall; a call
+  // through tp_new (type(), __new__, pickle's NEWOBJ_EX) passes any key here.
+  if (!PyUnicode_Check(keyword)) raise(PyExc_TypeError, "keywords must be strings");
   for (std::size_t i = 0; i < parameters_.size(); ++i) {
     if (PyUnicode_CompareWithASCIIString(keyword, parameters_[i].name.c_str()) != 0) continue;
     if (out[i] != nullptr) fail("got multiple values for argument '" + parameters_[i].name + "'");

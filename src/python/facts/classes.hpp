@@ -26,9 +26,7 @@ struct FactsValue {
   const Variant* variant = nullptr;
 };
 
-struct PyFacts {
-  PyObject_HEAD
-  FactsValue value;
+struct PyFacts : bind::Object<FactsValue> {
   static PyTypeObject* type();
 };
 
@@ -41,9 +39,7 @@ struct GroupValue {
 };
 
 template <class Record>
-struct PyGroup {
-  PyObject_HEAD
-  GroupValue<Record> value;
+struct PyGroup : bind::Object<GroupValue<Record>> {
   static PyTypeObject* type();
 };
 
@@ -72,15 +68,11 @@ bind::Ref group_of(PyObject* facts) {
   return bind::make<PyGroup<Record>>(GroupValue<Record>{bind::Ref::borrow(facts)});
 }
 
-struct PyMoveFacts {
-  PyObject_HEAD
-  model::MoveFacts value;
+struct PyMoveFacts : bind::Object<model::MoveFacts> {
   static PyTypeObject* type();
 };
 
-struct PyAnnotatedMove {
-  PyObject_HEAD
-  model::AnnotatedMove value;
+struct PyAnnotatedMove : bind::Object<model::AnnotatedMove> {
   static PyTypeObject* type();
 };
 
