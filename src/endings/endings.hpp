@@ -9,73 +9,20 @@
 #include <string>
 #include <string_view>
 
-#include "position/position.hpp"
+#include "core/enum_list.hpp"
 #include "core/types.hpp"
+#include "endings/catalogue.def"
+#include "position/position.hpp"
 
 namespace vorn::endings {
 
-// Codes are fixed: the Python classes index their tables with them.
-enum class EndingClass : std::uint8_t {
-  KvK = 0,
-  KqvK,
-  KrvK,
-  KbbvK,
-  KbnvK,
-  KnnvK,
-  KbvK,
-  KnvK,
-  KpvK,
-  KbpvK,
-  KqvKq,
-  KqvKr,
-  KqvKb,
-  KqvKn,
-  KqvKp,
-  KqvTwoMinors,
-  KrvKr,
-  KrvKb,
-  KrvKn,
-  KrvKp,
-  KrvTwoMinors,
-  KrpvKr,
-  KbbvKn,
-  KbvKn,
-  KbvKbSameColour,
-  KbvKbOppositeColour,
-  KnvKn,
-  KbvKp,
-  KnvKp,
-  Pawns,
-  Other,
-  NotAnEnding,
-};
-inline constexpr std::size_t kEndingClassCount = 32;
-
-enum class EndingTechnique : std::uint8_t {
-  None = 0,
-  BoxMethod,
-  TwoBishopMate,
-  BishopKnightMate,
-  KeySquares,
-  Opposition,
-  RuleOfTheSquare,
-  Lucena,
-  Philidor,
-  WrongBishop,
-  WrongRookPawn,
-};
-inline constexpr std::size_t kTechniqueCount = 11;
-
-enum class VerdictKind : std::uint8_t { Win = 0, UsuallyWin, UsuallyDraw, Draw, Unknown };
-inline constexpr std::size_t kVerdictKindCount = 5;
-
-// The snake_case name ("kq_v_k", "box_method", "usually_win") and, for
-// classes and techniques, the catalogue's sentence.
-std::string_view name(EndingClass c);
-std::string_view describe(EndingClass c);
-std::string_view name(EndingTechnique t);
-std::string_view describe(EndingTechnique t);
-std::string_view name(VerdictKind k);
+// name(): the snake_case name ("kq_v_k", "box_method", "usually_win");
+// describe(): the catalogue's sentence.
+VORN_NAMED_ENUM(EndingClass, VORN_ENDING_CLASSES)
+VORN_ENUM_TEXT(describe, EndingClass, VORN_ENDING_CLASSES, VORN_COLUMN_3)
+VORN_NAMED_ENUM(EndingTechnique, VORN_ENDING_TECHNIQUES)
+VORN_ENUM_TEXT(describe, EndingTechnique, VORN_ENDING_TECHNIQUES, VORN_COLUMN_3)
+VORN_NAMED_ENUM(VerdictKind, VORN_VERDICT_KINDS)
 
 // Unit counts of one side, indexed by role: pawn, knight, bishop, rook, queen, king.
 using Counts = std::array<std::uint8_t, 6>;

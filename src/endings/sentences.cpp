@@ -14,17 +14,8 @@ constexpr std::array<std::string_view, 6> kRoleWords{"pawn", "knight", "bishop",
                                                      "rook", "queen",  "king"};
 
 // A verdict's sentence around the colour it names (draws and unknowns name none).
-struct Template {
-  std::string_view before;
-  std::string_view after;
-};
-constexpr std::array<Template, kVerdictKindCount> kVerdictSentences{{
-    {"", " wins this ending by force, against any defence."},
-    {"", " usually wins this ending, though particular positions are drawn."},
-    {"This ending is usually drawn, and the positions that are not are won by ", "."},
-    {"This ending is a draw against correct defence, whoever is to move.", ""},
-    {"Theory gives this ending no single result; it has to be judged position by position.", ""},
-}};
+VORN_ENUM_TEXT(sentence_before, VerdictKind, VORN_VERDICT_KINDS, VORN_COLUMN_3)
+VORN_ENUM_TEXT(sentence_after, VerdictKind, VORN_VERDICT_KINDS, VORN_COLUMN_4)
 
 // "no pawns", "a queen", "two rooks", "9 queens".
 std::string units(unsigned count, Role role) {
@@ -51,10 +42,9 @@ std::string Signature::describe() const {
 }
 
 std::string Verdict::describe() const {
-  const Template& t = kVerdictSentences[std::size_t(kind)];
-  std::string out(t.before);
+  std::string out(sentence_before(kind));
   if (const auto w = winner()) out += english::colour_word(*w);
-  out += t.after;
+  out += sentence_after(kind);
   return out;
 }
 

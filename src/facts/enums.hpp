@@ -2,9 +2,7 @@
 // its list; the JSON and Python sides use its name.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <string_view>
+#include "core/enum_list.hpp"
 
 // (value, name) rows of each enumeration, code 0 first.
 #define VORN_CASTLED_SIDES(X) X(Short, "short") X(Long, "long")
@@ -20,15 +18,6 @@
 
 namespace vorn::facts {
 
-#define VORN_ENUM_VALUE(value, name) value,
-#define VORN_ENUM_NAME(value, name) std::string_view{name},
-#define VORN_FACTS_ENUM_DECLARE(Type, ROWS)                                     \
-  enum class Type : std::uint8_t { ROWS(VORN_ENUM_VALUE) };                     \
-  inline constexpr std::array k##Type##Names{ROWS(VORN_ENUM_NAME)};             \
-  constexpr std::string_view name(Type v) { return k##Type##Names[std::size_t(v)]; }
-VORN_FACTS_ENUMS(VORN_FACTS_ENUM_DECLARE)
-#undef VORN_FACTS_ENUM_DECLARE
-#undef VORN_ENUM_NAME
-#undef VORN_ENUM_VALUE
+VORN_FACTS_ENUMS(VORN_NAMED_ENUM)
 
 }  // namespace vorn::facts

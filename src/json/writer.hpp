@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace vorn::json {
@@ -76,6 +77,14 @@ inline void write(Writer& w, std::string_view text) { w.string(text); }
 inline void write(Writer& w, const char* text) { w.string(text); }
 inline void write(Writer& w, const std::string& text) { w.string(text); }
 inline void write(Writer& w, std::nullopt_t) { w.null(); }
+
+// An enumeration declared with a name per value (core/enum_list.hpp)
+// writes as that name.
+template <class E>
+  requires std::is_enum_v<E> && requires(E value) {
+    { name(value) } -> std::convertible_to<std::string_view>;
+  }
+void write(Writer& w, E value) { w.string(name(value)); }
 
 template <class T>
 void write(Writer& w, const std::optional<T>& value) {

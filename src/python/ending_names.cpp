@@ -131,7 +131,7 @@ const bind::ClassSpec<PyEndingTechnique> kEndingTechniqueClass{
     .doc = "The named method an ending is played by.",
     .getters = {bind::getter<&name_text<PyEndingTechnique>>(
         "name", "The name in `snake_case`, which the technique compares equal to.")},
-    .methods = {bind::static_method<&every_code<model::EndingTechnique, model::kTechniqueCount>>(
+    .methods = {bind::static_method<&every_code<model::EndingTechnique, model::kEndingTechniqueCount>>(
                     "all", "all()\n--\n\nEvery technique, in the order the catalogue lists them."),
                 bind::method<&describe_technique>(
                     "describe", "describe($self)\n--\n\nOne plain sentence: how the method is played.")},
