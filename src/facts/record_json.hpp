@@ -17,11 +17,6 @@ void write(json::Writer& w, const PerFile<T>& values) { json::write_items(w, val
 template <class T>
 void write(json::Writer& w, const PerRank<T>& values) { json::write_items(w, values.values); }
 
-#define VORN_FACTS_ENUM_WRITE(Type, ROWS) \
-  inline void write(json::Writer& w, Type value) { w.string(name(value)); }
-VORN_FACTS_ENUMS(VORN_FACTS_ENUM_WRITE)
-#undef VORN_FACTS_ENUM_WRITE
-
 #define VORN_FACTS_RECORD_WRITE(group, Record, FIELDS, meaning) void write(json::Writer& w, const Record& record);
 VORN_FACTS_GROUPS(VORN_FACTS_RECORD_WRITE)
 VORN_FACTS_RECORD_WRITE(move, MoveFacts, VORN_MOVE_FACTS, "")
