@@ -24,7 +24,7 @@ Ref move_field(const model::MoveFacts& facts) {
 
 Ref move_dict(const model::MoveFacts& facts) { return plain_dict(json_text(facts)); }
 std::uint64_t move_hash(const model::MoveFacts& facts) { return text_hash(json_text(facts)); }
-std::string move_repr(PyObject* self) { return fields_repr(self, "MoveFacts", model::catalogue::kMoveFields); }
+Ref move_repr(PyObject* self) { return fields_repr(self, "MoveFacts", model::catalogue::kMoveFields); }
 
 Ref move_compare(const model::MoveFacts& facts, PyObject* other, int op) {
   const auto* same = bind::instance<PyMoveFacts>(other);

@@ -22,16 +22,17 @@ Ref plain_dict(std::string_view text) {
 
 std::uint64_t text_hash(std::string_view text) { return SipHasher13().write(text).write_u8(0xFF).finish(); }
 
-std::string fields_repr(PyObject* object, std::string_view class_name,
-                        std::span<const vorn::facts::catalogue::Field> fields) {
-  std::string text = std::string(class_name) + "(";
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) text += ", ";
-    const Ref name = bind::to_python(fields[i].name);
+// Made as Python text: a member's repr need not have a UTF-8 form.
+Ref fields_repr(PyObject* object, std::string_view class_name,
+                std::span<const vorn::facts::catalogue::Field> fields) {
+  const Ref parts = Ref::check(PyList_New(0));
+  for (const auto& field : fields) {
+    const Ref name = bind::to_python(field.name);
     const Ref value = Ref::check(PyObject_GetAttr(object, name.get()));
-    text += std::string(fields[i].name) + "=" + bind::repr_text(value.get());
+    bind::check(PyList_Append(parts.get(), Ref::check(PyUnicode_FromFormat("%U=%R", name.get(), value.get())).get()));
   }
-  return text + ")";
+  const Ref joined = Ref::check(PyUnicode_Join(bind::to_python(", ").get(), parts.get()));
+  return Ref::check(PyUnicode_FromFormat("%U(%U)", bind::to_python(class_name).get(), joined.get()));
 }
 
 Ref compared(bool same_class, bool equal, int op) {

@@ -28,8 +28,8 @@ bind::Ref plain_dict(std::string_view text);
 // SipHash-1-3 under zero keys over the text and one byte 0xFF.
 std::uint64_t text_hash(std::string_view text);
 // "Class(field=repr(object.field), ...)" over the catalogue's fields.
-std::string fields_repr(PyObject* object, std::string_view class_name,
-                        std::span<const vorn::facts::catalogue::Field> fields);
+bind::Ref fields_repr(PyObject* object, std::string_view class_name,
+                      std::span<const vorn::facts::catalogue::Field> fields);
 // False for an object of another class, NotImplemented for the orderings.
 bind::Ref compared(bool same_class, bool equal, int op);
 
