@@ -136,7 +136,7 @@ std::uint64_t group_hash(const GroupValue<Record>& group) {
 }
 
 template <class Record>
-bind::Ref group_repr(PyObject* self) {
+Ref group_repr(PyObject* self) {
   return fields_repr(self, bind::detail::short_name(Group<Record>::class_name), Group<Record>::fields);
 }
 

@@ -22,17 +22,18 @@ Ref plain_dict(std::string_view text) {
 
 std::uint64_t text_hash(std::string_view text) { return SipHasher13().write(text).write_u8(0xFF).finish(); }
 
-// Made as Python text: a member's repr need not have a UTF-8 form.
+// Made as Python text: an attribute's repr need not have a UTF-8 form.
 Ref fields_repr(PyObject* object, std::string_view class_name,
                 std::span<const vorn::facts::catalogue::Field> fields) {
   const Ref parts = Ref::check(PyList_New(0));
   for (const auto& field : fields) {
     const Ref name = bind::to_python(field.name);
     const Ref value = Ref::check(PyObject_GetAttr(object, name.get()));
-    bind::check(PyList_Append(parts.get(), Ref::check(PyUnicode_FromFormat("%U=%R", name.get(), value.get())).get()));
+    const Ref part = Ref::check(PyUnicode_FromFormat("%U=%R", name.get(), value.get()));
+    bind::check(PyList_Append(parts.get(), part.get()));
   }
   const Ref joined = Ref::check(PyUnicode_Join(bind::to_python(", ").get(), parts.get()));
-  return Ref::check(PyUnicode_FromFormat("%U(%U)", bind::to_python(class_name).get(), joined.get()));
+  return Ref::check(PyUnicode_FromFormat("%s(%U)", std::string(class_name).c_str(), joined.get()));
 }
 
 Ref compared(bool same_class, bool equal, int op) {

@@ -1,0 +1,181 @@
+"""The tensor layout of the facts: one entry per catalogue field, what every
+type text becomes (dtype, shape, axes, encoding, packed form, kind tree), and
+the type-text parser behind it, its refusals included."""
+
+import os
+import shutil
+import subprocess
+from pathlib import Path
+
+import pytest
+
+import vorn
+
+MINUS = "\u2212"
+ABSENT = MINUS + "1 where the value is absent"
+BY_COLOUR_AXIS = "axis 1: white, black"
+SQUARES_AXIS = "axis {}: the 64 squares, a1 first, then b1 through h1, then a2"
+ARRAY_AXIS = "axis 2: the order the fact's meaning states"
+FILE_CODES = "File as its code: " + ", ".join(f"{i} = {c}" for i, c in enumerate("abcdefgh"))
+ROLE_CODES = "Role as its code: " + ", ".join(f"{i} = {c}" for i, c in enumerate("pnbrqk"))
+SQUARE_CODES = "Square as its code: " + ", ".join(
+    f"{i} = {'abcdefgh'[i % 8]}{i // 8 + 1}" for i in range(64))
+
+LAYOUT = vorn.facts_layout()
+
+# Every type text of the catalogue: dtype, shape, packed dtype, packed shape, encoding.
+TYPE_RULES = [
+    ("bool", "bool", [], "uint8", None, None),
+    ("u8", "uint8", [], "uint8", [], None),
+    ("u32", "uint32", [], "uint32", [], None),
+    ("i32", "int32", [], "int32", [], None),
+    ("FileSet", "bool", [8], "uint8", [], None),
+    ("Option<File>", "int16", [], "int16", [], ABSENT + ", otherwise " + FILE_CODES),
+    ("Option<Role>", "int16", [], "int16", [], ABSENT + ", otherwise " + ROLE_CODES),
+    ("Option<Opposition>", "int16", [], "int16", [],
+     ABSENT + ", otherwise Opposition as its code: 0 = direct, 1 = distant"),
+    ("Option<DrawishMaterial>", "int16", [], "int16", [],
+     ABSENT + ", otherwise DrawishMaterial as its code: 0 = two_knights, 1 = wrong_bishop, 2 = opposite_bishops"),
+    ("ByColour<bool>", "bool", [2], "uint8", None, None),
+    ("ByColour<u8>", "uint8", [2], "uint8", [2], None),
+    ("ByColour<u16>", "uint16", [2], "uint16", [2], None),
+    ("ByColour<i32>", "int32", [2], "int32", [2], None),
+    ("ByColour<f32>", "float32", [2], "float32", [2], None),
+    ("ByColour<Square>", "uint8", [2], "uint8", [2], SQUARE_CODES),
+    ("ByColour<Option<u8>>", "int16", [2], "int16", [2], ABSENT),
+    ("ByColour<Option<CastledSide>>", "int16", [2], "int16", [2],
+     ABSENT + ", otherwise CastledSide as its code: 0 = short, 1 = long"),
+    ("ByColour<SquareSet>", "bool", [2, 64], "uint64", [2], None),
+    ("ByColour<FileSet>", "bool", [2, 8], "uint8", [2], None),
+    ("ByColour<PerFile<u8>>", "uint8", [2, 8], "uint8", [2, 8], None),
+    ("ByColour<PerRank<u8>>", "uint8", [2, 8], "uint8", [2, 8], None),
+    ("ByColour<[File; 3]>", "uint8", [2, 3], "uint8", [2, 3], FILE_CODES),
+    ("ByColour<[bool; 3]>", "bool", [2, 3], "uint8", None, None),
+    ("ByColour<[Option<u8>; 3]>", "int16", [2, 3], "int16", [2, 3], ABSENT),
+]
+
+
+def entry(name):
+    return next(e for e in LAYOUT if e["name"] == name)
+
+
+def test_one_entry_per_catalogue_field_in_order():
+    expected = [(g["name"], f["name"], f["type"], f["meaning"])
+                for g in vorn.facts_catalogue() for f in g["fields"]]
+    assert len(LAYOUT) == 221
+    assert [(e["group"], e["field"], e["declared"], e["meaning"]) for e in LAYOUT] == expected
+    assert all(e["name"] == e["group"] + "." + e["field"] for e in LAYOUT)
+    assert LAYOUT[-1]["name"] == "maps.threatened"
+
+
+def test_entry_keys_are_in_ascending_order():
+    for e in LAYOUT:
+        assert list(e) == sorted(e)
+
+
+def test_every_call_gives_new_equal_data():
+    again = vorn.facts_layout()
+    assert again == LAYOUT and again is not LAYOUT and again[0] is not LAYOUT[0]
+
+
+@pytest.mark.parametrize(("declared", "dtype", "shape", "packed_dtype", "packed_shape", "encoding"), TYPE_RULES,
+                         ids=[row[0] for row in TYPE_RULES])
+def test_what_each_type_text_becomes(declared, dtype, shape, packed_dtype, packed_shape, encoding):
+    entries = [e for e in LAYOUT if e["declared"] == declared]
+    assert entries
+    for e in entries:
+        assert (e["dtype"], e["shape"], e["packed_dtype"], e["packed_shape"], e["encoding"]) == (
+            dtype, shape, packed_dtype, packed_shape, encoding)
+
+
+def test_every_declared_type_has_a_rule():
+    assert {e["declared"] for e in LAYOUT} == {row[0] for row in TYPE_RULES}
+
+
+def test_first_entry():
+    assert entry("placement.units") == {
+        "declared": "ByColour<SquareSet>", "dtype": "bool", "encoding": None, "field": "units",
+        "group": "placement", "kind": {"item": {"kind": "square_set"}, "kind": "by_colour"},
+        "meaning": "Every unit of the side.", "name": "placement.units",
+        "order": BY_COLOUR_AXIS + "; " + SQUARES_AXIS.format(2), "packed_dtype": "uint64", "packed_shape": [2],
+        "shape": [2, 64]}
+
+
+def test_scalar_and_bare_set_entries():
+    in_check = entry("state.in_check")
+    assert (in_check["order"], in_check["shape"], in_check["packed_shape"]) == ("", [], None)
+    assert in_check["kind"] == {"kind": "bool"}
+    open_files = entry("pawns.open_files")
+    assert (open_files["shape"], open_files["packed_shape"]) == ([8], [])
+    assert open_files["order"] == "axis 1: the eight files, file a first"
+    assert entry("history.halfmove_clock")["kind"] == {"bits": 32, "kind": "int", "signed": False}
+
+
+def test_nested_kind_tree():
+    shield = entry("king.shield")
+    assert shield["kind"] == {
+        "item": {"item": {"item": {"bits": 8, "kind": "int", "signed": False}, "kind": "optional"},
+                 "kind": "fixed", "len": 3, "order": "the order the fact's meaning states", "run": "array"},
+        "kind": "by_colour"}
+    assert shield["order"] == BY_COLOUR_AXIS + "; " + ARRAY_AXIS
+    assert (shield["dtype"], shield["shape"]) == ("int16", [2, 3])
+    counts = entry("pawns.count_by_rank")
+    assert counts["kind"]["item"]["run"] == "per_rank"
+    assert counts["order"] == BY_COLOUR_AXIS + "; axis 2: rank 1 first, through rank 8"
+    square = entry("king.square")
+    assert square["kind"]["item"] == {"codes": [f"{f}{r}" for r in range(1, 9) for f in "abcdefgh"],
+                                      "kind": "named", "type": "Square"}
+    assert square["encoding"].startswith("Square as its code: 0 = a1, 1 = b1") and "63 = h8" in square["encoding"]
+
+
+# ---- the type-text parser --------------------------------------------------------
+
+SOURCES = Path(__file__).resolve().parent.parent / "src"
+DRIVER = Path(__file__).resolve().parent / "cpp" / "type_text_parse.cpp"
+
+
+@pytest.fixture(scope="module")
+def parse(tmp_path_factory):
+    """Runs type texts through the layout's parser, built with the C++ compiler."""
+    compiler = shutil.which(os.environ.get("CXX", "c++"))
+    if compiler is None or not SOURCES.is_dir():
+        if os.environ.get("CI"):
+            pytest.fail("the type-text parser needs a C++ compiler and the sources")
+        pytest.skip("no C++ compiler or no sources next to the tests")
+    binary = tmp_path_factory.mktemp("parser") / "type_text_parse"
+    sources = [SOURCES / "facts" / "types.cpp", SOURCES / "text" / "utf8.cpp", SOURCES / "text" / "unicode.cpp"]
+    subprocess.run([compiler, "-std=c++23", "-I", str(SOURCES), str(DRIVER), *map(str, sources), "-o", str(binary)],
+                   check=True)
+
+    def run(*texts):
+        out = subprocess.run([str(binary)], input="\n".join(texts) + "\n", capture_output=True, text=True,
+                             check=True).stdout
+        return [line.split("\t") for line in out.splitlines()]
+    return run
+
+
+@pytest.mark.parametrize(("text", "message"), [
+    ("[u8]", "an array without a length: [u8]"),
+    ("[u8; x]", "an array without a numeric length: [u8;x]"),
+    ("[u8; -3]", "an array without a numeric length: [u8;-3]"),
+    ("[u8; 99999999999999999999]", "an array without a numeric length: [u8;99999999999999999999]"),
+    ("ByColour<u64>", "no rule for the type u64"),
+    ("ByColour<[u7; 3]>", "no rule for the type u7"),
+    ("", "no rule for the type "),
+    ("ByColour<bool", "no rule for the type ByColour<bool"),
+], ids=["no-length", "word-length", "negative-length", "length-past-64-bits", "u64", "inner-element", "empty",
+        "unclosed"])
+def test_parser_refusals(parse, text, message):
+    assert parse(text) == [["error", message]]
+
+
+@pytest.mark.parametrize(("text", "tree", "dtype", "shape"), [
+    ("Option<Role>", "optional(named Role)", "int16", "[]"),
+    ("PerFile<i8>", "fixed per_file 8(int i8)", "int8", "[8]"),
+    ("[u16; +2]", "fixed array 2(int u16)", "uint16", "[2]"),
+    ("ByColour< [File;\u00a03]\u2003>", "by_colour(fixed array 3(named File))", "uint8", "[2,3]"),
+    ("\tByColour<SquareSet>\u3000", "by_colour(square_set)", "bool", "[2,64]"),
+], ids=["optional", "per-file-signed", "plus-length", "unicode-white-space", "outer-white-space"])
+def test_parser_accepts(parse, text, tree, dtype, shape):
+    [row] = parse(text)
+    assert row[:3] == [tree, dtype, shape]
