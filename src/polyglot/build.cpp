@@ -1,0 +1,65 @@
+#include "polyglot/build.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "polyglot/key.hpp"
+
+namespace vorn::polyglot {
+
+namespace {
+
+constexpr std::uint32_t kMaxWeight = std::numeric_limits<std::uint16_t>::max();
+
+std::uint16_t capped_weight(std::uint32_t value) { return std::uint16_t(std::min(value, kMaxWeight)); }
+
+}  // namespace
+
+bool book_order(const Raw& a, const Raw& b) {
+  if (a.key != b.key) return a.key < b.key;
+  if (a.weight != b.weight) return a.weight > b.weight;
+  return a.bits < b.bits;
+}
+
+std::expected<void, FileError> write_raw(const std::string& path, std::vector<Raw> records) {
+  // Grouping by (key, bits) with the heaviest first, earlier input first
+  // among equals, puts the record whose learn is kept at the head of each
+  // group, so merging is one pass instead of a search per record.
+  std::stable_sort(records.begin(), records.end(), [](const Raw& a, const Raw& b) {
+    if (a.key != b.key) return a.key < b.key;
+    if (a.bits != b.bits) return a.bits < b.bits;
+    return a.weight > b.weight;
+  });
+  std::vector<Raw> merged;
+  for (const Raw& record : records) {
+    if (!merged.empty() && merged.back().key == record.key && merged.back().bits == record.bits) {
+      merged.back().weight = capped_weight(std::uint32_t{merged.back().weight} + record.weight);
+    } else {
+      merged.push_back(record);
+    }
+  }
+  // (key, bits) is unique now, so book order leaves no ties to keep stable.
+  std::sort(merged.begin(), merged.end(), book_order);
+  return write_file(path, merged);
+}
+
+}  // namespace vorn::polyglot
+
+namespace vorn::polyglot::build {
+
+void Builder::add_game(const Game& game) {
+  const std::vector<Move>& moves = game.moves();
+  const std::size_t limit = std::min<std::size_t>(moves.size(), max_ply_.value_or(std::numeric_limits<std::uint32_t>::max()));
+  for (std::size_t i = 0; i < limit; ++i) counts_.add(key(game.positions()[i]), pack(moves[i]));
+}
+
+std::vector<Raw> Builder::entries() const {
+  std::vector<Raw> records;
+  counts_.for_each([&](const MoveCounts::Slot& slot) {
+    if (slot.count >= min_count_) records.push_back({slot.key, slot.bits, capped_weight(slot.count), 0});
+  });
+  std::sort(records.begin(), records.end(), book_order);
+  return records;
+}
+
+}  // namespace vorn::polyglot::build

@@ -1,0 +1,51 @@
+// Making books: counting the moves of played games into records, and
+// writing any records as a book file, sorted with duplicates merged.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/game.hpp"
+#include "polyglot/counts.hpp"
+#include "polyglot/file.hpp"
+#include "polyglot/record.hpp"
+
+namespace vorn::polyglot {
+
+// Book order: key ascending, then weight descending, then bits ascending.
+bool book_order(const Raw& a, const Raw& b);
+
+// Writes `records` to `path` in book order, the records of one key and
+// move merged into one: weights summed up to 65535, the learn of the
+// heaviest (the earliest of equally heavy ones) kept.
+std::expected<void, FileError> write_raw(const std::string& path, std::vector<Raw> records);
+
+}  // namespace vorn::polyglot
+
+namespace vorn::polyglot::build {
+
+class Builder {
+ public:
+  // Only the first `max_ply` moves of each game count when given; records
+  // are made of pairs counted at least `min_count` times.
+  Builder(std::optional<std::uint32_t> max_ply, std::uint32_t min_count)
+      : max_ply_(max_ply), min_count_(min_count) {}
+
+  // Counts every move of `game` in the position it was played in.
+  void add_game(const Game& game);
+  // The records in book order, weights the counts capped at 65535, learn 0.
+  std::vector<Raw> entries() const;
+  // Distinct (key, move) pairs counted, `min_count` aside.
+  std::size_t size() const { return counts_.size(); }
+
+ private:
+  std::optional<std::uint32_t> max_ply_;
+  std::uint32_t min_count_;
+  MoveCounts counts_;
+};
+
+}  // namespace vorn::polyglot::build

@@ -1,0 +1,104 @@
+#include "polyglot/file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+
+namespace vorn::polyglot {
+
+namespace {
+
+// Closes the descriptor when the scope ends, whatever path leaves it.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  // Closes now, reporting the failure a delayed write error may only show here.
+  std::expected<void, FileError> close() {
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0) return std::unexpected(FileError::system(errno));
+    return {};
+  }
+
+ private:
+  int fd_;
+};
+
+std::expected<void, FileError> write_all(int fd, const unsigned char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, bytes, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(FileError::system(errno));
+    }
+    bytes += written;
+    size -= std::size_t(written);
+  }
+  return {};
+}
+
+// Records are written through one buffer of this many bytes.
+constexpr std::size_t kWriteBuffer = 8192;
+static_assert(kWriteBuffer % kEntrySize == 0);
+
+}  // namespace
+
+std::string FileError::message() const {
+  if (kind == Kind::NotWholeEntries) return "a book is a whole number of " + std::to_string(kEntrySize) + "-byte entries";
+  return std::strerror(number);
+}
+
+std::expected<std::vector<unsigned char>, FileError> read_file(const std::string& path) {
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return std::unexpected(FileError::system(errno));
+  // Read until the end rather than trusting the size taken here, which only
+  // sizes the buffer: the file may change while it is read, and pipes have
+  // no size. One byte more lets the first pass see the end.
+  struct stat status {};
+  const bool sized = ::fstat(file.get(), &status) == 0 && status.st_size > 0;
+  std::vector<unsigned char> bytes(sized ? std::size_t(status.st_size) + 1 : 0);
+  std::size_t used = 0;
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(std::max<std::size_t>(2 * bytes.size(), 1 << 16));
+    const ssize_t got = ::read(file.get(), bytes.data() + used, bytes.size() - used);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(FileError::system(errno));
+    }
+    if (got == 0) break;
+    used += std::size_t(got);
+  }
+  bytes.resize(used);
+  return bytes;
+}
+
+std::expected<void, FileError> write_file(const std::string& path, std::span<const Raw> records) {
+  Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (file.get() < 0) return std::unexpected(FileError::system(errno));
+  std::array<unsigned char, kWriteBuffer> buffer;
+  std::size_t used = 0;
+  for (const Raw& record : records) {
+    if (used == buffer.size()) {
+      if (auto written = write_all(file.get(), buffer.data(), used); !written) return written;
+      used = 0;
+    }
+    write_record(record, buffer.data() + used);
+    used += kEntrySize;
+  }
+  if (auto written = write_all(file.get(), buffer.data(), used); !written) return written;
+  return file.close();
+}
+
+}  // namespace vorn::polyglot
