@@ -1,6 +1,9 @@
 // Opening names by position: the ECO tables parsed once, on first use, into
 // a map from Polyglot key to code and name, so any move order that reaches a
-// named position finds its name.
+// named position finds its name. A row's moves are white-space separated
+// tokens, move numbers (tokens starting with a digit) skipped and the rest
+// read as SAN from the standard start; a row whose moves do not read is
+// skipped, and the first row to reach a position names it.
 #pragma once
 
 #include <cstddef>
@@ -24,10 +27,6 @@ struct Opening {
   std::string text() const;
 };
 
-// The key of the position the moves reach from the standard start: tokens
-// split at white space, those starting with a digit (move numbers) skipped,
-// the rest read as SAN. None when one names no legal move.
-std::optional<std::uint64_t> key_after(std::string_view moves);
 // The opening the position is named after; clocks play no part.
 std::optional<Opening> lookup(const Position& position);
 // How many positions the catalogue names.

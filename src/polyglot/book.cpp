@@ -26,11 +26,17 @@ std::optional<Raw> Book::get(std::uint64_t index) const {
 
 std::span<const Raw> Book::raw_entries(std::uint64_t key) const {
   const std::vector<Raw>& all = *records_;
-  // Lower bound, then the run of equal keys from there; no more is assumed
-  // of the order, so an unsorted book gives what this probe finds.
-  const auto first = std::partition_point(all.begin(), all.end(), [&](const Raw& r) { return r.key < key; });
-  const auto last = std::find_if(first, all.end(), [&](const Raw& r) { return r.key != key; });
-  return {first, last};
+  // A lower bound written out, so that on an unsorted book the probes, and
+  // so the run found, are exactly these; then the run of equal keys.
+  std::size_t lo = 0, hi = all.size();
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (all[mid].key >= key) hi = mid;
+    else lo = mid + 1;
+  }
+  std::size_t end = lo;
+  while (end < all.size() && all[end].key == key) ++end;
+  return std::span<const Raw>(all).subspan(lo, end - lo);
 }
 
 std::vector<Entry> Book::entries(const Variant& variant, const Position& position) const {

@@ -47,10 +47,10 @@ std::optional<std::string> Raw::uci() const {
 std::optional<Entry> Raw::decode(const MoveList& legal) const {
   const unsigned code = promotion_code(bits);
   if (code >= kFirstInvalidPromotion) return std::nullopt;
-  const Move wanted = Move::make(origin_of(bits), destination_of(bits), 0,
-                                 code == 0 ? std::nullopt : std::optional(Role(code)));
+  const Move named = Move::make(origin_of(bits), destination_of(bits), 0,
+                                code == 0 ? std::nullopt : std::optional(Role(code)));
   for (const Move& m : legal) {
-    if (m.same_action(wanted)) return Entry{key, m, weight, learn};
+    if (m.same_action(named)) return Entry{key, m, weight, learn};
   }
   return std::nullopt;
 }

@@ -36,7 +36,7 @@ struct Raw {
   // The record read against `position`: the first legal move whose origin,
   // destination and promotion the bits name. The key is not compared.
   std::optional<Entry> decode(const Variant& variant, const Position& position) const;
-  // The same against legal moves already listed.
+  // The same against the position's legal moves, listed once for many records.
   std::optional<Entry> decode(const MoveList& legal) const;
   bool operator==(const Raw&) const = default;
 };

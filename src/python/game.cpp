@@ -19,6 +19,7 @@
 #include "python/explain.hpp"
 #include "python/facts/classes.hpp"
 #include "python/game.hpp"
+#include "python/openings/openings.hpp"
 
 namespace vorn::python {
 
@@ -135,6 +136,16 @@ bind::Ref game_annotated_moves(SharedGame game) {
   return facts::annotated_moves(game->current(), game->variant());
 }
 
+// A game that has left the catalogue keeps the name of the last named
+// position it passed through.
+std::optional<vorn::openings::Opening> opening_of(SharedGame game) {
+  std::optional<vorn::openings::Opening> named;
+  for (const Position& position : game->positions()) {
+    if (auto found = vorn::openings::lookup(position)) named = found;
+  }
+  return named;
+}
+
 std::string game_repr(SharedGame game) {
   return "<Game " + std::string(game->variant().name()) + " ply " + std::to_string(game->ply()) + " " +
          fen_with_clocks(game->current()) + ">";
@@ -193,6 +204,8 @@ const bind::ClassSpec<PyGame> kGameClass{
              "facts", "facts($self)\n--\n\nThe facts of the current position, repetition and history included."),
          bind::method<&game_annotated_moves>(
              "annotated_moves", "annotated_moves($self)\n--\n\nEvery legal move in the current position, annotated."),
+         bind::method<&opening_of>(
+             "opening", "opening($self)\n--\n\nThe opening of the deepest named position this game has reached."),
          bind::method<&game_state::copy>("copy",
                                          "copy($self)\n--\n\n"
                                          "A game with the same variant, start position and moves, playable on\n"

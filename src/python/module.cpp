@@ -16,6 +16,8 @@
 #include "python/explain.hpp"
 #include "python/facts/classes.hpp"
 #include "python/game.hpp"
+#include "python/openings/openings.hpp"
+#include "python/polyglot/polyglot.hpp"
 #include "python/squareset.hpp"
 #include "python/uci.hpp"
 #include "python/values.hpp"
@@ -49,7 +51,9 @@ constexpr RegisterFn kRegistration[] = {
     explain::register_classes,
     endings::register_module,
     facts::register_module,
-    // PGN, Polyglot and openings go here, in that order.
+    // PGN goes here.
+    polyglot::register_module,
+    openings::register_module,
     uci::register_module,
     add_constants,
 };

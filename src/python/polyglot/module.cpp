@@ -1,0 +1,17 @@
+// The Polyglot part of the module: the five classes, then
+// POLYGLOT_ENTRY_SIZE, the bytes of one record.
+#include "python/bind/module.hpp"
+#include "python/polyglot/polyglot.hpp"
+
+namespace vorn::python {
+
+void polyglot::register_module(PyObject* module) {
+  bind::add_class<PyRaw>(module);
+  bind::add_class<PyEntry>(module);
+  bind::add_class<PyBook>(module);
+  bind::add_class<PyBookIter>(module);
+  bind::add_class<PyBuilder>(module);
+  bind::add_object(module, "POLYGLOT_ENTRY_SIZE", bind::to_python(vorn::polyglot::kEntrySize));
+}
+
+}  // namespace vorn::python

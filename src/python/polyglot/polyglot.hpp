@@ -1,0 +1,93 @@
+// The Polyglot classes and their conversions, so that a function returning
+// a polyglot::Raw or polyglot::Entry hands Python a PolyglotRaw or a
+// PolyglotEntry:
+//
+//   PolyglotBook(path), PolyglotBook.from_bytes(data), PolyglotBook.write(path, entries)
+//   PolyglotRaw(key, bits, weight=1, learn=0), PolyglotEntry(key, mv, weight=1, learn=0)
+//   PolyglotBuilder(*, max_ply=None, min_count=1); POLYGLOT_ENTRY_SIZE == 16
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "polyglot/book.hpp"
+#include "polyglot/build.hpp"
+#include "python/bind/class.hpp"
+#include "python/bind/path.hpp"
+
+namespace vorn::python {
+
+struct PyRaw {
+  PyObject_HEAD
+  vorn::polyglot::Raw value;
+  static PyTypeObject* type();
+};
+
+struct PyEntry {
+  PyObject_HEAD
+  vorn::polyglot::Entry value;
+  static PyTypeObject* type();
+};
+
+struct PyBook {
+  PyObject_HEAD
+  vorn::polyglot::Book value;
+  static PyTypeObject* type();
+};
+
+// A book's records and the index of the next one. The records never change
+// and outlive the book, so an iterator that has ended stays ended.
+struct BookCursor {
+  std::shared_ptr<const std::vector<vorn::polyglot::Raw>> records;
+  std::size_t next = 0;
+
+  std::optional<vorn::polyglot::Raw> advance();
+};
+
+struct PyBookIter {
+  PyObject_HEAD
+  BookCursor value;
+  static PyTypeObject* type();
+};
+
+struct PyBuilder {
+  PyObject_HEAD
+  bind::BorrowCell<vorn::polyglot::build::Builder> value;
+  static PyTypeObject* type();
+};
+
+}  // namespace vorn::python
+
+namespace vorn::python::polyglot {
+
+// Adds PolyglotRaw, PolyglotEntry, PolyglotBook, PolyglotBookIter,
+// PolyglotBuilder, then POLYGLOT_ENTRY_SIZE.
+void register_module(PyObject* module);
+
+// OSError for a failed read or write of the book file at `path`.
+[[noreturn]] void file_error(const vorn::polyglot::FileError& error, const bind::Path& path);
+
+}  // namespace vorn::python::polyglot
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<vorn::polyglot::Book> {
+  static Ref to(vorn::polyglot::Book book) { return make<PyBook>(std::move(book)); }
+};
+
+template <>
+struct Converter<vorn::polyglot::Raw> {
+  static Ref to(const vorn::polyglot::Raw& raw) { return make<PyRaw>(raw); }
+};
+
+template <>
+struct Converter<vorn::polyglot::Entry> {
+  static vorn::polyglot::Entry from(PyObject* object) { return expect_instance<PyEntry>(object).value; }
+  static Ref to(const vorn::polyglot::Entry& entry) { return make<PyEntry>(entry); }
+};
+
+}  // namespace vorn::python::bind

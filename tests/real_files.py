@@ -1,0 +1,24 @@
+"""Real input files from Debian packages, used by tests that cross-check
+against them. A file is looked for where its package installs it and under
+VORN_DEBIAN_ROOT, where .ci/run extracts packages the machine lacks. Absent,
+the test is skipped with the reason on a developer's machine and fails in
+CI."""
+
+import os
+import pathlib
+
+import pytest
+
+
+def real_file(path, package):
+    """The path of the file, installed or extracted."""
+    places = [pathlib.Path(path)]
+    if os.environ.get("VORN_DEBIAN_ROOT"):
+        places.append(pathlib.Path(os.environ["VORN_DEBIAN_ROOT"]) / path.lstrip("/"))
+    for place in places:
+        if place.is_file():
+            return place
+    reason = f"{path} is missing: install the Debian package {package}"
+    if os.environ.get("CI"):
+        pytest.fail(reason)
+    pytest.skip(reason)
