@@ -10,9 +10,7 @@
 
 namespace vorn::python {
 
-struct PyOpening {
-  PyObject_HEAD
-  vorn::openings::Opening value;
+struct PyOpening : bind::Object<vorn::openings::Opening> {
   static PyTypeObject* type();
 };
 

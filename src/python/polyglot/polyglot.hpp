@@ -20,21 +20,15 @@
 
 namespace vorn::python {
 
-struct PyRaw {
-  PyObject_HEAD
-  vorn::polyglot::Raw value;
+struct PyRaw : bind::Object<vorn::polyglot::Raw> {
   static PyTypeObject* type();
 };
 
-struct PyEntry {
-  PyObject_HEAD
-  vorn::polyglot::Entry value;
+struct PyEntry : bind::Object<vorn::polyglot::Entry> {
   static PyTypeObject* type();
 };
 
-struct PyBook {
-  PyObject_HEAD
-  vorn::polyglot::Book value;
+struct PyBook : bind::Object<vorn::polyglot::Book> {
   static PyTypeObject* type();
 };
 
@@ -47,15 +41,11 @@ struct BookCursor {
   std::optional<vorn::polyglot::Raw> advance();
 };
 
-struct PyBookIter {
-  PyObject_HEAD
-  BookCursor value;
+struct PyBookIter : bind::Object<BookCursor> {
   static PyTypeObject* type();
 };
 
-struct PyBuilder {
-  PyObject_HEAD
-  bind::BorrowCell<vorn::polyglot::build::Builder> value;
+struct PyBuilder : bind::Object<bind::BorrowCell<vorn::polyglot::build::Builder>> {
   static PyTypeObject* type();
 };
 
