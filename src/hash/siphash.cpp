@@ -1,6 +1,7 @@
 #include "hash/siphash.hpp"
 
 #include <bit>
+#include <cstring>
 
 namespace vorn {
 
@@ -22,16 +23,27 @@ void SipHasher13::absorb(std::uint64_t block) {
 }
 
 SipHasher13& SipHasher13::write(std::span<const std::uint8_t> bytes) {
-  for (const std::uint8_t byte : bytes) {
-    tail_ |= std::uint64_t{byte} << (8 * tail_size_);
-    if (++tail_size_ == 8) {
-      absorb(tail_);
-      tail_ = 0;
-      tail_size_ = 0;
-    }
-  }
   length_ += bytes.size();
+  std::size_t at = 0;
+  // Whole 8-byte blocks go in as words, once the unfinished block is full.
+  while (tail_size_ != 0 && at < bytes.size()) take(bytes[at++]);
+  for (; at + 8 <= bytes.size(); at += 8) {
+    std::uint64_t block;
+    std::memcpy(&block, bytes.data() + at, 8);
+    if constexpr (std::endian::native == std::endian::big) block = std::byteswap(block);
+    absorb(block);
+  }
+  while (at < bytes.size()) take(bytes[at++]);
   return *this;
+}
+
+void SipHasher13::take(std::uint8_t byte) {
+  tail_ |= std::uint64_t{byte} << (8 * tail_size_);
+  if (++tail_size_ == 8) {
+    absorb(tail_);
+    tail_ = 0;
+    tail_size_ = 0;
+  }
 }
 
 SipHasher13& SipHasher13::write(std::string_view bytes) {

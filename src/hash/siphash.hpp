@@ -23,6 +23,7 @@ class SipHasher13 {
 
  private:
   void absorb(std::uint64_t block);
+  void take(std::uint8_t byte);  // one byte into the unfinished block
 
   // "somepseudorandomlygeneratedbytes" with a zero key.
   std::array<std::uint64_t, 4> v_{0x736f6d6570736575ULL, 0x646f72616e646f6dULL,

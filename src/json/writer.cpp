@@ -121,9 +121,13 @@ void Writer::string(std::string_view text) {
   separate();
   static constexpr char kHex[] = "0123456789abcdef";
   out_ += '"';
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
+  std::size_t clean = 0;  // where the run of bytes written as they are began
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte >= 0x20 && byte != '"' && byte != '\\') continue;
+    out_.append(text.substr(clean, at - clean));
+    clean = at + 1;
+    switch (byte) {
       case '"': out_ += "\\\""; break;
       case '\\': out_ += "\\\\"; break;
       case '\b': out_ += "\\b"; break;
@@ -132,15 +136,12 @@ void Writer::string(std::string_view text) {
       case '\r': out_ += "\\r"; break;
       case '\t': out_ += "\\t"; break;
       default:
-        if (byte < 0x20) {
-          out_ += "\\u00";
-          out_ += kHex[byte >> 4];
-          out_ += kHex[byte & 15];
-        } else {
-          out_ += c;
-        }
+        out_ += "\\u00";
+        out_ += kHex[byte >> 4];
+        out_ += kHex[byte & 15];
     }
   }
+  out_.append(text.substr(clean));
   out_ += '"';
   after_value_ = true;
 }
