@@ -141,6 +141,25 @@ def test_values_of_each_element_type(kiwipete):
     assert vorn.Facts(START).state.en_passant is None
 
 
+@pytest.mark.parametrize(("fen", "group", "field", "value"), [
+    ("rnbq1rk1/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQ - 0 1", "king", "castled_side",
+     {"white": None, "black": "short"}),
+    ("8/8/4k3/8/4K3/8/8/8 w - - 0 1", "endgame", "opposition", "direct"),
+    ("8/4k3/8/8/8/4K3/8/8 w - - 0 1", "endgame", "opposition", "distant"),
+    ("8/4k3/8/8/8/3K4/8/8 w - - 0 1", "endgame", "opposition", None),
+    ("4k3/8/8/8/8/8/8/2NNK3 w - - 0 1", "endgame", "drawish_material", "two_knights"),
+    ("k7/8/8/8/8/8/P7/2B1K3 w - - 0 1", "endgame", "drawish_material", "wrong_bishop"),
+    ("4k3/8/2b5/8/8/4B3/8/4K3 w - - 0 1", "endgame", "drawish_material", "opposite_bishops"),
+    ("4k3/8/3b4/8/8/4B3/8/4K3 w - - 0 1", "endgame", "drawish_material", None),
+], ids=["castled-short", "direct", "distant", "no-opposition", "two-knights", "wrong-bishop", "opposite-bishops",
+        "same-bishops"])
+def test_named_values_read_and_write_as_their_names(fen, group, field, value):
+    record = getattr(vorn.Facts(fen), group)
+    assert record.to_dict()[field] == value
+    read = getattr(record, field)
+    assert (dict(read.items()) if isinstance(read, vorn.ByColour) else read) == value
+
+
 def test_single_precision_float_reads_exactly_and_writes_shortest():
     king = vorn.Facts(THIRDS).king
     assert king.tropism.white == 2.3333332538604736
