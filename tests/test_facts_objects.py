@@ -6,7 +6,10 @@ or written to from Python."""
 
 import copy
 import json
+import os
 import pickle
+import subprocess
+import sys
 
 import pytest
 
@@ -376,3 +379,43 @@ def test_attributes_cannot_be_written(kiwipete, make, attribute):
         delattr(value, attribute)
     with pytest.raises(AttributeError):
         value.extra = 1
+
+
+# ---- memory exhaustion -----------------------------------------------------------------
+
+MEMORY_CHILD = """
+import resource, sys
+import vorn
+position = vorn.Position.from_fen({fen!r})
+facts = position.facts()
+kept = []
+soft, hard = resource.getrlimit(resource.RLIMIT_AS)
+in_use = int(open("/proc/self/status").read().split("VmSize:")[1].split()[0]) * 1024
+resource.setrlimit(resource.RLIMIT_AS, (in_use + (4 << 20), hard))
+try:
+    while True:
+        kept.append({make})
+except MemoryError:
+    outcome = "MemoryError"
+kept.clear()
+resource.setrlimit(resource.RLIMIT_AS, (soft, hard))
+print(outcome, position.facts() == facts)
+"""
+
+
+@pytest.mark.skipif(not sys.platform.startswith("linux"), reason="reads the address space size from /proc")
+@pytest.mark.parametrize("make", [
+    "vorn.Facts(position.fen)",
+    "position.facts()",
+    "position.annotated_moves()",
+    "facts.tactics",
+    "[getattr(facts.tactics, f) for f in facts.tactics.to_dict()]",
+    "facts.to_dict()",
+    "vorn.facts_layout()",
+], ids=["Facts", "Position.facts", "annotated_moves", "group", "members", "to_dict", "facts_layout"])
+def test_running_out_of_memory_raises_memory_error(make):
+    result = subprocess.run([sys.executable, "-c", MEMORY_CHILD.format(fen=KIWIPETE, make=make)],
+                            env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)),
+                            capture_output=True, text=True)
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.split() == ["MemoryError", "True"]
