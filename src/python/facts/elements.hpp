@@ -68,4 +68,12 @@ Ref element(const ByColour<T>& pair) {
   return bind::make<PyByColour>(ColourPair{std::move(white), std::move(black)});
 }
 
+// The fields of a record class (bind::record_field) converted by these rules.
+struct Elements {
+  template <class T>
+  static Ref to(const T& value) {
+    return element(value);
+  }
+};
+
 }  // namespace vorn::python::facts

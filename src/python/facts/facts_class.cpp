@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "facts/catalogue.hpp"
+#include "facts/record_json.hpp"
 #include "position/fen.hpp"
+#include "python/bind/record_class.hpp"
 #include "python/board.hpp"
 #include "python/errors.hpp"
 #include "python/facts/classes.hpp"
-#include "python/facts/plain.hpp"
 #include "text/quote.hpp"
 
 namespace vorn::python::facts {
@@ -61,7 +62,7 @@ Ref group_named(PyObject* self, std::string_view name) {
   errors::value_error("not a facts group: " + quoted(name));
 }
 
-Ref facts_dict(const FactsValue& facts) { return plain_dict(json_text(facts.record)); }
+Ref facts_dict(const FactsValue& facts) { return bind::record_dict(bind::record_json(facts.record)); }
 std::string facts_summary(const FactsValue& facts) { return model::summary(facts.record); }
 
 // The FEN as the facts were computed from it: without the clock fields when
@@ -89,15 +90,15 @@ std::uint64_t facts_hash(const FactsValue& facts) {
   w.string(facts.variant->name());
   write(w, facts.record);
   w.end_array();
-  return text_hash(w.text());
+  return bind::record_hash(w.text());
 }
 
 Ref facts_compare(const FactsValue& facts, PyObject* other, int op) {
   const PyFacts* same = bind::instance<PyFacts>(other);
-  return compared(same != nullptr,
-                  same != nullptr && facts.variant->name() == same->value.variant->name() &&
-                      facts.record == same->value.record,
-                  op);
+  return bind::record_comparison(same != nullptr,
+                                 same != nullptr && facts.variant->name() == same->value.variant->name() &&
+                                     facts.record == same->value.record,
+                                 op);
 }
 
 #define VORN_FACTS_GROUP_GETTER(group, Record, FIELDS, meaning) \

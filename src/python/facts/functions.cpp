@@ -8,10 +8,11 @@
 #include <string>
 
 #include "facts/catalogue.hpp"
+#include "facts/record_json.hpp"
 #include "facts/tensors.hpp"
 #include "python/bind/module.hpp"
+#include "python/bind/record_class.hpp"
 #include "python/facts/classes.hpp"
-#include "python/facts/plain.hpp"
 
 namespace vorn::python::facts {
 
@@ -51,7 +52,7 @@ Ref facts_catalogue() {
 }
 
 Ref move_facts_catalogue() { return field_list(model::catalogue::kMoveFields); }
-Ref facts_layout() { return loads(model::tensors::layout_json()); }
+Ref facts_layout() { return bind::json_loads(model::tensors::layout_json()); }
 
 Ref facts_group(PyFacts& facts, std::string_view name) {
   return Ref::check(PyObject_GetAttrString(reinterpret_cast<PyObject*>(&facts), std::string(name).c_str()));

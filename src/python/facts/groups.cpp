@@ -6,10 +6,11 @@
 //   k.to_dict(), hash(k), k == facts.king, pickle.dumps(k)
 #include <string_view>
 
+#include "facts/record_json.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/record_class.hpp"
 #include "python/facts/classes.hpp"
 #include "python/facts/elements.hpp"
-#include "python/facts/plain.hpp"
 
 namespace vorn::python::facts {
 
@@ -127,23 +128,29 @@ std::vector<bind::GetterEntry<PyGroup<model::TacticsFacts>>> derived_getters<mod
 
 template <class Record>
 Ref group_dict(const GroupValue<Record>& group) {
-  return plain_dict(json_text(record_of(group)));
+  return bind::record_dict(bind::record_json(record_of(group)));
 }
 
 template <class Record>
 std::uint64_t group_hash(const GroupValue<Record>& group) {
-  return text_hash(json_text(record_of(group)));
+  return bind::record_hash(bind::record_json(record_of(group)));
 }
 
 template <class Record>
-Ref group_repr(PyObject* self) {
-  return fields_repr(self, bind::detail::short_name(Group<Record>::class_name), Group<Record>::fields);
+bind::Ref group_repr(PyObject* self) {
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> listed;
+    for (const auto& field : Group<Record>::fields) listed.push_back(field.name);
+    return listed;
+  }();
+  return bind::record_repr(self, bind::detail::short_name(Group<Record>::class_name), names);
 }
 
 template <class Record>
 Ref group_compare(const GroupValue<Record>& group, PyObject* other, int op) {
   const auto* same = bind::instance<PyGroup<Record>>(other);
-  return compared(same != nullptr, same != nullptr && record_of(group) == record_of(same->value), op);
+  return bind::record_comparison(same != nullptr, same != nullptr && record_of(group) == record_of(same->value),
+                                 op);
 }
 
 // Pickled as the parent and the group's name: unpickling computes the parent

@@ -6,10 +6,11 @@
 //       a.facts.to_dict(), hash(a.facts), a.facts == b.facts
 #include <string>
 
+#include "facts/record_json.hpp"
+#include "python/bind/record_class.hpp"
 #include "python/board.hpp"
 #include "python/facts/classes.hpp"
 #include "python/facts/elements.hpp"
-#include "python/facts/plain.hpp"
 
 namespace vorn::python::facts {
 
@@ -17,35 +18,19 @@ namespace {
 
 using bind::Ref;
 
-template <auto Member>
-Ref move_field(const model::MoveFacts& facts) {
-  return element(facts.*Member);
-}
+#define VORN_MOVE_FACTS_FIELD(name, Type, text, meaning) \
+  bind::record_field<&model::MoveFacts::name, Elements>(#name, meaning),
 
-Ref move_dict(const model::MoveFacts& facts) { return plain_dict(json_text(facts)); }
-std::uint64_t move_hash(const model::MoveFacts& facts) { return text_hash(json_text(facts)); }
-Ref move_repr(PyObject* self) { return fields_repr(self, "MoveFacts", model::catalogue::kMoveFields); }
-
-Ref move_compare(const model::MoveFacts& facts, PyObject* other, int op) {
-  const auto* same = bind::instance<PyMoveFacts>(other);
-  return compared(same != nullptr, same != nullptr && facts == same->value, op);
-}
-
-#define VORN_MOVE_FACTS_GETTER(name, Type, text, meaning) \
-  bind::getter<&move_field<&model::MoveFacts::name>>(#name, meaning),
-
-const bind::ClassSpec<PyMoveFacts> kMoveFactsClass{
+const bind::ClassSpec<PyMoveFacts> kMoveFactsClass = bind::record_class<PyMoveFacts>({
     .name = "vorn.MoveFacts",
     .doc = "What one legal move does, beyond what the move itself says. The mover is the side to move; the "
            "enemy is the other side.",
-    .getters = {VORN_MOVE_FACTS(VORN_MOVE_FACTS_GETTER)},
-    .methods = {bind::method<&move_dict>("to_dict",
-                                         "to_dict($self)\n--\n\nWhat the move does, as plain data, in the one JSON "
-                                         "form\n`docs/features.md` describes.")},
-    .slots = {bind::repr<&move_repr>, bind::hash<&move_hash>, bind::richcompare<&move_compare>},
-};
+    .to_dict_doc = "to_dict($self)\n--\n\nWhat the move does, as plain data, in the one JSON form\n"
+                   "`docs/features.md` describes.",
+    .fields = {VORN_MOVE_FACTS(VORN_MOVE_FACTS_FIELD)},
+});
 
-#undef VORN_MOVE_FACTS_GETTER
+#undef VORN_MOVE_FACTS_FIELD
 
 Move annotated_move(const model::AnnotatedMove& annotated) { return annotated.move; }
 Ref annotated_facts(const model::AnnotatedMove& annotated) { return bind::make<PyMoveFacts>(annotated.facts); }
