@@ -9,18 +9,18 @@
 #include <cstdint>
 
 #include "python/bind/module.hpp"
-#include "python/board.hpp"
-#include "python/convert.hpp"
-#include "python/endings.hpp"
-#include "python/errors.hpp"
-#include "python/explain.hpp"
+#include "python/board/classes.hpp"
+#include "python/board/squareset.hpp"
+#include "python/board/value_classes.hpp"
+#include "python/endings/classes.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/explain/classes.hpp"
 #include "python/facts/classes.hpp"
-#include "python/game.hpp"
+#include "python/game/classes.hpp"
+#include "python/names/names.hpp"
 #include "python/openings/openings.hpp"
 #include "python/polyglot/polyglot.hpp"
-#include "python/squareset.hpp"
-#include "python/uci.hpp"
-#include "python/values.hpp"
+#include "python/uci/classes.hpp"
 
 namespace vorn::python {
 

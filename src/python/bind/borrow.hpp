@@ -15,7 +15,7 @@
 
 #include <utility>
 
-#include "python/bind/error.hpp"
+#include "python/bind/raise.hpp"
 
 namespace vorn::python::bind {
 

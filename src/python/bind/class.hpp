@@ -38,7 +38,7 @@
 // constructor cannot be called from Python ("cannot create 'vorn.X'
 // instances"). A value type with `int traverse(visitproc, void*) const` and
 // `void clear()` makes the class take part in garbage collection, for values
-// that hold Python objects. Every trampoline runs in `guarded` (error.hpp).
+// that hold Python objects. Every trampoline runs in `guarded` (raise.hpp).
 #pragma once
 
 #include <memory>

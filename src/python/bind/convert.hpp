@@ -16,7 +16,7 @@
 // Writing:  integers, bool, double, float, char (a one-letter str), texts,
 //           std::optional (None), std::vector (list), std::array, std::pair
 //           and std::tuple (tuple), Ref (itself).
-// A class file adds a Converter for its model value (see squareset.hpp), so
+// A class file adds a Converter for its model value (see board/squareset.hpp), so
 // a function returning a vorn::SquareSet hands Python a SquareSet.
 #pragma once
 
@@ -31,8 +31,8 @@
 #include <vector>
 
 #include "python/bind/borrow.hpp"
-#include "python/bind/error.hpp"
 #include "python/bind/object.hpp"
+#include "python/bind/raise.hpp"
 #include "python/bind/ref.hpp"
 
 namespace vorn::python::bind {

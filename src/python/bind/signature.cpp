@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "python/bind/error.hpp"
+#include "python/bind/raise.hpp"
 
 namespace vorn::python::bind {
 

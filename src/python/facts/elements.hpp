@@ -11,8 +11,8 @@
 #include "facts/enums.hpp"
 #include "facts/field_values.hpp"
 #include "python/bind/convert.hpp"
-#include "python/squareset.hpp"
-#include "python/values.hpp"
+#include "python/board/squareset.hpp"
+#include "python/board/value_classes.hpp"
 
 namespace vorn::python::facts {
 

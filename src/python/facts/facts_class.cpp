@@ -13,8 +13,8 @@
 #include "facts/record_json.hpp"
 #include "position/fen.hpp"
 #include "python/bind/record_class.hpp"
-#include "python/board.hpp"
-#include "python/errors.hpp"
+#include "python/board/classes.hpp"
+#include "python/errors/exceptions.hpp"
 #include "python/facts/classes.hpp"
 #include "text/quote.hpp"
 

@@ -8,7 +8,7 @@
 
 #include "facts/record_json.hpp"
 #include "python/bind/record_class.hpp"
-#include "python/board.hpp"
+#include "python/board/classes.hpp"
 #include "python/facts/classes.hpp"
 #include "python/facts/elements.hpp"
 

@@ -10,7 +10,7 @@
 
 #include "hash/siphash.hpp"
 #include "python/bind/module.hpp"
-#include "python/board.hpp"
+#include "python/board/classes.hpp"
 #include "python/openings/openings.hpp"
 
 namespace vorn::python {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "python/board.hpp"
+#include "python/board/classes.hpp"
 #include "python/polyglot/polyglot.hpp"
 
 namespace vorn::python {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "python/game.hpp"
+#include "python/game/classes.hpp"
 #include "python/polyglot/polyglot.hpp"
 
 namespace vorn::python {

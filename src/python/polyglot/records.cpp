@@ -11,7 +11,7 @@
 #include <string>
 
 #include "hash/siphash.hpp"
-#include "python/board.hpp"
+#include "python/board/classes.hpp"
 #include "python/polyglot/polyglot.hpp"
 
 namespace vorn::python {

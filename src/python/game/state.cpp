@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "python/board.hpp"
-#include "python/convert.hpp"
-#include "python/errors.hpp"
-#include "python/game.hpp"
+#include "python/board/classes.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/game/classes.hpp"
+#include "python/names/names.hpp"
 
 namespace vorn::python {
 

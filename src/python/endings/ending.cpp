@@ -1,19 +1,19 @@
 // Ending and its records, as Python sees them:
 //
 //   e = endings_classify(position)          or position.ending(), game.ending()
-//   e.class_, e.verdict, e.technique        name-like, see ending_names.cpp
+//   e.class_, e.verdict, e.technique        name-like, see names.cpp
 //   e.signature.count("white", "r"); e.evidence.pawn.steps; e.evidence.bishops
 //   e.describe()                            "This is the KRPvKR ending."
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "python/board.hpp"
+#include "python/bind/members.hpp"
 #include "python/bind/module.hpp"
-#include "python/convert.hpp"
-#include "python/ending_names.hpp"
-#include "python/endings.hpp"
-#include "python/getters.hpp"
+#include "python/board/classes.hpp"
+#include "python/endings/classes.hpp"
+#include "python/endings/names.hpp"
+#include "python/names/names.hpp"
 
 namespace vorn::python {
 

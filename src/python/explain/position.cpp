@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "python/bind/module.hpp"
-#include "python/convert.hpp"
-#include "python/explain.hpp"
-#include "python/explain_fields.hpp"
+#include "python/explain/classes.hpp"
+#include "python/explain/getters.hpp"
+#include "python/names/names.hpp"
 
 namespace vorn::python::explain {
 

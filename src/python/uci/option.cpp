@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "python/errors.hpp"
-#include "python/uci.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/uci/classes.hpp"
 #include "text/quote.hpp"
 
 namespace vorn::python::uci {

@@ -1,13 +1,13 @@
 // The exception classes are made by calling the builtin `type`, as Python
 // code would, so that they are ordinary Python classes with a class
 // dictionary of their own (docstring and __module__ "vorn").
-#include "python/errors.hpp"
+#include "python/errors/exceptions.hpp"
 
 #include <array>
 #include <string>
 
-#include "python/bind/error.hpp"
 #include "python/bind/module.hpp"
+#include "python/bind/raise.hpp"
 #include "text/quote.hpp"
 
 namespace vorn::python::errors {

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "game/game.hpp"
 #include "board/attacks.hpp"
-#include "position/fen.hpp"
-#include "python/board.hpp"
-#include "python/convert.hpp"
-#include "python/errors.hpp"
-#include "python/squareset.hpp"
+#include "game/game.hpp"
 #include "hash/siphash.hpp"
-#include "variant/rules.hpp"
 #include "polyglot/key.hpp"
+#include "position/fen.hpp"
+#include "python/board/classes.hpp"
+#include "python/board/squareset.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/names/names.hpp"
+#include "variant/rules.hpp"
 
 namespace vorn::python {
 

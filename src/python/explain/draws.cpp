@@ -10,8 +10,8 @@
 #include <variant>
 #include <vector>
 
-#include "python/explain.hpp"
-#include "python/explain_fields.hpp"
+#include "python/explain/classes.hpp"
+#include "python/explain/getters.hpp"
 
 namespace vorn::python::explain {
 

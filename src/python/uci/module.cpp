@@ -4,7 +4,7 @@
 //   Command, Message, Session                 __module__ "vorn.uci.protocol"
 //   uci_parse, UciError, EngineTimeout, EngineDied, ProtocolError
 #include "python/bind/module.hpp"
-#include "python/uci.hpp"
+#include "python/uci/classes.hpp"
 
 namespace vorn::python::uci {
 

@@ -12,13 +12,13 @@
 #include <utility>
 #include <vector>
 
-#include "python/board.hpp"
-#include "python/convert.hpp"
-#include "python/endings.hpp"
-#include "python/errors.hpp"
-#include "python/explain.hpp"
+#include "python/board/classes.hpp"
+#include "python/endings/classes.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/explain/classes.hpp"
 #include "python/facts/classes.hpp"
-#include "python/game.hpp"
+#include "python/game/classes.hpp"
+#include "python/names/names.hpp"
 #include "python/openings/openings.hpp"
 
 namespace vorn::python {

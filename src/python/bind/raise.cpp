@@ -1,4 +1,4 @@
-#include "python/bind/error.hpp"
+#include "python/bind/raise.hpp"
 
 #include <exception>
 #include <new>

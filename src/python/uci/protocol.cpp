@@ -13,10 +13,10 @@
 #include <variant>
 
 #include "python/bind/module.hpp"
-#include "python/board.hpp"
-#include "python/convert.hpp"
-#include "python/game.hpp"
-#include "python/uci.hpp"
+#include "python/board/classes.hpp"
+#include "python/game/classes.hpp"
+#include "python/names/names.hpp"
+#include "python/uci/classes.hpp"
 #include "text/quote.hpp"
 #include "text/utf8.hpp"
 

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "python/bind/module.hpp"
-#include "python/errors.hpp"
-#include "python/uci.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/uci/classes.hpp"
 
 namespace vorn::python::uci {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "python/board.hpp"
-#include "python/convert.hpp"
 #include "hash/siphash.hpp"
+#include "python/board/classes.hpp"
+#include "python/names/names.hpp"
 
 namespace vorn::python {
 

@@ -21,7 +21,7 @@ struct PyGame : bind::Object<bind::BorrowCell<Game>> {
 
 }  // namespace vorn::python
 
-// The copying and pickling members, kept in game_state.cpp.
+// The copying and pickling members, kept in state.cpp.
 namespace vorn::python::game_state {
 
 // What __getstate__ gives and __setstate__ takes: plain texts, the moves in

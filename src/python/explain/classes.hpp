@@ -10,10 +10,10 @@
 #include <optional>
 #include <utility>
 
+#include "core/types.hpp"
 #include "explain/records.hpp"
 #include "python/bind/class.hpp"
-#include "python/squareset.hpp"
-#include "core/types.hpp"
+#include "python/board/squareset.hpp"
 
 namespace vorn::python::explain {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "python/board.hpp"
-#include "python/convert.hpp"
-#include "python/uci.hpp"
+#include "python/board/classes.hpp"
+#include "python/names/names.hpp"
+#include "python/uci/classes.hpp"
 
 namespace vorn::python::uci {
 

@@ -12,16 +12,16 @@
 #include <string_view>
 #include <vector>
 
-#include "python/endings.hpp"
 #include "explain/situations.hpp"
 #include "facts/compute.hpp"
 #include "facts/exchange.hpp"
-#include "python/board.hpp"
-#include "python/convert.hpp"
-#include "python/endings.hpp"
-#include "python/errors.hpp"
-#include "python/explain.hpp"
+#include "python/board/classes.hpp"
+#include "python/endings/classes.hpp"
+#include "python/endings/classes.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/explain/classes.hpp"
 #include "python/facts/classes.hpp"
+#include "python/names/names.hpp"
 
 namespace vorn::python {
 

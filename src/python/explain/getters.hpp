@@ -1,5 +1,5 @@
 // What the explanation classes share beyond the member getters of
-// getters.hpp: the kind of a variant record, its repr, the pin it may hold,
+// bind/members.hpp: the kind of a variant record, its repr, the pin it may hold,
 // and the model's sentence:
 //
 //   bind::getter<&kind<kStuckNames, Stuck>>("kind", "...")        "pinned"
@@ -11,10 +11,10 @@
 #include <string_view>
 #include <variant>
 
+#include "core/types.hpp"
 #include "explain/describe.hpp"
 #include "explain/records.hpp"
-#include "python/getters.hpp"
-#include "core/types.hpp"
+#include "python/bind/members.hpp"
 
 namespace vorn::python::explain {
 

@@ -2,7 +2,7 @@
 //
 //   s = SquareSet(["e4", "D5"]); s.squares == ["e4", "d5"]; "e4" in s
 //   s.bits, s.files, len(s), ~s, s - t, s | t, s & t, s ^ t, s.is_subset(t)
-#include "python/squareset.hpp"
+#include "python/board/squareset.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -10,9 +10,9 @@
 #include <tuple>
 #include <vector>
 
-#include "python/convert.hpp"
-#include "python/values.hpp"
 #include "hash/siphash.hpp"
+#include "python/board/value_classes.hpp"
+#include "python/names/names.hpp"
 
 namespace vorn::python {
 

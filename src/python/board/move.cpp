@@ -7,10 +7,10 @@
 #include <string>
 #include <tuple>
 
-#include "python/board.hpp"
-#include "python/convert.hpp"
-#include "python/errors.hpp"
 #include "hash/siphash.hpp"
+#include "python/board/classes.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/names/names.hpp"
 
 namespace vorn::python {
 

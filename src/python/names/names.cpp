@@ -1,9 +1,9 @@
-#include "python/convert.hpp"
+#include "python/names/names.hpp"
 
 #include <algorithm>
 #include <utility>
 
-#include "python/errors.hpp"
+#include "python/errors/exceptions.hpp"
 
 namespace vorn::python::convert {
 

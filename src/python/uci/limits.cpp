@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "python/errors.hpp"
-#include "python/getters.hpp"
-#include "python/uci.hpp"
+#include "python/bind/members.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/uci/classes.hpp"
 
 namespace vorn::python::uci {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "python/ending_names.hpp"
+#include "python/endings/names.hpp"
 
 namespace vorn::python {
 

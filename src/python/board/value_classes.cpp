@@ -3,7 +3,7 @@
 //   pair = ByColour(1, 2); pair.white, pair["b"], pair.of("black"); "w" in pair
 //   white, black = pair; pair.items() == [("white", 1), ("black", 2)]
 //   files = FileSet(["a", "C"]); "c" in files; ~files; files | other; files.files
-#include "python/values.hpp"
+#include "python/board/value_classes.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -11,8 +11,8 @@
 #include <tuple>
 #include <utility>
 
-#include "python/convert.hpp"
 #include "hash/siphash.hpp"
+#include "python/names/names.hpp"
 
 namespace vorn::python {
 
