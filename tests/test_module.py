@@ -134,6 +134,23 @@ def test_package_modules_present_their_classes():
             assert getattr(vorn, name) is getattr(native, name)
 
 
+PACKAGE_MODULES = ["vorn", "vorn.endings", "vorn.explain", "vorn.openings", "vorn.pgn", "vorn.polyglot", "vorn.uci",
+                   "vorn.uci.protocol"]
+
+
+@pytest.mark.parametrize("module_name", PACKAGE_MODULES)
+def test_package_modules_present_nothing_but_the_native_modules_names(module_name):
+    # No helper (the re-export function, an imported module) shows among the public names.
+    module = importlib.import_module(module_name)
+    for name, value in vars(module).items():
+        if name.startswith("_"):
+            continue
+        if isinstance(value, type(vorn)):
+            assert value.__name__ == f"{module_name}.{name}"
+        else:
+            assert getattr(native, name) is value, name
+
+
 def test_another_interpreter_cannot_load_the_module():
     interpreters = None
     for candidate in ("_interpreters", "_xxsubinterpreters"):

@@ -9,5 +9,6 @@ areas; everything else, with every function and exception, is here.
 from vorn._export import export
 
 globals().update(export(__name__))
+del export  # the helper is not part of the module
 
 from vorn import endings, explain, openings, pgn, polyglot, uci  # noqa: E402  (they read the native module too)

@@ -3,5 +3,6 @@
 from vorn._export import export
 
 globals().update(export(__name__))
+del export  # the helper is not part of the module
 
 from vorn.uci import protocol  # noqa: E402

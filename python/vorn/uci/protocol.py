@@ -4,3 +4,4 @@ the order of a conversation."""
 from vorn._export import export
 
 globals().update(export(__name__))
+del export  # the helper is not part of the module
