@@ -43,6 +43,7 @@ std::vector<Entry> Book::entries(const Variant& variant, const Position& positio
   const std::span<const Raw> found = raw_entries(polyglot::key(position));
   std::vector<Entry> read;
   if (found.empty()) return read;
+  read.reserve(found.size());
   MoveList legal;
   variant.legal_moves(position, legal);
   for (const Raw& raw : found) {
