@@ -19,6 +19,7 @@
 #include "python/game/classes.hpp"
 #include "python/names/names.hpp"
 #include "python/openings/openings.hpp"
+#include "python/pgn/classes.hpp"
 #include "python/polyglot/polyglot.hpp"
 #include "python/uci/classes.hpp"
 
@@ -51,7 +52,7 @@ constexpr RegisterFn kRegistration[] = {
     explain::register_classes,
     endings::register_module,
     facts::register_module,
-    // PGN goes here.
+    pgn::register_module,
     polyglot::register_module,
     openings::register_module,
     uci::register_module,

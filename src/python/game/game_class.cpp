@@ -20,6 +20,8 @@
 #include "python/game/classes.hpp"
 #include "python/names/names.hpp"
 #include "python/openings/openings.hpp"
+#include "python/pgn/classes.hpp"
+#include "pgn/setup.hpp"
 
 namespace vorn::python {
 
@@ -126,6 +128,8 @@ std::vector<vorn::explain::ClaimableDraw> claims_after_of(SharedGame game, Move 
   return game->claims_after(mv);
 }
 
+vorn::pgn::Game to_pgn(SharedGame game) { return vorn::pgn::from_game(*game); }
+
 vorn::endings::Classification ending_of(SharedGame game) {
   return vorn::endings::classify(game->current());
 }
@@ -206,6 +210,8 @@ const bind::ClassSpec<PyGame> kGameClass{
              "annotated_moves", "annotated_moves($self)\n--\n\nEvery legal move in the current position, annotated."),
          bind::method<&opening_of>(
              "opening", "opening($self)\n--\n\nThe opening of the deepest named position this game has reached."),
+         bind::method<&to_pgn>("to_pgn",
+                               "to_pgn($self)\n--\n\nThis game as PGN, with a seven-tag roster of placeholders."),
          bind::method<&game_state::copy>("copy",
                                          "copy($self)\n--\n\n"
                                          "A game with the same variant, start position and moves, playable on\n"

@@ -1,0 +1,519 @@
+#include "pgn/read.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "pgn/setup.hpp"
+#include "text/unicode.hpp"
+#include "text/utf8.hpp"
+
+namespace vorn::pgn {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// ASCII bytes that end a word besides white space.
+constexpr std::string_view kDelimiters = "$();<>[]{}";
+
+bool is_space_at(std::string_view text, std::size_t pos, std::size_t& length) {
+  const utf8::Unit unit = utf8::decode(text, pos);
+  length = unit.length;
+  return unicode::is_white_space(unit.code);
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+bool is_name_char(char32_t c) {
+  if (c < 0x80) return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || is_digit(char(c)) || c == '_';
+  return unicode::is_alphabetic(c) || unicode::is_numeric(c);
+}
+
+bool is_blank(std::string_view line) {
+  for (std::size_t pos = 0, length = 0; pos < line.size(); pos += length)
+    if (!is_space_at(line, pos, length)) return false;
+  return true;
+}
+
+// A NAG word: an optional "+", then ASCII digits, at most 65535.
+std::optional<std::uint16_t> nag_number(std::string_view word) {
+  if (word.starts_with('+')) word.remove_prefix(1);
+  if (word.empty() || !std::ranges::all_of(word, is_digit)) return std::nullopt;
+  std::uint16_t value = 0;
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (error != std::errc{} || end != word.data() + word.size()) return std::nullopt;
+  return value;
+}
+
+// Castling written with zeros ("0-0", "0-0-0+") as its letter form, or none.
+// `number` is the run of digits and dots that stood before `rest`.
+std::optional<std::string> zero_castling(std::string_view number, std::string_view rest) {
+  if (!number.ends_with('0') || !rest.starts_with("-0")) return std::nullopt;
+  std::string letters = "O-O";
+  rest.remove_prefix(2);
+  if (rest.starts_with("-0")) {
+    letters += "-O";
+    rest.remove_prefix(2);
+  }
+  letters += rest;
+  return letters;
+}
+
+class Counter : public Visitor {};
+
+class MainlinePlayer : public Visitor {
+ public:
+  explicit MainlinePlayer(const std::function<void(const vorn::Game&)>& use) : use_(use) {}
+
+  void begin_game() override {
+    game_.reset();
+    depth_ = 0;
+  }
+  void begin_movetext(const Headers&, const Variant& variant, const Position& start) override {
+    game_.emplace(vorn::Game::seeded(variant, start));
+  }
+  void move(const Position&, Move move, std::string_view, std::span<const std::uint16_t>) override {
+    if (depth_ == 0 && !game_->play(move)) panic("a parsed move is legal");
+  }
+  void begin_variation() override { ++depth_; }
+  void end_variation() override { --depth_; }
+  void end_game(GameResult) override { use_(*game_); }
+
+ private:
+  const std::function<void(const vorn::Game&)>& use_;
+  std::optional<vorn::Game> game_;
+  std::size_t depth_ = 0;
+};
+
+template <class V>
+std::expected<std::uint64_t, IoError> read_all(LineSource& source, V& visitor) {
+  Reader reader(source, true);
+  std::uint64_t games = 0;
+  while (true) {
+    const auto step = reader.read_game(visitor);
+    if (!step) return std::unexpected(step.error());
+    if (*step == Reader::Step::End) return games;
+    ++games;
+  }
+}
+
+}  // namespace
+
+// ---- helpers -------------------------------------------------------------------
+
+std::vector<std::uint16_t> glyphs(std::string_view run) {
+  static constexpr std::array<std::pair<std::string_view, std::uint16_t>, 6> kGlyphs{{
+      {"!!", 3}, {"??", 4}, {"!?", 5}, {"?!", 6}, {"!", 1}, {"?", 2}}};
+  std::vector<std::uint16_t> nags;
+  while (!run.empty()) {
+    for (const auto& [text, nag] : kGlyphs) {
+      if (run.starts_with(text)) {
+        nags.push_back(nag);
+        run.remove_prefix(text.size());
+        break;
+      }
+    }
+  }
+  return nags;
+}
+
+bool is_tag_name(std::string_view name) {
+  if (name.empty()) return false;
+  for (std::size_t pos = 0; pos < name.size();) {
+    const utf8::Unit unit = utf8::decode(name, pos);
+    if (!unit.valid || !is_name_char(unit.code)) return false;
+    pos += unit.length;
+  }
+  return true;
+}
+
+std::string collapse(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  bool gap = false;
+  for (std::size_t pos = 0, length = 0; pos < text.size(); pos += length) {
+    if (is_space_at(text, pos, length)) {
+      gap = !out.empty();
+      continue;
+    }
+    if (gap) out += ' ';
+    gap = false;
+    out.append(text.substr(pos, length));
+  }
+  return out;
+}
+
+std::expected<std::uint64_t, IoError> count_games(LineSource& source) {
+  Counter counter;
+  return read_all(source, counter);
+}
+
+std::expected<std::uint64_t, IoError> for_each_mainline(LineSource& source,
+                                                        const std::function<void(const vorn::Game&)>& use) {
+  MainlinePlayer player(use);
+  return read_all(source, player);
+}
+
+// ---- the line layer ------------------------------------------------------------
+
+Reader::Reader(LineSource& source, bool skip_errors) : source_(source), skip_errors_(skip_errors) {}
+
+bool Reader::next_line() {
+  line_ = {};
+  pos_ = column_pos_ = 0;
+  column_count_ = 0;
+  while (true) {
+    const auto taken = source_.next();
+    if (!taken) {
+      io_ = taken.error();
+      return false;
+    }
+    if (!*taken) return false;
+    std::string_view line = **taken;
+    if (line_number_++ == 0 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+    while (line.ends_with('\r')) line.remove_suffix(1);
+    if (line.starts_with('%')) continue;
+    if (!utf8::is_valid(line)) {
+      decoded_ = utf8::from_latin1(line);
+      line = decoded_;
+    }
+    line_ = line;
+    return true;
+  }
+}
+
+std::uint64_t Reader::column_at(std::size_t pos) {
+  if (pos < column_pos_) column_pos_ = column_count_ = 0;
+  column_count_ += utf8::length(line_.substr(column_pos_, pos - column_pos_));
+  column_pos_ = pos;
+  return column_count_ + 1;
+}
+
+bool Reader::skip_space_in_line() {
+  for (std::size_t length = 0; pos_ < line_.size(); pos_ += length)
+    if (!is_space_at(line_, pos_, length)) return true;
+  return false;
+}
+
+Reader::Flow Reader::fail(ErrorKind kind, Place at, std::string detail) {
+  error_ = PgnError{kind, std::move(detail), at.line, at.column};
+  return Flow::Failed;
+}
+
+void Reader::recover(bool keep_line) {
+  if (keep_line) return;  // the next game begins right here
+  bool blank_before = false;  // the error's own line never counts as blank
+  while (next_line()) {
+    if (blank_before && line_.starts_with('[')) return;
+    blank_before = is_blank(line_);
+  }
+}
+
+// ---- games ---------------------------------------------------------------------
+
+std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
+  while (!ended_) {
+    const Step step = attempt(visitor);
+    if (io_) {
+      ended_ = true;
+      return std::unexpected(*io_);
+    }
+    if (step == Step::End) ended_ = true;
+    else if (step == Step::Game || !skip_errors_) return step;
+  }
+  return Step::End;
+}
+
+Reader::Step Reader::attempt(Visitor& visitor) {
+  while (!skip_space_in_line())
+    if (!next_line()) return Step::End;
+  visitor.begin_game();
+  headers_.pairs.clear();
+  setup_place_.reset();
+  result_word_.reset();
+  // Tags, with white space (line ends included) between and after them.
+  while (true) {
+    if (!skip_space_in_line()) {
+      if (!next_line()) break;
+      continue;
+    }
+    if (line_[pos_] != '[') break;
+    if (tag(here()) != Flow::Go) {
+      recover(false);
+      return Step::Error;
+    }
+  }
+  if (io_) return Step::End;
+  const auto set = setup(headers_);
+  if (!set) {
+    const Place at = setup_place_.value_or(Place{0, 0});
+    fail(set.error().kind, at, set.error().detail);
+    recover(false);
+    return Step::Error;
+  }
+  visitor.begin_movetext(headers_, *set->variant, set->start);
+  frames_.clear();
+  frames_.push_back(Frame{set->start, std::nullopt});
+  const Flow flow = movetext(visitor, *set->variant);
+  if (flow == Flow::Go) return Step::Game;
+  if (flow == Flow::Failed) {
+    // An open variation found at the next game's "[" leaves that game whole.
+    const bool at_next_game = pos_ < line_.size() && line_[pos_] == '[' &&
+                              error_.kind == ErrorKind::UnterminatedVariation;
+    recover(at_next_game);
+    return Step::Error;
+  }
+  return Step::End;
+}
+
+Reader::Flow Reader::tag(Place at) {
+  ++pos_;
+  const auto malformed = [&] { return fail(ErrorKind::MalformedTagPair, at); };
+  if (!skip_space_in_line()) return malformed();
+  tag_name_.clear();
+  while (pos_ < line_.size()) {
+    const utf8::Unit unit = utf8::decode(line_, pos_);
+    if (!is_name_char(unit.code)) break;
+    tag_name_.append(line_.substr(pos_, unit.length));
+    pos_ += unit.length;
+  }
+  if (tag_name_.empty() || !skip_space_in_line() || line_[pos_] != '"') return malformed();
+  ++pos_;
+  tag_value_.clear();
+  while (true) {
+    if (pos_ >= line_.size()) return fail(ErrorKind::UnterminatedTagValue, at);
+    char c = line_[pos_];
+    if (c == '"') break;
+    if (c == '\\') {
+      if (++pos_ >= line_.size()) return fail(ErrorKind::UnterminatedTagValue, at);
+      const std::size_t length = utf8::decode(line_, pos_).length;
+      tag_value_.append(line_.substr(pos_, length));
+      pos_ += length;
+      continue;
+    }
+    tag_value_ += c;
+    ++pos_;
+  }
+  ++pos_;
+  if (!skip_space_in_line() || line_[pos_] != ']') return malformed();
+  ++pos_;
+  if (!setup_place_ && (tag_name_ == "FEN" || tag_name_ == "Variant")) setup_place_ = at;
+  headers_.set(tag_name_, tag_value_);
+  return Flow::Go;
+}
+
+Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
+  while (true) {
+    if (pos_ >= line_.size()) {
+      if (!next_line()) {
+        if (io_) return Flow::Io;
+        if (frames_.size() > 1) return fail(ErrorKind::UnterminatedVariation, {line_number_, 1});
+        end_of_game(visitor);
+        return Flow::Go;
+      }
+      continue;
+    }
+    const char c = line_[pos_];
+    switch (c) {
+      case ' ': case '\t': case '<': case '>':
+        ++pos_;
+        continue;
+      case '$':
+        if (nag_word(visitor) != Flow::Go) return Flow::Failed;
+        continue;
+      case '(': {
+        const Place at = here();
+        ++pos_;
+        Frame& top = frames_.back();
+        if (!top.before) return fail(ErrorKind::VariationWithoutMove, at);
+        frames_.push_back(Frame{*top.before, std::nullopt});
+        visitor.begin_variation();
+        continue;
+      }
+      case ')': {
+        const Place at = here();
+        ++pos_;
+        if (frames_.size() == 1) return fail(ErrorKind::NoVariationToClose, at);
+        frames_.pop_back();
+        visitor.end_variation();
+        continue;
+      }
+      case ';': {
+        const std::string_view text = line_.substr(pos_ + 1);
+        pos_ = line_.size();
+        attach(visitor, visitor.wants_comments() ? collapse(text) : std::string());
+        continue;
+      }
+      case '{':
+        if (const Flow flow = comment_braced(visitor); flow != Flow::Go) return flow;
+        continue;
+      case '[':
+        if (frames_.size() > 1) return fail(ErrorKind::UnterminatedVariation, here());
+        end_of_game(visitor);
+        return Flow::Go;
+      case ']': case '}':
+        return fail(ErrorKind::MalformedMovetext, here(), std::string(1, c));
+      default:
+        break;
+    }
+    if (std::size_t length = 0; static_cast<unsigned char>(c) >= 0x80 || (c >= '\n' && c <= '\r')) {
+      if (is_space_at(line_, pos_, length)) {
+        pos_ += length;
+        continue;
+      }
+    }
+    bool game_over = false;
+    if (word(visitor, variant, game_over) != Flow::Go) return Flow::Failed;
+    if (game_over) return Flow::Go;
+  }
+}
+
+Reader::Flow Reader::comment_braced(Visitor& visitor) {
+  const Place at = here();
+  ++pos_;
+  const bool keep = visitor.wants_comments();
+  comment_.clear();
+  while (true) {
+    const std::size_t close = line_.find('}', pos_);
+    if (close != std::string_view::npos) {
+      if (keep) comment_.append(line_.substr(pos_, close - pos_));
+      pos_ = close + 1;
+      break;
+    }
+    if (keep) comment_.append(line_.substr(pos_));
+    if (!next_line()) {
+      if (io_) return Flow::Io;
+      return fail(ErrorKind::UnterminatedComment, at);
+    }
+    if (keep) comment_ += ' ';
+  }
+  attach(visitor, keep ? collapse(comment_) : std::string());
+  return Flow::Go;
+}
+
+std::string_view Reader::scan_word() {
+  const std::size_t start = pos_;
+  while (pos_ < line_.size()) {
+    const char c = line_[pos_];
+    if (static_cast<unsigned char>(c) < 0x80) {
+      if (c == ' ' || (c >= '\t' && c <= '\r') || kDelimiters.find(c) != std::string_view::npos) break;
+      ++pos_;
+    } else {
+      std::size_t length = 0;
+      if (is_space_at(line_, pos_, length)) break;
+      pos_ += length;
+    }
+  }
+  return line_.substr(start, pos_ - start);
+}
+
+void Reader::attach(Visitor& visitor, std::string_view text) {
+  const CommentTarget target = frames_.back().before ? CommentTarget::AfterMove
+                               : frames_.size() == 1 ? CommentTarget::Game
+                                                     : CommentTarget::BeforeNextMove;
+  visitor.comment(target, text);
+}
+
+Reader::Flow Reader::nag_word(Visitor& visitor) {
+  const Place at = here();
+  ++pos_;
+  const std::string_view text = scan_word();
+  const auto nag = nag_number(text);
+  if (!nag) return fail(ErrorKind::MalformedMovetext, at, std::string(text));
+  if (frames_.back().before) visitor.nag(*nag);
+  return Flow::Go;
+}
+
+Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_over) {
+  const Place at = here();
+  const std::string_view text = scan_word();
+  if (const auto result = result_named(text)) {
+    if (frames_.size() > 1) return fail(ErrorKind::UnterminatedVariation, here());
+    result_word_ = result;
+    end_of_game(visitor);
+    game_over = true;
+    return Flow::Go;
+  }
+  std::size_t body = 0;
+  while (body < text.size() && (is_digit(text[body]) || text[body] == '.')) ++body;
+  if (body == text.size()) return Flow::Go;  // a move number
+  std::size_t suffix = text.size();
+  while (suffix > body && (text[suffix - 1] == '!' || text[suffix - 1] == '?')) --suffix;
+  Frame& top = frames_.back();
+  if (suffix == body) {
+    if (top.before)
+      for (const std::uint16_t nag : glyphs(text.substr(suffix))) visitor.nag(nag);
+    return Flow::Go;
+  }
+  std::string_view san = text.substr(body, suffix - body);
+  const auto castling = zero_castling(text.substr(0, body), san);
+  if (castling) san = text.substr(body - 1, suffix - body + 1);  // the written form, its zero kept
+  const auto move = variant.move_from_san(top.position, castling ? std::string_view(*castling) : san);
+  if (!move) {
+    const ErrorKind kind = move.error() == MoveParseError::Malformed    ? ErrorKind::MalformedMovetext
+                           : move.error() == MoveParseError::NoSuchMove ? ErrorKind::NoSuchMove
+                                                                        : ErrorKind::AmbiguousMove;
+    return fail(kind, at, std::string(text));
+  }
+  top.before = top.position;
+  top.position = variant.play(top.position, *move);
+  if (suffix == text.size()) {
+    visitor.move(*top.before, *move, san, {});
+  } else {
+    const std::vector<std::uint16_t> nags = glyphs(text.substr(suffix));
+    visitor.move(*top.before, *move, san, nags);
+  }
+  return Flow::Go;
+}
+
+void Reader::end_of_game(Visitor& visitor) {
+  GameResult result = GameResult::Undecided;
+  if (result_word_) result = *result_word_;
+  else if (const std::string* tag = headers_.find("Result")) result = result_named(*tag).value_or(result);
+  visitor.end_game(result);
+}
+
+// ---- building records ----------------------------------------------------------
+
+void RecordBuilder::begin_game() {
+  game_ = Game{};
+  open_.clear();
+}
+
+void RecordBuilder::begin_movetext(const Headers& headers, const Variant&, const Position&) {
+  game_.headers = headers;
+}
+
+void RecordBuilder::comment(CommentTarget target, std::string_view text) {
+  std::string& into = target == CommentTarget::AfterMove ? top().back().comment_after
+                      : target == CommentTarget::Game    ? game_.comment
+                                                         : open_.back().comment;
+  if (!into.empty()) into += ' ';
+  into += text;
+}
+
+void RecordBuilder::move(const Position&, Move move, std::string_view san,
+                         std::span<const std::uint16_t> nags) {
+  Line& line = top();
+  Node& node = line.emplace_back(move, san);
+  node.nags.assign(nags.begin(), nags.end());
+  if (!open_.empty()) {
+    node.comment_before = std::move(open_.back().comment);
+    open_.back().comment.clear();
+  }
+}
+
+void RecordBuilder::nag(std::uint16_t nag) { top().back().nags.push_back(nag); }
+
+void RecordBuilder::begin_variation() { open_.emplace_back(); }
+
+void RecordBuilder::end_variation() {
+  Line nodes = std::move(open_.back().nodes);
+  open_.pop_back();
+  top().back().variations.push_back(std::move(nodes));
+}
+
+void RecordBuilder::end_game(GameResult result) { game_.result = result; }
+
+}  // namespace vorn::pgn

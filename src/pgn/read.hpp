@@ -1,0 +1,165 @@
+// The streaming PGN reader: one game per call, every move read against the
+// position of its line under the variant the tags name, errors located by
+// line and column, and recovery at the next game. The reader drives a
+// visitor; building a record, counting games and playing main lines are
+// three visitors of the one reader.
+//
+// Reading every game's main line as a played game (what an opening-book
+// builder wants), bad games skipped:
+//
+//   pgn::FileSource file = *pgn::FileSource::open(path);   // or pgn::TextSource(text)
+//   const auto games = pgn::for_each_mainline(file, [&](const vorn::Game& game) {
+//     for (std::size_t i = 0; i < game.moves().size(); ++i)
+//       use(game.positions()[i], game.moves()[i]);
+//   });                                  // games read, or the IoError that ended the input
+//
+// A text is held line by line as UTF-8; a line that is not UTF-8 is read as
+// ISO-8859-1. Memory stays bounded by the current line, one frame per open
+// variation and what the visitor keeps.
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/game.hpp"
+#include "pgn/record.hpp"
+#include "pgn/source.hpp"
+#include "position/position.hpp"
+#include "variant/variant.hpp"
+
+namespace vorn::pgn {
+
+// Where a comment goes: after the last move of the line being read, before
+// the first move of the game, or before the next move of a variation.
+enum class CommentTarget : std::uint8_t { AfterMove, Game, BeforeNextMove };
+
+// What the reader reports while it reads one game. A game that fails is
+// abandoned after any of these; the next begin_game starts afresh.
+class Visitor {
+ public:
+  virtual ~Visitor() = default;
+  virtual void begin_game() {}
+  // The tags are read and set up the start of the movetext.
+  virtual void begin_movetext(const Headers&, const Variant&, const Position& /*start*/) {}
+  // Comments are gathered only for a visitor that wants them.
+  virtual bool wants_comments() const { return false; }
+  virtual void comment(CommentTarget, std::string_view /*text*/) {}
+  // A legal move in `before`; `nags` come from its !/? suffix.
+  virtual void move(const Position& /*before*/, Move, std::string_view /*san*/,
+                    std::span<const std::uint16_t> /*nags*/) {}
+  // A glyph for the last move of the line being read.
+  virtual void nag(std::uint16_t) {}
+  // An alternative to the last move of the line being read begins, or ends.
+  virtual void begin_variation() {}
+  virtual void end_variation() {}
+  virtual void end_game(GameResult) {}
+};
+
+class Reader {
+ public:
+  enum class Step : std::uint8_t { Game, Error, End };
+
+  Reader(LineSource& source, bool skip_errors);
+
+  // The next game goes to `visitor`; an error (never with skip_errors) is
+  // then in error(). Once the input has ended, or failed, every later call
+  // gives End.
+  std::expected<Step, IoError> read_game(Visitor& visitor);
+  const PgnError& error() const { return error_; }
+
+ private:
+  enum class Flow : std::uint8_t { Go, Failed, Io };
+  struct Place {
+    std::uint64_t line, column;
+  };
+  struct Frame {
+    Position position;               // after the line's last move
+    std::optional<Position> before;  // before it; none until the line has a move
+  };
+
+  Step attempt(Visitor& visitor);
+  // Line layer.
+  bool next_line();  // false at the end of the input, or on a read failure (kept in io_)
+  std::uint64_t column_at(std::size_t pos);
+  Place here() { return {line_number_, column_at(pos_)}; }
+  bool skip_space_in_line();  // true when a character follows
+  // Tags and movetext.
+  Flow tag(Place at);
+  Flow movetext(Visitor& visitor, const Variant& variant);
+  Flow comment_braced(Visitor& visitor);
+  Flow word(Visitor& visitor, const Variant& variant, bool& game_over);
+  Flow nag_word(Visitor& visitor);
+  // The run of word characters from the current byte on, stepped over.
+  std::string_view scan_word();
+  Flow fail(ErrorKind kind, Place at, std::string detail = {});
+  void attach(Visitor& visitor, std::string_view text);
+  void end_of_game(Visitor& visitor);
+  void recover(bool keep_line);
+
+  LineSource& source_;
+  bool skip_errors_;
+  bool ended_ = false;
+  std::optional<IoError> io_;
+  // The current line as UTF-8, and the next byte to look at.
+  std::string_view line_;
+  std::size_t pos_ = 0;
+  std::uint64_t line_number_ = 0;
+  std::string decoded_;  // a line read as ISO-8859-1
+  std::size_t column_pos_ = 0;
+  std::uint64_t column_count_ = 0;  // characters before column_pos_
+  // The game being read.
+  Headers headers_;
+  std::optional<Place> setup_place_;
+  std::optional<GameResult> result_word_;
+  std::vector<Frame> frames_;
+  std::string comment_;
+  std::string tag_name_, tag_value_;
+  PgnError error_{ErrorKind::MalformedTagPair, {}, 0, 0};
+};
+
+// Builds the record of each game read.
+class RecordBuilder : public Visitor {
+ public:
+  void begin_game() override;
+  void begin_movetext(const Headers& headers, const Variant&, const Position&) override;
+  bool wants_comments() const override { return true; }
+  void comment(CommentTarget target, std::string_view text) override;
+  void move(const Position&, Move move, std::string_view san, std::span<const std::uint16_t> nags) override;
+  void nag(std::uint16_t nag) override;
+  void begin_variation() override;
+  void end_variation() override;
+  void end_game(GameResult result) override;
+
+  Game take() { return std::move(game_); }
+
+ private:
+  struct Open {
+    Line nodes;
+    std::string comment;  // waiting for the line's next move
+  };
+  Line& top() { return open_.empty() ? game_.nodes : open_.back().nodes; }
+
+  Game game_;
+  std::vector<Open> open_;  // variations being read, innermost last
+};
+
+// The games of `source` that read without error.
+std::expected<std::uint64_t, IoError> count_games(LineSource& source);
+// Each game that reads without error, its main line played; returns how many.
+std::expected<std::uint64_t, IoError> for_each_mainline(LineSource& source,
+                                                        const std::function<void(const vorn::Game&)>& use);
+
+// A name the reader reads as a tag name: letters, digits and "_".
+bool is_tag_name(std::string_view name);
+// The NAGs of a run of '!' and '?'.
+std::vector<std::uint16_t> glyphs(std::string_view run);
+// Runs of white space made one space, none at either end.
+std::string collapse(std::string_view text);
+
+}  // namespace vorn::pgn

@@ -1,0 +1,96 @@
+// A PGN game record: its tag pairs, the comment before the first move, the
+// tree of moves with glyphs, comments and variations, and the result; and
+// the error every PGN operation reports, located by line and column when it
+// comes from a text.
+//
+// Variations nest to any depth (a 1 MB line can open 200,000 of them), so
+// copying, comparing and destroying nodes walk the tree with explicit
+// stacks, never by recursion.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "moves/moves.hpp"
+#include "pgn/errors.def"
+
+namespace vorn::pgn {
+
+enum class GameResult : std::uint8_t { WhiteWins, BlackWins, Draw, Undecided };
+inline constexpr std::array<std::string_view, 4> kResultTexts{"1-0", "0-1", "1/2-1/2", "*"};
+constexpr std::string_view text(GameResult result) { return kResultTexts[std::size_t(result)]; }
+// The result a marker names, compared exactly.
+std::optional<GameResult> result_named(std::string_view text);
+
+#define VORN_PGN_ERROR_NAME(name, text) name,
+enum class ErrorKind : std::uint8_t { VORN_PGN_ERRORS(VORN_PGN_ERROR_NAME) };
+#undef VORN_PGN_ERROR_NAME
+
+struct PgnError {
+  ErrorKind kind;
+  std::string detail;  // what the kind's text shows in its "{}"
+  std::uint64_t line = 0;    // 1-based; 0 when the error has no place in a text
+  std::uint64_t column = 0;  // 1-based, in characters; 0 with line 0
+
+  // The kind's text, with the detail filled in.
+  std::string kind_text() const;
+  // "line {}, column {}: " before the kind's text when the error has a place.
+  std::string message() const;
+  bool operator==(const PgnError&) const = default;
+};
+
+// Tag pairs in the order each name was first set.
+struct Headers {
+  using Pair = std::pair<std::string, std::string>;
+  std::vector<Pair> pairs;
+
+  // A name already present keeps its place and takes the new value.
+  void set(std::string_view name, std::string_view value);
+  // The value of the first pair of that exact name.
+  const std::string* find(std::string_view name) const;
+  // The Seven Tag Roster first, in roster order, then the rest as stored.
+  std::vector<const Pair*> export_order() const;
+
+  bool operator==(const Headers&) const = default;
+};
+
+struct Node;
+using Line = std::vector<Node>;
+
+struct Node {
+  Move move;
+  std::string san;  // as written, less move number and !/? suffix
+  std::vector<std::uint16_t> nags;
+  std::string comment_before;
+  std::string comment_after;
+  std::vector<Line> variations;  // alternatives to this move, from the position before it
+
+  Node(Move move, std::string_view san) : move(move), san(san) {}
+  Node(const Node& other);
+  Node(Node&&) noexcept = default;
+  Node& operator=(const Node& other);
+  Node& operator=(Node&&) noexcept = default;
+  ~Node();
+
+  // Moves compare by origin, destination and promotion; variations line by
+  // line, node by node, to any depth.
+  friend bool operator==(const Node& a, const Node& b);
+};
+
+bool same_line(const Line& a, const Line& b);
+
+struct Game {
+  Headers headers;
+  std::string comment;
+  Line nodes;  // the main line
+  GameResult result = GameResult::Undecided;
+
+  friend bool operator==(const Game& a, const Game& b);
+};
+
+}  // namespace vorn::pgn

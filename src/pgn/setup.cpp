@@ -1,0 +1,106 @@
+#include "pgn/setup.hpp"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "position/fen.hpp"
+
+namespace vorn::pgn {
+
+namespace {
+
+struct VariantName {
+  std::string_view name;  // lower case, without spaces, "-" and "_"
+  const Variant& (*variant)();
+};
+constexpr std::array<VariantName, 8> kVariantNames{{
+    {"", classic},
+    {"chess", classic},
+    {"normal", classic},
+    {"standard", classic},
+    {"fromposition", classic},
+    {"chess960", chess960},
+    {"fischerandom", chess960},
+    {"fischerrandom", chess960},
+}};
+
+std::string normalised(std::string_view name) {
+  std::string out;
+  for (const char c : name)
+    if (c != ' ' && c != '-' && c != '_') out += ascii_lower(c);
+  return out;
+}
+
+GameResult result_of(const vorn::Game& game) {
+  const auto ended = game.variant().outcome(game.current());
+  if (ended == Outcome::WhiteMates) return GameResult::WhiteWins;
+  if (ended == Outcome::BlackMates) return GameResult::BlackWins;
+  if (ended || game.repetitions() >= 5) return GameResult::Draw;
+  return GameResult::Undecided;
+}
+
+}  // namespace
+
+std::expected<Setup, PgnError> setup(const Headers& headers) {
+  const Variant* variant = &classic();
+  if (const std::string* name = headers.find("Variant")) {
+    const std::string key = normalised(*name);
+    const auto row = std::ranges::find(kVariantNames, key, &VariantName::name);
+    if (row == kVariantNames.end()) return std::unexpected(PgnError{ErrorKind::UnknownVariant, *name});
+    variant = &row->variant();
+  }
+  Position start = variant->start_position(0);
+  if (const std::string* fen = headers.find("FEN")) {
+    const auto parsed = fen::parse(*fen);
+    if (!parsed)
+      return std::unexpected(PgnError{ErrorKind::UnreadableFen, std::string(message(parsed.error()))});
+    start = *parsed;
+  }
+  if (const auto valid = variant->validate(start); !valid)
+    return std::unexpected(PgnError{ErrorKind::UnplayableFen, std::string(message(valid.error()))});
+  return Setup{variant, start};
+}
+
+std::expected<vorn::Game, PgnError> mainline_game(const Game& record) {
+  const auto set = setup(record.headers);
+  if (!set) return std::unexpected(set.error());
+  auto game = vorn::Game::from_position(*set->variant, set->start);
+  if (!game)
+    return std::unexpected(PgnError{ErrorKind::UnplayableFen, std::string(message(game.error()))});
+  for (const Node& node : record.nodes)
+    if (!game->play(node.move)) return std::unexpected(PgnError{ErrorKind::NoSuchMove, node.san});
+  return std::move(*game);
+}
+
+Game from_game(const vorn::Game& game) {
+  if (game.positions().empty() || game.keys().empty()) panic("a game holds its start");
+  const Variant& variant = game.variant();
+  Game record;
+  record.result = result_of(game);
+  for (const auto& [name, value] : std::array<std::pair<std::string_view, std::string_view>, 7>{{
+           {"Event", "?"},
+           {"Site", "?"},
+           {"Date", "????.??.??"},
+           {"Round", "?"},
+           {"White", "?"},
+           {"Black", "?"},
+           {"Result", text(record.result)},
+       }})
+    record.headers.set(name, value);
+  if (variant.name() != "chess") record.headers.set("Variant", "Chess960");
+  const std::string start_fen = fen::format(game.start(), true);
+  if (start_fen != fen::format(variant.start_position(0), true)) {
+    record.headers.set("SetUp", "1");
+    record.headers.set("FEN", start_fen);
+  }
+  record.nodes.reserve(game.moves().size());
+  Position at = game.start();
+  for (const Move move : game.moves()) {
+    record.nodes.emplace_back(move, variant.move_to_san(at, move));
+    at = variant.play(at, move);
+  }
+  return record;
+}
+
+}  // namespace vorn::pgn

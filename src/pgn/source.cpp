@@ -1,0 +1,93 @@
+#include "pgn/source.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace vorn::pgn {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 16;
+
+}  // namespace
+
+std::expected<std::optional<std::string_view>, IoError> TextSource::next() {
+  if (pos_ >= text_.size()) return std::nullopt;
+  const std::size_t feed = text_.find('\n', pos_);
+  const std::size_t end = feed == std::string_view::npos ? text_.size() : feed;
+  const std::string_view line = text_.substr(pos_, end - pos_);
+  pos_ = feed == std::string_view::npos ? text_.size() : feed + 1;
+  return line;
+}
+
+std::expected<FileSource, IoError> FileSource::open(const std::string& path) {
+  int fd;
+  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) return std::unexpected(IoError{errno});
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    return std::unexpected(IoError{code});
+  }
+  return FileSource(fd);
+}
+
+FileSource::FileSource(int fd) : fd_(fd), buffer_(kBufferSize) {}
+
+FileSource::FileSource(FileSource&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      buffer_(std::move(other.buffer_)),
+      begin_(other.begin_),
+      end_(other.end_),
+      carry_(std::move(other.carry_)),
+      at_end_(other.at_end_) {}
+
+FileSource::~FileSource() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::expected<bool, IoError> FileSource::refill() {
+  ssize_t got;
+  do got = ::read(fd_, buffer_.data(), buffer_.size());
+  while (got < 0 && errno == EINTR);
+  if (got < 0) return std::unexpected(IoError{errno});
+  begin_ = 0;
+  end_ = std::size_t(got);
+  return got > 0;
+}
+
+std::expected<std::optional<std::string_view>, IoError> FileSource::next() {
+  carry_.clear();
+  bool carried = false;
+  while (true) {
+    if (begin_ == end_) {
+      if (at_end_) return carried ? std::optional<std::string_view>(carry_) : std::nullopt;
+      const auto filled = refill();
+      if (!filled) return std::unexpected(filled.error());
+      if (!*filled) {
+        at_end_ = true;
+        continue;
+      }
+    }
+    const char* start = buffer_.data() + begin_;
+    const auto* feed = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+    if (feed != nullptr) {
+      const std::size_t length = std::size_t(feed - start);
+      begin_ += length + 1;
+      if (!carried) return std::string_view(start, length);
+      carry_.append(start, length);
+      return std::string_view(carry_);
+    }
+    carry_.append(start, end_ - begin_);
+    carried = true;
+    begin_ = end_;
+  }
+}
+
+}  // namespace vorn::pgn

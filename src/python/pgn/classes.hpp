@@ -1,0 +1,43 @@
+// The PGN classes of vorn.pgn, and the conversion that hands Python a new
+// PgnGame for a record (Game.to_pgn, PgnGame.from_game, the reader).
+#pragma once
+
+#include "pgn/record.hpp"
+#include "python/bind/class.hpp"
+
+namespace vorn::python {
+
+struct PyPgnGame {
+  PyObject_HEAD
+  bind::BorrowCell<vorn::pgn::Game> value;
+  static PyTypeObject* type();
+};
+
+struct PyPgnNode {
+  PyObject_HEAD
+  vorn::pgn::Node value;
+  static PyTypeObject* type();
+};
+
+}  // namespace vorn::python
+
+namespace vorn::python::pgn {
+
+// PgnGame, PgnNode, PgnReader, then pgn_read, pgn_read_string, pgn_count.
+void register_module(PyObject* module);
+
+}  // namespace vorn::python::pgn
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<vorn::pgn::Game> {
+  static Ref to(vorn::pgn::Game game) { return make<PyPgnGame>(std::move(game)); }
+};
+
+template <>
+struct Converter<vorn::pgn::Node> {
+  static Ref to(const vorn::pgn::Node& node) { return make<PyPgnNode>(node); }
+};
+
+}  // namespace vorn::python::bind

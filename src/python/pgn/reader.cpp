@@ -1,0 +1,124 @@
+// PgnReader and the reading functions, as Python sees them:
+//
+//   for game in pgn_read("games.pgn", skip_errors=False): ...   # ValueError "line 3, column 1: ..."
+//   for game in pgn_read_string(text): ...                      # PgnGame objects, read lazily
+//   pgn_count("games.pgn")                                      # games that read without error
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "pgn/read.hpp"
+#include "pgn/source.hpp"
+#include "python/bind/module.hpp"
+#include "python/bind/path.hpp"
+#include "python/errors.hpp"
+#include "python/pgn/classes.hpp"
+
+namespace vorn::python {
+
+namespace {
+
+namespace model = vorn::pgn;
+using bind::Path;
+using bind::Ref;
+
+// One stream of games: its source, the reader over it and the record being
+// built. Steps never interleave (no step calls back into Python); one that
+// broke an invariant leaves the stream unusable.
+struct Stream {
+  Stream(std::unique_ptr<model::LineSource> source, bool skip_errors, std::optional<std::string> path)
+      : source(std::move(source)), reader(*this->source, skip_errors), path(std::move(path)) {}
+
+  std::unique_ptr<model::LineSource> source;
+  model::Reader reader;
+  model::RecordBuilder builder;
+  std::optional<std::string> path;  // the file's bytes, to name it in a read failure
+  bool broken = false;
+};
+
+struct PyPgnReader {
+  PyObject_HEAD
+  Stream value;
+  static PyTypeObject* type();
+};
+
+model::FileSource open_file(const Path& path) {
+  auto file = model::FileSource::open(path.bytes);
+  if (!file) bind::raise_os_error(file.error().code, path);
+  return std::move(*file);
+}
+
+// Only files fail to read; the reader keeps their bytes, not the caller's object.
+void read_failed(const Stream& stream, model::IoError error) {
+  const std::string& bytes = stream.path.value();
+  const Ref name = Ref::check(PyUnicode_DecodeFSDefaultAndSize(bytes.data(), Py_ssize_t(bytes.size())));
+  bind::raise_os_error(error.code, Path{bytes, name});
+}
+
+std::optional<model::Game> next_game(PyPgnReader& self) {
+  Stream& stream = self.value;
+  if (stream.broken) panic("the reader is not shared");
+  stream.broken = true;
+  const auto step = stream.reader.read_game(stream.builder);
+  stream.broken = false;
+  if (!step) read_failed(stream, step.error());
+  switch (*step) {
+    case model::Reader::Step::Game: return stream.builder.take();
+    case model::Reader::Step::Error: errors::value_error(stream.reader.error().message());
+    case model::Reader::Step::End: break;
+  }
+  return std::nullopt;
+}
+
+std::string reader_repr(const PyPgnReader&) { return "<PgnReader>"; }
+
+const bind::ClassSpec<PyPgnReader> kPgnReaderClass{
+    .name = "vorn.pgn.PgnReader",
+    .doc = "An iterator over the games of a PGN source.",
+    .slots = {bind::iter_self, bind::next<&next_game>, bind::repr<&reader_repr>},
+};
+
+Ref pgn_read(const Path& path, bool skip_errors) {
+  auto file = std::make_unique<model::FileSource>(open_file(path));
+  return bind::make<PyPgnReader>(std::move(file), skip_errors, path.bytes);
+}
+
+Ref pgn_read_string(std::string_view text, bool skip_errors) {
+  return bind::make<PyPgnReader>(std::make_unique<model::OwnedTextSource>(std::string(text)), skip_errors,
+                                 std::nullopt);
+}
+
+std::uint64_t pgn_count(const Path& path) {
+  model::FileSource file = open_file(path);
+  const auto games = model::count_games(file);
+  if (!games) bind::raise_os_error(games.error().code, path);
+  return *games;
+}
+
+}  // namespace
+
+PyTypeObject* PyPgnReader::type() { return bind::type_object(kPgnReaderClass); }
+
+void pgn::register_module(PyObject* module) {
+  bind::add_class<PyPgnGame>(module);
+  bind::add_class<PyPgnNode>(module);
+  bind::add_class<PyPgnReader>(module);
+  bind::add_function(module, bind::function<&pgn_read>(
+                                 "pgn_read",
+                                 "pgn_read(path, *, skip_errors=False)\n--\n\n"
+                                 "Streams the games of the PGN file at `path`.\n\n"
+                                 "With `skip_errors`, a malformed game is dropped; without it, one raises\n"
+                                 "`ValueError` naming the line and column, and the stream goes on with the\n"
+                                 "next game."));
+  bind::add_function(module, bind::function<&pgn_read_string>(
+                                 "pgn_read_string",
+                                 "pgn_read_string(text, *, skip_errors=False)\n--\n\nStreams the games PGN `text` holds."));
+  bind::add_function(module, bind::function<&pgn_count>(
+                                 "pgn_count",
+                                 "pgn_count(path)\n--\n\n"
+                                 "How many games the PGN file at `path` holds that read without error."));
+}
+
+}  // namespace vorn::python
