@@ -1,0 +1,35 @@
+"""Helpers of the PGN tests: every item a text yields, read one by one."""
+
+from vorn.pgn import pgn_read_string
+
+
+def items(text, skip_errors=False):
+    """Games as PgnGame, errors as the ValueError's message, until the end."""
+    reader = pgn_read_string(text, skip_errors=skip_errors)
+    out = []
+    while True:
+        try:
+            out.append(next(reader))
+        except StopIteration:
+            return out
+        except ValueError as error:
+            out.append(str(error))
+
+
+def movetext(game):
+    """The game's export text after its tags, on one line."""
+    text = str(game)
+    if game.headers:
+        text = text.split("\n\n", 1)[1]
+    return " ".join(text.split("\n")).strip()
+
+
+def outline(text, skip_errors=False):
+    """Each item: an error message, or the game's movetext."""
+    return [item if isinstance(item, str) else movetext(item) for item in items(text, skip_errors)]
+
+
+def one(text):
+    (game,) = items(text)
+    assert not isinstance(game, str), game
+    return game

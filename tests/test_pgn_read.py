@@ -1,0 +1,242 @@
+"""Reading PGN text: tags, movetext, comments, glyphs, variations, results,
+located errors and recovery at the next game."""
+
+import pytest
+
+from pgn_reading import items, one, outline
+from vorn import Move
+from vorn.pgn import pgn_read_string
+
+
+@pytest.mark.parametrize(
+    ("text", "expected"),
+    [
+        pytest.param("", [], id="empty"),
+        pytest.param("  \n\t\n%comment line\n\n", [], id="white-space-and-percent-lines"),
+        pytest.param("1. e4 e5 *", ["1. e4 e5 *"], id="movetext-without-tags"),
+        pytest.param("1. e4 ( ) e5 *", ["1. e4 () 1... e5 *"], id="empty-variation"),
+        pytest.param("1. e4 (1. d4) (1. c4) e5 *", ["1. e4 (1. d4) (1. c4) 1... e5 *"], id="two-variations"),
+        pytest.param("1. e4 (1. d4 (1. c4) d5) e5 *", ["1. e4 (1. d4 (1. c4) 1... d5) 1... e5 *"], id="nested"),
+        pytest.param("1. e4 (1. d4) $1 {c} e5 *", ["1. e4 $1 {c} (1. d4) 1... e5 *"],
+                     id="glyph-and-comment-after-a-variation-go-to-its-move"),
+        pytest.param("1. e4 ({head} 1. d4) *", ["1. e4 ({head} 1. d4) *"], id="comment-at-the-head-of-a-variation"),
+        pytest.param("1. e4 ({lost}) *", ["1. e4 () *"], id="comment-of-a-variation-without-moves"),
+        pytest.param("1. e4 ($1 1. d4) *", ["1. e4 (1. d4) *"], id="glyph-at-the-head-of-a-variation"),
+        pytest.param("$3 1. e4 *", ["1. e4 *"], id="glyph-before-the-first-move"),
+        pytest.param("12. 1.e4 12...e5 *", ["1. e4 e5 *"], id="move-numbers"),
+        pytest.param("1. e4 !! e5 ?! *", ["1. e4 $3 e5 $6 *"], id="glyph-words"),
+        pytest.param("1. e4!!! e5?!? *", ["1. e4 $3 $1 e5 $6 $2 *"], id="glyph-suffixes"),
+        pytest.param("1. e4 $+12 $0 $65535 *", ["1. e4 $12 $0 $65535 *"], id="nag-numbers"),
+        pytest.param("1. e4 <> e5 <\n> *", ["1. e4 e5 *"], id="angle-brackets-are-skipped"),
+        pytest.param("{a} {b} 1. e4 *", ["{a b} 1. e4 *"], id="comments-before-the-first-move-join"),
+        pytest.param("1. e4 ; rest of line } (\ne5 *", ["1. e4 {rest of line (} 1... e5 *"],
+                     id="line-comment-holds-what-braces-would-end"),
+        pytest.param("1. e4 {one\n  two\n\nthree} *", ["1. e4 {one two three} *"], id="comment-over-lines"),
+        pytest.param("1. e4 {  a   b  } *", ["1. e4 {a b} *"], id="comment-spacing-collapses"),
+        pytest.param("1. e4 e5 1-0 {after}", ["1. e4 e5 1-0", "{after} *"], id="text-after-a-result-word"),
+        pytest.param("[Result \"1-0\"]\n1. e4 *", ["1. e4 *"], id="result-word-wins-over-the-tag"),
+        pytest.param("[Result \"0-1\"]\n1. e4", ["1. e4 0-1"], id="result-tag-without-result-word"),
+        pytest.param("[Result \" 1-0\"]\n1. e4", ["1. e4 *"], id="result-tag-with-spacing"),
+        pytest.param("1. e4 e5 2. Nf3 Nc6 3. Bc4 Nf6 4. 0-0 *", ["1. e4 e5 2. Nf3 Nc6 3. Bc4 Nf6 4. 0-0 *"],
+                     id="castling-written-with-zeros"),
+        pytest.param("[FEN \"r3k3/8/8/8/8/8/8/4K3 b q - 0 1\"]\n1... 0-0-0+ *", ["1... 0-0-0+ *"],
+                     id="long-castling-with-zeros-and-check"),
+        pytest.param("1. e4\u3000e5\u00a0*", ["1. e4 e5 *"], id="unicode-white-space"),
+    ],
+)
+def test_reading(text, expected):
+    assert outline(text) == expected
+
+
+@pytest.mark.parametrize(
+    ("text", "expected"),
+    [
+        pytest.param("[A \"1\"]\n[B \"2\"]\n\n[C \"3\"]\n1. e4 *", [{"A": "1", "B": "2", "C": "3"}],
+                     id="empty-lines-between-tags"),
+        pytest.param("[A \"1\"] [B \"2\"]\t\n1. e4 *", [{"A": "1", "B": "2"}], id="tags-on-one-line"),
+        pytest.param("[A \"1\"]  \n   \n\t\n[B \"2\"]\n1. e4 *", [{"A": "1", "B": "2"}],
+                     id="white-space-only-lines-between-tags"),
+        pytest.param("[ Name   \"v\"  ]\n*", [{"Name": "v"}], id="spaces-inside-a-tag-pair"),
+        pytest.param("[A \"say \\\"hi\\\" \\\\ \\é\"]\n*", [{"A": "say \"hi\" \\ é"}], id="backslash-escapes"),
+        pytest.param("[A \"1\"]\n[A \"2\"]\n[B \"3\"]\n*", [{"A": "2", "B": "3"}], id="a-repeated-tag-replaces"),
+        pytest.param("[A_1\u00e9\u0663 \"v\"]\n*", [{"A_1\u00e9\u0663": "v"}], id="name-characters-beyond-ascii"),
+        pytest.param("[A \"1\"]\n", [{"A": "1"}], id="tags-without-movetext"),
+    ],
+)
+def test_tag_sections(text, expected):
+    assert [game.headers for game in items(text)] == expected
+
+
+@pytest.mark.parametrize(
+    ("text", "expected"),
+    [
+        pytest.param("[A \"v]\n*", "line 1, column 1: unterminated tag value", id="unterminated-value"),
+        pytest.param("[A \"v\\\n*", "line 1, column 1: unterminated tag value", id="backslash-at-line-end"),
+        pytest.param("  [A v]\n*", "line 1, column 3: malformed tag pair", id="value-without-quotes"),
+        pytest.param("[A \"v\"\n*", "line 1, column 1: malformed tag pair", id="no-closing-bracket"),
+        pytest.param("[ \"v\"]\n*", "line 1, column 1: malformed tag pair", id="no-name"),
+        pytest.param("[A\n*", "line 1, column 1: malformed tag pair", id="line-ends-after-the-name"),
+        pytest.param("1. e4 {never closed\n\n", "line 1, column 7: unterminated comment", id="unterminated-comment"),
+        pytest.param("(1. e4) *", "line 1, column 1: a variation of no move", id="variation-before-any-move"),
+        pytest.param("1. e4 ) *", "line 1, column 7: no variation to close", id="closing-in-the-main-line"),
+        pytest.param("1. e4 (1. d4 *", "line 1, column 15: unterminated variation", id="result-in-a-variation"),
+        pytest.param("1. e4 (1. d4\n\n", "line 2, column 1: unterminated variation", id="input-ends-in-a-variation"),
+        pytest.param("1. e4 $ e5", "line 1, column 7: malformed movetext: ", id="empty-nag"),
+        pytest.param("1. e4 $-1", "line 1, column 7: malformed movetext: -1", id="negative-nag"),
+        pytest.param("1. e4 $65536", "line 1, column 7: malformed movetext: 65536", id="nag-too-large"),
+        pytest.param("1. e4 $1x", "line 1, column 7: malformed movetext: 1x", id="nag-with-letters"),
+        pytest.param("1. e4 }", "line 1, column 7: malformed movetext: }", id="stray-closing-brace"),
+        pytest.param("1. e4 ]", "line 1, column 7: malformed movetext: ]", id="stray-closing-bracket"),
+        pytest.param("1. e4 2.Ke3!", "line 1, column 7: no such legal move: 2.Ke3!", id="illegal-move"),
+        pytest.param("1. e4 e5 2. Zz9", "line 1, column 13: malformed movetext: Zz9", id="malformed-san"),
+        pytest.param("[FEN \"4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1\"]\n\n1. Nd2", "line 3, column 4: ambiguous move text: Nd2",
+                     id="ambiguous-san"),
+        pytest.param("{éé} )", "line 1, column 6: no variation to close", id="columns-count-characters"),
+        pytest.param("%skip\n1. e4 )", "line 2, column 7: no variation to close", id="percent-lines-count"),
+        pytest.param("[Variant \"Atomic\"]\n*", "line 1, column 1: unknown variant: Atomic", id="unknown-variant"),
+        pytest.param("[White \"x\"]\n  [FEN \"8/8 w - - 0 1\"]\n*",
+                     "line 2, column 3: the FEN tag is unreadable: invalid placement field", id="unreadable-fen"),
+        pytest.param("[FEN \"4k3/8/8/8/8/8/8/4K3 w - - 0 0\"]\n*",
+                     "line 1, column 1: the FEN tag is unreadable: invalid full-move number", id="fullmove-zero"),
+        pytest.param("[FEN \"4k3/8/8/8/8/8/8/R3K1R1 w G - 0 1\"]\n*",
+                     "line 1, column 1: the FEN tag is unplayable: castling rights this variant cannot have",
+                     id="unplayable-fen"),
+    ],
+)
+def test_located_errors(text, expected):
+    assert items(text)[0] == expected
+
+
+@pytest.mark.parametrize(
+    ("text", "expected"),
+    [
+        pytest.param("1. e4 Ke3\n1. d4 *\n\n[A \"1\"]\n1. c4 *",
+                     ["line 1, column 7: no such legal move: Ke3", "1. c4 *"],
+                     id="recovery-at-a-tag-after-a-blank-line"),
+        pytest.param("1. e4 Ke3\n[A \"1\"]\n1. d4 *\n  \n[B \"2\"]\n1. c4 *",
+                     ["line 1, column 7: no such legal move: Ke3", "1. c4 *"],
+                     id="a-tag-line-right-after-the-error-line-is-passed"),
+        pytest.param("1. e4 (1. d4\n[A \"1\"]\n1. c4 *\n",
+                     ["line 2, column 1: unterminated variation", "1. c4 *"],
+                     id="an-open-variation-at-the-next-tags-keeps-that-game"),
+        pytest.param("1. e4 (1. d4 [A \"1\"]\n1. c4 *\n",
+                     ["line 1, column 14: unterminated variation", "1. c4 *"],
+                     id="an-open-variation-at-a-bracket-within-the-line"),
+        pytest.param("1. e4 {open\n[A \"1\"]\n1. c4 *\n", ["line 1, column 7: unterminated comment"],
+                     id="nothing-in-a-comment-is-special"),
+    ],
+)
+def test_recovery(text, expected):
+    assert outline(text) == expected
+
+
+def test_skip_errors_drops_failing_games():
+    text = "1. e4 Ke3 *\n\n[A \"1\"]\n1. d4 *\n\n[B \"2\"]\n1. e4 )\n\n[C \"3\"]\n1. c4 *"
+    assert outline(text, skip_errors=True) == ["1. d4 *", "1. c4 *"]
+
+
+def test_nodes_hold_text_glyphs_and_comments():
+    game = one("{before all} 1. e4!? {after e4} {more} e5 (1... c5 $2 {sicilian}) 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0")
+    e4, e5, qh5, nc6, bc4, nf6, qxf7 = game.mainline()
+    assert game.comment == "before all"
+    assert (e4.san, e4.nags, e4.comment_before, e4.comment_after) == ("e4", [5], "", "after e4 more")
+    assert e4.move == Move("e2", "e4")
+    ((c5,),) = e5.variations
+    assert (c5.san, c5.nags, c5.comment_after, c5.variations) == ("c5", [2], "sicilian", [])
+    assert qxf7.san == "Qxf7#"
+    assert game.result == "1-0"
+
+
+def test_empty_comments_join_with_a_space():
+    (e4,) = one("1. e4 {a} {} *").mainline()
+    assert e4.comment_after == "a "
+
+
+@pytest.mark.parametrize(
+    ("data", "expected"),
+    [
+        pytest.param(b"\xef\xbb\xbf[Event \"x\"]\n1. e4 *", ({"Event": "x"}, "1. e4 *"), id="byte-order-mark"),
+        pytest.param(b"[Event \"x\"]\r\n\r\n1. e4 {a}\r\r\n e5 *\r\n", ({"Event": "x"}, "1. e4 {a} 1... e5 *"),
+                     id="crlf"),
+        pytest.param(b"[Event \"Caf\xe9\"]\n1. e4 {na\xefve} *", ({"Event": "Café"}, "1. e4 {naïve} *"),
+                     id="latin-1-lines"),
+        pytest.param(b"[A \"x\"]\n%\xff\xfe not UTF-8\n1. e4 *", ({"A": "x"}, "1. e4 *"), id="percent-line"),
+    ],
+)
+def test_bytes_of_files(tmp_path, data, expected):
+    from pgn_reading import movetext
+    from vorn.pgn import pgn_read
+
+    path = tmp_path / "game.pgn"
+    path.write_bytes(data)
+    (game,) = list(pgn_read(path))
+    assert (game.headers, movetext(game)) == expected
+
+
+def test_a_latin_1_line_neither_ends_nor_splits_the_input(tmp_path):
+    from vorn.pgn import pgn_count, pgn_read
+
+    path = tmp_path / "games.pgn"
+    path.write_bytes(b"[Event \"1\"]\n1. e4 {\xe9t\xe9}\ne5 2. Nf3 *\n\n[Event \"2\"]\n1. d4 )\n\n[Event \"3\"]\n1. c4 *\n")
+    reader = pgn_read(path)
+    assert str(next(reader)).endswith("1. e4 {été} 1... e5 2. Nf3 *\n")
+    with pytest.raises(ValueError, match="^line 6, column 7: no variation to close$"):
+        next(reader)
+    assert next(reader).headers == {"Event": "3"}
+    assert pgn_count(path) == 2
+
+
+def test_an_ended_reader_stays_ended():
+    reader = pgn_read_string("1. e4 *")
+    next(reader)
+    for _ in range(3):
+        with pytest.raises(StopIteration):
+            next(reader)
+
+
+def test_the_reader_goes_on_after_an_error():
+    reader = pgn_read_string("1. e4 Ke3\n\n[A \"1\"]\n*")
+    with pytest.raises(ValueError):
+        next(reader)
+    assert next(reader).headers == {"A": "1"}
+
+
+DEPTH = 200_000
+
+
+def test_deep_nesting_reads_copies_compares_and_writes():
+    text = "1. e4 " + "(1. d4 " * DEPTH + ")" * DEPTH + " *"
+    game = one(text)
+    assert game == one(text)
+    (e4,) = game.mainline()
+    assert e4.san == "e4" and len(e4.variations) == 1
+    written = str(game)
+    assert written.count("(") == written.count(")") == DEPTH
+    assert one(written) == game
+    del game, e4  # freed without recursion
+
+
+def test_a_one_megabyte_line():
+    moves = "Nf3 Nf6 Ng1 Ng8 " * 65_000
+    game = one("1. " + moves + "*")
+    assert len(game.mainline()) == 4 * 65_000
+    assert len(str(game).splitlines()[0]) <= 80
+
+
+def test_tag_names_are_letters_digits_and_underscores():
+    generator = __import__("test_quote").load_generator()
+    import sys
+
+    names, refused = [], []
+    for start in range(0x80, sys.maxunicode + 1, 0x1000):
+        points = [cp for cp in range(start, min(start + 0x1000, sys.maxunicode + 1)) if not 0xD800 <= cp <= 0xDFFF]
+        name = "".join(chr(cp) for cp in points if generator.is_alphabetic(cp) or generator.is_numeric(cp))
+        if name:
+            names.append(name)
+        refused += [chr(cp) for cp in points[:: 97]
+                    if not (generator.is_alphabetic(cp) or generator.is_numeric(cp) or generator.is_white_space(cp))
+                    and chr(cp) != '"']
+    text = "".join(f"[{name} \"v\"]\n*\n\n" for name in names)
+    assert [list(game.headers) for game in items(text)] == [[name] for name in names]
+    text = "".join(f"[A{char} \"v\"]\n*\n\n" for char in refused)
+    assert list(pgn_read_string(text, skip_errors=True)) == []

@@ -1,0 +1,135 @@
+"""The export text of PGN records: tag order and escapes, move numbers,
+glyphs, comments, variations, the result, and lines of at most 80
+characters; text that reads back to the same record and the same text."""
+
+import pytest
+
+from pgn_reading import movetext, one
+from vorn.pgn import PgnGame
+
+
+def record(headers=(), text="*"):
+    game = one(text)
+    for name, value in headers:
+        game.set_header(name, value)
+    return game
+
+
+def test_an_empty_record_is_its_result():
+    assert str(PgnGame()) == "*\n"
+
+
+def test_tags_then_an_empty_line_then_the_movetext():
+    game = record([("Black", "b"), ("Variant", "Standard"), ("Event", "e")])
+    assert str(game) == '[Event "e"]\n[Black "b"]\n[Variant "Standard"]\n\n*\n'
+
+
+def test_roster_tags_come_first_in_roster_order():
+    names = ["Zeta", "Result", "Black", "White", "Round", "Date", "Site", "Event", "Alpha"]
+    game = record([(name, "v") for name in names])
+    assert [line.split()[0][1:] for line in str(game).splitlines()[:9]] == [
+        "Event", "Site", "Date", "Round", "White", "Black", "Result", "Zeta", "Alpha"]
+
+
+@pytest.mark.parametrize(
+    ("value", "written"),
+    [
+        pytest.param('say "hi" \\ ok', '"say \\"hi\\" \\\\ ok"', id="quote-and-backslash"),
+        pytest.param("two\nlines\r\n", '"two lines  "', id="line-breaks-become-spaces"),
+        pytest.param("é\t日", '"é\t日"', id="other-characters-unchanged"),
+    ],
+)
+def test_tag_values(value, written):
+    game = record([("A", value)])
+    assert str(game).splitlines()[0] == f"[A {written}]"
+    again = one(str(game))
+    assert str(again) == str(game)
+
+
+@pytest.mark.parametrize(
+    ("text", "expected"),
+    [
+        pytest.param("e4 e5", "1. e4 e5 *", id="two-moves"),
+        pytest.param("e4 $1 e5", "1. e4 $1 e5 *", id="a-glyph-keeps-the-number-away"),
+        pytest.param("e4 {best} e5", "1. e4 {best} 1... e5 *", id="a-comment-brings-the-number-back"),
+        pytest.param("e4 e5 (c5 Nf3) Nf3", "1. e4 e5 (1... c5 2. Nf3) 2. Nf3 *", id="variation-on-black"),
+        pytest.param("e4 (d4 d5) e5", "1. e4 (1. d4 d5) 1... e5 *", id="variation-on-white"),
+        pytest.param("e4 (d4 {x} d5) e5", "1. e4 (1. d4 {x} 1... d5) 1... e5 *", id="comment-inside-a-variation"),
+        pytest.param("e4 ({now} d4) e5", "1. e4 ({now} 1. d4) 1... e5 *", id="comment-before-a-white-move"),
+        pytest.param("e4 e5 ({now} c5) Nf3", "1. e4 e5 ({now} 1... c5) 2. Nf3 *", id="comment-before-a-black-move"),
+        pytest.param("e4 () e5", "1. e4 () 1... e5 *", id="empty-variation"),
+        pytest.param("e4 {} e5", "1. e4 e5 *", id="empty-comment-not-written"),
+    ],
+)
+def test_movetext(text, expected):
+    game = one(text + " *")
+    assert movetext(game) == expected
+    assert str(one(str(game))) == str(game)
+
+
+@pytest.mark.parametrize(
+    ("fen", "expected"),
+    [
+        pytest.param("4k3/8/8/8/8/8/4P3/4K3 b - - 0 12", "12... Kd7 13. e4 *", id="black-to-move-at-twelve"),
+        pytest.param("4k3/8/8/8/8/8/4P3/4K3 b - - 0 4294967295", "4294967295... Kd7 4294967296. e4 *",
+                     id="numbers-do-not-wrap"),
+        pytest.param("4k3/8/8/8/8/8/4P3/4K3 b - -", "1... Kd7 2. e4 *", id="four-field-fen"),
+    ],
+)
+def test_numbering_starts_at_the_fen(fen, expected):
+    game = one(f'[FEN "{fen}"]\n' + expected)
+    assert movetext(game) == expected
+    game.set_header("FEN", "not a fen")
+    assert movetext(game) == "1. Kd7 e4 *"
+
+
+def test_the_result_field_ends_the_movetext_whatever_the_tag():
+    game = one('[Result "1-0"]\n1. e4 *')
+    assert str(game) == '[Result "1-0"]\n\n1. e4 *\n'
+
+
+@pytest.mark.parametrize(
+    ("comment", "written"),
+    [
+        pytest.param("  ", "{}", id="white-space-only"),
+        pytest.param("a\n\n  b", "{a b}", id="white-space-runs"),
+        pytest.param("one}two }", "{onetwo}", id="closing-braces-dropped"),
+        pytest.param("solo", "{solo}", id="one-word"),
+    ],
+)
+def test_game_comments(comment, written):
+    game = PgnGame()
+    game.comment = comment
+    assert str(game) == written + " *\n"
+
+
+def test_a_closing_brace_from_a_line_comment_reads_back():
+    game = one("1. e4 ; a } b\n*")
+    assert game.mainline()[0].comment_after == "a } b"
+    written = str(game)
+    assert written == "1. e4 {a b} *\n"
+    assert str(one(written)) == written
+
+
+def test_lines_reach_eighty_characters_at_most():
+    # "1. Nf3 Nf6 2. Ng1 Ng8 ..." wraps between tokens only.
+    game = one("Nf3 Nf6 Ng1 Ng8 " * 20 + "*")
+    lines = str(game).splitlines()
+    assert all(len(line) <= 80 for line in lines)
+    assert max(len(line) for line in lines) >= 78
+    assert " ".join(lines) == movetext(game)
+
+
+@pytest.mark.parametrize(
+    ("word", "lines"),
+    [
+        pytest.param("x" * 76, ["{" + "x" * 76 + "} *"], id="exactly-eighty"),
+        pytest.param("x" * 77, ["{" + "x" * 77 + "}", "*"], id="eighty-one-breaks"),
+        pytest.param("x" * 93, ["{" + "x" * 93 + "}", "*"], id="a-long-token-stands-alone"),
+        pytest.param("é" * 76, ["{" + "é" * 76 + "} *"], id="characters-not-bytes"),
+    ],
+)
+def test_line_breaking(word, lines):
+    game = PgnGame()
+    game.comment = word
+    assert str(game).splitlines() == lines
