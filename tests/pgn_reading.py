@@ -5,7 +5,11 @@ from vorn.pgn import pgn_read_string
 
 def items(text, skip_errors=False):
     """Games as PgnGame, errors as the ValueError's message, until the end."""
-    reader = pgn_read_string(text, skip_errors=skip_errors)
+    return drain(pgn_read_string(text, skip_errors=skip_errors))
+
+
+def drain(reader):
+    """What `reader` yields: games, and error messages for its ValueErrors."""
     out = []
     while True:
         try:

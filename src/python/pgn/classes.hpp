@@ -7,15 +7,11 @@
 
 namespace vorn::python {
 
-struct PyPgnGame {
-  PyObject_HEAD
-  bind::BorrowCell<vorn::pgn::Game> value;
+struct PyPgnGame : bind::Object<bind::BorrowCell<vorn::pgn::Game>> {
   static PyTypeObject* type();
 };
 
-struct PyPgnNode {
-  PyObject_HEAD
-  vorn::pgn::Node value;
+struct PyPgnNode : bind::Object<vorn::pgn::Node> {
   static PyTypeObject* type();
 };
 

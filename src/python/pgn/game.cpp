@@ -11,9 +11,9 @@
 #include "pgn/read.hpp"
 #include "pgn/setup.hpp"
 #include "pgn/write.hpp"
-#include "python/board.hpp"
-#include "python/errors.hpp"
-#include "python/game.hpp"
+#include "python/board/classes.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/game/classes.hpp"
 #include "python/pgn/classes.hpp"
 #include "text/quote.hpp"
 

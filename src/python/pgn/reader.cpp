@@ -13,7 +13,7 @@
 #include "pgn/source.hpp"
 #include "python/bind/module.hpp"
 #include "python/bind/path.hpp"
-#include "python/errors.hpp"
+#include "python/errors/exceptions.hpp"
 #include "python/pgn/classes.hpp"
 
 namespace vorn::python {
@@ -38,9 +38,7 @@ struct Stream {
   bool broken = false;
 };
 
-struct PyPgnReader {
-  PyObject_HEAD
-  Stream value;
+struct PyPgnReader : bind::Object<Stream> {
   static PyTypeObject* type();
 };
 
