@@ -10,61 +10,71 @@ namespace {
 
 const keys::Table& kKeys = keys::kTable;
 
+std::uint64_t castling_hash(Colour c, Wing w, File f) {
+  return kKeys.castling[index(c)][int(w)][index(f)];
+}
+
 std::uint64_t castling_hash(const CastlingRights& rights) {
   std::uint64_t h = 0;
   for (const Colour c : kColours)
     for (const Wing w : {Wing::Short, Wing::Long})
-      if (const auto f = rights.get(c, w)) h ^= kKeys.castling[index(c)][int(w)][index(*f)];
+      if (const auto f = rights.get(c, w)) h ^= castling_hash(c, w, *f);
   return h;
 }
 
 // Appends every move of a group with the flags the destination implies.
 struct ListSink {
-  const Board& board;
   MoveList& out;
+  SquareSet own, enemy;
 
-  static constexpr bool wants(Square) { return true; }
+  ListSink(const Board& b, MoveList& list)
+      : out(list), own(b.colour(b.side_to_move())), enemy(b.colour(!b.side_to_move())) {}
+
+  static constexpr SquareSet origins() { return SquareSet::full(); }
 
   void add(Role role, Square from, SquareSet targets) {
-    const Colour us = board.side_to_move();
-    const SquareSet own = board.colour(us), enemy = board.colour(!us);
-    const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == Rank::Seventh;
-    for (const Square to : targets) {
-      if (own.contains(to)) {
-        out.push(Move::make(from, to, Move::kCastling));
+    if (role == Role::King && (targets & own)) {
+      for (const Square to : targets)
+        out.push(Move::make(from, to, own.contains(to) ? Move::kCastling : flags(to)));
+      return;
+    }
+    for (const Square to : targets) out.push(Move::make(from, to, flags(to)));
+  }
+  template <Colour Us>
+  void pawns(const PawnTargets<Us>& t) {
+    for (const Square from : t.origins()) {
+      const SquareSet targets = t.targets_of(from);
+      if (!(targets & PawnTargets<Us>::kLastRank)) {
+        for (const Square to : targets) out.push(Move::make(from, to, flags(to)));
         continue;
       }
-      const std::uint8_t flags = enemy.contains(to) ? Move::kCapture : 0;
-      if (promotes) {
+      for (const Square to : targets)
         for (const Role r : {Role::Knight, Role::Bishop, Role::Rook, Role::Queen})
-          out.push(Move::make(from, to, flags, r));
-      } else {
-        out.push(Move::make(from, to, flags));
-      }
+          out.push(Move::make(from, to, flags(to), r));
     }
   }
   void en_passant(Square from, Square to) {
     out.push(Move::make(from, to, Move::kCapture | Move::kEnPassant));
   }
+  std::uint8_t flags(Square to) const { return enemy.contains(to) ? Move::kCapture : 0; }
 };
 
 // The moves of the unit on one square only.
 struct OriginSink : ListSink {
   Square origin;
 
-  bool wants(Square from) const { return from == origin; }
+  OriginSink(const Board& b, MoveList& list, Square from) : ListSink(b, list), origin(from) {}
+  SquareSet origins() const { return SquareSet::of(origin); }
 };
 
 struct CountSink {
-  Colour us;
   std::size_t count = 0;
 
-  static constexpr bool wants(Square) { return true; }
+  static constexpr SquareSet origins() { return SquareSet::full(); }
 
-  void add(Role role, Square from, SquareSet targets) {
-    const bool promotes = role == Role::Pawn && relative_rank(us, rank_of(from)) == Rank::Seventh;
-    count += std::size_t(targets.size()) * (promotes ? 4 : 1);
-  }
+  void add(Role, Square, SquareSet targets) { count += std::size_t(targets.size()); }
+  template <Colour Us>
+  void pawns(const PawnTargets<Us>& t) { count += t.count(); }
   void en_passant(Square, Square) { ++count; }
 };
 
@@ -110,6 +120,11 @@ void Board::toggle_unit(Square s, Role r, Colour c) {
   roles_[index(r)] ^= bit;
   colours_[c] ^= bit;
   hash_ ^= kKeys.units[index(c)][index(r)][index(s)];
+}
+
+void Board::drop_castling(Colour c, Wing w) {
+  if (const auto f = rights_.get(c, w)) hash_ ^= castling_hash(c, w, *f);
+  rights_.set(c, w, std::nullopt);
 }
 
 void Board::update_derived() {
@@ -205,17 +220,17 @@ bool Board::is_legal(Move m) const {
 }
 
 void Board::legal_moves(MoveList& out) const {
-  ListSink sink{*this, out};
+  ListSink sink(*this, out);
   generate(*this, sink);
 }
 
 void Board::legal_moves_from(Square origin, MoveList& out) const {
-  OriginSink sink{{*this, out}, origin};
+  OriginSink sink(*this, out, origin);
   generate(*this, sink);
 }
 
 std::size_t Board::count_legal() const {
-  CountSink sink{side_};
+  CountSink sink;
   generate(*this, sink);
   return sink.count;
 }
@@ -230,7 +245,6 @@ void Board::play(Move m) {
   if (ep_file_) hash_ ^= en_passant_hash(*ep_file_);
   const std::optional<Square> ep_target = en_passant_target();
   ep_file_.reset();
-  hash_ ^= castling_hash(rights_);
 
   if (*role == Role::King && colour(us).contains(m.to)) {
     // Castling: the king takes its own rook and both land on their files.
@@ -242,9 +256,9 @@ void Board::play(Move m) {
   } else {
     if (const auto captured = role_on(m.to)) {
       toggle_unit(m.to, *captured, them);
-      for (const Wing w : {Wing::Short, Wing::Long})
-        if (rank_of(m.to) == their_back && rights_.get(them, w) == file_of(m.to))
-          rights_.set(them, w, std::nullopt);
+      if (rank_of(m.to) == their_back && rights_.any(them))
+        for (const Wing w : {Wing::Short, Wing::Long})
+          if (rights_.get(them, w) == file_of(m.to)) drop_castling(them, w);
     } else if (*role == Role::Pawn && ep_target == m.to) {
       toggle_unit(square_at(file_of(m.to), rank_of(m.from)), Role::Pawn, them);
     }
@@ -254,15 +268,14 @@ void Board::play(Move m) {
       ep_file_ = file_of(m.from);
       hash_ ^= en_passant_hash(*ep_file_);
     }
-    if (*role == Role::Rook && rank_of(m.from) == back)
+    if (*role == Role::Rook && rank_of(m.from) == back && rights_.any(us))
       for (const Wing w : {Wing::Short, Wing::Long})
-        if (rights_.get(us, w) == file_of(m.from)) rights_.set(us, w, std::nullopt);
+        if (rights_.get(us, w) == file_of(m.from)) drop_castling(us, w);
   }
-  if (*role == Role::King) {
-    rights_.set(us, Wing::Short, std::nullopt);
-    rights_.set(us, Wing::Long, std::nullopt);
+  if (*role == Role::King && rights_.any(us)) {
+    drop_castling(us, Wing::Short);
+    drop_castling(us, Wing::Long);
   }
-  hash_ ^= castling_hash(rights_);
   side_ = them;
   hash_ ^= kKeys.black_to_move;
   update_derived();

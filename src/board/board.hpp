@@ -84,9 +84,10 @@ class Board {
   bool operator==(const Board& o) const;
 
  private:
-  template <class Sink> friend void generate(const Board&, Sink&);
   void update_derived();  // checkers, pinned
   void toggle_unit(Square s, Role r, Colour c);
+  // Takes away one castling right, and its part of the hash.
+  void drop_castling(Colour c, Wing w);
 
   std::array<SquareSet, 6> roles_{};
   ByColour<SquareSet> colours_{};

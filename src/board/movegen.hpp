@@ -30,21 +30,56 @@
 
 namespace vorn::board {
 
+// Where a set of `Us`'s pawns can go, checks and pins ignored, kept inside
+// `mask`; one set per direction, so each destination knows its origin.
+template <Colour Us>
+struct PawnTargets {
+  static constexpr int kForward = Us == Colour::White ? 8 : -8;
+  static constexpr int kWest = kForward - 1, kEast = kForward + 1;  // captures toward files a, h
+  static constexpr SquareSet kLastRank = SquareSet::rank(relative_rank(Us, Rank::Eighth));
+
+  SquareSet step, double_step, west, east;
+
+  static constexpr SquareSet shifted(SquareSet s, int delta) {
+    return {delta > 0 ? s.bits << delta : s.bits >> -delta};
+  }
+  // Where `pawns` (one or many) may step, double-step or capture.
+  static constexpr PawnTargets reach(SquareSet pawns, SquareSet occupied, SquareSet enemy, SquareSet mask) {
+    const SquareSet empty = ~occupied;
+    const SquareSet step = shifted(pawns, kForward) & empty;
+    const SquareSet third = SquareSet::rank(relative_rank(Us, Rank::Third));
+    return {step & mask, shifted(step & third, kForward) & empty & mask,
+            shifted(pawns - SquareSet::file(File::A), kWest) & enemy & mask,
+            shifted(pawns - SquareSet::file(File::H), kEast) & enemy & mask};
+  }
+  // The pawns that have a destination, ascending, and the destinations of one of them.
+  constexpr SquareSet origins() const {
+    return shifted(step, -kForward) | shifted(double_step, -2 * kForward) | shifted(west, -kWest) |
+           shifted(east, -kEast);
+  }
+  constexpr SquareSet targets_of(Square origin) const {
+    const SquareSet o = SquareSet::of(origin);
+    return (shifted(o, kForward) & step) | (shifted(o, 2 * kForward) & double_step) |
+           (shifted(o, kWest) & west) | (shifted(o, kEast) & east);
+  }
+  // Moves, a promotion counting four.
+  constexpr std::size_t count() const {
+    return std::size_t(((step - kLastRank).size() + (west - kLastRank).size() +
+                        (east - kLastRank).size() + double_step.size()) +
+                       4 * ((step & kLastRank).size() + (west & kLastRank).size() +
+                            (east & kLastRank).size()));
+  }
+};
+
 // The pushes and captures of `us`'s pawn on `from`, checks and pins ignored;
 // en passant is not among them.
 inline SquareSet pawn_targets(const Board& b, Colour us, Square from) {
-  const SquareSet occupied = b.occupied();
-  SquareSet targets = pawn_attacks(us, from) & b.colour(!us);
-  const int forward = us == Colour::White ? 8 : -8;
-  const Square one = shift(from, forward);
-  if (!occupied.contains(one)) {
-    targets = targets.with(one);
-    if (relative_rank(us, rank_of(from)) == Rank::Second) {
-      const Square two = shift(one, forward);
-      if (!occupied.contains(two)) targets = targets.with(two);
-    }
-  }
-  return targets;
+  const auto all = [&]<Colour Us>() {
+    const auto t = PawnTargets<Us>::reach(SquareSet::of(from), b.occupied(), b.colour(!Us), SquareSet::full());
+    return t.step | t.double_step | t.west | t.east;
+  };
+  return us == Colour::White ? all.template operator()<Colour::White>()
+                             : all.template operator()<Colour::Black>();
 }
 
 namespace detail {
@@ -72,89 +107,91 @@ inline bool en_passant_safe(const Board& b, Colour us, Square from, Square targe
          !(rook_attacks(king, occupied) & them & (b.pieces(Role::Rook) | queens));
 }
 
-inline SquareSet slider_targets(Role role, Square from, SquareSet occupied) {
-  switch (role) {
-    case Role::Bishop: return bishop_attacks(from, occupied);
-    case Role::Rook: return rook_attacks(from, occupied);
-    default: return queen_attacks(from, occupied);
+template <Role R>
+inline SquareSet slider_targets(Square from, SquareSet occupied) {
+  if constexpr (R == Role::Bishop) return bishop_attacks(from, occupied);
+  else if constexpr (R == Role::Rook) return rook_attacks(from, occupied);
+  else return queen_attacks(from, occupied);
+}
+
+// The king's safe steps, with castling merged in by destination when allowed.
+template <Colour Us>
+SquareSet king_targets(const Board& b, Square king, bool with_castling) {
+  const SquareSet own = b.colour(Us), occupied = b.occupied();
+  const SquareSet without_king = occupied.without(king);
+  SquareSet targets;
+  for (const Square to : king_attacks(king) - own)
+    if (!attacked(b, to, !Us, without_king)) targets = targets.with(to);
+  if (!with_castling || !b.castling().any(Us)) return targets;
+  const Rank back = back_rank(Us);
+  for (const Wing wing : {Wing::Short, Wing::Long}) {
+    const auto file = b.castling().get(Us, wing);
+    if (!file) continue;
+    const Square rook = square_at(*file, back);
+    if (b.pinned().contains(rook)) continue;
+    const Square king_to = square_at(castled_king_file(wing), back);
+    const Square rook_to = square_at(castled_rook_file(wing), back);
+    const SquareSet king_path = between(king, king_to).with(king_to);
+    const SquareSet must_be_empty =
+        (between(king, rook) | king_path).with(rook_to).without(king).without(rook);
+    if (must_be_empty & occupied) continue;
+    bool safe = true;
+    for (const Square s : king_path.without(king))
+      if (attacked(b, s, !Us, without_king)) { safe = false; break; }
+    if (safe) targets = targets.with(rook);
   }
+  return targets;
+}
+
+// A sink has `origins()` (the units it wants moves of), `pawns(PawnTargets)`,
+// `add(role, origin, targets)` and `en_passant(origin, target)`.
+template <Colour Us, class Sink>
+void generate(const Board& b, Sink& sink) {
+  const SquareSet own = b.colour(Us), enemy = b.colour(!Us);
+  const SquareSet occupied = own | enemy;
+  const Square king = b.king(Us);
+  const SquareSet checkers = b.checkers(), pinned = b.pinned();
+  const SquareSet wanted = sink.origins();
+  const bool in_check = bool(checkers);
+
+  if (!checkers.more_than_one()) {
+    const SquareSet target_mask =
+        in_check ? (between(king, checkers.first()) | checkers) : SquareSet::full();
+
+    const SquareSet pawns = b.pieces(Role::Pawn, Us) & wanted;
+    sink.pawns(PawnTargets<Us>::reach(pawns - pinned, occupied, enemy, target_mask));
+    if (!in_check)
+      for (const Square from : pawns & pinned)
+        sink.pawns(PawnTargets<Us>::reach(SquareSet::of(from), occupied, enemy, line(king, from)));
+
+    if (const auto target = b.en_passant_target())
+      for (const Square from : pawn_attacks(!Us, *target) & pawns)
+        if (en_passant_safe(b, Us, from, *target)) sink.en_passant(from, *target);
+
+    for (const Square from : b.pieces(Role::Knight, Us) & wanted & ~pinned)
+      sink.add(Role::Knight, from, (knight_attacks(from) - own) & target_mask);
+
+    const auto sliders = [&]<Role R>() {
+      const SquareSet units = b.pieces(R, Us) & wanted;
+      for (const Square from : units - pinned)
+        sink.add(R, from, (slider_targets<R>(from, occupied) - own) & target_mask);
+      if (!in_check)
+        for (const Square from : units & pinned)
+          sink.add(R, from, (slider_targets<R>(from, occupied) - own) & line(king, from));
+    };
+    sliders.template operator()<Role::Bishop>();
+    sliders.template operator()<Role::Rook>();
+    sliders.template operator()<Role::Queen>();
+  }
+  if (wanted.contains(king)) sink.add(Role::King, king, king_targets<Us>(b, king, !in_check));
 }
 
 }  // namespace detail
 
 template <class Sink>
 void generate(const Board& b, Sink& sink) {
-  using namespace detail;
-  const Colour us = b.side_;
-  const SquareSet own = b.colour(us);
-  const SquareSet occupied = b.occupied();
-  const Square king = b.king(us);
-  const SquareSet checkers = b.checkers_;
-  const SquareSet pinned = b.pinned_;
-  const bool in_check = bool(checkers);
-
-  // King steps, merged with castling moves by destination (a castling move
-  // lands on its own rook's square).
-  const auto king_group = [&](bool with_castling) {
-    const SquareSet without_king = occupied.without(king);
-    SquareSet targets;
-    for (const Square to : king_attacks(king) - own)
-      if (!attacked(b, to, !us, without_king)) targets = targets.with(to);
-    if (with_castling) {
-      const Rank back = back_rank(us);
-      for (const Wing wing : {Wing::Short, Wing::Long}) {
-        const auto file = b.rights_.get(us, wing);
-        if (!file) continue;
-        const Square rook = square_at(*file, back);
-        if (pinned.contains(rook)) continue;
-        const Square king_to = square_at(castled_king_file(wing), back);
-        const Square rook_to = square_at(castled_rook_file(wing), back);
-        const SquareSet king_path = between(king, king_to).with(king_to);
-        const SquareSet must_be_empty =
-            (between(king, rook) | king_path).with(rook_to).without(king).without(rook);
-        if (must_be_empty & occupied) continue;
-        bool safe = true;
-        for (const Square s : king_path)
-          if (s != king && attacked(b, s, !us, without_king)) { safe = false; break; }
-        if (safe) targets = targets.with(rook);
-      }
-    }
-    sink.add(Role::King, king, targets);
-  };
-  const auto king_moves = [&](bool with_castling) {
-    if (sink.wants(king)) king_group(with_castling);
-  };
-
-  if (checkers.more_than_one()) {
-    king_moves(false);
-    return;
-  }
-  const SquareSet target_mask =
-      in_check ? (between(king, checkers.first()) | checkers) : SquareSet::full();
-
-  const SquareSet pawns = b.pieces(Role::Pawn, us);
-  for (const Square from : pawns - pinned)
-    if (sink.wants(from)) sink.add(Role::Pawn, from, pawn_targets(b, us, from) & target_mask);
-  if (!in_check)
-    for (const Square from : pawns & pinned)
-      if (sink.wants(from)) sink.add(Role::Pawn, from, pawn_targets(b, us, from) & line(king, from));
-
-  if (const auto target = b.en_passant_target())
-    for (const Square from : pawn_attacks(!us, *target) & pawns)
-      if (sink.wants(from) && en_passant_safe(b, us, from, *target)) sink.en_passant(from, *target);
-
-  for (const Square from : b.pieces(Role::Knight, us) - pinned)
-    if (sink.wants(from)) sink.add(Role::Knight, from, (knight_attacks(from) - own) & target_mask);
-
-  for (const Role role : {Role::Bishop, Role::Rook, Role::Queen}) {
-    const SquareSet units = b.pieces(role, us);
-    for (const Square from : units - pinned)
-      if (sink.wants(from)) sink.add(role, from, (slider_targets(role, from, occupied) - own) & target_mask);
-    if (!in_check)
-      for (const Square from : units & pinned)
-        if (sink.wants(from)) sink.add(role, from, (slider_targets(role, from, occupied) - own) & line(king, from));
-  }
-  king_moves(!in_check);
+  if (b.side_to_move() == Colour::White) detail::generate<Colour::White>(b, sink);
+  else detail::generate<Colour::Black>(b, sink);
 }
 
 }  // namespace vorn::board
