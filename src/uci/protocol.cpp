@@ -35,11 +35,6 @@ std::string join(std::span<const std::string> parts, std::string_view separator)
 constexpr std::string_view kLineBreaks = "\r\n";
 constexpr std::string_view kUnsafe{"\r\n\0", 3};
 
-std::expected<void, UnsafeText> check(std::string_view field, std::string_view text) {
-  if (text.find_first_of(kUnsafe) == std::string_view::npos) return {};
-  return std::unexpected(UnsafeText{field, std::string(text)});
-}
-
 // ---- Commands ----
 
 constexpr std::array<std::string_view, 10> kKeywords{
@@ -144,9 +139,14 @@ std::string message(const UnsafeText& e) {
               quoted(e.text)});
 }
 
+std::expected<void, UnsafeText> check_text(std::string_view field, std::string_view text) {
+  if (text.find_first_of(kUnsafe) == std::string_view::npos) return {};
+  return std::unexpected(UnsafeText{field, std::string(text)});
+}
+
 std::expected<void, UnsafeText> check_text(const Limits& limits) {
   for (const std::string& move : limits.search_moves)
-    if (auto ok = check("search move", move); !ok) return ok;
+    if (auto ok = check_text("search move", move); !ok) return ok;
   return {};
 }
 
@@ -154,9 +154,9 @@ std::string_view keyword(CommandKind kind) { return kKeywords[std::size_t(kind)]
 
 std::expected<Command, UnsafeText> Command::set_option(std::string name,
                                                        std::optional<std::string> value) {
-  if (auto ok = check("option name", name); !ok) return std::unexpected(ok.error());
+  if (auto ok = check_text("option name", name); !ok) return std::unexpected(ok.error());
   if (value)
-    if (auto ok = check("option value", *value); !ok) return std::unexpected(ok.error());
+    if (auto ok = check_text("option value", *value); !ok) return std::unexpected(ok.error());
   return Command(command::SetOption{std::move(name), std::move(value)});
 }
 

@@ -24,12 +24,15 @@ namespace vorn::uci::protocol {
 // A caller's text that would end the command line early (carriage return,
 // line feed) or cut it (NUL): written unchanged it would smuggle commands.
 struct UnsafeText {
-  std::string_view field;  // "option name", "option value" or "search move"
+  std::string_view field;  // "option name", "search move", "program", ... (static text)
   std::string text;        // the whole refused text
 };
 // "{field} contains a line break: {quoted text}", or "... a NUL character: ...".
 std::string message(const UnsafeText& e);
 
+// Refuses a text that could not stand on a command line or in a process's
+// arguments; `field` names it in the refusal.
+std::expected<void, UnsafeText> check_text(std::string_view field, std::string_view text);
 // Refuses the first search move that could not stand on a command line.
 std::expected<void, UnsafeText> check_text(const Limits& limits);
 

@@ -152,12 +152,12 @@ void attach_signature(std::string function, std::string_view name, const char* d
                            std::to_string(kCount<Params>));
   }
   const auto accepts_absent = []<class... P>(TypeList<P...>) {
-    return std::array<bool, sizeof...(P)>{kOptional<std::remove_cvref_t<P>>...};
+    return std::array<bool, sizeof...(P)>{(kOptional<std::remove_cvref_t<P>> || std::is_same_v<P, PyObject*>)...};
   }(Params{});
   for (std::size_t i = 0; i < signature.size(); ++i) {
     if (signature.may_be_absent(i) && !accepts_absent[i]) {
       throw std::logic_error(signature.function() + ": parameter " + signature.name(i) +
-                             " defaults to ... but is not a std::optional");
+                             " defaults to ... but is neither a std::optional nor a PyObject*");
     }
   }
   site<Py, F, Use>().signature = std::move(signature);

@@ -322,7 +322,12 @@ struct Iter {
 
 template <class Py, auto>
 struct IterSelf {
-  static PyObject* call(PyObject* self) { return Ref::borrow(self).release(); }
+  static PyObject* call(PyObject* self) {
+    return guarded<PyObject*>(nullptr, [&] {
+      constructed<Py>(self);
+      return Ref::borrow(self).release();
+    });
+  }
 };
 
 template <class Py, auto F>

@@ -105,6 +105,11 @@ Signature Signature::parse(std::string function, std::string_view name, const ch
       keyword_only = true;
       continue;
     }
+    if (part.starts_with('*') && !part.starts_with("**") && signature.parameters_.size() == signature.positional_) {
+      signature.ignores_rest_ = true;  // `*name`: surplus positional arguments are dropped
+      keyword_only = true;
+      continue;
+    }
     if (part.starts_with('$') || part.starts_with('*') || part == "/") {
       throw bad("unsupported " + std::string(part));
     }
@@ -131,6 +136,7 @@ void Signature::fail(const std::string& message) const {
 }
 
 void Signature::take_positional(std::span<PyObject* const> args, std::span<PyObject*> out) const {
+  if (ignores_rest_) args = args.first(std::min(args.size(), positional_));
   if (args.size() > positional_) {
     std::size_t required = 0;
     while (required < positional_ && !parameters_[required].has_default) ++required;

@@ -7,7 +7,10 @@
 // "king_to_rook". Parameters before `*` are positional-or-keyword, those
 // after it keyword-only. A default is a Python literal: None, True, False,
 // an int, a float, a quoted str, or `...`, which marks an argument that may
-// be left out but has no Python value (its C++ parameter is a std::optional).
+// be left out but has no Python value (its C++ parameter is a std::optional,
+// or a PyObject* that is null then, for an argument where None is no value).
+// `*name` takes any further positional arguments, which the function never
+// sees (`__exit__($self, *_args)`).
 // The docstring is thus the one place where names and defaults are written.
 #pragma once
 
@@ -59,6 +62,7 @@ class Signature {
   std::string function_;
   std::vector<Parameter> parameters_;
   std::size_t positional_ = 0;  // the positional-or-keyword parameters come first
+  bool ignores_rest_ = false;   // `*name`: surplus positional arguments dropped
 };
 
 }  // namespace vorn::python::bind

@@ -34,6 +34,12 @@ void add_error_classes(PyObject* module);
 
 // ---- values --------------------------------------------------------------------
 
+// Python seconds as a duration; ValueError "{name} is a count of seconds, not {value}".
+protocol::Duration seconds(const char* name, double value);
+// The value `object` (None or null for none) gives an option of `declared`'s
+// type, or ValueError; the declared domain is not checked here.
+protocol::OptionValue read_value(const protocol::OptionSpec& declared, PyObject* object);
+
 // A line as given, read against the position searched.
 struct ParsedLine {
   bind::Ref line;  // the str as given, surrogates and all

@@ -4,7 +4,10 @@
 //   class EngineTimeout(UciError): ...        # and EngineDied, ProtocolError alike
 //
 // None is a ValueError or an OSError: a failing engine is not a bad argument.
+// An engine error raises one of them, OSError or ValueError, by its kind.
 #include <array>
+#include <utility>
+#include <variant>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +15,7 @@
 #include "python/bind/module.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/uci/classes.hpp"
+#include "python/uci/slot.hpp"
 
 namespace vorn::python::uci {
 
@@ -51,7 +55,38 @@ PyObject* error_class(UciErrorClass which) {
   bind::raise(error_class(which), message);
 }
 
+// Where each engine error kind goes, in the order of engine::Error's alternatives.
+enum class Raised : std::uint8_t { OSError, Timeout, Died, Protocol, Value };
+constexpr std::array kRaisedByKind{
+    Raised::OSError,   // Io
+    Raised::Timeout,   // Timeout
+    Raised::Died,      // Died
+    Raised::Protocol,  // Protocol
+    Raised::Protocol,  // NotIdentified
+    Raised::Value,     // NoOption
+    Raised::Value,     // BadValue
+    Raised::Protocol,  // SearchOver
+    Raised::Value,     // Unsafe
+};
+static_assert(kRaisedByKind.size() == std::variant_size_v<engine::Error>);
+
 }  // namespace
+
+void engine_closed() { raise(UciErrorClass::EngineDied, "the engine has been closed"); }
+
+void raise_engine_error(const engine::Error& error) {
+  const std::string text = engine::message(error);
+  switch (kRaisedByKind[error.index()]) {
+    case Raised::OSError: bind::raise(PyExc_OSError, text);
+    case Raised::Timeout: raise(UciErrorClass::EngineTimeout, text);
+    case Raised::Died: raise(UciErrorClass::EngineDied, text);
+    case Raised::Protocol: raise(UciErrorClass::ProtocolError, text);
+    case Raised::Value: errors::value_error(text);
+  }
+  std::unreachable();
+}
+
+void engine_timeout(std::string_view text) { raise(UciErrorClass::EngineTimeout, text); }
 
 void add_error_classes(PyObject* module) {
   for (std::size_t i = 0; i < kClasses.size(); ++i) {

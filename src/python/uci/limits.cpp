@@ -20,9 +20,7 @@ using protocol::Limits;
 
 std::optional<Duration> duration(const char* name, std::optional<double> value) {
   if (!value) return std::nullopt;
-  auto made = protocol::seconds(name, *value);
-  if (!made) errors::value_error(made.error());
-  return *made;
+  return seconds(name, *value);
 }
 
 Limits new_limits(std::optional<std::uint32_t> depth, std::optional<std::uint64_t> nodes,
@@ -81,6 +79,12 @@ const bind::ClassSpec<PyLimits> kLimitsClass{
 };
 
 }  // namespace
+
+protocol::Duration seconds(const char* name, double value) {
+  auto made = protocol::seconds(name, value);
+  if (!made) errors::value_error(made.error());
+  return *made;
+}
 
 PyTypeObject* PyLimits::type() { return bind::type_object(kLimitsClass); }
 

@@ -77,19 +77,6 @@ constexpr std::array<ValueRule, 5> kValueRules{{
                       std::string(takes));
 }
 
-// The value `object` (None or null for none) gives an option of `declared`'s
-// type; the declared domain is not checked here.
-OptionValue read_value(const OptionSpec& declared, PyObject* object) {
-  if (object == nullptr || object == Py_None) {
-    if (declared.type() != OptionType::Button) refuse(declared, "a value");
-    return value::Button{};
-  }
-  const ValueRule& rule = kValueRules[std::size_t(declared.type())];
-  auto read = rule.read(object);
-  if (!read) refuse(declared, rule.takes);
-  return std::move(*read);
-}
-
 std::optional<std::string> value_text(const OptionSpec& declared, PyObject* object) {
   const OptionValue value = read_value(declared, object);
   if (auto accepted = declared.accepts(value); !accepted)
@@ -145,6 +132,17 @@ const bind::ClassSpec<PyOption> kOptionClass{
 };
 
 }  // namespace
+
+OptionValue read_value(const OptionSpec& declared, PyObject* object) {
+  if (object == nullptr || object == Py_None) {
+    if (declared.type() != OptionType::Button) refuse(declared, "a value");
+    return value::Button{};
+  }
+  const ValueRule& rule = kValueRules[std::size_t(declared.type())];
+  auto read = rule.read(object);
+  if (!read) refuse(declared, rule.takes);
+  return std::move(*read);
+}
 
 PyTypeObject* PyOption::type() { return bind::type_object(kOptionClass); }
 

@@ -1,0 +1,264 @@
+// Engine, as Python sees it (the searches are in engine_searches.cpp):
+//
+//   with Engine("/usr/games/stockfish", timeout=5.0) as engine:
+//       engine.handshake(); engine.name, engine.options, engine.option("hash")
+//       engine.set_option("Hash", 64); engine.is_ready(); engine.set_position(game)
+//       engine.send_line("d"); engine.next_line(0.2); engine.state, engine.is_alive
+//   engine.quit() -> exit code or None; engine.kill()
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "python/bind/module.hpp"
+#include "python/errors/exceptions.hpp"
+#include "python/game/classes.hpp"
+#include "python/uci/engine_classes.hpp"
+#include "text/quote.hpp"
+
+namespace vorn::python::uci {
+
+namespace {
+
+// An operating-system path or argument: a str, bytes or os.PathLike, as the
+// file system encodes it.
+struct OsText {
+  std::string bytes;
+};
+
+}  // namespace
+}  // namespace vorn::python::uci
+
+namespace vorn::python::bind {
+
+template <>
+struct Converter<python::uci::OsText> {
+  static python::uci::OsText from(PyObject* object) {
+    Ref path = Ref::check(PyOS_FSPath(object));
+    if (PyUnicode_Check(path.get())) path = Ref::check(PyUnicode_EncodeFSDefault(path.get()));
+    char* data = nullptr;
+    Py_ssize_t size = 0;
+    check(PyBytes_AsStringAndSize(path.get(), &data, &size));
+    return {std::string(data, std::size_t(size))};
+  }
+};
+
+}  // namespace vorn::python::bind
+
+namespace vorn::python::uci {
+
+engine::Duration call_timeout(EngineSlot& slot, std::optional<double> timeout) {
+  if (timeout) return seconds("timeout", *timeout);
+  return read_slot(slot, [](const engine::Engine* e) { return e ? e->timeout() : engine::Duration{}; });
+}
+
+void set_option(const Slot& slot, std::string_view name, PyObject* value) {
+  const auto declared = read_slot(*slot, [&](const engine::Engine* e) {
+    const protocol::OptionSpec* found = e ? e->option(name) : nullptr;
+    return found ? std::optional(*found) : std::nullopt;
+  });
+  if (!declared) errors::value_error("the engine offers no option " + quoted(name));
+  const protocol::OptionValue read = read_value(*declared, value);
+  on_engine(*slot, [&](engine::Engine& e) { return e.set_option(name, read); });
+}
+
+namespace {
+
+using engine::Engine;
+
+// `args` is null when left out; None is no sequence of arguments.
+Slot new_engine(OsText command, PyObject* args, std::optional<OsText> cwd, double timeout) {
+  engine::Launch launch(std::move(command.bytes));
+  if (args != nullptr) {
+    for (OsText& arg : bind::from_python<std::vector<OsText>>(args, "args")) launch.arguments.push_back(std::move(arg.bytes));
+  }
+  if (cwd) launch.cwd = std::move(cwd->bytes);
+  launch.timeout = seconds("timeout", timeout);
+  auto started = std::move(launch).spawn();
+  if (!started) raise_engine_error(started.error());
+  return std::make_shared<EngineSlot>(std::move(*started));
+}
+
+// ---- slot, the interpreter lock held ----
+
+double timeout_of(const Slot& slot) { return call_timeout(*slot, std::nullopt).to_seconds(); }
+
+void set_timeout(const Slot& slot, double value) {
+  const engine::Duration timeout = seconds("timeout", value);
+  read_slot(*slot, [&](Engine* e) {
+    if (e) e->set_timeout(timeout);
+  });
+}
+
+template <auto Field>
+std::optional<std::string> identity_field(const Slot& slot) {
+  return read_slot(*slot, [](const Engine* e) { return e ? e->identity().*Field : std::nullopt; });
+}
+
+bind::Ref options_of(const Slot& slot) {
+  const auto declared = read_slot(
+      *slot, [](const Engine* e) { return e ? e->options() : std::vector<protocol::OptionSpec>{}; });
+  // A name declared twice keeps its first place and its last declaration.
+  bind::Ref options = bind::Ref::check(PyDict_New());
+  for (const protocol::OptionSpec& option : declared) {
+    bind::check(PyDict_SetItem(options.get(), bind::to_python(option.name).get(), bind::to_python(option).get()));
+  }
+  return options;
+}
+
+std::optional<protocol::OptionSpec> option_of(const Slot& slot, std::string_view name) {
+  return read_slot(*slot, [&](const Engine* e) -> std::optional<protocol::OptionSpec> {
+    const protocol::OptionSpec* found = e ? e->option(name) : nullptr;
+    if (!found) return std::nullopt;
+    return *found;
+  });
+}
+
+std::string_view state_of(const Slot& slot) {
+  return read_slot(*slot, [](const Engine* e) {
+    return protocol::state_name(e ? e->state() : protocol::State::Quitting);
+  });
+}
+
+bool alive(const Slot& slot) {
+  return read_slot(*slot, [](Engine* e) { return e && e->is_alive(); });
+}
+
+std::string engine_repr(const Slot& slot) {
+  const auto name = identity_field<&engine::Identity::name>(slot);
+  return "<Engine " + (name ? *name + " " : "") + std::string(state_of(slot)) + ">";
+}
+
+// ---- through on_engine ----
+
+void handshake(const Slot& slot) {
+  on_engine(*slot, [](Engine& e) { return e.handshake(); });
+}
+
+void set_option_from(const Slot& slot, std::string_view name, PyObject* value) { set_option(slot, name, value); }
+
+void debug(const Slot& slot, bool on) {
+  on_engine(*slot, [&](Engine& e) { return e.send(protocol::Command::debug(on)); });
+}
+
+void new_game(const Slot& slot) {
+  on_engine(*slot, [](Engine& e) { return e.new_game(); });
+}
+
+void is_ready(const Slot& slot) {
+  on_engine(*slot, [](Engine& e) { return e.is_ready(); });
+}
+
+void set_position(const Slot& slot, bind::Shared<PyGame> game) {
+  const Game copy = *game;
+  on_engine(*slot, [&](Engine& e) { return e.set_position(copy); });
+}
+
+void send_line(const Slot& slot, std::string_view text) {
+  on_engine(*slot, [&](Engine& e) { return e.send_line(text); });
+}
+
+std::optional<std::string> next_line(const Slot& slot, std::optional<double> timeout) {
+  const engine::Duration wait = call_timeout(*slot, timeout);
+  return on_engine(*slot, [&](Engine& e) { return e.next_line(wait); });
+}
+
+// ---- closing ----
+
+std::optional<std::int32_t> quit(const Slot& slot) {
+  std::expected<std::optional<std::int32_t>, engine::Error> code = std::nullopt;
+  {
+    const bind::AllowThreads nogil;
+    const std::lock_guard lock(slot->mutex);
+    std::optional<Engine> taken = std::exchange(slot->engine, std::nullopt);
+    if (taken && !slot->closing) code = taken->quit();
+  }  // the engine record went with `taken`, its process reaped
+  if (!code) raise_engine_error(code.error());
+  return *code;
+}
+
+void kill(const Slot& slot) {
+  const bind::AllowThreads nogil;
+  slot->closing = true;
+  slot->reaper->kill();
+  // A busy slot is emptied by its holder when it lets go.
+  const std::unique_lock lock(slot->mutex, std::try_to_lock);
+  if (lock.owns_lock()) slot->engine.reset();
+}
+
+bind::Ref enter(PyObject* self) { return bind::Ref::borrow(self); }
+
+void exit(const Slot& slot) { quit(slot); }
+
+}  // namespace
+
+namespace {
+
+const bind::ClassSpec<PyEngine> kEngineClass{
+    .name = "vorn.uci.Engine",
+    .doc = "Engine(command, args=..., *, cwd=None, timeout=10.0)\n--\n\n"
+           "A UCI engine process, addressed with blocking calls.\n\n"
+           "Every wait is bounded by `timeout` seconds, or by the `timeout` of the\n"
+           "call that takes one. An engine that has exited raises `EngineDied` on\n"
+           "every call after. Use the object as a context manager, or close it with\n"
+           "`quit`. A relative `command` is found from `cwd` when one is given.",
+    .getters = {bind::property<&timeout_of, &set_timeout>(
+                    "timeout", "How long a wait that is not given its own limit may take, in seconds.", "timeout"),
+                bind::getter<&identity_field<&engine::Identity::name>>("name", "The engine's `id name`."),
+                bind::getter<&identity_field<&engine::Identity::author>>("author", "The engine's `id author`."),
+                bind::getter<&options_of>(
+                    "options", "Every option the engine offers, by name, in the order it declared them."),
+                bind::getter<&state_of>("state",
+                                        "What the engine is doing: `started`, `identifying`, `idle`, `searching`,\n"
+                                        "`pondering` or `quitting`."),
+                bind::getter<&alive>("is_alive", "Whether the process is still running.")},
+    .methods =
+        {bind::method<&handshake>("handshake",
+                                  "handshake($self)\n--\n\nSends `uci` and collects what the engine says about itself."),
+         bind::method<&option_of>("option",
+                                  "option($self, name)\n--\n\nThe option of that name, matched without regard to case."),
+         bind::method<&set_option_from>("set_option",
+                                        "set_option($self, name, value=None)\n--\n\n"
+                                        "Sets one option to a value of the option's own type: a bool for a\n"
+                                        "`check`, an int for a `spin`, text for a `combo` or a `string`, `None`\n"
+                                        "for a `button`."),
+         bind::method<&debug>("debug", "debug($self, on)\n--\n\nTurns the engine's `info string` diagnostics on or off."),
+         bind::method<&new_game>(
+             "new_game", "new_game($self)\n--\n\nAnnounces a new game and waits for the engine to be ready again."),
+         bind::method<&is_ready>("is_ready", "is_ready($self)\n--\n\nSends `isready` and waits for `readyok`."),
+         bind::method<&set_position>("set_position",
+                                     "set_position($self, game)\n--\n\n"
+                                     "Sets the position to `game`, putting the engine into its variant first;\n"
+                                     "a Chess960 game needs the engine to offer `UCI_Chess960`, and one that\n"
+                                     "does not raises `ValueError`."),
+         bind::method<&go>("go",
+                           "go($self, limits=None, *, timeout=None)\n--\n\n"
+                           "Starts a search on the position last set, to be read report by report."),
+         bind::method<&play>("play",
+                             "play($self, game, limits=None, *, timeout=None)\n--\n\n"
+                             "Sets the position, searches it, and answers."),
+         bind::method<&analyse>("analyse",
+                                "analyse($self, game, limits=None, *, multipv=None, timeout=None)\n--\n\n"
+                                "Searches `game` and answers with the deepest report of each variation,\n"
+                                "ranked as the engine ranked them; `multipv` sets the engine's `MultiPV`\n"
+                                "first, and it stays set."),
+         bind::method<&send_line>("send_line",
+                                  "send_line($self, text)\n--\n\nWrites one line, bypassing the order of the conversation."),
+         bind::method<&next_line>("next_line",
+                                  "next_line($self, timeout=None)\n--\n\n"
+                                  "The next line the engine wrote, or `None` if it wrote none in time."),
+         bind::method<&quit>("quit",
+                             "quit($self)\n--\n\n"
+                             "Asks the engine to exit, killing it if it will not, and answers with\n"
+                             "its exit code (`None` when a signal ended it)."),
+         bind::method<&kill>("kill", "kill($self)\n--\n\nKills the process."),
+         bind::method<&enter>("__enter__", "__enter__($self)\n--\n\n"),
+         bind::method<&exit>("__exit__", "__exit__($self, *_args)\n--\n\nQuits the engine.")},
+    .slots = {bind::constructor<&new_engine>, bind::repr<&engine_repr>},
+};
+
+}  // namespace
+
+PyTypeObject* PyEngine::type() { return bind::type_object(kEngineClass); }
+
+}  // namespace vorn::python::uci

@@ -1,0 +1,114 @@
+// Search, as Python sees it (made only by Engine.go):
+//
+//   with engine.go(Limits(depth=12)) as search:
+//       for info in search: info.depth, info.pv     # ends when the engine answers
+//   search.answer().best; search.done; search.stop(); search.ponderhit()
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "python/uci/engine_classes.hpp"
+
+namespace vorn::python::uci {
+
+namespace {
+
+using engine::Engine;
+
+// Steps hold the slot for at most this long, so that a stop from another
+// thread gets in while a search waits.
+constexpr auto kSlice = std::chrono::milliseconds(200);
+
+bool answered(SearchState& search) {
+  const std::lock_guard lock(search.answer_mutex);
+  return search.answer.has_value();
+}
+
+// The next report, or none once the answer has come (and is stored).
+std::optional<protocol::Report> step(SearchState& search) {
+  while (true) {
+    const auto left = engine::time_left(search.deadline);
+    if (left == engine::Clock::duration::zero()) engine_timeout("no bestmove within the timeout");
+    const engine::Duration slice = engine::duration_of(std::min<engine::Clock::duration>(left, kSlice));
+    std::optional<engine::Progress> progress =
+        on_engine(*search.slot, [&](Engine& e) { return e.step(search.number, slice); });
+    if (!progress) {
+      if (engine::time_left(search.deadline) == engine::Clock::duration::zero())
+        raise_engine_error(engine::error::Timeout{"bestmove", search.timeout});
+      continue;
+    }
+    if (auto* answer = std::get_if<engine::Answer>(&*progress)) {
+      const std::lock_guard lock(search.answer_mutex);
+      search.answer = *answer;
+      return std::nullopt;
+    }
+    auto& info = std::get<std::unique_ptr<protocol::Info>>(*progress);
+    return protocol::report_of(std::move(*info), search.game.variant(), search.game.current());
+  }
+}
+
+std::optional<protocol::Report> next(SearchState& search) {
+  if (answered(search)) return std::nullopt;
+  return step(search);
+}
+
+engine::Answer answer(SearchState& search) {
+  while (true) {
+    {
+      const std::lock_guard lock(search.answer_mutex);
+      if (search.answer) return *search.answer;
+    }
+    step(search);
+  }
+}
+
+template <auto Make>
+void tell(SearchState& search) {
+  on_engine(*search.slot, [&](Engine& e) { return e.tell_search(search.number, Make()); });
+}
+
+bind::Ref enter(PyObject* self) { return bind::Ref::borrow(self); }
+
+void exit(SearchState& search) {
+  if (answered(search)) return;
+  try {
+    tell<&protocol::Command::stop>(search);
+    answer(search);
+  } catch (...) {
+    // Left unanswered: the engine's next call that needs it idle drains it.
+    search.slot->abandoned.store(search.number);
+    throw;
+  }
+}
+
+bool done(SearchState& search) { return answered(search); }
+
+std::string search_repr(SearchState& search) {
+  return answered(search) ? "<Search answered>" : "<Search running>";
+}
+
+const bind::ClassSpec<PySearch> kSearchClass{
+    .name = "vorn.uci.Search",
+    .doc = "A search in flight: an iterator over its reports, ending with the engine's\n"
+           "answer.\n\n"
+           "A search that is neither finished nor stopped leaves the engine searching.\n"
+           "Use it as a context manager, or call `stop` and `answer`.",
+    .getters = {bind::getter<&done>("done", "Whether the engine has answered.")},
+    .methods = {bind::method<&answer>(
+                    "answer", "answer($self)\n--\n\nThe engine's answer, with the reports still to come dropped."),
+                bind::method<&tell<&protocol::Command::stop>>(
+                    "stop", "stop($self)\n--\n\nAsks the engine to finish the search now."),
+                bind::method<&tell<&protocol::Command::ponder_hit>>(
+                    "ponderhit", "ponderhit($self)\n--\n\nTells the engine the move it is pondering on was played."),
+                bind::method<&enter>("__enter__", "__enter__($self)\n--\n\n"),
+                bind::method<&exit>("__exit__",
+                                    "__exit__($self, *_args)\n--\n\n"
+                                    "Stops the search and waits for the answer, so the engine is left idle.")},
+    .slots = {bind::iter_self, bind::next<&next>, bind::repr<&search_repr>},
+};
+
+}  // namespace
+
+PyTypeObject* PySearch::type() { return bind::type_object(kSearchClass); }
+
+}  // namespace vorn::python::uci

@@ -1,0 +1,94 @@
+// The engine slot that an Engine and each of its Searches share, and the two
+// ways Python reaches the engine inside it:
+//
+//   on_engine(slot, [&](Engine& e) { return e.is_ready(); })  # the interpreter lock released
+//   read_slot(slot, [](const Engine* e) { return plain copy; })  # short reads, closed: null
+//
+// No thread waits for the interpreter lock while it holds the slot, and no
+// Python object is made or freed while the slot is held.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <type_traits>
+#include <utility>
+
+#include "python/bind/error.hpp"
+#include "python/bind/gil.hpp"
+#include "uci/engine/engine.hpp"
+
+namespace vorn::python::uci {
+
+namespace engine = ::vorn::uci::engine;
+
+struct EngineSlot {
+  explicit EngineSlot(engine::Engine started)
+      : reaper(started.reaper()), engine(std::in_place, std::move(started)) {}
+
+  // The open engine, or null once closed; call with `mutex` held.
+  engine::Engine* open() { return engine && !closing ? &*engine : nullptr; }
+  // Empties the slot if `kill` asked for it while the slot was busy.
+  void close_if_asked() {
+    if (closing) engine.reset();
+  }
+
+  const std::shared_ptr<engine::Reaper> reaper;  // for a kill that does not wait for the slot
+  std::mutex mutex;
+  std::optional<engine::Engine> engine;
+  std::atomic<bool> closing = false;
+  std::atomic<std::uint64_t> abandoned = 0;  // a dropped search's number, 0 for none
+};
+
+using Slot = std::shared_ptr<EngineSlot>;
+
+// EngineDied "the engine has been closed".
+[[noreturn]] void engine_closed();
+// EngineTimeout with a text of the caller's.
+[[noreturn]] void engine_timeout(std::string_view text);
+// The exception of an engine error: OSError, EngineTimeout, EngineDied,
+// ProtocolError or ValueError, with the error's text.
+[[noreturn]] void raise_engine_error(const engine::Error& error);
+
+template <class T>
+struct Expected;
+template <class T>
+struct Expected<std::expected<T, engine::Error>> {
+  using Value = T;
+};
+
+// Runs `operation(engine)` with the interpreter lock released and the slot
+// locked; its error is raised once the lock is back.
+template <class Operation>
+auto on_engine(EngineSlot& slot, Operation&& operation) {
+  using Result = std::invoke_result_t<Operation, engine::Engine&>;
+  std::optional<Result> result;
+  {
+    const bind::AllowThreads nogil;
+    const std::lock_guard lock(slot.mutex);
+    if (engine::Engine* engine = slot.open()) {
+      if (const std::uint64_t dropped = slot.abandoned.exchange(0)) engine->abandon(dropped);
+      result.emplace(std::forward<Operation>(operation)(*engine));
+    }
+    slot.close_if_asked();
+  }
+  if (!result) engine_closed();
+  if (!*result) raise_engine_error(result->error());
+  if constexpr (!std::is_void_v<typename Expected<Result>::Value>) return std::move(**result);
+}
+
+// `read(engine)`, engine null when closed, with the slot locked: at once when
+// it is free, else waiting for it with the interpreter lock released.
+template <class Read>
+auto read_slot(EngineSlot& slot, Read&& read) {
+  const auto run = [&] { return std::forward<Read>(read)(static_cast<engine::Engine*>(slot.open())); };
+  std::unique_lock lock(slot.mutex, std::try_to_lock);
+  if (lock.owns_lock()) return run();
+  const bind::AllowThreads nogil;
+  const std::lock_guard wait(slot.mutex);
+  return run();
+}
+
+}  // namespace vorn::python::uci

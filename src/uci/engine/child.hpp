@@ -1,0 +1,76 @@
+// One engine's child process: started with posix_spawn and three pipes, asked
+// whether it has ended, killed and reaped. The pid is signalled only while it
+// is known not to be collected, so a reused pid is never hit; the kill may
+// come from any thread, the waits from the owner's.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <expected>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "uci/engine/error.hpp"
+
+namespace vorn::uci::engine {
+
+// A file descriptor, closed when it goes.
+class Fd {
+ public:
+  Fd() = default;
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&& other) noexcept;
+  ~Fd() { reset(); }
+
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+  void reset();
+  explicit operator bool() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// The pid and whether it has been collected, shared by the owner and by
+// whoever may kill the process from another thread.
+class Reaper {
+ public:
+  explicit Reaper(pid_t pid) : pid_(pid) {}
+
+  // SIGKILL, unless the process has been collected already.
+  void kill();
+  // Collects the process if it has ended; true once it is collected.
+  std::expected<bool, int> try_wait();
+  // Blocks until the process has ended, then collects it.
+  void wait();
+  // The exit code of a process that exited; none for one a signal ended,
+  // one not yet collected, and one whose status was lost (ECHILD).
+  std::optional<std::int32_t> exit_code() const;
+  bool collected() const;
+
+ private:
+  mutable std::mutex mutex_;
+  pid_t pid_;
+  bool collected_ = false;
+  std::optional<int> status_;  // the wait status, once collected (none: lost)
+};
+
+struct Spawned {
+  std::shared_ptr<Reaper> child;
+  Fd input, output, errors;  // the parent's ends
+};
+
+// Starts `program` (looked up on PATH when it has no slash; a relative path is
+// found from `cwd` when one is given) with `args`, its standard streams piped,
+// SIGPIPE at its default and no signal blocked. The pipes are close-on-exec in
+// the parent, whose input end does not block.
+std::expected<Spawned, Error> spawn_child(const std::string& program, const std::vector<std::string>& args,
+                                          const std::optional<std::string>& cwd);
+
+}  // namespace vorn::uci::engine

@@ -1,0 +1,692 @@
+"""The engine client against a scripted fake engine and real ones: process
+handling, the line queue, the conversation's wire text, searches, timeouts,
+closing, and that no child is ever left behind."""
+
+import gc
+import os
+import signal
+import sys
+import threading
+import time
+from pathlib import Path
+
+import pytest
+
+import vorn._vorn as native
+from vorn._vorn import (
+    CHESS960,
+    Answer,
+    Engine,
+    EngineDied,
+    EngineTimeout,
+    Game,
+    Info,
+    Limits,
+    ProtocolError,
+    Search,
+    UciError,
+)
+from quoting import quoted
+
+FAKE = Path(__file__).parent / "fake_engine.py"
+HASH = "option name Hash type spin default 16 min 1 max 1024"
+MULTIPV = "option name MultiPV type spin default 1 min 1 max 500"
+NAME = "option name Name type string default <empty>"
+
+
+def children():
+    """(pid, state) of every child of this process."""
+    found = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            stat = (entry / "stat").read_text()
+        except OSError:
+            continue
+        state, ppid = stat[stat.rindex(")") + 2:].split()[:2]
+        if int(ppid) == os.getpid():
+            found.append((int(entry.name), state))
+    return found
+
+
+@pytest.fixture(autouse=True)
+def nothing_left_behind():
+    yield
+    gc.collect()
+    assert children() == [], "every engine is gone and reaped when its test ends"
+
+
+class Fake:
+    def __init__(self, folder):
+        self.folder = folder
+        self.log = folder / "wire.log"
+
+    def args(self, *modes, options=(), go=None):
+        args = [str(FAKE), "--log", str(self.log)]
+        for mode in modes:
+            args += ["--mode", mode]
+        for option in options:
+            args += ["--option", option]
+        for line in go or ():
+            args += ["--go", line]
+        return args
+
+    def start(self, *modes, options=(), go=None, timeout=0.5, handshake=True):
+        engine = Engine(sys.executable, self.args(*modes, options=options, go=go), timeout=timeout)
+        if handshake:
+            engine.handshake()
+        return engine
+
+    def wire(self):
+        """The lines the fake received, in order."""
+        return self.log.read_text().splitlines() if self.log.exists() else []
+
+
+@pytest.fixture
+def fake(tmp_path):
+    return Fake(tmp_path)
+
+
+class Elapsed:
+    def __enter__(self):
+        self.start = time.monotonic()
+        return self
+
+    def __exit__(self, *_):
+        self.seconds = time.monotonic() - self.start
+
+
+def within(elapsed, bound):
+    """At least `bound` seconds, and not five times more."""
+    assert bound <= elapsed.seconds < 5 * bound + 0.2
+
+
+def castled_game():
+    game = Game()
+    for move in ["e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6", "e1h1"]:
+        game.play(move)
+    return game
+
+
+# ---- classes and exceptions --------------------------------------------------------
+
+
+def test_exception_classes_and_their_places():
+    from vorn import uci
+
+    assert issubclass(EngineTimeout, UciError) and issubclass(EngineDied, UciError)
+    assert issubclass(ProtocolError, UciError) and not issubclass(UciError, ValueError)
+    assert not issubclass(EngineDied, OSError)
+    assert (Engine.__module__, Search.__module__) == ("vorn.uci", "vorn.uci")
+    assert uci.Engine is Engine and uci.Search is Search
+    names = list(vars(native))
+    order = ["Limits", "Option", "Info", "Answer", "Engine", "Search", "Command", "Message", "Session",
+             "uci_parse", "UciError"]
+    assert [names.index(name) for name in order] == sorted(names.index(name) for name in order)
+
+
+def test_a_search_cannot_be_made_from_python():
+    with pytest.raises(TypeError):
+        Search()
+
+
+# ---- starting ----------------------------------------------------------------------
+
+
+def test_a_program_that_does_not_exist_is_an_os_error(tmp_path):
+    with pytest.raises(OSError) as raised:
+        Engine(tmp_path / "missing")
+    assert str(raised.value) == "No such file or directory (os error 2)"
+    assert raised.value.errno is None
+
+
+@pytest.mark.parametrize(
+    "kwargs, field",
+    [
+        ({"command": "eng\0ine"}, "program"),
+        ({"command": sys.executable, "args": ["a\0b"]}, "argument"),
+        ({"command": sys.executable, "cwd": "/tm\0p"}, "working directory"),
+    ],
+    ids=["program", "argument", "cwd"],
+)
+def test_a_nul_in_what_starts_the_program_is_refused(kwargs, field):
+    with pytest.raises(ValueError, match=f"^{field} contains a NUL character"):
+        Engine(**kwargs)
+
+
+@pytest.mark.parametrize("args", ["one", None, 3], ids=["str", "None", "int"])
+def test_args_must_be_a_sequence_of_texts(args):
+    with pytest.raises(TypeError, match="args"):
+        Engine(sys.executable, args)
+
+
+def test_a_relative_program_is_found_from_cwd(tmp_path, fake):
+    (tmp_path / "python").symlink_to(sys.executable)
+    with Engine("./python", fake.args(), cwd=tmp_path, timeout=0.5) as engine:
+        engine.handshake()
+        assert engine.name == "Fake"
+
+
+def test_the_timeout_must_be_a_count_of_seconds(fake):
+    with pytest.raises(ValueError, match="^timeout is a count of seconds, not -1$"):
+        Engine(sys.executable, fake.args(), timeout=-1)
+
+
+# ---- lines ---------------------------------------------------------------------------
+
+
+def test_next_line_waits_its_own_timeout(fake):
+    engine = fake.start("silent", handshake=False)
+    with Elapsed() as elapsed:
+        assert engine.next_line(0.2) is None
+    within(elapsed, 0.2)
+    assert engine.timeout == 0.5
+
+
+@pytest.mark.parametrize(
+    "text, field",
+    [("go\nquit", "text"), ("go\rquit", "text"), ("go\0", "text")],
+    ids=["line-feed", "carriage-return", "nul"],
+)
+def test_send_line_refuses_a_second_line(fake, text, field):
+    engine = fake.start()
+    with pytest.raises(ValueError, match=f"^{field} contains"):
+        engine.send_line(text)
+    engine.quit()
+    assert "quit" in fake.wire() and not any("go" in line for line in fake.wire())
+
+
+def test_line_endings_are_stripped(fake):
+    engine = fake.start("crlf", handshake=False)
+    engine.send_line("isready")
+    assert engine.next_line(1.0) == "readyok"
+    engine.handshake()
+    assert engine.name == "Fake"
+
+
+def test_invalid_utf8_on_both_streams_is_replaced_and_harmless(fake):
+    engine = fake.start("bad-utf8", handshake=False)
+    engine.send_line("uci")
+    lines = iter(lambda: engine.next_line(1.0), "uciok")
+    assert "info string bad \ufffd\ufffd bytes" in list(lines)
+    engine.send_line("isready")
+    assert engine.next_line(1.0) == "readyok"
+    assert engine.is_alive
+
+
+def test_a_long_line_is_cut(fake):
+    engine = fake.start("long-line", handshake=False)
+    engine.send_line("uci")
+    lines = list(iter(lambda: engine.next_line(1.0), "uciok"))
+    assert lines[2] == ("info string " + "x" * 1_000_000)[: 64 * 1024]
+    assert lines[:2] == ["id name Fake", "id author Tests"]
+
+
+def test_the_last_line_comes_without_its_line_feed(fake):
+    engine = fake.start("no-final-lf")
+    assert engine.play(Game(), Limits(depth=1)).best.uci() == "e2e4"
+    with pytest.raises(EngineDied, match="^the engine exited with code 0$"):
+        engine.next_line(0.5)
+
+
+def test_a_full_queue_drops_the_oldest_reports(fake, tmp_path):
+    mark = tmp_path / "written"
+    engine = fake.start("flood=20000", f"mark={mark}", handshake=False)
+    engine.send_line("uci")
+    engine.send_line("go")
+    while not mark.exists():
+        time.sleep(0.01)
+    engine.send_line("isready")
+    lines = list(iter(lambda: engine.next_line(1.0), "readyok"))
+    assert lines[:3] == ["id name Fake", "id author Tests", "uciok"], "never dropped"
+    assert lines[-1] == "bestmove e2e4"
+    nodes = [int(line.split()[7]) for line in lines[3:-1]]
+    assert nodes == sorted(set(nodes)) and nodes[-1] == 19999, "the newest reports, in order"
+    # What the pipe still held when the mark came is read in, and may push out
+    # reports, while the queue empties.
+    assert 4000 <= len(lines) < 4096 + 4000 and nodes[0] > 10000
+
+
+# ---- ends of the process ----------------------------------------------------------------
+
+
+@pytest.mark.parametrize(
+    "mode, text",
+    [
+        ("exit-on-go=3", "the engine exited with code 3"),
+        ("kill-on-go", "the engine closed its output"),
+        ("close-on-go", "the engine closed its output"),
+    ],
+    ids=["exit-code", "killed", "output-closed"],
+)
+def test_an_engine_that_dies_in_a_search(fake, mode, text):
+    engine = fake.start(mode, timeout=0.3)
+    with Elapsed() as elapsed, pytest.raises(EngineDied) as raised:
+        engine.play(Game(), Limits(depth=1))
+    assert str(raised.value) == text
+    assert elapsed.seconds < 1.5
+    assert not engine.is_alive
+    with pytest.raises(EngineDied, match=f"^{text}$"):
+        engine.send_line("isready")
+    assert engine.quit() == (3 if mode.startswith("exit") else None)
+
+
+def test_a_grandchild_holding_the_output_does_not_hide_the_end(fake, tmp_path):
+    pid_file = tmp_path / "grandchild"
+    engine = fake.start(f"grandchild={pid_file}")
+    try:
+        with Elapsed() as elapsed, pytest.raises(EngineDied, match="^the engine exited with code 0$"):
+            engine.play(Game(), Limits(depth=1))
+        assert elapsed.seconds < 1.0
+    finally:
+        os.kill(int(pid_file.read_text()), signal.SIGKILL)
+
+
+def test_an_engine_that_stops_reading_is_killed_after_the_timeout(fake):
+    engine = fake.start("deaf", timeout=0.3, handshake=False)
+    with Elapsed() as elapsed, pytest.raises(EngineDied, match="^the engine closed its output$"):
+        engine.send_line("x" * 1_000_000)
+    within(elapsed, 0.3)
+    assert not engine.is_alive
+
+
+def test_quit_kills_an_engine_that_ignores_it(fake):
+    engine = fake.start("ignore-quit", timeout=0.3)
+    with Elapsed() as elapsed:
+        assert engine.quit() is None
+    within(elapsed, 0.3)
+    assert engine.quit() is None
+
+
+def test_a_closed_engine(fake):
+    engine = fake.start()
+    assert engine.quit() == 0
+    assert engine.quit() is None
+    engine.kill()
+    with pytest.raises(EngineDied, match="^the engine has been closed$"):
+        engine.handshake()
+    assert (engine.state, engine.timeout, engine.is_alive, engine.name) == ("quitting", 0.0, False, None)
+    assert engine.options == {} and engine.option("Hash") is None
+    assert repr(engine) == "<Engine quitting>"
+    engine.timeout = 3.0
+    assert engine.timeout == 0.0
+    with pytest.raises(ValueError, match='^the engine offers no option "Hash"$'):
+        engine.set_option("Hash", 1)
+
+
+def test_an_engine_that_exits_before_quit(fake):
+    engine = fake.start("exit-on-go=3")
+    engine.send_line("go")
+    with pytest.raises(EngineDied):
+        engine.next_line(1.0)
+    assert not engine.is_alive
+    assert engine.quit() == 3
+
+
+def test_with_quits_and_lets_exceptions_through(fake):
+    with pytest.raises(KeyError):
+        with fake.start() as engine:
+            assert engine.state == "idle"
+            raise KeyError("inside")
+    assert engine.state == "quitting"
+    assert fake.wire()[-1] == "quit"
+
+
+def test_kill_does_not_wait_for_a_busy_engine(fake):
+    engine = fake.start("wait-for-stop", timeout=5.0)
+    failure = []
+
+    def search():
+        try:
+            engine.play(Game(), Limits(depth=1))
+        except UciError as error:
+            failure.append(error)
+
+    worker = threading.Thread(target=search)
+    worker.start()
+    while "go depth 1" not in fake.wire():
+        time.sleep(0.01)
+    with Elapsed() as elapsed:
+        engine.kill()
+    assert elapsed.seconds < 0.5
+    worker.join(5)
+    assert [type(error) for error in failure] == [EngineDied]
+    assert engine.state == "quitting"
+
+
+def test_dropping_the_engine_reaps_it(fake):
+    engine = fake.start()
+    del engine  # the fixture finds no child left
+
+
+# ---- the conversation ------------------------------------------------------------------
+
+
+def test_handshake_and_identity(fake):
+    engine = fake.start("readyok-in-handshake", "bestmove-idle", options=[HASH, NAME], handshake=False)
+    assert (engine.state, engine.name, engine.options, repr(engine)) == ("started", None, {}, "<Engine started>")
+    engine.handshake()
+    assert (engine.name, engine.author, engine.state) == ("Fake", "Tests", "idle")
+    assert list(engine.options) == ["Hash", "Name"]
+    assert repr(engine.option("hash")) == "<Option Hash type spin>"
+    assert repr(engine) == "<Engine Fake idle>"
+    engine.is_ready()  # the stray readyok and bestmove were skipped
+
+
+def test_a_silent_engine_times_out(fake):
+    engine = fake.start("silent", timeout=0.3, handshake=False)
+    with Elapsed() as elapsed, pytest.raises(EngineTimeout, match=r"^no uciok within 0\.300 s$"):
+        engine.handshake()
+    within(elapsed, 0.3)
+
+
+def test_duplicate_options(fake):
+    first = "option name Hash type spin default 16 min 1 max 1024"
+    last = "option name Hash type spin default 32 min 1 max 64"
+    engine = fake.start(options=[first, NAME, last])
+    assert list(engine.options) == ["Hash", "Name"]
+    assert engine.options["Hash"].max == 64
+    assert engine.option("HASH").max == 1024
+
+
+def test_options_are_sent_with_their_declared_names(fake):
+    engine = fake.start(options=[HASH, NAME])
+    engine.set_option("hash", 16)
+    engine.set_option("name", "")
+    engine.quit()
+    assert fake.wire()[1:3] == ["setoption name Hash value 16", "setoption name Name value <empty>"]
+
+
+@pytest.mark.parametrize(
+    "name, value, error",
+    [
+        ("Threads", 1, 'the engine offers no option "Threads"'),
+        ("Hash", 0, 'option "Hash": 0 is outside [1, 1024]'),
+        ("Hash", True, 'option "Hash" is a spin option, which takes an integer'),
+        ("Name", "a\nsetoption name Hash value 1", "option value contains a line break"),
+    ],
+    ids=["undeclared", "outside", "wrong-type", "injection"],
+)
+def test_option_refusals_send_nothing(fake, name, value, error):
+    engine = fake.start(options=[HASH, NAME])
+    with pytest.raises(ValueError) as raised:
+        engine.set_option(name, value)
+    assert str(raised.value).startswith(error)
+    engine.quit()
+    assert fake.wire() == ["uci", "quit"]
+
+
+def test_options_need_the_handshake(fake):
+    engine = fake.start(options=[HASH], handshake=False)
+    with pytest.raises(ValueError, match='^the engine offers no option "Hash"$'):
+        engine.set_option("Hash", 1)
+    with pytest.raises(ProtocolError, match="^position cannot be sent to a started engine$"):
+        engine.set_position(Game())
+
+
+def test_chess960_switches_on_and_off(fake):
+    engine = fake.start(options=["option name uci_chess960 type check default false"])
+    engine.set_position(Game(variant=CHESS960, seed=518))
+    engine.set_position(castled_game())
+    engine.quit()
+    assert fake.wire()[1:] == [
+        "setoption name uci_chess960 value true",
+        "isready",
+        "position startpos",
+        "setoption name uci_chess960 value false",
+        "isready",
+        "position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1",
+        "quit",
+    ]
+
+
+def test_chess960_needs_the_engines_option(fake):
+    engine = fake.start()
+    with pytest.raises(ValueError, match='^the engine offers no option "UCI_Chess960"$'):
+        engine.set_position(Game(variant=CHESS960, seed=518))
+    engine.quit()
+    assert fake.wire() == ["uci", "quit"]
+
+
+def test_the_timeout_property(fake):
+    engine = fake.start()
+    engine.timeout = 2.5
+    assert engine.timeout == 2.5
+    with pytest.raises(ValueError):
+        engine.timeout = -1
+    with pytest.raises(TypeError, match="timeout"):
+        engine.timeout = "1"
+    assert engine.timeout == 2.5
+
+
+def test_new_game_forgets_the_position(fake):
+    engine = fake.start(go=["info depth 1 score cp 1 pv e2e4 e7e5", "-"])
+    engine.set_position(castled_game())
+    engine.new_game()
+    search = engine.go(Limits(depth=1))
+    assert [move.uci() for move in next(search).pv] == ["e2e4", "e7e5"]
+    assert search.answer().best.uci() == "e2e4"
+
+
+# ---- searches --------------------------------------------------------------------------
+
+
+@pytest.mark.parametrize(
+    "bestmove, best, text",
+    [("e2e4", "e2e4", "<Answer e2e4>"), ("e2e5", None, "<Answer (none)>"), ("(none)", None, "<Answer (none)>")],
+    ids=["legal", "illegal", "none"],
+)
+def test_the_answer_of_play(fake, bestmove, best, text):
+    engine = fake.start(f"bestmove={bestmove}")
+    answer = engine.play(Game(), Limits(depth=1))
+    assert repr(answer) == text
+    assert (answer.best.uci() if answer.best else None) == best
+
+
+def test_play_sends_classic_castling_as_two_squares(fake):
+    engine = fake.start()
+    engine.play(castled_game(), Limits(depth=3))
+    engine.quit()
+    assert fake.wire()[1:3] == ["position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1", "go depth 3"]
+
+
+def test_analyse_keeps_the_last_scored_report_of_each_variation(fake):
+    reports = [
+        "info depth 1 multipv 2 score cp 20 pv d2d4",
+        "info depth 1 multipv 1 score cp 30 pv e2e4",
+        "info depth 1 multipv 3 score cp 10 lowerbound pv c2c4",
+        "info currmove e2e4 currmovenumber 1",
+        "info string thinking",
+        "info depth 2 score cp 35 pv e2e4 e7e5",
+        "info depth 2 multipv 2 score mate 5 pv d2d4",
+        "-",
+    ]
+    engine = fake.start(options=[MULTIPV], go=reports)
+    infos = engine.analyse(Game(), Limits(depth=2), multipv=3)
+    assert [(info.multipv, info.depth, info.cp, info.mate, info.bound) for info in infos] == [
+        (None, 2, 35, None, None),
+        (2, 2, None, 5, None),
+        (3, 1, 10, None, "lowerbound"),
+    ]
+    engine.quit()
+    assert fake.wire()[1:4] == ["setoption name MultiPV value 3", "position startpos", "go depth 2"]
+
+
+def test_analyse_without_scores_is_empty(fake):
+    engine = fake.start(go=["info string hello", "-"])
+    assert engine.analyse(Game(), Limits(depth=1)) == []
+
+
+def test_analyse_needs_the_multipv_option(fake):
+    engine = fake.start()
+    with pytest.raises(ValueError, match='^the engine offers no option "MultiPV"$'):
+        engine.analyse(Game(), multipv=3)
+    engine.quit()
+    assert fake.wire() == ["uci", "quit"]
+
+
+def test_a_timed_out_play_stops_and_keeps_the_engines_timeout(fake):
+    engine = fake.start("wait-for-stop", timeout=2.0)
+    with Elapsed() as elapsed, pytest.raises(EngineTimeout, match=r"^no bestmove within 0\.300 s$"):
+        engine.play(Game(), Limits(depth=1), timeout=0.3)
+    within(elapsed, 0.3)
+    assert (engine.timeout, engine.state) == (2.0, "idle")
+    engine.quit()
+    assert fake.wire()[-3:] == ["go depth 1", "stop", "quit"]
+
+
+def test_an_engine_reporting_after_stop_cannot_hold_play(fake):
+    engine = fake.start("forever", timeout=0.3)
+    with Elapsed() as elapsed, pytest.raises(EngineTimeout):
+        engine.play(Game(), Limits(depth=1), timeout=0.3)
+    within(elapsed, 0.6)
+
+
+def test_a_flood_of_reports(fake):
+    engine = fake.start("flood=100000", timeout=5.0)
+    assert engine.play(Game(), Limits(depth=1)).best.uci() == "e2e4"
+
+
+def test_a_search_read_report_by_report(fake):
+    engine = fake.start("every-50ms", timeout=2.0)
+    search = engine.go(Limits(infinite=True))
+    assert repr(search) == "<Search running>" and not search.done
+    infos = [next(search) for _ in range(3)]
+    assert [info.depth for info in infos] == [1, 2, 3] and all(isinstance(i, Info) for i in infos)
+    search.stop()
+    assert search.answer().best.uci() == "e2e4"
+    assert (search.done, repr(search)) == (True, "<Search answered>")
+    assert list(search) == [] and search.answer().best.uci() == "e2e4"
+    with pytest.raises(ProtocolError, match="^stop cannot be sent to a idle engine$"):
+        search.stop()
+
+
+def test_a_search_stopped_from_another_thread(fake):
+    engine = fake.start("every-50ms", timeout=5.0)
+    search = engine.go()
+    threading.Timer(0.2, search.stop).start()
+    reports = list(search)
+    assert reports and search.answer().best.uci() == "e2e4"
+
+
+def test_a_search_past_its_deadline(fake):
+    engine = fake.start("wait-for-stop")
+    search = engine.go(timeout=0.3)
+    with Elapsed() as elapsed, pytest.raises(EngineTimeout, match=r"^no bestmove within 0\.300 s$"):
+        next(search)
+    within(elapsed, 0.3)
+    for step in (lambda: next(search), search.answer, lambda: search.__exit__(None, None, None)):
+        with pytest.raises(EngineTimeout, match="^no bestmove within the timeout$"):
+            step()
+    # Left unanswered, the search is drained by the next call and the engine works on.
+    assert engine.play(Game(), Limits(depth=1)).best.uci() == "e2e4"
+    engine.quit()
+    assert fake.wire()[1:] == ["go", "stop", "position startpos", "go depth 1", "quit"], "the exit sent stop"
+
+
+def test_a_dropped_search_does_not_wedge_the_engine(fake):
+    engine = fake.start("wait-for-stop")
+    search = engine.go(Limits(depth=9))
+    del search
+    assert engine.state == "searching"
+    assert engine.play(Game(), Limits(depth=1)).best.uci() == "e2e4"
+    engine.quit()
+    assert fake.wire()[1:5] == ["go depth 9", "stop", "position startpos", "go depth 1"]
+
+
+def test_is_ready_during_a_search_keeps_the_answer(fake):
+    engine = fake.start("wait-for-stop")
+    search = engine.go(timeout=2.0)
+    search.stop()
+    engine.is_ready()
+    assert engine.state == "idle"
+    assert list(search) == [] and search.answer().best.uci() == "e2e4"
+
+
+def test_a_finished_search_cannot_stop_the_next_one(fake):
+    engine = fake.start("wait-for-stop")
+    first = engine.go(timeout=2.0)
+    first.stop()
+    first.answer()
+    second = engine.go(timeout=2.0)
+    with pytest.raises(ProtocolError, match="^the search is over$"):
+        first.stop()
+    assert not second.done
+    second.stop()
+    assert second.answer().best.uci() == "e2e4"
+
+
+def test_exit_of_an_answered_search_sends_nothing(fake):
+    engine = fake.start()
+    with engine.go(Limits(depth=1)) as search:
+        assert search.answer().best.uci() == "e2e4"
+    engine.quit()
+    assert fake.wire() == ["uci", "go depth 1", "quit"]
+
+
+def test_ponderhit(fake):
+    engine = fake.start("wait-for-stop")
+    search = engine.go(Limits(ponder=True), timeout=2.0)
+    assert engine.state == "pondering"
+    search.ponderhit()
+    assert engine.state == "searching"
+    with pytest.raises(ProtocolError, match="^ponderhit cannot be sent to a searching engine$"):
+        search.ponderhit()
+    search.stop()
+    search.answer()
+
+
+def test_other_threads_run_while_an_engine_thinks(fake):
+    engine = fake.start("think=1.0", timeout=2.0)
+    answer = []
+    worker = threading.Thread(target=lambda: answer.append(engine.play(Game())))
+    worker.start()
+    turns = 0
+    while worker.is_alive():
+        turns += 1
+    assert turns > 10_000 and answer[0].best.uci() == "e2e4"
+
+
+# ---- real engines -----------------------------------------------------------------------
+
+REAL = {
+    "stockfish": ["/usr/games/stockfish"],
+    "fairy-stockfish": ["/usr/games/fairy-stockfish"],
+    "toga2": ["/usr/games/toga2"],
+    "gnuchess": ["/usr/games/gnuchess", "--uci"],
+}
+
+
+def real_engine(name):
+    command = REAL[name]
+    if not Path(command[0]).exists():
+        if os.environ.get("CI"):
+            pytest.fail(f"{command[0]} is not installed")
+        pytest.skip(f"{command[0]} is not installed")
+    return Engine(command[0], command[1:], timeout=5.0)
+
+
+@pytest.mark.parametrize("name", list(REAL))
+def test_real_engines_play_and_analyse(name):
+    with real_engine(name) as engine:
+        engine.handshake()
+        assert engine.name and engine.state == "idle"
+        engine.timeout = 1.0  # gnuchess answers quit slowly
+        game = castled_game()
+        answer = engine.play(game, Limits(depth=4), timeout=10.0)
+        assert answer.best in game.legal_moves()
+        infos = engine.analyse(game, Limits(depth=4), timeout=10.0)
+        assert all(isinstance(info, Info) and (info.cp is not None or info.mate is not None) for info in infos)
+
+
+def test_stockfish_follows_a_search_and_plays_chess960():
+    with real_engine("stockfish") as engine:
+        engine.handshake()
+        infos = engine.analyse(Game(), Limits(depth=8), multipv=3)
+        assert [info.multipv for info in infos] == [1, 2, 3]
+        game = Game(variant=CHESS960, seed=7)
+        assert engine.play(game, Limits(depth=6)).best in game.legal_moves()
+        with engine.go(Limits(depth=6)) as search:
+            depths = [info.depth for info in search if info.depth is not None]
+        assert depths and search.answer().best in game.legal_moves()
