@@ -32,6 +32,7 @@ FAKE = Path(__file__).parent / "fake_engine.py"
 HASH = "option name Hash type spin default 16 min 1 max 1024"
 MULTIPV = "option name MultiPV type spin default 1 min 1 max 500"
 NAME = "option name Name type string default <empty>"
+STARTUP = 10.0
 
 
 def children():
@@ -73,9 +74,12 @@ class Fake:
         return args
 
     def start(self, *modes, options=(), go=None, timeout=0.5, handshake=True):
-        engine = Engine(sys.executable, self.args(*modes, options=options, go=go), timeout=timeout)
+        # The fake's start-up is the interpreter's, slow on a busy machine: the
+        # handshake gets a bound of its own.
+        engine = Engine(sys.executable, self.args(*modes, options=options, go=go), timeout=STARTUP)
         if handshake:
             engine.handshake()
+        engine.timeout = timeout
         return engine
 
     def wire(self):
@@ -142,16 +146,13 @@ def test_a_program_that_does_not_exist_is_an_os_error(tmp_path):
 
 
 @pytest.mark.parametrize(
-    "kwargs, field",
-    [
-        ({"command": "eng\0ine"}, "program"),
-        ({"command": sys.executable, "args": ["a\0b"]}, "argument"),
-        ({"command": sys.executable, "cwd": "/tm\0p"}, "working directory"),
-    ],
+    "kwargs",
+    [{"command": "eng\0ine"}, {"command": sys.executable, "args": ["a\0b"]},
+     {"command": sys.executable, "cwd": "/tm\0p"}],
     ids=["program", "argument", "cwd"],
 )
-def test_a_nul_in_what_starts_the_program_is_refused(kwargs, field):
-    with pytest.raises(ValueError, match=f"^{field} contains a NUL character"):
+def test_a_nul_in_what_starts_the_program_is_refused(kwargs):
+    with pytest.raises(ValueError, match="^embedded null byte$"):
         Engine(**kwargs)
 
 
@@ -163,7 +164,7 @@ def test_args_must_be_a_sequence_of_texts(args):
 
 def test_a_relative_program_is_found_from_cwd(tmp_path, fake):
     (tmp_path / "python").symlink_to(sys.executable)
-    with Engine("./python", fake.args(), cwd=tmp_path, timeout=0.5) as engine:
+    with Engine("./python", fake.args(), cwd=tmp_path, timeout=STARTUP) as engine:
         engine.handshake()
         assert engine.name == "Fake"
 
@@ -200,7 +201,7 @@ def test_send_line_refuses_a_second_line(fake, text, field):
 def test_line_endings_are_stripped(fake):
     engine = fake.start("crlf", handshake=False)
     engine.send_line("isready")
-    assert engine.next_line(1.0) == "readyok"
+    assert engine.next_line(STARTUP) == "readyok"
     engine.handshake()
     assert engine.name == "Fake"
 
@@ -208,17 +209,17 @@ def test_line_endings_are_stripped(fake):
 def test_invalid_utf8_on_both_streams_is_replaced_and_harmless(fake):
     engine = fake.start("bad-utf8", handshake=False)
     engine.send_line("uci")
-    lines = iter(lambda: engine.next_line(1.0), "uciok")
+    lines = iter(lambda: engine.next_line(STARTUP), "uciok")
     assert "info string bad \ufffd\ufffd bytes" in list(lines)
     engine.send_line("isready")
-    assert engine.next_line(1.0) == "readyok"
+    assert engine.next_line(STARTUP) == "readyok"
     assert engine.is_alive
 
 
 def test_a_long_line_is_cut(fake):
     engine = fake.start("long-line", handshake=False)
     engine.send_line("uci")
-    lines = list(iter(lambda: engine.next_line(1.0), "uciok"))
+    lines = list(iter(lambda: engine.next_line(STARTUP), "uciok"))
     assert lines[2] == ("info string " + "x" * 1_000_000)[: 64 * 1024]
     assert lines[:2] == ["id name Fake", "id author Tests"]
 
@@ -238,7 +239,7 @@ def test_a_full_queue_drops_the_oldest_reports(fake, tmp_path):
     while not mark.exists():
         time.sleep(0.01)
     engine.send_line("isready")
-    lines = list(iter(lambda: engine.next_line(1.0), "readyok"))
+    lines = list(iter(lambda: engine.next_line(STARTUP), "readyok"))
     assert lines[:3] == ["id name Fake", "id author Tests", "uciok"], "never dropped"
     assert lines[-1] == "bestmove e2e4"
     nodes = [int(line.split()[7]) for line in lines[3:-1]]
@@ -319,7 +320,7 @@ def test_an_engine_that_exits_before_quit(fake):
     engine = fake.start("exit-on-go=3")
     engine.send_line("go")
     with pytest.raises(EngineDied):
-        engine.next_line(1.0)
+        engine.next_line(STARTUP)
     assert not engine.is_alive
     assert engine.quit() == 3
 

@@ -11,39 +11,11 @@
 #include <vector>
 
 #include "python/bind/module.hpp"
+#include "python/bind/path.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/game/classes.hpp"
 #include "python/uci/engine_classes.hpp"
 #include "text/quote.hpp"
-
-namespace vorn::python::uci {
-
-namespace {
-
-// An operating-system path or argument: a str, bytes or os.PathLike, as the
-// file system encodes it.
-struct OsText {
-  std::string bytes;
-};
-
-}  // namespace
-}  // namespace vorn::python::uci
-
-namespace vorn::python::bind {
-
-template <>
-struct Converter<python::uci::OsText> {
-  static python::uci::OsText from(PyObject* object) {
-    Ref path = Ref::check(PyOS_FSPath(object));
-    if (PyUnicode_Check(path.get())) path = Ref::check(PyUnicode_EncodeFSDefault(path.get()));
-    char* data = nullptr;
-    Py_ssize_t size = 0;
-    check(PyBytes_AsStringAndSize(path.get(), &data, &size));
-    return {std::string(data, std::size_t(size))};
-  }
-};
-
-}  // namespace vorn::python::bind
 
 namespace vorn::python::uci {
 
@@ -67,10 +39,10 @@ namespace {
 using engine::Engine;
 
 // `args` is null when left out; None is no sequence of arguments.
-Slot new_engine(OsText command, PyObject* args, std::optional<OsText> cwd, double timeout) {
+Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cwd, double timeout) {
   engine::Launch launch(std::move(command.bytes));
   if (args != nullptr) {
-    for (OsText& arg : bind::from_python<std::vector<OsText>>(args, "args")) launch.arguments.push_back(std::move(arg.bytes));
+    for (bind::Path& arg : bind::from_python<std::vector<bind::Path>>(args, "args")) launch.arguments.push_back(std::move(arg.bytes));
   }
   if (cwd) launch.cwd = std::move(cwd->bytes);
   launch.timeout = seconds("timeout", timeout);

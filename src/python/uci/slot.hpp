@@ -16,7 +16,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "python/bind/error.hpp"
+#include "python/bind/raise.hpp"
 #include "python/bind/gil.hpp"
 #include "uci/engine/engine.hpp"
 
