@@ -10,13 +10,10 @@
 
 #include "python/bind/module.hpp"
 #include "python/board/classes.hpp"
-#include "python/board/squareset.hpp"
-#include "python/board/value_classes.hpp"
 #include "python/endings/classes.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/explain/classes.hpp"
 #include "python/facts/classes.hpp"
-#include "python/game/classes.hpp"
 #include "python/names/names.hpp"
 #include "python/openings/openings.hpp"
 #include "python/pgn/classes.hpp"
@@ -41,15 +38,9 @@ using RegisterFn = void (*)(PyObject* module);
 
 // One step per line; a step that fails stops the import with its error.
 constexpr RegisterFn kRegistration[] = {
-    errors::register_classes,
-    bind::add_class<PyVariant>,
-    bind::add_class<PySquareSet>,
-    bind::add_class<PyFileSet>,
-    bind::add_class<PyByColour>,
-    bind::add_class<PyMove>,
-    bind::add_class<PyPosition>,
-    bind::add_class<PyGame>,
-    explain::register_classes,
+    errors::register_module,
+    board_classes::register_module,
+    explain::register_module,
     endings::register_module,
     facts::register_module,
     pgn::register_module,

@@ -69,9 +69,6 @@ inline constexpr std::size_t kCount = 0;
 template <class... T>
 inline constexpr std::size_t kCount<TypeList<T...>> = sizeof...(T);
 
-template <class Py>
-using ValueOf = std::remove_cvref_t<decltype(std::declval<Py&>().value)>;
-
 template <class T>
 inline constexpr bool kOptional = false;
 template <class T>

@@ -1,11 +1,16 @@
-// Python classes from one declarative ClassSpec each. A class is a struct that
-// starts with PyObject_HEAD and holds its model value in `value`; its type
+// Python classes from one declarative ClassSpec each. A class is a
+// bind::Object holding its model value in `value` (object.hpp); its type
 // object is made on first use (registration, or an earlier make<>) and kept
 // for the process. Instances have no __dict__, the class cannot be
 // subclassed and, like a built-in type, cannot be changed (`Move.x = 1` and
 // `Move.__new__ = f` raise TypeError).
 //
+// A class is the struct and its converter, side by side in the area's
+// header; its spec and type function in the area's source; its place in the
+// area's one add_classes<...> list (module.hpp):
+//
 //   struct PyMove : bind::Object<vorn::Move> { static PyTypeObject* type(); };
+//   template <> struct Converter<vorn::Move> : ClassConverter<PyMove> {};
 //
 //   const ClassSpec<PyMove> kMoveClass{
 //       .name = "vorn.Move",  // "module.Class": gives __module__ and __qualname__

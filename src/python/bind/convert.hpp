@@ -16,8 +16,8 @@
 // Writing:  integers, bool, double, float, char (a one-letter str), texts,
 //           std::optional (None), std::vector (list), std::array, std::pair
 //           and std::tuple (tuple), Ref (itself).
-// A class file adds a Converter for its model value (see board/squareset.hpp), so
-// a function returning a vorn::SquareSet hands Python a SquareSet.
+// A class file adds a Converter for its model value (a ClassConverter, see
+// below), so a function returning a vorn::SquareSet hands Python a SquareSet.
 #pragma once
 
 #include <array>
@@ -254,6 +254,22 @@ struct Converter<Shared<Py>> {
 template <PythonClass Py>
 struct Converter<Exclusive<Py>> {
   static Exclusive<Py> from(PyObject* object) { return Exclusive<Py>(expect_instance<Py>(object)); }
+};
+
+// The conversion of a class's model value, declared next to the class:
+//
+//   template <> struct Converter<vorn::Move> : ClassConverter<PyMove> {};
+//
+// to Python a new instance holding the value; from Python a copy of an
+// instance's value.
+// A new instance of Py holding the value made of `args` (class.hpp).
+template <PythonClass Py, class... Args>
+Ref make(Args&&... args);
+
+template <PythonClass Py>
+struct ClassConverter {
+  static ValueOf<Py> from(PyObject* object) { return expect_instance<Py>(object).value; }
+  static Ref to(ValueOf<Py> value) { return make<Py>(std::move(value)); }
 };
 
 }  // namespace vorn::python::bind

@@ -2,7 +2,7 @@
 // bound in the order they are added (which is the order of the module's
 // attribute dictionary).
 //
-//   add_class<PyFileSet>(module);          // bound under its class name
+//   add_classes<PyFileSet, PyMove>(module);  // each bound under its class name, in order
 //   add_function(module, function<&pgn_read>("pgn_read", "pgn_read(path, *, skip_errors=False)\n--\n\n..."));
 //   add_object(module, "POLYGLOT_ENTRY_SIZE", to_python(16));
 //
@@ -19,11 +19,12 @@ inline void add_object(PyObject* module, const char* name, const Ref& value) {
   check(PyObject_SetAttrString(module, name, value.get()));
 }
 
-template <PythonClass Py>
-void add_class(PyObject* module) {
-  PyObject* type = reinterpret_cast<PyObject*>(Py::type());
-  const Ref name = Ref::check(PyObject_GetAttrString(type, "__name__"));
-  check(PyObject_SetAttr(module, name.get(), type));
+template <PythonClass... Py>
+void add_classes(PyObject* module) {
+  for (PyTypeObject* const type : {Py::type()...}) {
+    const Ref name = Ref::check(PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), "__name__"));
+    check(PyObject_SetAttr(module, name.get(), reinterpret_cast<PyObject*>(type)));
+  }
 }
 
 template <auto F>

@@ -9,6 +9,9 @@
 // instead of touching a value that does not exist.
 #pragma once
 
+#include <type_traits>
+#include <utility>
+
 #include "python/bind/python.hpp"
 
 namespace vorn::python::bind {
@@ -19,6 +22,9 @@ struct Object {
   Value value;
   bool constructed;  // false in the zeroed memory tp_alloc returns
 };
+
+template <class Py>
+using ValueOf = std::remove_cvref_t<decltype(std::declval<Py&>().value)>;
 
 // TypeError "'Game' object is not initialized".
 [[noreturn]] void not_initialized(PyObject* object);

@@ -45,22 +45,23 @@ std::vector<bind::MethodEntry<PyPosition>> with_analysis_methods(std::vector<bin
 
 }  // namespace vorn::python
 
+// Not `board`, which would hide the model's vorn::board inside vorn::python.
+namespace vorn::python::board_classes {
+
+// Adds Variant, SquareSet, FileSet, ByColour, Move, Position and Game, in that order.
+void register_module(PyObject* module);
+
+}  // namespace vorn::python::board_classes
+
 namespace vorn::python::bind {
 
 template <>
-struct Converter<Move> {
-  static Move from(PyObject* object) { return expect_instance<PyMove>(object).value; }
-  static Ref to(Move move) { return make<PyMove>(move); }
-};
+struct Converter<Move> : ClassConverter<PyMove> {};
 
 template <>
-struct Converter<Position> {
-  static Ref to(const Position& position) { return make<PyPosition>(position); }
-};
+struct Converter<Position> : ClassConverter<PyPosition> {};
 
 template <>
-struct Converter<const Variant*> {
-  static Ref to(const Variant* variant) { return make<PyVariant>(variant); }
-};
+struct Converter<const Variant*> : ClassConverter<PyVariant> {};
 
 }  // namespace vorn::python::bind

@@ -18,9 +18,6 @@ struct PySquareSet : bind::Object<SquareSet> {
 namespace vorn::python::bind {
 
 template <>
-struct Converter<SquareSet> {
-  static SquareSet from(PyObject* object) { return expect_instance<PySquareSet>(object).value; }
-  static Ref to(SquareSet squares) { return make<PySquareSet>(squares); }
-};
+struct Converter<SquareSet> : ClassConverter<PySquareSet> {};
 
 }  // namespace vorn::python::bind

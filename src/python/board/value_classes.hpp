@@ -39,10 +39,7 @@ std::string bracketed_names(const std::vector<std::string>& names);
 namespace vorn::python::bind {
 
 template <>
-struct Converter<FileSet> {
-  static FileSet from(PyObject* object) { return expect_instance<PyFileSet>(object).value; }
-  static Ref to(FileSet files) { return make<PyFileSet>(files); }
-};
+struct Converter<FileSet> : ClassConverter<PyFileSet> {};
 
 template <class T>
 struct Converter<ByColour<T>> {

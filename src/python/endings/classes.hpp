@@ -27,8 +27,6 @@ void register_module(PyObject* module);
 namespace vorn::python::bind {
 
 template <>
-struct Converter<vorn::endings::Classification> {
-  static Ref to(const vorn::endings::Classification& ending) { return make<PyEnding>(ending); }
-};
+struct Converter<vorn::endings::Classification> : ClassConverter<PyEnding> {};
 
 }  // namespace vorn::python::bind

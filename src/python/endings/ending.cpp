@@ -187,14 +187,8 @@ PyTypeObject* PyBishops::type() { return bind::type_object(kBishopsClass); }
 PyTypeObject* PyEnding::type() { return bind::type_object(kEndingClass); }
 
 void endings::register_module(PyObject* module) {
-  bind::add_class<PyEnding>(module);
-  bind::add_class<PyEndingClass>(module);
-  bind::add_class<PyEndingVerdict>(module);
-  bind::add_class<PyEndingTechnique>(module);
-  bind::add_class<PyMaterialSignature>(module);
-  bind::add_class<PyEndingEvidence>(module);
-  bind::add_class<PyPawnRace>(module);
-  bind::add_class<PyBishops>(module);
+  bind::add_classes<PyEnding, PyEndingClass, PyEndingVerdict, PyEndingTechnique, PyMaterialSignature,
+                    PyEndingEvidence, PyPawnRace, PyBishops>(module);
   bind::add_function(module, bind::function<&classify>("endings_classify",
                                                         "endings_classify(position)\n--\n\nThe ending `position` is."));
 }

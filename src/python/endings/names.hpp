@@ -28,18 +28,12 @@ struct PyEndingTechnique : bind::Object<vorn::endings::EndingTechnique> {
 namespace vorn::python::bind {
 
 template <>
-struct Converter<vorn::endings::EndingClass> {
-  static Ref to(vorn::endings::EndingClass code) { return make<PyEndingClass>(code); }
-};
+struct Converter<vorn::endings::EndingClass> : ClassConverter<PyEndingClass> {};
 
 template <>
-struct Converter<vorn::endings::Verdict> {
-  static Ref to(const vorn::endings::Verdict& verdict) { return make<PyEndingVerdict>(verdict); }
-};
+struct Converter<vorn::endings::Verdict> : ClassConverter<PyEndingVerdict> {};
 
 template <>
-struct Converter<vorn::endings::EndingTechnique> {
-  static Ref to(vorn::endings::EndingTechnique code) { return make<PyEndingTechnique>(code); }
-};
+struct Converter<vorn::endings::EndingTechnique> : ClassConverter<PyEndingTechnique> {};
 
 }  // namespace vorn::python::bind

@@ -77,7 +77,7 @@ PyObject* error_class(ErrorClass which) {
 
 }  // namespace
 
-void register_classes(PyObject* module) {
+void register_module(PyObject* module) {
   for (std::size_t i = 0; i < kClasses.size(); ++i) {
     bind::add_object(module, kClasses[i].name, Ref::borrow(error_class(ErrorClass(i))));
   }

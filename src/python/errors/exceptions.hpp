@@ -19,7 +19,7 @@
 namespace vorn::python::errors {
 
 // Binds the six classes into the module, making them on first use.
-void register_classes(PyObject* module);
+void register_module(PyObject* module);
 
 // FenError "<kind>: <fen quoted>".
 [[noreturn]] void fen_error(FenError kind, std::string_view fen);

@@ -98,7 +98,7 @@ struct PyStuck : bind::Object<Stuck> {
 };
 
 // Binds the fifteen classes into the module, in the order above.
-void register_classes(PyObject* module);
+void register_module(PyObject* module);
 
 }  // namespace vorn::python::explain
 
@@ -106,45 +106,34 @@ namespace vorn::python::bind {
 
 // One converter per record; an EnPassant is made with make<PyEnPassant>
 // from the optional record, since its absence is an object too.
-template <class Record, class Py>
-struct ExplanationConverter {
-  static Ref to(const Record& record) { return make<Py>(record); }
-};
-
 template <>
-struct Converter<vorn::explain::Castling> : ExplanationConverter<vorn::explain::Castling, explain::PyCastling> {};
+struct Converter<vorn::explain::Castling> : ClassConverter<explain::PyCastling> {};
 template <>
-struct Converter<vorn::explain::EpCapture> : ExplanationConverter<vorn::explain::EpCapture, explain::PyEpCapture> {};
+struct Converter<vorn::explain::EpCapture> : ClassConverter<explain::PyEpCapture> {};
 template <>
-struct Converter<vorn::explain::EpObstacle>
-    : ExplanationConverter<vorn::explain::EpObstacle, explain::PyEpObstacle> {};
+struct Converter<vorn::explain::EpObstacle> : ClassConverter<explain::PyEpObstacle> {};
 template <>
-struct Converter<vorn::explain::Pin> : ExplanationConverter<vorn::explain::Pin, explain::PyPin> {};
+struct Converter<vorn::explain::Pin> : ClassConverter<explain::PyPin> {};
 template <>
-struct Converter<vorn::explain::Skewer> : ExplanationConverter<vorn::explain::Skewer, explain::PySkewer> {};
+struct Converter<vorn::explain::Skewer> : ClassConverter<explain::PySkewer> {};
 template <>
-struct Converter<vorn::explain::Repetition>
-    : ExplanationConverter<vorn::explain::Repetition, explain::PyRepetition> {};
+struct Converter<vorn::explain::Repetition> : ClassConverter<explain::PyRepetition> {};
 template <>
-struct Converter<vorn::explain::NearMiss> : ExplanationConverter<vorn::explain::NearMiss, explain::PyNearMiss> {};
+struct Converter<vorn::explain::NearMiss> : ClassConverter<explain::PyNearMiss> {};
 template <>
-struct Converter<vorn::explain::FiftyMove> : ExplanationConverter<vorn::explain::FiftyMove, explain::PyFiftyMove> {};
+struct Converter<vorn::explain::FiftyMove> : ClassConverter<explain::PyFiftyMove> {};
 template <>
-struct Converter<vorn::explain::Reset> : ExplanationConverter<vorn::explain::Reset, explain::PyReset> {};
+struct Converter<vorn::explain::Reset> : ClassConverter<explain::PyReset> {};
 template <>
-struct Converter<vorn::explain::DrawStatus>
-    : ExplanationConverter<vorn::explain::DrawStatus, explain::PyDrawStatus> {};
+struct Converter<vorn::explain::DrawStatus> : ClassConverter<explain::PyDrawStatus> {};
 template <>
-struct Converter<vorn::explain::AutomaticDraw>
-    : ExplanationConverter<vorn::explain::AutomaticDraw, explain::PyAutomaticDraw> {};
+struct Converter<vorn::explain::AutomaticDraw> : ClassConverter<explain::PyAutomaticDraw> {};
 template <>
-struct Converter<vorn::explain::ClaimableDraw>
-    : ExplanationConverter<vorn::explain::ClaimableDraw, explain::PyClaimableDraw> {};
+struct Converter<vorn::explain::ClaimableDraw> : ClassConverter<explain::PyClaimableDraw> {};
 template <>
-struct Converter<vorn::explain::StalemateDetail>
-    : ExplanationConverter<vorn::explain::StalemateDetail, explain::PyStalemateDetail> {};
+struct Converter<vorn::explain::StalemateDetail> : ClassConverter<explain::PyStalemateDetail> {};
 template <>
-struct Converter<vorn::explain::Stuck> : ExplanationConverter<vorn::explain::Stuck, explain::PyStuck> {};
+struct Converter<vorn::explain::Stuck> : ClassConverter<explain::PyStuck> {};
 
 // A square with the units covering it: ("f1", SquareSet); a stuck unit: ("g7", Stuck).
 template <>

@@ -161,22 +161,10 @@ PyTypeObject* PyEpObstacle::type() { return bind::type_object(kEpObstacleClass);
 PyTypeObject* PyPin::type() { return bind::type_object(kPinClass); }
 PyTypeObject* PySkewer::type() { return bind::type_object(kSkewerClass); }
 
-void register_classes(PyObject* module) {
-  bind::add_class<PyCastling>(module);
-  bind::add_class<PyEnPassant>(module);
-  bind::add_class<PyEpCapture>(module);
-  bind::add_class<PyEpObstacle>(module);
-  bind::add_class<PyPin>(module);
-  bind::add_class<PySkewer>(module);
-  bind::add_class<PyRepetition>(module);
-  bind::add_class<PyNearMiss>(module);
-  bind::add_class<PyFiftyMove>(module);
-  bind::add_class<PyReset>(module);
-  bind::add_class<PyDrawStatus>(module);
-  bind::add_class<PyAutomaticDraw>(module);
-  bind::add_class<PyClaimableDraw>(module);
-  bind::add_class<PyStalemateDetail>(module);
-  bind::add_class<PyStuck>(module);
+void register_module(PyObject* module) {
+  bind::add_classes<PyCastling, PyEnPassant, PyEpCapture, PyEpObstacle, PyPin, PySkewer, PyRepetition, PyNearMiss,
+                    PyFiftyMove, PyReset, PyDrawStatus, PyAutomaticDraw, PyClaimableDraw, PyStalemateDetail,
+                    PyStuck>(module);
 }
 
 }  // namespace vorn::python::explain

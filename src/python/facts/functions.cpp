@@ -61,12 +61,9 @@ Ref facts_group(PyFacts& facts, std::string_view name) {
 }  // namespace
 
 void register_module(PyObject* module) {
-  bind::add_class<PyFacts>(module);
-#define VORN_ADD_GROUP_CLASS(group, Record, FIELDS, meaning) bind::add_class<PyGroup<model::Record>>(module);
-  VORN_FACTS_GROUPS(VORN_ADD_GROUP_CLASS)
-#undef VORN_ADD_GROUP_CLASS
-  bind::add_class<PyMoveFacts>(module);
-  bind::add_class<PyAnnotatedMove>(module);
+#define VORN_GROUP_CLASS(group, Record, FIELDS, meaning) PyGroup<model::Record>,
+  bind::add_classes<PyFacts, VORN_FACTS_GROUPS(VORN_GROUP_CLASS) PyMoveFacts, PyAnnotatedMove>(module);
+#undef VORN_GROUP_CLASS
   bind::add_function(module, bind::function<&facts_group>(
                                  "_facts_group",
                                  "_facts_group(facts, name)\n--\n\nRebuilds a facts group from the facts it belongs to."));

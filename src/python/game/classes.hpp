@@ -43,6 +43,7 @@ bind::Ref reduce(bind::Shared<PyGame> game);
 
 namespace vorn::python::bind {
 
+// A game is held behind its borrow flag, so it is not the class's own value.
 template <>
 struct Converter<Game> {
   static Ref to(Game game) { return make<PyGame>(std::move(game)); }

@@ -45,7 +45,7 @@ std::size_t count() { return model::count(); }
 PyTypeObject* PyOpening::type() { return bind::type_object(kOpeningClass); }
 
 void openings::register_module(PyObject* module) {
-  bind::add_class<PyOpening>(module);
+  bind::add_classes<PyOpening>(module);
   bind::add_function(module, bind::function<&lookup>(
                                  "openings_lookup",
                                  "openings_lookup(position)\n--\n\nThe opening `position` is named after, if it has a name."));

@@ -26,8 +26,6 @@ void register_module(PyObject* module);
 namespace vorn::python::bind {
 
 template <>
-struct Converter<vorn::openings::Opening> {
-  static Ref to(const vorn::openings::Opening& opening) { return make<PyOpening>(opening); }
-};
+struct Converter<vorn::openings::Opening> : ClassConverter<PyOpening> {};
 
 }  // namespace vorn::python::bind

@@ -32,8 +32,6 @@ struct Converter<vorn::pgn::Game> {
 };
 
 template <>
-struct Converter<vorn::pgn::Node> {
-  static Ref to(const vorn::pgn::Node& node) { return make<PyPgnNode>(node); }
-};
+struct Converter<vorn::pgn::Node> : ClassConverter<PyPgnNode> {};
 
 }  // namespace vorn::python::bind

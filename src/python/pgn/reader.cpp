@@ -100,9 +100,7 @@ std::uint64_t pgn_count(const Path& path) {
 PyTypeObject* PyPgnReader::type() { return bind::type_object(kPgnReaderClass); }
 
 void pgn::register_module(PyObject* module) {
-  bind::add_class<PyPgnGame>(module);
-  bind::add_class<PyPgnNode>(module);
-  bind::add_class<PyPgnReader>(module);
+  bind::add_classes<PyPgnGame, PyPgnNode, PyPgnReader>(module);
   bind::add_function(module, bind::function<&pgn_read>(
                                  "pgn_read",
                                  "pgn_read(path, *, skip_errors=False)\n--\n\n"

@@ -6,11 +6,7 @@
 namespace vorn::python {
 
 void polyglot::register_module(PyObject* module) {
-  bind::add_class<PyRaw>(module);
-  bind::add_class<PyEntry>(module);
-  bind::add_class<PyBook>(module);
-  bind::add_class<PyBookIter>(module);
-  bind::add_class<PyBuilder>(module);
+  bind::add_classes<PyRaw, PyEntry, PyBook, PyBookIter, PyBuilder>(module);
   bind::add_object(module, "POLYGLOT_ENTRY_SIZE", bind::to_python(vorn::polyglot::kEntrySize));
 }
 

@@ -65,19 +65,12 @@ void register_module(PyObject* module);
 namespace vorn::python::bind {
 
 template <>
-struct Converter<vorn::polyglot::Book> {
-  static Ref to(vorn::polyglot::Book book) { return make<PyBook>(std::move(book)); }
-};
+struct Converter<vorn::polyglot::Book> : ClassConverter<PyBook> {};
 
 template <>
-struct Converter<vorn::polyglot::Raw> {
-  static Ref to(const vorn::polyglot::Raw& raw) { return make<PyRaw>(raw); }
-};
+struct Converter<vorn::polyglot::Raw> : ClassConverter<PyRaw> {};
 
 template <>
-struct Converter<vorn::polyglot::Entry> {
-  static vorn::polyglot::Entry from(PyObject* object) { return expect_instance<PyEntry>(object).value; }
-  static Ref to(const vorn::polyglot::Entry& entry) { return make<PyEntry>(entry); }
-};
+struct Converter<vorn::polyglot::Entry> : ClassConverter<PyEntry> {};
 
 }  // namespace vorn::python::bind

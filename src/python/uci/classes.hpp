@@ -91,34 +91,18 @@ struct Converter<::vorn::uci::protocol::Duration> {
 };
 
 template <>
-struct Converter<::vorn::uci::protocol::Report> {
-  static Ref to(const ::vorn::uci::protocol::Report& report) { return make<python::uci::PyInfo>(report); }
-};
+struct Converter<::vorn::uci::protocol::Report> : ClassConverter<python::uci::PyInfo> {};
 
 template <>
-struct Converter<::vorn::uci::protocol::Answer> {
-  static Ref to(const ::vorn::uci::protocol::Answer& answer) {
-    return make<python::uci::PyAnswer>(answer);
-  }
-};
+struct Converter<::vorn::uci::protocol::Answer> : ClassConverter<python::uci::PyAnswer> {};
 
 template <>
-struct Converter<::vorn::uci::protocol::OptionSpec> {
-  static Ref to(const ::vorn::uci::protocol::OptionSpec& declared) {
-    return make<python::uci::PyOption>(declared);
-  }
-};
+struct Converter<::vorn::uci::protocol::OptionSpec> : ClassConverter<python::uci::PyOption> {};
 
 template <>
-struct Converter<python::uci::ParsedLine> {
-  static Ref to(python::uci::ParsedLine message) { return make<python::uci::PyMessage>(std::move(message)); }
-};
+struct Converter<python::uci::ParsedLine> : ClassConverter<python::uci::PyMessage> {};
 
 template <>
-struct Converter<::vorn::uci::protocol::Command> {
-  static Ref to(const ::vorn::uci::protocol::Command& command) {
-    return make<python::uci::PyCommand>(command);
-  }
-};
+struct Converter<::vorn::uci::protocol::Command> : ClassConverter<python::uci::PyCommand> {};
 
 }  // namespace vorn::python::bind

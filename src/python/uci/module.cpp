@@ -9,20 +9,10 @@
 
 namespace vorn::python::uci {
 
-namespace {
-
-using Step = void (*)(PyObject* module);
-
-constexpr Step kSteps[] = {
-    bind::add_class<PyLimits>,  bind::add_class<PyOption>,  bind::add_class<PyInfo>,
-    bind::add_class<PyAnswer>,  bind::add_class<PyEngine>,  bind::add_class<PySearch>, bind::add_class<PyCommand>, bind::add_class<PyMessage>,
-    bind::add_class<PySession>, add_parse_function,         add_error_classes,
-};
-
-}  // namespace
-
 void register_module(PyObject* module) {
-  for (const Step step : kSteps) step(module);
+  bind::add_classes<PyLimits, PyOption, PyInfo, PyAnswer, PyEngine, PySearch, PyCommand, PyMessage, PySession>(module);
+  add_parse_function(module);
+  add_error_classes(module);
 }
 
 }  // namespace vorn::python::uci
