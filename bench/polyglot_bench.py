@@ -4,8 +4,11 @@
 
 Lookups on a real book, with `chess.polyglot` beside them when installed;
 openings_lookup after the catalogue exists and the catalogue's first build
-(in a fresh process); writing a book of 1,000,000 records, spread over many
-keys and all under one key (duplicates merged).
+(in a fresh process); building a book from a PGN corpus made at run time
+(2,000 random legal games of up to 80 plies, written by our own PGN writer
+and repeated to 100,000 games), and the builder's memory per distinct move;
+writing a book of 1,000,000 records, spread over many keys and all under one
+key (duplicates merged).
 """
 import os
 import random
@@ -17,7 +20,7 @@ import time
 import timeit
 
 import vorn
-from vorn.polyglot import PolyglotBook, PolyglotEntry
+from vorn.polyglot import PolyglotBook, PolyglotBuilder, PolyglotEntry
 
 BOOK = sys.argv[1] if len(sys.argv) > 1 else "/usr/share/games/gnuchess/book.bin"
 START = vorn.Position.from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1")
@@ -39,6 +42,54 @@ def first_build_ms():
     runs = [float(subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
                                  check=True).stdout) for _ in range(9)]
     return statistics.median(runs)
+
+
+def corpus(games=100_000, distinct=2000, plies=80):
+    draw = random.Random(5)
+    texts = []
+    for _ in range(distinct):
+        game = vorn.Game()
+        while game.ply < plies and game.outcome() is None:
+            game.play(draw.choice(game.legal_moves()))
+        texts.append(str(game.to_pgn()))
+    return "\n".join(texts * (games // distinct))
+
+
+# Run in a fresh process, whose heap holds nothing freed to reuse.
+MEMORY_SCRIPT = """
+import os, sys
+from vorn.polyglot import PolyglotBuilder
+def resident():
+    with open("/proc/self/statm") as statm:
+        return int(statm.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+text = open(sys.argv[1]).read()
+builder, before = PolyglotBuilder(), resident()
+builder.add_pgn_string(text)
+print(len(builder), (resident() - before) / len(builder))
+"""
+
+
+def builder_rows(text):
+    rows = []
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "corpus.pgn")
+        with open(path, "w") as out:
+            out.write(text)
+        for name, add in (("add_pgn(file)", lambda b: b.add_pgn(path)),
+                          ("add_pgn_string(text)", lambda b: b.add_pgn_string(text))):
+            builder = PolyglotBuilder()
+            start = time.perf_counter()
+            games = add(builder)
+            rows.append((f"PolyglotBuilder.{name}, games/s", games / (time.perf_counter() - start)))
+        start = time.perf_counter()
+        rows.append(("pgn_count(file) on the same corpus, games/s", vorn.pgn_count(path) / (time.perf_counter() - start)))
+        # One copy of the distinct games: nearly every move a new pair.
+        with open(path, "w") as out:
+            out.write(text[: len(text) // 50])
+        pairs, per_pair = subprocess.run([sys.executable, "-c", MEMORY_SCRIPT, path], capture_output=True,
+                                         text=True, check=True).stdout.split()
+        rows.append((f"builder bytes per distinct move ({pairs} moves)", float(per_pair)))
+    return rows
 
 
 def write_seconds(entries):
@@ -75,6 +126,8 @@ def main():
     for name, us in rows:
         print(f"{name:44} {us:9.3f} us")
     print(f"{'catalogue built on first use':44} {first_build_ms():9.3f} ms")
+    for name, value in builder_rows(corpus()):
+        print(f"{name:44} {value:11.1f}")
 
     draw = random.Random(1)
     moves = START.legal_moves()

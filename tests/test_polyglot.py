@@ -578,3 +578,64 @@ def test_builder_writes_its_entries_and_may_go_on(tmp_path):
 def test_add_game_takes_only_games():
     with pytest.raises(TypeError, match="argument 'game'"):
         PolyglotBuilder().add_game(START)
+
+
+# ---- building from PGN ------------------------------------------------------------------------
+
+PGN_TWO_GOOD_ONE_BAD = """[Event "good"]
+
+1. e4 e5 2. Nf3 (2. Nc3 Nc6 3. f4) Nc6 *
+
+[Event "an illegal move"]
+
+1. e4 e4 *
+
+[Event "set up"]
+[FEN "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1"]
+[SetUp "1"]
+
+1. e4 Kd7 1-0
+"""
+SET_UP = vorn.Position.from_fen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1")
+
+
+@pytest.mark.parametrize("how", ["string", "file"])
+def test_add_pgn_counts_main_lines_of_the_games_that_read(tmp_path, how):
+    builder = PolyglotBuilder()
+    if how == "file":
+        path = tmp_path / "games.pgn"
+        path.write_text(PGN_TWO_GOOD_ONE_BAD)
+        assert builder.add_pgn(path) == 2
+    else:
+        assert builder.add_pgn_string(PGN_TWO_GOOD_ONE_BAD) == 2
+    after_e4 = START.play("e2e4")
+    # Variations are not counted: no b1c3, no f2f4.
+    assert sorted((r.key, r.uci) for r in builder.entries()) == sorted([
+        (START_KEY, "e2e4"), (after_e4.polyglot_key, "e7e5"), (after_e4.play("e7e5").polyglot_key, "g1f3"),
+        (after_e4.play("e7e5").play("g1f3").polyglot_key, "b8c6"),
+        (SET_UP.polyglot_key, "e2e4"), (SET_UP.play("e2e4").polyglot_key, "e8d7")])
+
+
+@pytest.mark.parametrize(("max_ply", "moves"), [(0, 0), (1, 2), (None, 6)])
+def test_add_pgn_counts_games_whatever_max_ply_counts(max_ply, moves):
+    builder = PolyglotBuilder(max_ply=max_ply)
+    assert builder.add_pgn_string(PGN_TWO_GOOD_ONE_BAD) == 2
+    assert len(builder) == moves
+
+
+def test_add_pgn_with_nothing_to_read():
+    builder = PolyglotBuilder()
+    assert builder.add_pgn_string("") == builder.add_pgn_string("garbage { never closed") == 0
+    assert len(builder) == 0
+
+
+def test_add_pgn_refuses_paths_it_cannot_open(tmp_path):
+    builder = PolyglotBuilder()
+    with pytest.raises(FileNotFoundError) as caught:
+        builder.add_pgn(tmp_path / "missing.pgn")
+    assert caught.value.filename == tmp_path / "missing.pgn"
+    with pytest.raises(IsADirectoryError):
+        builder.add_pgn(tmp_path)
+    with pytest.raises(TypeError, match="argument 'text'"):
+        builder.add_pgn_string(b"1. e4 *")
+

@@ -4,8 +4,8 @@ the records, the entries of thousands of positions, and books built, written
 and read back."""
 
 import collections
+import pathlib
 import random
-import struct
 
 import pytest
 
@@ -20,6 +20,9 @@ BOOKS = {
     "gnuchess": ("/usr/share/games/gnuchess/book.bin", "gnuchess-book"),
     "pychess": ("/usr/share/pychess/pychess_book.bin", "pychess"),
 }
+# Real games: pychess's study and puzzle exports, pgn-extract's ECO file.
+PGN_FOLDER = ("/usr/share/pychess/learn", "pychess")
+ECO_PGN = ("/usr/share/pgn-extract/eco.pgn", "pgn-extract")
 # gnuchess's small book ends in a stray byte.
 SMALL_BOOK = ("/usr/share/gnuchess/smallbook.bin", "gnuchess")
 START_FEN = chess.STARTING_FEN
@@ -183,3 +186,41 @@ def test_a_book_with_a_stray_byte_is_refused():
     assert path.stat().st_size % 16 != 0
     with pytest.raises(OSError, match="^a book is a whole number of 16-byte entries$"):
         PolyglotBook(path)
+
+
+def real_pgn_files():
+    eco = real_file(*ECO_PGN)
+    studies = sorted(pathlib.Path(PGN_FOLDER[0]).glob("*/*.pgn"))
+    if not studies:
+        real_file(PGN_FOLDER[0] + "/lessons", PGN_FOLDER[1])   # skips, or fails in CI
+    return studies + [eco]
+
+
+def oracle_pairs(pgn_game):
+    """(key, bits) of every main-line move of a game vorn read, replayed by `chess`."""
+    played = pgn_game.game()
+    board = chess.Board(played.start_position.fen, chess960=played.variant.name == "chess960")
+    for move in played.moves:
+        raw = chess.Move.from_uci(move.uci())   # castling as the king taking its rook
+        code = raw.promotion - 1 if raw.promotion else 0
+        yield chess.polyglot.zobrist_hash(board), code << 12 | raw.from_square << 6 | raw.to_square
+        board.push(board.parse_uci(move.uci()))
+
+
+def test_a_book_built_from_real_games_reads_back_as_counted(tmp_path):
+    files = real_pgn_files()
+    builder, expected, games = PolyglotBuilder(), collections.Counter(), 0
+    for path in files:
+        read = list(vorn.pgn_read(path, skip_errors=True))
+        assert builder.add_pgn(path) == len(read)
+        games += len(read)
+        for game in read:
+            expected.update(oracle_pairs(game))
+    assert games > 2000
+    path = tmp_path / "real.bin"
+    builder.write(path)
+    with chess.polyglot.open_reader(path) as written:
+        records = collections.Counter({(e.key, e.raw_move): e.weight for e in written})
+    assert records == collections.Counter({pair: min(count, 65535) for pair, count in expected.items()})
+    # Read back by vorn: the same multiset of records as the builder's rows.
+    assert collections.Counter(PolyglotBook(path)) == collections.Counter(builder.entries())

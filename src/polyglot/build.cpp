@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <limits>
+#include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
 
+#include "pgn/read.hpp"
 #include "polyglot/key.hpp"
 
 namespace vorn::polyglot {
@@ -49,8 +54,51 @@ namespace vorn::polyglot::build {
 
 void Builder::add_game(const Game& game) {
   const std::vector<Move>& moves = game.moves();
-  const std::size_t limit = std::min<std::size_t>(moves.size(), max_ply_.value_or(std::numeric_limits<std::uint32_t>::max()));
-  for (std::size_t i = 0; i < limit; ++i) counts_.add(key(game.positions()[i]), pack(moves[i]));
+  const std::size_t counted = std::min(moves.size(), limit());
+  for (std::size_t i = 0; i < counted; ++i) counts_.add(key(game.positions()[i]), pack(moves[i]));
+}
+
+namespace {
+
+// Collects the (key, move) pairs of a game's main line as the reader reads
+// it, straight from the positions it reports, and hands them over only once
+// the whole game has read: a game that fails later counts nothing.
+class MainlineCounter : public pgn::Visitor {
+ public:
+  MainlineCounter(std::size_t limit, MoveCounts& counts) : limit_(limit), counts_(counts) {}
+
+  void begin_game() override {
+    pairs_.clear();
+    depth_ = 0;
+  }
+  void move(const Position& before, Move move, std::string_view, std::span<const std::uint16_t>) override {
+    if (depth_ == 0 && pairs_.size() < limit_) pairs_.push_back({key(before), pack(move)});
+  }
+  void begin_variation() override { ++depth_; }
+  void end_variation() override { --depth_; }
+  void end_game(pgn::GameResult) override {
+    for (const auto& [key, bits] : pairs_) counts_.add(key, bits);
+  }
+
+ private:
+  std::size_t limit_;
+  MoveCounts& counts_;
+  std::vector<std::pair<std::uint64_t, std::uint16_t>> pairs_;
+  std::size_t depth_ = 0;
+};
+
+}  // namespace
+
+std::expected<std::uint64_t, pgn::IoError> Builder::add_pgn(pgn::LineSource& source) {
+  MainlineCounter counter(limit(), counts_);
+  pgn::Reader reader(source, true);
+  std::uint64_t games = 0;
+  while (true) {
+    const auto step = reader.read_game(counter);
+    if (!step) return std::unexpected(step.error());
+    if (*step == pgn::Reader::Step::End) return games;
+    ++games;
+  }
 }
 
 std::vector<Raw> Builder::entries() const {

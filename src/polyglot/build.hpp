@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <expected>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "game/game.hpp"
+#include "pgn/source.hpp"
 #include "polyglot/counts.hpp"
 #include "polyglot/file.hpp"
 #include "polyglot/record.hpp"
@@ -37,12 +39,19 @@ class Builder {
 
   // Counts every move of `game` in the position it was played in.
   void add_game(const Game& game);
+  // Counts the main line of every game of the PGN text that reads without
+  // error, skipping the others; returns how many games were counted, or the
+  // read failure that ended the text (the games before it stay counted).
+  std::expected<std::uint64_t, pgn::IoError> add_pgn(pgn::LineSource& source);
   // The records in book order, weights the counts capped at 65535, learn 0.
   std::vector<Raw> entries() const;
   // Distinct (key, move) pairs counted, `min_count` aside.
   std::size_t size() const { return counts_.size(); }
 
  private:
+  // How many moves of a game count.
+  std::size_t limit() const { return max_ply_.value_or(std::numeric_limits<std::uint32_t>::max()); }
+
   std::optional<std::uint32_t> max_ply_;
   std::uint32_t min_count_;
   MoveCounts counts_;
