@@ -7,13 +7,7 @@ from pathlib import Path
 
 import pytest
 
-
-def installed(path):
-    """Where `path` is, installed or extracted; the installed place when neither."""
-    places = [Path(path)]
-    if os.environ.get("VORN_DEBIAN_ROOT"):
-        places.append(Path(os.environ["VORN_DEBIAN_ROOT"]) / path.lstrip("/"))
-    return next((place for place in places if place.exists()), places[0])
+from real_files import installed
 
 
 LEARN = installed("/usr/share/pychess/learn")

@@ -10,15 +10,20 @@ import pathlib
 import pytest
 
 
-def real_file(path, package):
-    """The path of the file, installed or extracted."""
+def installed(path):
+    """Where `path` is, installed or extracted; the installed place when neither."""
     places = [pathlib.Path(path)]
     if os.environ.get("VORN_DEBIAN_ROOT"):
         places.append(pathlib.Path(os.environ["VORN_DEBIAN_ROOT"]) / path.lstrip("/"))
-    for place in places:
-        if place.is_file():
-            return place
-    reason = f"{path} is missing: install the Debian package {package}"
-    if os.environ.get("CI"):
-        pytest.fail(reason)
-    pytest.skip(reason)
+    return next((place for place in places if place.exists()), places[0])
+
+
+def real_file(path, package):
+    """The path of the file, installed or extracted."""
+    place = installed(path)
+    if not place.is_file():
+        reason = f"{path} is missing: install the Debian package {package}"
+        if os.environ.get("CI"):
+            pytest.fail(reason)
+        pytest.skip(reason)
+    return place

@@ -4,11 +4,11 @@ the records, the entries of thousands of positions, and books built, written
 and read back."""
 
 import collections
-import pathlib
 import random
 
 import pytest
 
+import pgn_files
 import vorn
 from real_files import real_file
 from vorn.polyglot import PolyglotBook, PolyglotBuilder
@@ -20,9 +20,6 @@ BOOKS = {
     "gnuchess": ("/usr/share/games/gnuchess/book.bin", "gnuchess-book"),
     "pychess": ("/usr/share/pychess/pychess_book.bin", "pychess"),
 }
-# Real games: pychess's study and puzzle exports, pgn-extract's ECO file.
-PGN_FOLDER = ("/usr/share/pychess/learn", "pychess")
-ECO_PGN = ("/usr/share/pgn-extract/eco.pgn", "pgn-extract")
 # gnuchess's small book ends in a stray byte.
 SMALL_BOOK = ("/usr/share/gnuchess/smallbook.bin", "gnuchess")
 START_FEN = chess.STARTING_FEN
@@ -189,11 +186,10 @@ def test_a_book_with_a_stray_byte_is_refused():
 
 
 def real_pgn_files():
-    eco = real_file(*ECO_PGN)
-    studies = sorted(pathlib.Path(PGN_FOLDER[0]).glob("*/*.pgn"))
-    if not studies:
-        real_file(PGN_FOLDER[0] + "/lessons", PGN_FOLDER[1])   # skips, or fails in CI
-    return studies + [eco]
+    """pychess's study and puzzle exports and pgn-extract's ECO file."""
+    pgn_files.require(pgn_files.STUDIES + pgn_files.PUZZLES, "pychess")
+    pgn_files.require([pgn_files.ECO], "pgn-extract")
+    return pgn_files.STUDIES + pgn_files.PUZZLES + [pgn_files.ECO]
 
 
 def oracle_pairs(pgn_game):
