@@ -56,6 +56,7 @@ def test_catalogue_lists_the_groups_in_order_with_their_field_counts():
     assert [(g["name"], len(g["fields"])) for g in catalogue] == [(name, n) for name, _, n in GROUPS]
     assert sum(len(g["fields"]) for g in catalogue) == 221
     assert vorn.Facts.groups() == [name for name, _, _ in GROUPS]
+    assert vorn.Facts(START).groups() == vorn.Facts.groups() and vorn.Facts.groups() is not vorn.Facts.groups()
 
 
 def test_catalogue_entries_are_plain_trimmed_data_and_new_on_each_call():
