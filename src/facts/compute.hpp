@@ -16,12 +16,11 @@
 namespace vorn::facts {
 
 // The move lists `compute` borrows, so that it allocates nothing: the side to
-// move's legal moves, the other side's after a null move, and a working list
-// for the positions the tactics play into.
+// move's legal moves and the other side's after a null move. The positions the
+// tactics play into are only asked whether any legal move is left.
 struct Scratch {
   MoveList own;
   MoveList other;
-  MoveList child;
 };
 
 struct AnnotatedMove {

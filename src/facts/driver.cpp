@@ -95,7 +95,7 @@ void compute(Facts& out, const Position& p, const Variant& v, Scratch& scratch,
   out.tactics = {};
   out.exchange = {};
   const auto side = [&](const Position& in, Colour c, const MoveList& list, AnnotatedMoves* records) {
-    tactics({v, in, scan, c, out.attacks, out.pawns, out.king, list}, scratch.child, records, out.tactics);
+    tactics({v, in, scan, c, out.attacks, out.pawns, out.king, list}, records, out.tactics);
     exchange::exchange_facts(in, list, c, out.exchange);
   };
   side(p, us, moves, per_move);

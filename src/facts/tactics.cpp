@@ -13,25 +13,34 @@ namespace {
 
 using exchange::Placement;
 
-// The most `side` wins by taking one of `p`'s enemy units other than the king; at least 0.
-std::int32_t largest_threat(const Position& p, const Placement& placement, Colour side) {
+// Every square `side` attacks in the child. A unit that did not move keeps
+// the attacks the scan holds unless it is a slider whose lines changed.
+SquareSet attacked_in_child(const TacticsInput& in, const Placement& child, SquareSet occupancy,
+                            SquareSet touched) {
+  const Colour side = in.side;
+  const SquareSet changed = in.position.board.occupied() ^ occupancy;
+  SquareSet out;
+  for (const Role r : kRoles)
+    for (const Square s : child.units[side][index(r)]) {
+      const SquareSet before = in.scan.attacks_from[index(s)];
+      const bool slider = r == Role::Bishop || r == Role::Rook || r == Role::Queen;
+      const bool kept = !touched.contains(s) && !(slider && (before & changed));
+      out |= kept ? before : board::attacks_of(r, s, side, occupancy);
+    }
+  return out;
+}
+
+// The largest swap `side` wins on one of `p`'s enemy units other than the
+// king, each absent or losing result counting 0. Only units `side` attacks
+// (`attacked`) can be taken at all.
+std::int32_t largest_threat(const Position& p, const Placement& placement, Colour side,
+                            SquareSet attacked) {
   const SquareSet occupancy = p.board.occupied();
   std::int32_t best = 0;
   for (const Role r : {Role::Pawn, Role::Knight, Role::Bishop, Role::Rook, Role::Queen})
-    for (const Square s : placement.units[!side][index(r)])
+    for (const Square s : placement.units[!side][index(r)] & attacked)
       best = std::max(best, exchange::forced_swap(placement, s, side, value(r), occupancy).value_or(0));
   return best;
-}
-
-// Whether some enemy unit other than the king is worth more to `side` taking it than `threshold`.
-bool threat_above(const Position& p, const Placement& placement, Colour side, std::int32_t threshold) {
-  const SquareSet occupancy = p.board.occupied();
-  for (const Role r : {Role::Pawn, Role::Knight, Role::Bishop, Role::Rook, Role::Queen})
-    for (const Square s : placement.units[!side][index(r)]) {
-      const auto swap = exchange::forced_swap(placement, s, side, value(r), occupancy);
-      if (swap && *swap > threshold) return true;
-    }
-  return false;
 }
 
 Role role_in(const std::array<SquareSet, 6>& units, Square s, const char* invariant) {
@@ -65,9 +74,12 @@ Discovery discovered(const TacticsInput& in, const Placement& child, SquareSet o
                             child.units[!side][index(Role::Bishop)] |
                             child.units[!side][index(Role::Rook)] |
                             child.units[!side][index(Role::Queen)];
+  // A slider gains squares only where a unit left its lines.
+  const SquareSet vacated = in.position.board.occupied() - occupancy;
   Discovery found;
   for (const Role role : kSliderRoles)
     for (const Square s : in.scan.of_role(side, role) - touched) {
+      if (!(in.scan.attacks_from[index(s)] & vacated)) continue;
       const SquareSet gained =
           (board::attacks_of(role, s, side, occupancy) - in.scan.attacks_from[index(s)]) & targets;
       if (!gained) continue;
@@ -188,11 +200,11 @@ void pins_and_skewers(const TacticsInput& in, const PlayedMove& pm, const Placem
 
 }  // namespace
 
-void tactics(const TacticsInput& in, MoveList& spare, AnnotatedMoves* per_move, TacticsFacts& t) {
+void tactics(const TacticsInput& in, AnnotatedMoves* per_move, TacticsFacts& t) {
   const Colour us = in.side, them = !us;
   const Position& p = in.position;
   const Placement placement = Placement::of(p);
-  const std::int32_t threat_now = largest_threat(p, placement, us);
+  const std::int32_t threat_now = largest_threat(p, placement, us, in.scan.attacked[us]);
   t.available[us] = true;
   t.legal_move_count[us] = capped<std::uint16_t>(in.moves.size());
   t.no_safe_moves[us] = true;
@@ -232,15 +244,14 @@ void tactics(const TacticsInput& in, MoveList& spare, AnnotatedMoves* per_move, 
       if (d.attack) t.discovered_attack_available[us] = true;
       if (d.on_queen) t.discovered_attack_on_queen[us] = true;
     }
-    if (!pm.victim && !t.quiet_threat_available[us] && threat_above(pm.child, child, us, threat_now))
+    if (!pm.victim && !t.quiet_threat_available[us] &&
+        largest_threat(pm.child, child, us, attacked_in_child(in, child, occupancy, touched)) > threat_now)
       t.quiet_threat_available[us] = true;
     if (per_move) per_move->push({m, move_facts(in, pm)});
 
     const bool check = bool(pm.child.board.checkers());
     if (check) checks(in, pm, child, check_origin, t);
-    spare.clear();
-    in.variant.legal_moves(pm.child, spare);
-    if (spare.empty()) (check ? t.mate_in_1 : t.stalemate_in_1)[us] = true;
+    if (!pm.child.board.count_legal()) (check ? t.mate_in_1 : t.stalemate_in_1)[us] = true;
     if (m.promotion()) promotion(in, pm, t);
     if (pm.victim) capture(in, pm, t);
     fork(in, pm, child, occupancy, t);

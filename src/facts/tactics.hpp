@@ -36,6 +36,6 @@ struct TacticsInput {
   const MoveList& moves;
 };
 
-void tactics(const TacticsInput& in, MoveList& spare, AnnotatedMoves* per_move, TacticsFacts& out);
+void tactics(const TacticsInput& in, AnnotatedMoves* per_move, TacticsFacts& out);
 
 }  // namespace vorn::facts
