@@ -323,18 +323,16 @@ Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
         if (nag_word(visitor) != Flow::Go) return Flow::Failed;
         continue;
       case '(': {
-        const Place at = here();
-        ++pos_;
+        const std::size_t at = pos_++;
         Frame& top = frames_.back();
-        if (!top.before) return fail(ErrorKind::VariationWithoutMove, at);
+        if (!top.before) return fail(ErrorKind::VariationWithoutMove, place_of(at));
         frames_.push_back(Frame{*top.before, std::nullopt});
         visitor.begin_variation();
         continue;
       }
       case ')': {
-        const Place at = here();
-        ++pos_;
-        if (frames_.size() == 1) return fail(ErrorKind::NoVariationToClose, at);
+        const std::size_t at = pos_++;
+        if (frames_.size() == 1) return fail(ErrorKind::NoVariationToClose, place_of(at));
         frames_.pop_back();
         visitor.end_variation();
         continue;
@@ -416,19 +414,19 @@ void Reader::attach(Visitor& visitor, std::string_view text) {
 }
 
 Reader::Flow Reader::nag_word(Visitor& visitor) {
-  const Place at = here();
-  ++pos_;
+  const std::size_t at = pos_++;
   const std::string_view text = scan_word();
   const auto nag = nag_number(text);
-  if (!nag) return fail(ErrorKind::MalformedMovetext, at, std::string(text));
+  if (!nag) return fail(ErrorKind::MalformedMovetext, place_of(at), std::string(text));
   if (frames_.back().before) visitor.nag(*nag);
   return Flow::Go;
 }
 
 Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_over) {
-  const Place at = here();
+  const std::size_t at = pos_;
   const std::string_view text = scan_word();
-  if (const auto result = result_named(text)) {
+  // Every result marker starts with one of these.
+  if (const auto result = std::string_view("01*").contains(text[0]) ? result_named(text) : std::nullopt) {
     if (frames_.size() > 1) return fail(ErrorKind::UnterminatedVariation, here());
     result_word_ = result;
     end_of_game(visitor);
@@ -454,7 +452,7 @@ Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_o
     const ErrorKind kind = move.error() == MoveParseError::Malformed    ? ErrorKind::MalformedMovetext
                            : move.error() == MoveParseError::NoSuchMove ? ErrorKind::NoSuchMove
                                                                         : ErrorKind::AmbiguousMove;
-    return fail(kind, at, std::string(text));
+    return fail(kind, place_of(at), std::string(text));
   }
   top.before = top.position;
   top.position = variant.play(top.position, *move);

@@ -87,7 +87,10 @@ class Reader {
   // Line layer.
   bool next_line();  // false at the end of the input, or on a read failure (kept in io_)
   std::uint64_t column_at(std::size_t pos);
-  Place here() { return {line_number_, column_at(pos_)}; }
+  // The place of a byte of the current line; columns are counted only when
+  // an error needs one.
+  Place place_of(std::size_t pos) { return {line_number_, column_at(pos)}; }
+  Place here() { return place_of(pos_); }
   bool skip_space_in_line();  // true when a character follows
   // Tags and movetext.
   Flow tag(Place at);

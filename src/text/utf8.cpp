@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace vorn::utf8 {
 
@@ -48,6 +49,14 @@ Unit decode_multibyte(std::string_view bytes, std::size_t at) {
 
 bool is_valid(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
+    // Eight ASCII bytes at a time, the common case.
+    if (std::uint64_t word; i + 8 <= bytes.size()) {
+      std::memcpy(&word, bytes.data() + i, 8);
+      if ((word & 0x8080808080808080) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const Unit unit = decode(bytes, i);
     if (!unit.valid) return false;
     i += unit.length;

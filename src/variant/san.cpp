@@ -1,6 +1,7 @@
 // Standard Algebraic Notation in both directions, through a variant.
 #include <algorithm>
 
+#include "board/attacks.hpp"
 #include "variant/rules.hpp"
 
 namespace vorn::rules {
@@ -42,6 +43,20 @@ std::optional<Role> promotion_letter(char c) {
   return role;
 }
 
+
+// The squares from which a unit of `role` and colour `us` could move to
+// `target`: a superset of the legal origins (pawns: the capture diagonals and
+// one or two steps back).
+SquareSet reaching(const board::Board& b, Role role, Colour us, Square target) {
+  if (role != Role::Pawn) return board::attacks_of(role, target, us, b.occupied());
+  const int back = us == Colour::White ? -8 : 8;
+  SquareSet from = board::pawn_attacks(!us, target);
+  for (int steps = 1; steps <= 2; ++steps) {
+    const int origin = index(target) + back * steps;
+    if (origin >= 0 && origin < 64) from = from.with(Square(origin));
+  }
+  return from;
+}
 
 }  // namespace
 
@@ -85,8 +100,9 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
 
   constexpr std::array<std::string_view, 3> kShort{"O-O", "0-0", "o-o"};
   constexpr std::array<std::string_view, 3> kLong{"O-O-O", "0-0-0", "o-o-o"};
-  const bool short_castle = std::ranges::find(kShort, text) != kShort.end();
-  if (short_castle || std::ranges::find(kLong, text) != kLong.end()) {
+  const bool castle_letter = text.front() == 'O' || text.front() == '0' || text.front() == 'o';
+  const bool short_castle = castle_letter && std::ranges::find(kShort, text) != kShort.end();
+  if (short_castle || (castle_letter && std::ranges::find(kLong, text) != kLong.end())) {
     MoveList moves;
     v.legal_moves_from(p, p.board.king(p.board.side_to_move()), moves);
     for (const Move m : moves)
@@ -125,16 +141,20 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
     }
   }
 
-  MoveList moves;
-  v.legal_moves(p, moves);
+  // Only the units that could reach the target are asked for their moves.
+  const Colour us = p.board.side_to_move();
+  SquareSet origins = p.board.pieces(role, us) & reaching(p.board, role, us, *target);
   std::optional<Move> found;
-  for (const Move m : moves) {
-    if (m.is_castling() || m.to != *target || m.promotion() != promotion ||
-        !p.board.pieces(role).contains(m.from) || (from_file && file_of(m.from) != *from_file) ||
-        (from_rank && rank_of(m.from) != *from_rank))
-      continue;
-    if (found) return std::unexpected(MoveParseError::Ambiguous);
-    found = m;
+  MoveList moves;
+  for (const Square origin : origins) {
+    if ((from_file && file_of(origin) != *from_file) || (from_rank && rank_of(origin) != *from_rank)) continue;
+    moves.clear();
+    v.legal_moves_from(p, origin, moves);
+    for (const Move m : moves) {
+      if (m.is_castling() || m.to != *target || m.promotion() != promotion) continue;
+      if (found) return std::unexpected(MoveParseError::Ambiguous);
+      found = m;
+    }
   }
   if (!found) return std::unexpected(MoveParseError::NoSuchMove);
   return *found;
