@@ -62,42 +62,6 @@ std::optional<std::string> zero_castling(std::string_view number, std::string_vi
 
 class Counter : public Visitor {};
 
-class MainlinePlayer : public Visitor {
- public:
-  explicit MainlinePlayer(const std::function<void(const vorn::Game&)>& use) : use_(use) {}
-
-  void begin_game() override {
-    game_.reset();
-    depth_ = 0;
-  }
-  void begin_movetext(const Headers&, const Variant& variant, const Position& start) override {
-    game_.emplace(vorn::Game::seeded(variant, start));
-  }
-  void move(const Position&, Move move, std::string_view, std::span<const std::uint16_t>) override {
-    if (depth_ == 0 && !game_->play(move)) panic("a parsed move is legal");
-  }
-  void begin_variation() override { ++depth_; }
-  void end_variation() override { --depth_; }
-  void end_game(GameResult) override { use_(*game_); }
-
- private:
-  const std::function<void(const vorn::Game&)>& use_;
-  std::optional<vorn::Game> game_;
-  std::size_t depth_ = 0;
-};
-
-template <class V>
-std::expected<std::uint64_t, IoError> read_all(LineSource& source, V& visitor) {
-  Reader reader(source, true);
-  std::uint64_t games = 0;
-  while (true) {
-    const auto step = reader.read_game(visitor);
-    if (!step) return std::unexpected(step.error());
-    if (*step == Reader::Step::End) return games;
-    ++games;
-  }
-}
-
 }  // namespace
 
 // ---- helpers -------------------------------------------------------------------
@@ -144,15 +108,20 @@ std::string collapse(std::string_view text) {
   return out;
 }
 
-std::expected<std::uint64_t, IoError> count_games(LineSource& source) {
-  Counter counter;
-  return read_all(source, counter);
+std::expected<std::uint64_t, IoError> read_games(LineSource& source, Visitor& visitor) {
+  Reader reader(source, true);
+  std::uint64_t games = 0;
+  while (true) {
+    const auto step = reader.read_game(visitor);
+    if (!step) return std::unexpected(step.error());
+    if (*step == Reader::Step::End) return games;
+    ++games;
+  }
 }
 
-std::expected<std::uint64_t, IoError> for_each_mainline(LineSource& source,
-                                                        const std::function<void(const vorn::Game&)>& use) {
-  MainlinePlayer player(use);
-  return read_all(source, player);
+std::expected<std::uint64_t, IoError> count_games(LineSource& source) {
+  Counter counter;
+  return read_games(source, counter);
 }
 
 // ---- the line layer ------------------------------------------------------------

@@ -1,17 +1,16 @@
 // The streaming PGN reader: one game per call, every move read against the
 // position of its line under the variant the tags name, errors located by
 // line and column, and recovery at the next game. The reader drives a
-// visitor; building a record, counting games and playing main lines are
-// three visitors of the one reader.
+// visitor; building a record, counting games and a book builder's counting
+// of main lines are visitors of the one reader.
 //
-// Reading every game's main line as a played game (what an opening-book
-// builder wants), bad games skipped:
+// Reading every game of a file with a visitor of one's own, bad games
+// skipped (a game that fails is abandoned before end_game):
 //
 //   pgn::FileSource file = *pgn::FileSource::open(path);   // or pgn::TextSource(text)
-//   const auto games = pgn::for_each_mainline(file, [&](const vorn::Game& game) {
-//     for (std::size_t i = 0; i < game.moves().size(); ++i)
-//       use(game.positions()[i], game.moves()[i]);
-//   });                                  // games read, or the IoError that ended the input
+//   struct Mainline : pgn::Visitor { ... move(before, move, ...) when not in a variation ... };
+//   Mainline mainline;
+//   const auto games = pgn::read_games(file, mainline);    // games read, or the IoError that ended the input
 //
 // A text is held line by line as UTF-8; a line that is not UTF-8 is read as
 // ISO-8859-1. Memory stays bounded by the current line, one frame per open
@@ -20,14 +19,12 @@
 
 #include <cstdint>
 #include <expected>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "game/game.hpp"
 #include "pgn/record.hpp"
 #include "pgn/source.hpp"
 #include "position/position.hpp"
@@ -152,11 +149,10 @@ class RecordBuilder : public Visitor {
   std::vector<Open> open_;  // variations being read, innermost last
 };
 
-// The games of `source` that read without error.
+// Every game of `source` read into `visitor`, those that fail skipped;
+// how many read without error.
+std::expected<std::uint64_t, IoError> read_games(LineSource& source, Visitor& visitor);
 std::expected<std::uint64_t, IoError> count_games(LineSource& source);
-// Each game that reads without error, its main line played; returns how many.
-std::expected<std::uint64_t, IoError> for_each_mainline(LineSource& source,
-                                                        const std::function<void(const vorn::Game&)>& use);
 
 // A name the reader reads as a tag name: letters, digits and "_".
 bool is_tag_name(std::string_view name);

@@ -91,14 +91,7 @@ class MainlineCounter : public pgn::Visitor {
 
 std::expected<std::uint64_t, pgn::IoError> Builder::add_pgn(pgn::LineSource& source) {
   MainlineCounter counter(limit(), counts_);
-  pgn::Reader reader(source, true);
-  std::uint64_t games = 0;
-  while (true) {
-    const auto step = reader.read_game(counter);
-    if (!step) return std::unexpected(step.error());
-    if (*step == pgn::Reader::Step::End) return games;
-    ++games;
-  }
+  return pgn::read_games(source, counter);
 }
 
 std::vector<Raw> Builder::entries() const {
