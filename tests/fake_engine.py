@@ -17,6 +17,7 @@ MODES = {
     "exit-on-go": "exits with the code given when told go",
     "kill-on-go": "kills itself with SIGKILL when told go",
     "close-on-go": "closes its output when told go, and keeps reading",
+    "close-input-on-go": "closes its input when told go, says so, and runs on",
     "grandchild": "starts a grandchild holding its output, whose pid goes to the file given,\n"
                   "then exits when told go",
     "ignore-quit": "ignores quit and SIGTERM",
@@ -89,6 +90,11 @@ class Fake:
             return
         if "grandchild" in self.modes:
             sys.exit(0)
+        if "close-input-on-go" in self.modes:
+            os.close(0)
+            self.write("info string input closed")
+            while True:
+                time.sleep(60)
         if "no-final-lf" in self.modes:
             self.write("bestmove e2e4", end=b"")
             sys.exit(0)

@@ -5,6 +5,7 @@ closing, and that no child is ever left behind."""
 import gc
 import os
 import signal
+import subprocess
 import sys
 import threading
 import time
@@ -162,6 +163,13 @@ def test_args_must_be_a_sequence_of_texts(args):
         Engine(sys.executable, args)
 
 
+def test_arguments_may_hold_line_breaks():
+    script = "import sys\nfor line in sys.stdin:\n    print('readyok', flush=True)"
+    with Engine(sys.executable, ["-c", script], timeout=STARTUP) as engine:
+        engine.send_line("isready")
+        assert engine.next_line() == "readyok"
+
+
 def test_a_relative_program_is_found_from_cwd(tmp_path, fake):
     (tmp_path / "python").symlink_to(sys.executable)
     with Engine("./python", fake.args(), cwd=tmp_path, timeout=STARTUP) as engine:
@@ -290,6 +298,25 @@ def test_an_engine_that_stops_reading_is_killed_after_the_timeout(fake):
         engine.send_line("x" * 1_000_000)
     within(elapsed, 0.3)
     assert not engine.is_alive
+
+
+def test_a_broken_input_pipe_raises_no_sigpipe(fake):
+    # In a process where SIGPIPE kills, as in most hosts other than Python.
+    script = f"""
+import signal, sys
+signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+from vorn.uci import Engine, EngineDied
+engine = Engine(sys.executable, {fake.args("close-input-on-go")!r}, timeout={STARTUP})
+engine.send_line("go")
+assert engine.next_line() == "info string input closed"
+engine.timeout = 0.2
+try:
+    engine.send_line("x" * 1_000_000)
+except EngineDied as died:
+    print(died)
+"""
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=30)
+    assert (done.returncode, done.stdout, done.stderr) == (0, "the engine closed its output\n", "")
 
 
 def test_quit_kills_an_engine_that_ignores_it(fake):
@@ -525,6 +552,14 @@ def test_analyse_needs_the_multipv_option(fake):
         engine.analyse(Game(), multipv=3)
     engine.quit()
     assert fake.wire() == ["uci", "quit"]
+
+
+def test_analyse_sets_multipv_before_reading_its_timeout(fake):
+    engine = fake.start(options=[MULTIPV])
+    with pytest.raises(ValueError, match="^timeout is a count of seconds, not -1$"):
+        engine.analyse(Game(), multipv=2, timeout=-1)
+    engine.quit()
+    assert fake.wire() == ["uci", "setoption name MultiPV value 2", "quit"]
 
 
 def test_a_timed_out_play_stops_and_keeps_the_engines_timeout(fake):

@@ -173,7 +173,9 @@ const bind::ClassSpec<PyEngine> kEngineClass{
            "Every wait is bounded by `timeout` seconds, or by the `timeout` of the\n"
            "call that takes one. An engine that has exited raises `EngineDied` on\n"
            "every call after. Use the object as a context manager, or close it with\n"
-           "`quit`. A relative `command` is found from `cwd` when one is given.",
+           "`quit`. A relative `command` is found from `cwd` when one is given.\n\n"
+           "`play` with infinite or ponder limits ends only when the engine stops;\n"
+           "Ctrl-C takes effect when the call returns.",
     .getters = {bind::property<&timeout_of, &set_timeout>(
                     "timeout", "How long a wait that is not given its own limit may take, in seconds.", "timeout"),
                 bind::getter<&identity_field<&engine::Identity::name>>("name", "The engine's `id name`."),

@@ -94,7 +94,10 @@ const bind::ClassSpec<PyCommand> kCommandClass{
                     "position",
                     "position(game, castling=None)\n--\n\n"
                     "The game's start and moves; `castling` spells castling moves\n"
-                    "`king_to_rook` or `king_two_squares`, `None` as the game does."),
+                    "`king_to_rook` or `king_two_squares`, `None` as the game does\n"
+                    "(king takes rook by default, which engines of standard chess such as\n"
+                    "Stockfish silently ignore; `Engine` always sends the spelling the\n"
+                    "engine expects)."),
                 bind::static_method<&go>(
                     "go", "go(limits=None)\n--\n\nStarts a search within `limits`; `None` searches until stopped."),
                 bind::static_method<&Command::stop>("stop", "stop()\n--\n\nAsks the engine to finish its search."),

@@ -77,12 +77,15 @@ Launch Launch::args(std::vector<std::string> more) && {
 }
 
 std::expected<Engine, Error> Launch::spawn() && {
-  if (auto ok = protocol::check_text("program", program); !ok) return std::unexpected(error::Unsafe{ok.error()});
-  for (const std::string& arg : arguments)
-    if (auto ok = protocol::check_text("argument", arg); !ok) return std::unexpected(error::Unsafe{ok.error()});
-  if (cwd)
-    if (auto ok = protocol::check_text("working directory", *cwd); !ok)
-      return std::unexpected(error::Unsafe{ok.error()});
+  // A NUL would cut the text the system sees; line breaks are fine here.
+  const auto refused = [](std::string_view field, const std::string& text) -> std::optional<Error> {
+    if (text.find('\0') == std::string::npos) return std::nullopt;
+    return error::Unsafe{{field, text}};
+  };
+  std::optional<Error> refusal = refused("program", program);
+  for (const std::string& arg : arguments) refusal = refusal ? refusal : refused("argument", arg);
+  if (cwd && !refusal) refusal = refused("working directory", *cwd);
+  if (refusal) return std::unexpected(std::move(*refusal));
 
   auto spawned = spawn_child(program, arguments, cwd);
   if (!spawned) return std::unexpected(spawned.error());
