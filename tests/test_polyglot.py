@@ -241,21 +241,29 @@ def test_queries_take_the_variant_by_keyword():
 # ---- decoding ---------------------------------------------------------------------------
 
 
-@pytest.mark.parametrize(("position", "uci", "kind"), [
-    pytest.param(START, "e2e4", "quiet", id="pawn push"),
-    pytest.param(CASTLING, "e1h1", "castling", id="short castling"),
-    pytest.param(CASTLING, "e1a1", "castling", id="long castling"),
-    pytest.param(PROMOTION, "a7a8q", "promotion", id="queen promotion"),
-    pytest.param(PROMOTION, "a7a8n", "promotion", id="knight promotion"),
-    pytest.param(vorn.Position.from_fen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"), "e5d6", "en_passant", id="en passant"),
+CHESS960_CASTLING = vorn.Position.from_fen("rk5r/8/8/8/8/8/8/RK5R w HAha - 0 1")
+
+
+@pytest.mark.parametrize(("position", "uci", "kind", "variant"), [
+    pytest.param(START, "e2e4", "quiet", None, id="pawn push"),
+    pytest.param(CASTLING, "e1h1", "castling", None, id="short castling"),
+    pytest.param(CASTLING, "e1a1", "castling", None, id="long castling"),
+    pytest.param(PROMOTION, "a7a8q", "promotion", None, id="queen promotion"),
+    pytest.param(PROMOTION, "a7a8n", "promotion", None, id="knight promotion"),
+    pytest.param(vorn.Position.from_fen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"), "e5d6", "en_passant", None,
+                 id="en passant"),
+    pytest.param(CHESS960_CASTLING, "b1a1", "castling", vorn.CHESS960, id="chess960 long castling"),
+    pytest.param(CHESS960_CASTLING, "b1h1", "castling", vorn.CHESS960, id="chess960 short castling"),
 ])
-def test_decode_gives_the_legal_move(position, uci, kind):
+def test_decode_gives_the_legal_move(position, uci, kind, variant):
     raw = PolyglotRaw(position.polyglot_key, bits(uci), 7, 3)
     assert raw.uci == uci
-    entry = raw.decode(position)
-    legal = position.parse_uci(uci)
+    entry = raw.decode(position, variant=variant)
+    legal = position.parse_uci(uci, variant=variant)
     assert (entry.key, entry.weight, entry.learn, entry.bits) == (raw.key, 7, 3, raw.bits)
     assert entry.move == legal and entry.move.kind == legal.kind == kind
+    book = book_of(record(position.polyglot_key, uci, 7, 3))
+    assert book.entries(position, variant=variant) == [entry] and book.best(position, variant=variant) == entry
 
 
 @pytest.mark.parametrize(("position", "packed"), [
