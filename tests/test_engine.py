@@ -319,6 +319,26 @@ except EngineDied as died:
     assert (done.returncode, done.stdout, done.stderr) == (0, "the engine closed its output\n", "")
 
 
+def test_a_host_that_ignores_sigchld(fake):
+    # The system then reaps the engine itself: ended, its code unknown.
+    script = f"""
+import signal, sys
+signal.signal(signal.SIGCHLD, signal.SIG_IGN)
+from vorn.uci import Engine, EngineDied, Limits
+from vorn import Game
+engine = Engine(sys.executable, {fake.args("exit-on-go=3")!r}, timeout={STARTUP})
+engine.handshake()
+try:
+    engine.play(Game(), Limits(depth=1))
+except EngineDied as died:
+    print(died)
+print(engine.is_alive, engine.quit())
+print(Engine(sys.executable, {fake.args()!r}, timeout={STARTUP}).quit())
+"""
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=30)
+    assert (done.returncode, done.stdout, done.stderr) == (0, "the engine closed its output\nFalse None\nNone\n", "")
+
+
 def test_quit_kills_an_engine_that_ignores_it(fake):
     engine = fake.start("ignore-quit", timeout=0.3)
     with Elapsed() as elapsed:
@@ -671,6 +691,29 @@ def test_ponderhit(fake):
         search.ponderhit()
     search.stop()
     search.answer()
+
+
+def test_waiting_for_a_busy_engine_lets_other_threads_run(fake):
+    engine = fake.start("think=1.0", timeout=2.0)
+    worker = threading.Thread(target=lambda: engine.play(Game()))
+    worker.start()
+    while "go" not in fake.wire():
+        time.sleep(0.01)
+    turns = [0]
+    counting = True
+
+    def count():
+        while counting:
+            turns[0] += 1
+
+    counter = threading.Thread(target=count)
+    counter.start()
+    with Elapsed() as elapsed:
+        assert engine.state == "idle"  # waits for the play to end
+    counting = False
+    counter.join()
+    worker.join()
+    assert elapsed.seconds > 0.3 and turns[0] > 10_000
 
 
 def test_other_threads_run_while_an_engine_thinks(fake):
