@@ -3,6 +3,7 @@
 #include "board/attacks.hpp"
 #include "board/movegen.hpp"
 #include "board/zobrist_keys.hpp"
+#include "core/dispatch.hpp"
 
 namespace vorn::board {
 
@@ -210,7 +211,7 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
 }
 
 // A square off the board names no legal move: the answer is no, not a stop.
-bool Board::is_legal(Move m) const {
+VORN_HOT bool Board::is_legal(Move m) const {
   if (!on_board(m.from) || !on_board(m.to)) return false;
   MoveList moves;
   legal_moves_from(m.from, moves);
@@ -219,23 +220,23 @@ bool Board::is_legal(Move m) const {
   return false;
 }
 
-void Board::legal_moves(MoveList& out) const {
+VORN_HOT void Board::legal_moves(MoveList& out) const {
   ListSink sink(*this, out);
   generate(*this, sink);
 }
 
-void Board::legal_moves_from(Square origin, MoveList& out) const {
+VORN_HOT void Board::legal_moves_from(Square origin, MoveList& out) const {
   OriginSink sink(*this, out, origin);
   generate(*this, sink);
 }
 
-std::size_t Board::count_legal() const {
+VORN_HOT std::size_t Board::count_legal() const {
   CountSink sink;
   generate(*this, sink);
   return sink.count;
 }
 
-void Board::play(Move m) {
+VORN_HOT void Board::play(Move m) {
   const Colour us = side_, them = !us;
   const auto role = on_board(m.from) && on_board(m.to) && colour(us).contains(m.from) ? role_on(m.from)
                                                                             : std::nullopt;

@@ -26,7 +26,10 @@ bool listed(std::span<const std::size_t> shape) {
 
 std::string shape_text(std::span<const std::size_t> shape) {
   std::string text = "[";
-  for (std::size_t i = 0; i < shape.size(); ++i) text += (i > 0 ? ", " : "") + std::to_string(shape[i]);
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += std::to_string(shape[i]);
+  }
   return text + "]";
 }
 
