@@ -3,9 +3,9 @@ located errors and recovery at the next game."""
 
 import pytest
 
-from pgn_reading import items, one, outline
+from pgn_reading import drain, items, one, outline
 from vorn import Move
-from vorn.pgn import pgn_read_string
+from vorn.pgn import pgn_read, pgn_read_string
 
 
 @pytest.mark.parametrize(
@@ -240,3 +240,22 @@ def test_tag_names_are_letters_digits_and_underscores():
     assert [list(game.headers) for game in items(text)] == [[name] for name in names]
     text = "".join(f"[A{char} \"v\"]\n*\n\n" for char in refused)
     assert list(pgn_read_string(text, skip_errors=True)) == []
+
+
+def test_a_comment_of_megabytes_reads_whole(tmp_path):
+    # Long comments are scanned to their end before they are kept; what is
+    # kept is the same as for a short one, line changes made single spaces.
+    lines = [f"word{i} " * 12 for i in range(14_000)]
+    body = "\n".join(lines[:7_000]) + "\n%percent line\n" + "\n".join(lines[7_000:])
+    path = tmp_path / "long.pgn"
+    path.write_bytes(f'[A "1"]\n1. e4 {{{body}}} e5 *\n\n[A "2"]\n1. d4 *\n'.encode())
+    expected = " ".join(" ".join(lines).split())
+    for games in (list(pgn_read(path)), items(path.read_text())):
+        (e4, e5), second = games[0].mainline(), games[1]
+        assert (e4.comment_after, e5.san, second.headers) == (expected, "e5", {"A": "2"})
+
+
+def test_an_unterminated_comment_of_megabytes_is_an_error(tmp_path):
+    path = tmp_path / "open.pgn"
+    path.write_bytes(b"1. e4 {" + b"\xe9t\xe9 and more words\n" * 80_000)
+    assert drain(pgn_read(path)) == ["line 1, column 7: unterminated comment"]

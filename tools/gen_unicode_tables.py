@@ -12,6 +12,7 @@ the Python whose Unicode version the table should follow.
 """
 
 import argparse
+import bisect
 import sys
 import unicodedata
 from pathlib import Path
@@ -112,7 +113,9 @@ NUMERIC_CATEGORIES = {"Nd", "Nl", "No"}
 
 
 def in_ranges(cp, rows):
-    return any(first <= cp <= last for first, last in rows)
+    """Whether `cp` lies in one of `rows`, sorted and disjoint inclusive ranges."""
+    at = bisect.bisect_right(rows, (cp, sys.maxunicode + 1)) - 1
+    return at >= 0 and rows[at][0] <= cp <= rows[at][1]
 
 
 def is_non_printable(cp):

@@ -339,24 +339,53 @@ Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
 Reader::Flow Reader::comment_braced(Visitor& visitor) {
   const Place at = here();
   ++pos_;
-  const bool keep = visitor.wants_comments();
+  bool keep = visitor.wants_comments();
   comment_.clear();
+  // Past this size a comment is scanned to its end before it is kept, when
+  // the source can go back: an unterminated one then costs no memory.
+  constexpr std::size_t kKeptAtOnce = 1 << 20;
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> resume;  // source offset and line number
   while (true) {
     const std::size_t close = line_.find('}', pos_);
     if (close != std::string_view::npos) {
+      if (resume && !keep_rest_of_comment(*resume, close)) return Flow::Io;
       if (keep) comment_.append(line_.substr(pos_, close - pos_));
       pos_ = close + 1;
       break;
     }
     if (keep) comment_.append(line_.substr(pos_));
+    if (keep && comment_.size() > kKeptAtOnce && source_.can_seek()) {
+      resume.emplace(source_.tell(), line_number_);
+      keep = false;
+    }
     if (!next_line()) {
       if (io_) return Flow::Io;
       return fail(ErrorKind::UnterminatedComment, at);
     }
     if (keep) comment_ += ' ';
   }
-  attach(visitor, keep ? collapse(comment_) : std::string());
+  attach(visitor, visitor.wants_comments() ? collapse(comment_) : std::string());
   return Flow::Go;
+}
+
+bool Reader::keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume, std::size_t close) {
+  const std::uint64_t closing_line = line_number_;
+  if (const auto back = source_.seek(resume.first); !back) {
+    io_ = back.error();
+    return false;
+  }
+  line_number_ = resume.second;
+  while (true) {
+    if (!next_line()) {
+      if (!io_) panic("a scanned line reads again");
+      return false;
+    }
+    comment_ += ' ';
+    if (line_number_ == closing_line) break;
+    comment_.append(line_);
+  }
+  comment_.append(line_.substr(0, close));
+  return true;
 }
 
 std::string_view Reader::scan_word() {

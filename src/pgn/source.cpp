@@ -24,6 +24,11 @@ std::expected<std::optional<std::string_view>, IoError> TextSource::next() {
   return line;
 }
 
+std::expected<void, IoError> TextSource::seek(std::uint64_t offset) {
+  pos_ = std::size_t(offset);
+  return {};
+}
+
 std::expected<FileSource, IoError> FileSource::open(const std::string& path) {
   int fd;
   do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -35,13 +40,15 @@ std::expected<FileSource, IoError> FileSource::open(const std::string& path) {
     ::close(fd);
     return std::unexpected(IoError{code});
   }
-  return FileSource(fd);
+  return FileSource(fd, S_ISREG(info.st_mode));
 }
 
-FileSource::FileSource(int fd) : fd_(fd), buffer_(kBufferSize) {}
+FileSource::FileSource(int fd, bool seekable) : fd_(fd), seekable_(seekable), buffer_(kBufferSize) {}
 
 FileSource::FileSource(FileSource&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
+      seekable_(other.seekable_),
+      read_(other.read_),
       buffer_(std::move(other.buffer_)),
       begin_(other.begin_),
       end_(other.end_),
@@ -59,7 +66,16 @@ std::expected<bool, IoError> FileSource::refill() {
   if (got < 0) return std::unexpected(IoError{errno});
   begin_ = 0;
   end_ = std::size_t(got);
+  read_ += end_;
   return got > 0;
+}
+
+std::expected<void, IoError> FileSource::seek(std::uint64_t offset) {
+  if (::lseek(fd_, off_t(offset), SEEK_SET) < 0) return std::unexpected(IoError{errno});
+  read_ = offset;
+  begin_ = end_ = 0;
+  at_end_ = false;
+  return {};
 }
 
 std::expected<std::optional<std::string_view>, IoError> FileSource::next() {

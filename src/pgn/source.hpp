@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <expected>
 #include <optional>
 #include <string>
@@ -22,12 +23,19 @@ class LineSource {
   virtual ~LineSource() = default;
   // The bytes up to the next line feed (not included), or none at the end.
   virtual std::expected<std::optional<std::string_view>, IoError> next() = 0;
+  // Where the next line starts, and going back there, for a source that can.
+  virtual bool can_seek() const = 0;
+  virtual std::uint64_t tell() const = 0;
+  virtual std::expected<void, IoError> seek(std::uint64_t offset) = 0;
 };
 
 class TextSource : public LineSource {
  public:
   explicit TextSource(std::string_view text) : text_(text) {}
   std::expected<std::optional<std::string_view>, IoError> next() override;
+  bool can_seek() const override { return true; }
+  std::uint64_t tell() const override { return pos_; }
+  std::expected<void, IoError> seek(std::uint64_t offset) override;
 
  private:
   std::string_view text_;
@@ -39,6 +47,9 @@ class OwnedTextSource : public LineSource {
  public:
   explicit OwnedTextSource(std::string text) : text_(std::move(text)), lines_(text_) {}
   std::expected<std::optional<std::string_view>, IoError> next() override { return lines_.next(); }
+  bool can_seek() const override { return true; }
+  std::uint64_t tell() const override { return lines_.tell(); }
+  std::expected<void, IoError> seek(std::uint64_t offset) override { return lines_.seek(offset); }
 
  private:
   std::string text_;
@@ -53,12 +64,17 @@ class FileSource : public LineSource {
   FileSource& operator=(FileSource&&) = delete;
   ~FileSource() override;
   std::expected<std::optional<std::string_view>, IoError> next() override;
+  bool can_seek() const override { return seekable_; }
+  std::uint64_t tell() const override { return read_ - (end_ - begin_); }
+  std::expected<void, IoError> seek(std::uint64_t offset) override;
 
  private:
-  explicit FileSource(int fd);
+  FileSource(int fd, bool seekable);
   std::expected<bool, IoError> refill();  // false at the end of the file
 
   int fd_;
+  bool seekable_;
+  std::uint64_t read_ = 0;  // bytes taken from the file so far
   std::vector<char> buffer_;
   std::size_t begin_ = 0, end_ = 0;
   std::string carry_;  // a line that runs past the buffer

@@ -26,7 +26,8 @@ using bind::Ref;
 
 // One stream of games: its source, the reader over it and the record being
 // built. Steps never interleave (no step calls back into Python); one that
-// broke an invariant leaves the stream unusable.
+// broke an invariant leaves the stream unusable, while running out of memory
+// (MemoryError) does not.
 struct Stream {
   Stream(std::unique_ptr<model::LineSource> source, bool skip_errors, std::optional<std::string> path)
       : source(std::move(source)), reader(*this->source, skip_errors), path(std::move(path)) {}
@@ -58,9 +59,13 @@ void read_failed(const Stream& stream, model::IoError error) {
 std::optional<model::Game> next_game(PyPgnReader& self) {
   Stream& stream = self.value;
   if (stream.broken) panic("the reader is not shared");
-  stream.broken = true;
-  const auto step = stream.reader.read_game(stream.builder);
-  stream.broken = false;
+  std::expected<model::Reader::Step, model::IoError> step;
+  try {
+    step = stream.reader.read_game(stream.builder);
+  } catch (const Panic&) {
+    stream.broken = true;  // a broken invariant leaves the stream unusable
+    throw;
+  }
   if (!step) read_failed(stream, step.error());
   switch (*step) {
     case model::Reader::Step::Game: return stream.builder.take();
