@@ -170,6 +170,16 @@ def test_arguments_may_hold_line_breaks():
         assert engine.next_line() == "readyok"
 
 
+def test_the_engine_starts_with_default_signals():
+    # Python ignores SIGPIPE and SIGXFSZ; an engine must not inherit that,
+    # nor a blocked signal.
+    script = "grep -E '^Sig(Blk|Ign)' /proc/self/status"
+    with Engine("/bin/sh", ["-c", script], timeout=STARTUP) as engine:
+        blocked, ignored = (int(engine.next_line().split()[1], 16) for _ in range(2))
+    assert blocked == 0
+    assert ignored & (1 << (signal.SIGPIPE - 1) | 1 << (signal.SIGXFSZ - 1)) == 0
+
+
 def test_a_relative_program_is_found_from_cwd(tmp_path, fake):
     (tmp_path / "python").symlink_to(sys.executable)
     with Engine("./python", fake.args(), cwd=tmp_path, timeout=STARTUP) as engine:

@@ -80,19 +80,21 @@ void Engine::abandon(std::uint64_t number) {
 
 std::expected<void, Error> Engine::drain_abandoned() {
   search_abandoned_ = false;  // the stop below must not drain again
-  if (!kept_answer_ && state() != protocol::State::Idle) {
+  const auto drained = [&]() -> std::expected<void, Error> {
+    if (kept_answer_ || state() == protocol::State::Idle) return {};
     if (!search_stopped_)
       if (auto sent = send(Command::stop()); !sent) return sent;
     // One fixed bound: reports after the stop do not extend it.
     const Instant deadline = deadline_after(timeout_);
-    while (!kept_answer_) {
+    while (true) {
       auto message = receive(deadline, timeout_, "bestmove");
-      if (!message) {
-        search_abandoned_ = true;
-        return std::unexpected(message.error());
-      }
-      if (message->kind() == protocol::MessageKind::BestMove) break;
+      if (!message) return std::unexpected(message.error());
+      if (message->kind() == protocol::MessageKind::BestMove) return {};
     }
+  }();
+  if (!drained) {
+    search_abandoned_ = true;  // the next call that needs the engine idle tries again
+    return drained;
   }
   kept_answer_.reset();
   search_live_ = false;
