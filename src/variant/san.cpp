@@ -13,15 +13,31 @@ constexpr std::string_view kPieceLetters = "PNBRQK";  // by role; a pawn is writ
 char file_letter(Square s) { return file_char(file_of(s)); }
 char rank_digit(Square s) { return rank_char(rank_of(s)); }
 
-std::string disambiguation(const board::Board& b, const MoveList& moves, Move m, Role role) {
+// The squares from which a unit of `role` and colour `us` could move to
+// `target`: a superset of the legal origins (pawns: the capture diagonals and
+// one or two steps back).
+SquareSet reaching(const board::Board& b, Role role, Colour us, Square target) {
+  if (role != Role::Pawn) return board::attacks_of(role, target, us, b.occupied());
+  const int back = us == Colour::White ? -8 : 8;
+  SquareSet from = board::pawn_attacks(!us, target);
+  for (int steps = 1; steps <= 2; ++steps) {
+    const int origin = index(target) + back * steps;
+    if (origin >= 0 && origin < 64) from = from.with(Square(origin));
+  }
+  return from;
+}
+
+// What tells a piece's move from those of the other pieces of its kind that
+// may legally go to the same square; only those that could reach it are asked.
+std::string disambiguation(const Variant& v, const Position& p, Move m, Role role) {
+  const board::Board& b = p.board;
+  const Colour us = b.side_to_move();
   bool any = false, same_file = false, same_rank = false;
-  for (const Move other : moves) {
-    if (other.is_castling() || other.to != m.to || other.from == m.from ||
-        !b.pieces(role).contains(other.from))
-      continue;
+  for (const Square other : (b.pieces(role, us) & reaching(b, role, us, m.to)).without(m.from)) {
+    if (!v.is_legal(p, Move::make(other, m.to))) continue;
     any = true;
-    same_file |= file_of(other.from) == file_of(m.from);
-    same_rank |= rank_of(other.from) == rank_of(m.from);
+    same_file |= file_of(other) == file_of(m.from);
+    same_rank |= rank_of(other) == rank_of(m.from);
   }
   if (!any) return {};
   if (!same_file) return {file_letter(m.from)};
@@ -42,22 +58,6 @@ std::optional<Role> promotion_letter(char c) {
   if (role == Role::King) return std::nullopt;
   return role;
 }
-
-
-// The squares from which a unit of `role` and colour `us` could move to
-// `target`: a superset of the legal origins (pawns: the capture diagonals and
-// one or two steps back).
-SquareSet reaching(const board::Board& b, Role role, Colour us, Square target) {
-  if (role != Role::Pawn) return board::attacks_of(role, target, us, b.occupied());
-  const int back = us == Colour::White ? -8 : 8;
-  SquareSet from = board::pawn_attacks(!us, target);
-  for (int steps = 1; steps <= 2; ++steps) {
-    const int origin = index(target) + back * steps;
-    if (origin >= 0 && origin < 64) from = from.with(Square(origin));
-  }
-  return from;
-}
-
 }  // namespace
 
 std::string move_to_san(const Variant& v, const Position& p, Move m) {
@@ -71,10 +71,8 @@ std::string move_to_san(const Variant& v, const Position& p, Move m) {
       if (m.is_capture()) san = {file_letter(m.from), 'x'};
     } else {
       // Only a piece may need its origin written, to tell it from another of its kind.
-      MoveList moves;
-      v.legal_moves(p, moves);
       san = kPieceLetters[index(*role)];
-      san += disambiguation(p.board, moves, m, *role);
+      san += disambiguation(v, p, m, *role);
       if (m.is_capture()) san += 'x';
     }
     san += square_name(m.to);
@@ -85,11 +83,7 @@ std::string move_to_san(const Variant& v, const Position& p, Move m) {
     }
   }
   const Position after = v.play(p, m);
-  if (after.board.checkers()) {
-    MoveList replies;
-    v.legal_moves(after, replies);
-    san += replies.empty() ? '#' : '+';
-  }
+  if (after.board.checkers()) san += after.board.count_legal() == 0 ? '#' : '+';
   return san;
 }
 
