@@ -2,14 +2,12 @@
 type text becomes (dtype, shape, axes, encoding, packed form, kind tree), and
 the type-text parser behind it, its refusals included."""
 
-import os
-import shutil
 import subprocess
-from pathlib import Path
 
 import pytest
 
 import vorn
+from cpp_driver import build_driver
 
 MINUS = "\u2212"
 ABSENT = MINUS + "1 where the value is absent"
@@ -130,22 +128,11 @@ def test_nested_kind_tree():
 
 # ---- the type-text parser --------------------------------------------------------
 
-SOURCES = Path(__file__).resolve().parent.parent / "src"
-DRIVER = Path(__file__).resolve().parent / "cpp" / "type_text_parse.cpp"
-
-
 @pytest.fixture(scope="module")
 def parse(tmp_path_factory):
     """Runs type texts through the layout's parser, built with the C++ compiler."""
-    compiler = shutil.which(os.environ.get("CXX", "c++"))
-    if compiler is None or not SOURCES.is_dir():
-        if os.environ.get("CI"):
-            pytest.fail("the type-text parser needs a C++ compiler and the sources")
-        pytest.skip("no C++ compiler or no sources next to the tests")
-    binary = tmp_path_factory.mktemp("parser") / "type_text_parse"
-    sources = [SOURCES / "facts" / "types.cpp", SOURCES / "text" / "utf8.cpp", SOURCES / "text" / "unicode.cpp"]
-    subprocess.run([compiler, "-std=c++23", "-I", str(SOURCES), str(DRIVER), *map(str, sources), "-o", str(binary)],
-                   check=True)
+    binary = build_driver(tmp_path_factory.mktemp("parser"), "type_text_parse.cpp",
+                          ["facts/types.cpp", "text/utf8.cpp", "text/unicode.cpp"], "the type-text parser")
 
     def run(*texts):
         out = subprocess.run([str(binary)], input="\n".join(texts) + "\n", capture_output=True, text=True,

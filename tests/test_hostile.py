@@ -17,6 +17,8 @@ from vorn import ByColour, FileSet, Game, SquareSet
 from vorn.uci import Limits
 from vorn.uci import uci_parse
 
+from cpp_driver import build_driver
+
 CLASSES = [value for value in vars(native).values() if isinstance(value, type) and not issubclass(value, BaseException)]
 
 
@@ -225,6 +227,13 @@ def test_a_change_that_runs_out_of_memory_leaves_the_game_as_it_was(prepare, cha
     status, out, err = run_child(MEMORY_CHILD.format(prepare=prepare, change=change))
     assert status == 0, err
     assert out.splitlines() == ["MemoryError True", "65534 16384"]
+
+
+def test_a_move_count_table_that_cannot_grow_keeps_its_counts(tmp_path):
+    # A book builder's table once dropped every count when growing failed.
+    binary = build_driver(tmp_path, "move_counts_oom.cpp", ["polyglot/counts.cpp"], "the table check")
+    out = subprocess.run([str(binary)], capture_output=True, text=True, check=True).stdout
+    assert out.splitlines() == ["768 768", "bad_alloc", "bad_alloc", "768 768", "769 769"]
 
 
 # ---- sequences that claim more than they hold -----------------------------------------------

@@ -226,9 +226,10 @@ def run(seconds, seed, jobs):
             for _ in range(jobs):
                 slice_seconds = max(1.0, min(SLICE_SECONDS, deadline - time.monotonic()))
                 log_path = os.path.join(logs, f"{seed}.log")
-                command = [sys.executable, __file__, "--child", str(seed), "--seconds", str(slice_seconds),
+                command = [sys.executable, os.path.abspath(__file__), "--child", str(seed), "--seconds", str(slice_seconds),
                            "--log", log_path]
-                running.append((seed, log_path, subprocess.Popen(command, stdout=subprocess.PIPE,
+                # In the scratch folder: calls may write files (books, games) wherever a path says.
+                running.append((seed, log_path, subprocess.Popen(command, stdout=subprocess.PIPE, cwd=logs,
                                                                  stderr=subprocess.PIPE, text=True)))
                 seed += 1
             for child_seed, log_path, process in running:

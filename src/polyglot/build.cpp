@@ -55,6 +55,8 @@ namespace vorn::polyglot::build {
 void Builder::add_game(const Game& game) {
   const std::vector<Move>& moves = game.moves();
   const std::size_t counted = std::min(moves.size(), limit());
+  // Room for every move first: a game counts whole or, on MemoryError, not at all.
+  counts_.reserve(counted);
   for (std::size_t i = 0; i < counted; ++i) counts_.add(key(game.positions()[i]), pack(moves[i]));
 }
 
@@ -77,6 +79,7 @@ class MainlineCounter : public pgn::Visitor {
   void begin_variation() override { ++depth_; }
   void end_variation() override { --depth_; }
   void end_game(pgn::GameResult) override {
+    counts_.reserve(pairs_.size());
     for (const auto& [key, bits] : pairs_) counts_.add(key, bits);
   }
 

@@ -20,6 +20,10 @@ class MoveCounts {
 
   // One more occurrence, saturating at the largest count.
   void add(std::uint64_t key, std::uint16_t bits);
+  // Room for `more` new pairs, so that adding them allocates nothing. The
+  // table is replaced only once the larger one is made: a failed allocation
+  // (MemoryError) leaves every count as it was.
+  void reserve(std::size_t more);
   // The number of distinct (key, bits) pairs.
   std::size_t size() const { return used_; }
 
@@ -34,8 +38,8 @@ class MoveCounts {
  private:
   static constexpr std::uint32_t kMaxCount = std::numeric_limits<std::uint32_t>::max();
 
-  std::size_t home(std::uint64_t key, std::uint16_t bits) const;
-  void grow();
+  static std::size_t home(std::uint64_t key, std::uint16_t bits, std::size_t table_size);
+  void rehash(std::size_t table_size);
 
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
