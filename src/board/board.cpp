@@ -79,6 +79,18 @@ struct CountSink {
   void en_passant(Square, Square) { ++count; }
 };
 
+// Whether some unit among `wanted` has a legal move.
+struct AnySink {
+  SquareSet wanted;
+  bool found = false;
+
+  SquareSet origins() const { return wanted; }
+  void add(Role, Square, SquareSet targets) { found = found || bool(targets); }
+  template <Colour Us>
+  void pawns(const PawnTargets<Us>& t) { found = found || bool(t.origins()); }
+  void en_passant(Square, Square) { found = true; }
+};
+
 }  // namespace
 
 std::array<SquareSet, 6> Board::units_of(Colour c) const {
@@ -234,6 +246,18 @@ VORN_HOT std::size_t Board::count_legal() const {
   CountSink sink;
   generate(*this, sink);
   return sink.count;
+}
+
+// The king's steps cost the most to check, so they are looked at last and
+// only when no other unit can move.
+VORN_HOT bool Board::has_legal_move() const {
+  const Square k = king(side_);
+  AnySink others{colour(side_).without(k)};
+  generate(*this, others);
+  if (others.found) return true;
+  AnySink king_only{SquareSet::of(k)};
+  generate(*this, king_only);
+  return king_only.found;
 }
 
 VORN_HOT void Board::play(Move m) {

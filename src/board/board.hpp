@@ -76,6 +76,8 @@ class Board {
   void legal_moves_from(Square origin, MoveList& out) const;
   // The number of legal moves, without listing them.
   std::size_t count_legal() const;
+  // Whether any legal move exists, without counting them.
+  bool has_legal_move() const;
   // Applies a legal move; anything else is a broken invariant.
   void play(Move m);
   // The side to move passes; none when it is in check.

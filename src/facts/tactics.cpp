@@ -31,15 +31,21 @@ SquareSet attacked_in_child(const TacticsInput& in, const Placement& child, Squa
 }
 
 // The largest swap `side` wins on one of `p`'s enemy units other than the
-// king, each absent or losing result counting 0. Only units `side` attacks
-// (`attacked`) can be taken at all.
+// king, at least `floor`. Only units `side` attacks (`attacked`) can be taken,
+// and a unit is tried only if it is worth more than the best so far: a swap
+// never wins more than the unit, with a promotion on the last rank.
 std::int32_t largest_threat(const Position& p, const Placement& placement, Colour side,
-                            SquareSet attacked) {
+                            SquareSet attacked, std::int32_t floor) {
   const SquareSet occupancy = p.board.occupied();
-  std::int32_t best = 0;
+  const SquareSet last_rank = SquareSet::rank(relative_rank(side, Rank::Eighth));
+  std::int32_t best = floor;
   for (const Role r : {Role::Pawn, Role::Knight, Role::Bishop, Role::Rook, Role::Queen})
-    for (const Square s : placement.units[!side][index(r)] & attacked)
+    for (const Square s : placement.units[!side][index(r)] & attacked) {
+      const std::int32_t most =
+          value(r) + (last_rank.contains(s) ? exchange::promotion_gain(Role::Queen) : 0);
+      if (most <= best) continue;
       best = std::max(best, exchange::forced_swap(placement, s, side, value(r), occupancy).value_or(0));
+    }
   return best;
 }
 
@@ -204,7 +210,7 @@ void tactics(const TacticsInput& in, AnnotatedMoves* per_move, TacticsFacts& t) 
   const Colour us = in.side, them = !us;
   const Position& p = in.position;
   const Placement placement = Placement::of(p);
-  const std::int32_t threat_now = largest_threat(p, placement, us, in.scan.attacked[us]);
+  const std::int32_t threat_now = largest_threat(p, placement, us, in.scan.attacked[us], 0);
   t.available[us] = true;
   t.legal_move_count[us] = capped<std::uint16_t>(in.moves.size());
   t.no_safe_moves[us] = true;
@@ -245,13 +251,14 @@ void tactics(const TacticsInput& in, AnnotatedMoves* per_move, TacticsFacts& t) 
       if (d.on_queen) t.discovered_attack_on_queen[us] = true;
     }
     if (!pm.victim && !t.quiet_threat_available[us] &&
-        largest_threat(pm.child, child, us, attacked_in_child(in, child, occupancy, touched)) > threat_now)
+        largest_threat(pm.child, child, us, attacked_in_child(in, child, occupancy, touched),
+                       threat_now) > threat_now)
       t.quiet_threat_available[us] = true;
     if (per_move) per_move->push({m, move_facts(in, pm)});
 
     const bool check = bool(pm.child.board.checkers());
     if (check) checks(in, pm, child, check_origin, t);
-    if (!pm.child.board.count_legal()) (check ? t.mate_in_1 : t.stalemate_in_1)[us] = true;
+    if (!pm.child.board.has_legal_move()) (check ? t.mate_in_1 : t.stalemate_in_1)[us] = true;
     if (m.promotion()) promotion(in, pm, t);
     if (pm.victim) capture(in, pm, t);
     fork(in, pm, child, occupancy, t);
