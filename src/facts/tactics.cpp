@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "board/attacks.hpp"
+#include "core/dispatch.hpp"
 #include "facts/exchange.hpp"
 #include "facts/move_facts.hpp"
 #include "facts/worth.hpp"
@@ -206,7 +207,7 @@ void pins_and_skewers(const TacticsInput& in, const PlayedMove& pm, const Placem
 
 }  // namespace
 
-void tactics(const TacticsInput& in, AnnotatedMoves* per_move, TacticsFacts& t) {
+VORN_HOT void tactics(const TacticsInput& in, AnnotatedMoves* per_move, TacticsFacts& t) {
   const Colour us = in.side, them = !us;
   const Position& p = in.position;
   const Placement placement = Placement::of(p);
