@@ -1,10 +1,12 @@
 // Record classes: a read-only Python class over a C++ record whose fields
-// are listed once, in the X-macro that also makes the struct and its JSON
-// (json/fields.hpp). From the fields the class gets
+// are listed once, in an X-macro F(name, Type, ...) that also makes the
+// struct and its compact JSON `write` (as facts/catalogue.def makes
+// facts/record.hpp and facts/record_json.hpp). From the fields the class gets
 //
 //   one attribute per field     to_python(record.field), or Elements::to(...)
-//   repr                        "Opening(eco='B12', ply=4)": each field read
-//                               through its attribute, made as Python text
+//   repr                        "MoveFacts(victim=None, mover='p', ...)": each
+//                               field read through its attribute, made as
+//                               Python text
 //   to_dict()                   json.loads of the record's compact JSON, a dict
 //   hash                        SipHash-1-3, zero keys, over that JSON text
 //                               and one byte 0xFF
@@ -13,20 +15,24 @@
 //
 // Declaring one (the record's JSON `write` is found by argument lookup):
 //
-//   struct PyOpening : bind::Object<Opening> { static PyTypeObject* type(); };
-//   #define VORN_OPENING_FIELD(name, Type, meaning) bind::record_field<&Opening::name>(#name, meaning),
-//   const bind::ClassSpec<PyOpening> kOpeningClass = bind::record_class<PyOpening>({
-//       .name = "vorn.openings.Opening",
-//       .doc = "One named opening of the table.",
-//       .to_dict_doc = "to_dict($self)\n--\n\nThe opening as plain data.",
-//       .fields = {VORN_OPENING_FIELDS(VORN_OPENING_FIELD)},
-//       .methods = {...}});    // getters, methods and slots beyond the record's, as for any class
-//   #undef VORN_OPENING_FIELD
-//   PyTypeObject* PyOpening::type() { return bind::type_object(kOpeningClass); }
+//   struct PyMoveFacts : bind::Object<model::MoveFacts> { static PyTypeObject* type(); };
+//   #define VORN_MOVE_FACTS_FIELD(name, Type, text, meaning) \
+//     bind::record_field<&model::MoveFacts::name, Elements>(#name, meaning),
+//   const bind::ClassSpec<PyMoveFacts> kMoveFactsClass = bind::record_class<PyMoveFacts>({
+//       .name = "vorn.MoveFacts",
+//       .doc = "What one legal move does...",
+//       .to_dict_doc = "to_dict($self)\n--\n\nWhat the move does, as plain data...",
+//       .fields = {VORN_MOVE_FACTS(VORN_MOVE_FACTS_FIELD)},
+//       .methods = {...}});   // getters, methods and slots beyond the record's, as for any class
+//   #undef VORN_MOVE_FACTS_FIELD
+//   PyTypeObject* PyMoveFacts::type() { return bind::type_object(kMoveFactsClass); }
 //
-// A field whose Python value is not its Converter's (a role as its letter,
-// say) names a conversion: record_field<&R::m, Elements>, with
-// `static Ref to(const T&)` in Elements for each member type T.
+// A field converts by its type's Converter unless it names a conversion,
+// record_field<&R::m, Elements>, with `static Ref to(const T&)` in Elements
+// for each member type T (facts/elements.hpp: roles as letters, squares as
+// names). A class whose value holds the record indirectly (a facts group)
+// uses record_json, record_dict, record_hash, record_repr and
+// record_comparison directly.
 #pragma once
 
 #include <cstdint>
