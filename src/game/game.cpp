@@ -166,12 +166,41 @@ std::uint32_t Game::repetitions() const {
   return seen->second;
 }
 
-explain::Repetition Game::repetition_status() const {
-  const Position& now = current();
+// The game's positions up to `now_ply`, where `now` stands (the current
+// position, or one played beyond it), so a query about a move not yet played
+// needs no copy of the game.
+struct Game::Line {
+  const Game& game;
+  const Position& now;
+  std::uint32_t now_ply;
+  std::optional<Move> extra;  // the move into `now` when it lies beyond the game
+
+  const Position& position(std::uint32_t ply) const {
+    return ply == now_ply ? now : game.positions_[ply];
+  }
+  Move move_into(std::uint32_t ply) const {
+    return extra && ply == now_ply ? *extra : game.moves_[ply - 1];
+  }
+  // Every move resets the clock that captures or moves a pawn, and nothing
+  // else does; so the last reset lies `clock` plies back, and no earlier
+  // position can share the placement of `now`.
+  std::optional<std::uint32_t> last_reset() const {
+    const std::uint32_t clock = now.halfmove_clock;
+    if (clock >= now_ply) return std::nullopt;
+    return now_ply - clock;
+  }
+};
+
+Game::Line Game::line() const { return {*this, current(), std::uint32_t(ply()), std::nullopt}; }
+
+explain::Repetition Game::repetition_status() const { return repetition_status(line()); }
+
+explain::Repetition Game::repetition_status(const Line& l) const {
+  const Position& now = l.now;
   const auto now_en_passant = legal_en_passant(now);
   explain::Repetition out;
-  for (std::uint32_t ply = 0; ply < positions_.size(); ++ply) {
-    const Position& earlier = positions_[ply];
+  for (std::uint32_t ply = l.last_reset().value_or(0); ply <= l.now_ply; ++ply) {
+    const Position& earlier = l.position(ply);
     if (!same_placement(now.board, earlier.board)) continue;
     auto differs = differences(now, earlier, now_en_passant);
     if (differs.empty())
@@ -183,31 +212,23 @@ explain::Repetition Game::repetition_status() const {
   return out;
 }
 
-explain::FiftyMove Game::fifty_move_status() const {
-  const std::uint32_t clock = current().halfmove_clock;
+explain::FiftyMove Game::fifty_move_status() const { return fifty_move_status(line()); }
+
+explain::FiftyMove Game::fifty_move_status(const Line& l) const {
+  const std::uint32_t clock = l.now.halfmove_clock;
   explain::FiftyMove out{clock, std::max(kClaimPlies, clock) - clock,
                          std::max(kAutomaticPlies, clock) - clock, std::nullopt};
-  for (std::size_t i = moves_.size(); i-- > 0;) {
-    const Move m = moves_[i];
-    const std::uint32_t ply = std::uint32_t(i + 1);
-    if (m.is_capture()) {
-      out.last_reset = explain::Reset{ply, explain::ResetKind::Capture};
-      break;
-    }
-    if (positions_[i].board.pieces(Role::Pawn).contains(m.from)) {
-      out.last_reset = explain::Reset{ply, explain::ResetKind::PawnMove};
-      break;
-    }
+  if (const auto ply = l.last_reset()) {
+    const bool capture = l.move_into(*ply).is_capture();
+    out.last_reset = explain::Reset{*ply, capture ? explain::ResetKind::Capture : explain::ResetKind::PawnMove};
   }
   return out;
 }
 
 explain::DrawStatus Game::draw_status() const {
   const Position& now = current();
-  MoveList legal;
-  variant_->legal_moves(now, legal);
   explain::DrawStatus out;
-  if (legal.empty()) {
+  if (now.board.count_legal() == 0) {
     if (now.board.checkers()) return out;
     out.automatic.push_back(explain::stalemate_detail(now));
   }
@@ -217,15 +238,25 @@ explain::DrawStatus Game::draw_status() const {
   const explain::FiftyMove fifty = fifty_move_status();
   if (repetition.count >= kFivefold) out.automatic.push_back(repetition);
   if (fifty.clock >= kAutomaticPlies) out.automatic.push_back(fifty);
-  if (repetition.count >= kThreefold) out.claimable.push_back(repetition);
-  if (fifty.clock >= kClaimPlies) out.claimable.push_back(fifty);
+  claimable(repetition, fifty, out.claimable);
   return out;
 }
 
+void Game::claimable(const explain::Repetition& repetition, const explain::FiftyMove& fifty,
+                     std::vector<explain::ClaimableDraw>& out) {
+  if (repetition.count >= kThreefold) out.push_back(repetition);
+  if (fifty.clock >= kClaimPlies) out.push_back(fifty);
+}
+
 std::vector<explain::ClaimableDraw> Game::claims_after(Move m) const {
-  Game next = *this;
-  if (!next.play(m)) return {};
-  return next.draw_status().claimable;
+  const auto legal = rules::find_legal(*variant_, current(), m);
+  if (!legal) return {};
+  const Position next = variant_->play(current(), *legal);
+  std::vector<explain::ClaimableDraw> out;
+  if (next.board.checkers() && next.board.count_legal() == 0) return out;  // mate ends the game
+  const Line l{*this, next, std::uint32_t(ply() + 1), *legal};
+  claimable(repetition_status(l), fifty_move_status(l), out);
+  return out;
 }
 
 }  // namespace vorn

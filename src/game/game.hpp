@@ -92,6 +92,13 @@ class Game {
   void push(Move legal);
   std::expected<void, MoveParseError> play_read(std::expected<Move, MoveParseError> read);
   void refresh_claims();
+  struct Line;
+  Line line() const;
+  explain::Repetition repetition_status(const Line& l) const;
+  explain::FiftyMove fifty_move_status(const Line& l) const;
+  // The claims the two statuses make available, threefold first.
+  static void claimable(const explain::Repetition& repetition, const explain::FiftyMove& fifty,
+                        std::vector<explain::ClaimableDraw>& out);
 
   std::vector<Position> positions_;
   std::vector<std::uint64_t> keys_;
