@@ -8,12 +8,15 @@
 #include <expected>
 #include <optional>
 
-#include "moves/moves.hpp"
+#include "core/enum_list.hpp"
 #include "core/types.hpp"
+#include "moves/moves.hpp"
 
 namespace vorn::board {
 
-enum class Wing : std::uint8_t { Short = 0, Long = 1 };
+// The two castlings, by the names explanations and Python give them.
+#define VORN_WINGS(X) X(Short, "short") X(Long, "long")
+VORN_NAMED_ENUM(Wing, VORN_WINGS)
 // Where castling puts king and rook, by wing: files g and f, or c and d.
 constexpr File castled_king_file(Wing w) { return w == Wing::Short ? File::G : File::C; }
 constexpr File castled_rook_file(Wing w) { return w == Wing::Short ? File::F : File::D; }

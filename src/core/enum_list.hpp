@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -45,10 +46,12 @@
     return kTexts[std::size_t(value)];                                             \
   }
 
-// The common shape: the second column is the value's name.
+// The common shape: the second column is the value's name; from_name<Type>
+// reads it back.
 #define VORN_NAMED_ENUM(Type, ROWS)                                             \
   VORN_ENUM(Type, ROWS)                                                         \
   VORN_ENUM_TABLE(std::string_view, k##Type##Names, Type, ROWS, VORN_COLUMN_2)  \
+  constexpr const auto& names_of(Type) { return k##Type##Names; }               \
   constexpr std::string_view name(Type value) { return k##Type##Names[std::size_t(value)]; }
 
 namespace vorn {
@@ -68,6 +71,15 @@ template <class... Ts>
 using VariantOfList =
     typename detail::VariantOfFirst<std::tuple<Ts...>, std::make_index_sequence<sizeof...(Ts) - 1>>::type;
 
+// The value of a named enumeration whose name is exactly `text`.
+template <class Enum>
+constexpr std::optional<Enum> from_name(std::string_view text) {
+  const auto& names = names_of(Enum{});
+  for (std::size_t code = 0; code < names.size(); ++code)
+    if (names[code] == text) return Enum(code);
+  return std::nullopt;
+}
+
 }  // namespace vorn
 
 // A std::variant whose alternatives are the first column's types in list
@@ -76,3 +88,11 @@ using VariantOfList =
   using Type = ::vorn::VariantOfList<ROWS(VORN_COLUMN_1) void>;                        \
   inline constexpr std::array<std::string_view, std::variant_size_v<Type>> k##Type##Names{ \
       ROWS(VORN_COLUMN_2)};
+
+// A function giving one column's text by alternative index:
+// std::string_view function(const Type& value).
+#define VORN_VARIANT_TEXT(function, Type, ROWS, COLUMN)                                      \
+  inline std::string_view function(const Type& value) {                                      \
+    constexpr std::array<std::string_view, std::variant_size_v<Type>> kTexts{ROWS(COLUMN)};  \
+    return kTexts[value.index()];                                                            \
+  }

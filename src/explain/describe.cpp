@@ -8,25 +8,10 @@ namespace vorn::explain {
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kDifferenceTexts{
-    "the castlings still available differ", "the en-passant capture on offer differs",
-    "the side to move differs"};
-constexpr std::array<std::string_view, 2> kResetTexts{"took a unit", "advanced a pawn"};
-constexpr std::array<std::string_view, 4> kAutomaticDrawTexts{
-    "The side to move is not in check and has no legal move, which is stalemate: a draw.",
-    "Neither side has material that could ever deliver mate, so the game is drawn.",
-    "The position has stood five times, which draws the game with no claim.",
-    "Seventy-five moves have passed with no capture and no pawn move, which draws the game "
-    "with no claim."};
-constexpr std::array<std::string_view, 2> kClaimableDrawTexts{
-    "Fifty moves have passed with no capture and no pawn move, so either player may claim a "
-    "draw.",
-    "The position has stood three times, so either player may claim a draw."};
-// Indexed by (automatic not empty) * 2 + (claimable not empty).
-constexpr std::array<std::string_view, 4> kDrawStatusTexts{
-    "No draw condition holds in this position.", "Either player may claim a draw.",
-    "The game is drawn already.",
-    "The game is drawn already, and a claim was available before that."};
+VORN_ENUM_TEXT(text, Difference, VORN_DIFFERENCES, VORN_COLUMN_3)
+VORN_ENUM_TEXT(text, ResetKind, VORN_RESET_KINDS, VORN_COLUMN_3)
+VORN_VARIANT_TEXT(text, AutomaticDraw, VORN_AUTOMATIC_DRAWS, VORN_COLUMN_3)
+VORN_VARIANT_TEXT(text, ClaimableDraw, VORN_CLAIMABLE_DRAWS, VORN_COLUMN_4)
 
 std::string name(Square s) { return square_name(s); }
 
@@ -65,7 +50,7 @@ std::string castling_reasons(const Castling& c) {
 
 std::string describe(const Castling& c) {
   const std::string who = std::string(english::colour_word(c.colour));
-  const std::string wing = std::string(kWingNames[int(c.wing)]);
+  const std::string wing = std::string(board::name(c.wing));
   if (c.allowed) return who + " may castle " + wing + ": nothing stands in its way.";
   return who + " cannot castle " + wing + ": " + castling_reasons(c) + ".";
 }
@@ -128,13 +113,13 @@ std::string describe(const Repetition& r) {
 std::string describe(const NearMiss& n) {
   return "The placement at ply " + std::to_string(n.ply) +
          " is not a repetition of this position: " +
-         list_of(n.differs, [](Difference d) { return std::string(kDifferenceTexts[int(d)]); }) +
+         list_of(n.differs, [](Difference d) { return std::string(text(d)); }) +
          ".";
 }
 
 std::string describe(const Reset& r) {
   return "The move at ply " + std::to_string(r.ply) + " " +
-         std::string(kResetTexts[int(r.kind)]) + ", which set the clock to 0.";
+         std::string(text(r.kind)) + ", which set the clock to 0.";
 }
 
 std::string describe(const FiftyMove& f) {
@@ -148,13 +133,16 @@ std::string describe(const FiftyMove& f) {
 }
 
 std::string describe(const DrawStatus& d) {
-  return std::string(
-      kDrawStatusTexts[(d.automatic.empty() ? 0 : 2) + (d.claimable.empty() ? 0 : 1)]);
+  if (d.automatic.empty())
+    return d.claimable.empty() ? "No draw condition holds in this position."
+                               : "Either player may claim a draw.";
+  return d.claimable.empty() ? "The game is drawn already."
+                             : "The game is drawn already, and a claim was available before that.";
 }
 
-std::string describe(const AutomaticDraw& d) { return std::string(kAutomaticDrawTexts[d.index()]); }
+std::string describe(const AutomaticDraw& d) { return std::string(text(d)); }
 
-std::string describe(const ClaimableDraw& d) { return std::string(kClaimableDrawTexts[d.index()]); }
+std::string describe(const ClaimableDraw& d) { return std::string(text(d)); }
 
 std::string describe(const StalemateDetail& s) {
   const std::string king = "The king on " + name(s.king);

@@ -1,7 +1,7 @@
 // The explanation records: plain values saying why a rule applies or not
 // (castling, en passant, pins, skewers) and which draws hold (repetition,
 // the fifty-move clock, stalemate, material). Each kind that Python names
-// has one name table here, indexed by the kind's number.
+// comes from its list in kinds.def, with its name table.
 #pragma once
 
 #include <array>
@@ -11,8 +11,10 @@
 #include <variant>
 #include <vector>
 
-#include "position/position.hpp"
+#include "core/enum_list.hpp"
 #include "core/types.hpp"
+#include "explain/kinds.def"
+#include "position/position.hpp"
 
 namespace vorn::explain {
 
@@ -52,7 +54,6 @@ struct Castling {
   bool allowed = false;  // exactly when the castling move is legal
   bool operator==(const Castling&) const = default;
 };
-inline constexpr std::array<std::string_view, 2> kWingNames{"short", "long"};
 
 // Why an en-passant capture is not legal.
 struct ExposesKing {
@@ -63,9 +64,7 @@ struct InCheck {
   SquareSet by;  // every checker
   bool operator==(const InCheck&) const = default;
 };
-using EpObstacle = std::variant<Pin, ExposesKing, InCheck>;
-inline constexpr std::array<std::string_view, 3> kEpObstacleNames{"pinned", "exposes_king",
-                                                                  "in_check"};
+VORN_NAMED_VARIANT(EpObstacle, VORN_EP_OBSTACLES)
 
 struct EpCapture {
   std::optional<EpObstacle> forbidden_by;  // only for a capture that is not legal
@@ -80,9 +79,7 @@ struct EnPassant {
   bool operator==(const EnPassant&) const = default;
 };
 
-enum class Difference : std::uint8_t { CastlingRights = 0, EnPassant = 1, SideToMove = 2 };
-inline constexpr std::array<std::string_view, 3> kDifferenceNames{"castling_rights", "en_passant",
-                                                                  "side_to_move"};
+VORN_NAMED_ENUM(Difference, VORN_DIFFERENCES)
 
 // An earlier ply with the same placement that does not count as a repetition.
 struct NearMiss {
@@ -98,8 +95,7 @@ struct Repetition {
   bool operator==(const Repetition&) const = default;
 };
 
-enum class ResetKind : std::uint8_t { Capture = 0, PawnMove = 1 };
-inline constexpr std::array<std::string_view, 2> kResetNames{"capture", "pawn_move"};
+VORN_NAMED_ENUM(ResetKind, VORN_RESET_KINDS)
 
 // The last move of a game that set the halfmove clock to 0.
 struct Reset {
@@ -123,8 +119,7 @@ struct Blocked {  // no pseudo-legal move at all
 struct NoMoves {  // pseudo-legal moves, none of them legal
   bool operator==(const NoMoves&) const = default;
 };
-using Stuck = std::variant<Pin, Blocked, NoMoves>;
-inline constexpr std::array<std::string_view, 3> kStuckNames{"pinned", "blocked", "no_moves"};
+VORN_NAMED_VARIANT(Stuck, VORN_STUCK_KINDS)
 
 struct StuckUnit {
   Square square{};
@@ -139,19 +134,13 @@ struct StalemateDetail {
   bool operator==(const StalemateDetail&) const = default;
 };
 
-enum class Material : std::uint8_t { KVK = 0, KNVK = 1, KBVK = 2, KBVKBSameColour = 3 };
-inline constexpr std::array<std::string_view, 4> kMaterialNames{"k_v_k", "kn_v_k", "kb_v_k",
-                                                                "kb_v_kb_same_colour"};
+VORN_NAMED_ENUM(Material, VORN_INSUFFICIENT_MATERIALS)
 
 // Alternatives in kind order: stalemate, insufficient material, fivefold, seventy-five.
-using AutomaticDraw = std::variant<StalemateDetail, Material, Repetition, FiftyMove>;
-inline constexpr std::array<std::string_view, 4> kAutomaticDrawNames{
-    "stalemate", "insufficient_material", "fivefold_repetition", "seventy_five_moves"};
+VORN_NAMED_VARIANT(AutomaticDraw, VORN_AUTOMATIC_DRAWS)
 
-// Alternatives in the order of a game's claim codes: fifty moves, threefold.
-using ClaimableDraw = std::variant<FiftyMove, Repetition>;
-inline constexpr std::array<std::string_view, 2> kClaimableDrawNames{"fifty_moves",
-                                                                     "threefold_repetition"};
+// Alternatives in the order of a game's claim codes (DrawClaim): fifty moves, threefold.
+VORN_NAMED_VARIANT(ClaimableDraw, VORN_CLAIMABLE_DRAWS)
 
 struct DrawStatus {
   std::vector<AutomaticDraw> automatic;  // stalemate, material, fivefold, seventy-five

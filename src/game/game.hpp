@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/enum_list.hpp"
 #include "error/error.hpp"
 #include "explain/records.hpp"
 #include "moves/moves.hpp"
@@ -21,23 +22,24 @@
 
 namespace vorn {
 
-// A draw a player may claim now; named by explain::kClaimableDrawNames.
-enum class DrawClaim : std::uint8_t { FiftyMoves = 0, ThreefoldRepetition = 1 };
+// A draw a player may claim now, one code per claimable draw, in the order
+// of explain::ClaimableDraw's alternatives and names.
+enum class DrawClaim : std::uint8_t { VORN_CLAIMABLE_DRAWS(VORN_COLUMN_3) };
 
 // How a game has ended by itself. Fivefold repetition needs the history; the
 // rest come from the position's own outcome, the mating side dropped.
-enum class Termination : std::uint8_t {
-  Checkmate = 0,
-  Stalemate,
-  InsufficientMaterial,
-  SeventyFiveMoves,
-  FivefoldRepetition,
-};
-inline constexpr std::array<std::string_view, 5> kTerminationNames{
-    "checkmate", "stalemate", "insufficient_material", "seventy_five_moves",
-    "fivefold_repetition"};
+#define VORN_TERMINATIONS(X)                          \
+  X(Checkmate, "checkmate")                           \
+  X(Stalemate, "stalemate")                           \
+  X(InsufficientMaterial, "insufficient_material")    \
+  X(SeventyFiveMoves, "seventy_five_moves")           \
+  X(FivefoldRepetition, "fivefold_repetition")
+VORN_NAMED_ENUM(Termination, VORN_TERMINATIONS)
+
 constexpr Termination termination(Outcome o) {
-  return o == Outcome::WhiteMates ? Termination::Checkmate : Termination(int(o) - 1);
+  using enum Termination;
+  constexpr std::array<Termination, kOutcomeCount> kTerminations{VORN_OUTCOMES(VORN_COLUMN_2)};
+  return kTerminations[std::size_t(o)];
 }
 
 // The first move text of a replay that does not name a legal move.

@@ -9,19 +9,22 @@
 #include <string>
 #include <string_view>
 
+#include "core/enum_list.hpp"
 #include "error/error.hpp"
 #include "moves/moves.hpp"
 #include "position/position.hpp"
 
 namespace vorn {
 
-enum class Outcome : std::uint8_t {
-  WhiteMates = 0,  // Black to move and mated
-  BlackMates = 1,
-  Stalemate = 2,
-  InsufficientMaterial = 3,
-  SeventyFiveMoves = 4,
-};
+// How a position ends the game by itself, with the game's termination it
+// is (game/game.hpp).
+#define VORN_OUTCOMES(X)                          \
+  X(WhiteMates, Checkmate) /* Black to move and mated */ \
+  X(BlackMates, Checkmate)                        \
+  X(Stalemate, Stalemate)                         \
+  X(InsufficientMaterial, InsufficientMaterial)   \
+  X(SeventyFiveMoves, SeventyFiveMoves)
+VORN_ENUM(Outcome, VORN_OUTCOMES)
 
 class Variant {
  public:

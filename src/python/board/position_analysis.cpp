@@ -29,10 +29,9 @@ namespace {
 
 // Exactly "short" or "long".
 Wing wing_from(std::string_view text) {
-  const auto& names = vorn::explain::kWingNames;
-  const auto found = std::find(names.begin(), names.end(), text);
-  if (found == names.end()) errors::parse_error("castling wing", text);
-  return Wing(found - names.begin());
+  const std::optional<Wing> wing = from_name<Wing>(text);
+  if (!wing) errors::parse_error("castling wing", text);
+  return *wing;
 }
 
 vorn::explain::Castling castling_of(const Position& p, std::string_view colour, std::string_view wing) {

@@ -51,7 +51,7 @@ const bind::ClassSpec<PyRepetition> kRepetitionClass{
 
 std::vector<std::string> differs_of(const NearMiss& n) {
   std::vector<std::string> names;
-  for (const auto difference : n.differs) names.emplace_back(vorn::explain::kDifferenceNames[std::size_t(difference)]);
+  for (const auto difference : n.differs) names.emplace_back(vorn::explain::name(difference));
   return names;
 }
 std::string near_miss_repr(const NearMiss& n) { return "<NearMiss ply " + std::to_string(n.ply) + ">"; }
@@ -88,7 +88,7 @@ const bind::ClassSpec<PyFiftyMove> kFiftyMoveClass{
     .slots = {bind::repr<&fifty_move_repr>},
 };
 
-std::string_view reset_kind_of(const Reset& r) { return vorn::explain::kResetNames[std::size_t(r.kind)]; }
+std::string_view reset_kind_of(const Reset& r) { return vorn::explain::name(r.kind); }
 std::string reset_repr(const Reset& r) {
   return "<Reset ply " + std::to_string(r.ply) + " " + std::string(reset_kind_of(r)) + ">";
 }
@@ -122,7 +122,7 @@ const bind::ClassSpec<PyDrawStatus> kDrawStatusClass{
 };
 
 std::optional<std::string_view> material_of(const AutomaticDraw& d) {
-  if (const auto* material = std::get_if<Material>(&d)) return vorn::explain::kMaterialNames[std::size_t(*material)];
+  if (const auto* material = std::get_if<Material>(&d)) return vorn::explain::name(*material);
   return std::nullopt;
 }
 std::string automatic_draw_repr(const AutomaticDraw& d) {

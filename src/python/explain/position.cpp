@@ -23,7 +23,7 @@ using vorn::explain::InCheck;
 // ---- Castling -------------------------------------------------------------------
 
 std::string_view colour_of(const Castling& c) { return colour_name(c.colour); }
-std::string_view wing_of(const Castling& c) { return vorn::explain::kWingNames[std::size_t(c.wing)]; }
+std::string_view wing_of(const Castling& c) { return vorn::board::name(c.wing); }
 std::string castling_repr(const Castling& c) {
   return "<Castling allowed=" + std::string(convert::bool_text(c.allowed)) + ">";
 }
