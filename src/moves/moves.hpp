@@ -8,13 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "error/error.hpp"
+#include "core/enum_list.hpp"
 #include "core/types.hpp"
+#include "error/error.hpp"
 
 namespace vorn {
 
-// How a castling move is written in UCI text.
-enum class CastlingStyle : std::uint8_t { KingToRook = 0, KingTwoSquares = 1 };
+// How a castling move is written in UCI text, by the names Python gives the two ways.
+#define VORN_CASTLING_STYLES(X) X(KingToRook, "king_to_rook") X(KingTwoSquares, "king_two_squares")
+VORN_NAMED_ENUM(CastlingStyle, VORN_CASTLING_STYLES)
 
 struct Move {
   static constexpr std::uint8_t kCapture = 1;

@@ -28,9 +28,9 @@ void add_constants(PyObject* module) {
   bind::add_object(module, "CLASSIC", bind::to_python(&classic()));
   bind::add_object(module, "CHESS960", bind::to_python(&chess960()));
   bind::add_object(module, "KING_TO_ROOK",
-                   bind::to_python(convert::castling_style_name(CastlingStyle::KingToRook)));
+                   bind::to_python(vorn::name(CastlingStyle::KingToRook)));
   bind::add_object(module, "KING_TWO_SQUARES",
-                   bind::to_python(convert::castling_style_name(CastlingStyle::KingTwoSquares)));
+                   bind::to_python(vorn::name(CastlingStyle::KingTwoSquares)));
   bind::add_object(module, "__version__", bind::to_python(VORN_VERSION));
 }
 

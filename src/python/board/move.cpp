@@ -63,7 +63,7 @@ std::optional<std::string> promotion_of(const Move& m) {
   if (const auto role = m.promotion()) return convert::role_name(*role);
   return std::nullopt;
 }
-std::string_view kind_name(const Move& m) { return convert::move_kind_name(kind_of(m)); }
+std::string_view kind_name(const Move& m) { return convert::name(kind_of(m)); }
 bool capture_of(const Move& m) { return m.is_capture(); }
 bool castling_of(const Move& m) { return m.is_castling(); }
 bool en_passant_of(const Move& m) { return m.is_en_passant(); }

@@ -3,9 +3,11 @@
 // dictionary of their own (docstring and __module__ "vorn").
 #include "python/errors/exceptions.hpp"
 
-#include <array>
+#include <span>
 #include <string>
 
+#include "core/enum_list.hpp"
+#include "core/types.hpp"
 #include "python/bind/module.hpp"
 #include "python/bind/raise.hpp"
 #include "text/quote.hpp"
@@ -16,34 +18,28 @@ namespace {
 
 using bind::Ref;
 
-enum class ErrorClass : Py_ssize_t {
-  Error, FenError, IllegalMove, MoveParseError, PositionError, ParseError
-};
-
-struct ClassRow {
-  const char* name;
-  const char* doc;
-};
-
-// In ErrorClass order; the first is the base of the others.
-constexpr std::array<ClassRow, 6> kClasses{{
-    {"Error", "Every error vorn raises. Its members are `ValueError`s too."},
-    {"FenError", "The text is not a FEN this crate can read."},
-    {"IllegalMove", "The move is not legal in the position."},
-    {"MoveParseError", "The text does not name one legal move of the position."},
-    {"PositionError", "The position is not one this variant can play on."},
-    {"ParseError", "The text does not name a square, file, rank, role or colour."},
-}};
+// Each class with its name and docstring, in the order the module binds
+// them; the first is the base of the others.
+#define VORN_ERROR_CLASSES(X)                                                                        \
+  X(Error, "Error", "Every error vorn raises. Its members are `ValueError`s too.")                    \
+  X(FenError, "FenError", "The text is not a FEN this crate can read.")                              \
+  X(IllegalMove, "IllegalMove", "The move is not legal in the position.")                            \
+  X(MoveParseError, "MoveParseError", "The text does not name one legal move of the position.")      \
+  X(PositionError, "PositionError", "The position is not one this variant can play on.")             \
+  X(ParseError, "ParseError", "The text does not name a square, file, rank, role or colour.")
+VORN_NAMED_ENUM(ErrorClass, VORN_ERROR_CLASSES)
+VORN_ENUM_TEXT(doc, ErrorClass, VORN_ERROR_CLASSES, VORN_COLUMN_3)
+constexpr auto kErrorClasses = every<ErrorClass, kErrorClassCount>();
 
 // type(name, bases, {"__doc__": doc, "__module__": "vorn"}); a refusal is a
 // broken invariant, reported as `fault`.
-Ref make_class(const ClassRow& row, const Ref& bases, const char* fault) {
+Ref make_class(ErrorClass which, const Ref& bases, const char* fault) {
   try {
     const Ref dict = Ref::check(PyDict_New());
-    bind::check(PyDict_SetItemString(dict.get(), "__doc__", bind::to_python(row.doc).get()));
+    bind::check(PyDict_SetItemString(dict.get(), "__doc__", bind::to_python(doc(which)).get()));
     bind::check(PyDict_SetItemString(dict.get(), "__module__", bind::to_python("vorn").get()));
     Ref made = Ref::check(PyObject_CallFunctionObjArgs(reinterpret_cast<PyObject*>(&PyType_Type),
-                                                       bind::to_python(row.name).get(), bases.get(),
+                                                       bind::to_python(name(which)).get(), bases.get(),
                                                        dict.get(), nullptr));
     if (!PyType_Check(made.get())) bind::cannot_convert(made.get(), "type");
     return made;
@@ -54,14 +50,14 @@ Ref make_class(const ClassRow& row, const Ref& bases, const char* fault) {
 }
 
 Ref build_table() {
-  const Ref table = Ref::check(PyTuple_New(Py_ssize_t(kClasses.size())));
-  const Ref base = make_class(kClasses[0], Ref::check(PyTuple_Pack(1, PyExc_Exception)),
+  const Ref table = Ref::check(PyTuple_New(Py_ssize_t(kErrorClassCount)));
+  const Ref base = make_class(ErrorClass::Error, Ref::check(PyTuple_Pack(1, PyExc_Exception)),
                               "the base class is buildable");
   const Ref bases = Ref::check(PyTuple_Pack(2, base.get(), PyExc_ValueError));
   PyTuple_SetItem(table.get(), 0, Ref(base).release());
-  for (std::size_t i = 1; i < kClasses.size(); ++i) {
-    PyTuple_SetItem(table.get(), Py_ssize_t(i),
-                    make_class(kClasses[i], bases, "an error class is buildable").release());
+  for (const ErrorClass which : std::span(kErrorClasses).subspan(1)) {
+    PyTuple_SetItem(table.get(), Py_ssize_t(which),
+                    make_class(which, bases, "an error class is buildable").release());
   }
   return table;
 }
@@ -78,8 +74,8 @@ PyObject* error_class(ErrorClass which) {
 }  // namespace
 
 void register_module(PyObject* module) {
-  for (std::size_t i = 0; i < kClasses.size(); ++i) {
-    bind::add_object(module, kClasses[i].name, Ref::borrow(error_class(ErrorClass(i))));
+  for (const ErrorClass which : kErrorClasses) {
+    bind::add_object(module, name(which).data(), Ref::borrow(error_class(which)));
   }
 }
 

@@ -60,7 +60,7 @@ std::vector<Position> positions_of(SharedGame game) { return game->positions(); 
 std::size_t ply_of(SharedGame game) { return game->ply(); }
 
 std::string_view castling_output_of(SharedGame game) {
-  return convert::castling_style_name(game->castling_output());
+  return vorn::name(game->castling_output());
 }
 
 void set_castling_output(Exclusive<PyGame> game, std::string_view style) {

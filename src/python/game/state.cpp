@@ -22,7 +22,7 @@ namespace {
 
 State state_of(const Game& game) {
   return {std::string(game.variant().name()), fen_with_clocks(game.start()), convert::uci_texts(game.moves()),
-          std::string(convert::castling_style_name(game.castling_output()))};
+          std::string(vorn::name(game.castling_output()))};
 }
 
 }  // namespace

@@ -12,18 +12,6 @@ namespace {
 constexpr std::pair<std::string_view, Colour> kColourNames[] = {
     {"w", Colour::White}, {"b", Colour::Black}, {"white", Colour::White}, {"black", Colour::Black}};
 
-constexpr std::string_view kMoveKindNames[] = {"quiet", "capture", "en_passant", "castling", "promotion"};
-
-constexpr std::string_view kCastlingStyleNames[] = {"king_to_rook", "king_two_squares"};
-
-// The index of `text` in `names`, compared byte for byte.
-template <std::size_t N>
-std::optional<std::size_t> index_of(const std::string_view (&names)[N], std::string_view text) {
-  const auto found = std::ranges::find(names, text);
-  if (found == std::end(names)) return std::nullopt;
-  return std::size_t(found - std::begin(names));
-}
-
 // The value of a reader, or ParseError for `word` quoting `text`.
 template <class T>
 T or_parse_error(std::optional<T> value, std::string_view word, std::string_view text) {
@@ -49,10 +37,8 @@ File file_from(std::string_view text) { return or_parse_error(parse_file(text), 
 Role role_from(std::string_view text) { return or_parse_error(parse_role(text), "role", text); }
 
 MoveKind move_kind_from(std::string_view text) {
-  return MoveKind(or_parse_error(index_of(kMoveKindNames, text), "move kind", text));
+  return or_parse_error(from_name<MoveKind>(text), "move kind", text);
 }
-
-std::string_view move_kind_name(MoveKind kind) { return kMoveKindNames[std::size_t(kind)]; }
 
 const Variant& variant_by_name(std::string_view text) {
   const Variant* variant = variant_named(text);
@@ -61,10 +47,8 @@ const Variant& variant_by_name(std::string_view text) {
 }
 
 CastlingStyle castling_style_from(std::string_view text) {
-  return CastlingStyle(or_parse_error(index_of(kCastlingStyleNames, text), "castling output style", text));
+  return or_parse_error(from_name<CastlingStyle>(text), "castling output style", text);
 }
-
-std::string_view castling_style_name(CastlingStyle style) { return kCastlingStyleNames[std::size_t(style)]; }
 
 std::string file_name(File file) { return std::string(1, file_char(file)); }
 

@@ -11,14 +11,18 @@
 #include <string_view>
 #include <vector>
 
-#include "moves/moves.hpp"
+#include "core/enum_list.hpp"
 #include "core/types.hpp"
+#include "moves/moves.hpp"
 #include "variant/variant.hpp"
 
 namespace vorn::python::convert {
 
 // The kinds Python names a move by; the model keeps only flags.
-enum class MoveKind : std::uint8_t { Quiet, Capture, EnPassant, Castling, Promotion };
+#define VORN_MOVE_KINDS(X)                                                                   \
+  X(Quiet, "quiet") X(Capture, "capture") X(EnPassant, "en_passant") X(Castling, "castling") \
+  X(Promotion, "promotion")
+VORN_NAMED_ENUM(MoveKind, VORN_MOVE_KINDS)
 
 // "w", "b", "white" or "black", ASCII letters in any case; none otherwise.
 std::optional<Colour> read_colour(std::string_view text);
@@ -31,12 +35,10 @@ File file_from(std::string_view text);
 Role role_from(std::string_view text);
 // Exactly "quiet", "capture", "en_passant", "castling" or "promotion".
 MoveKind move_kind_from(std::string_view text);
-std::string_view move_kind_name(MoveKind kind);
 // Exactly "chess" or "chess960": the shared instance.
 const Variant& variant_by_name(std::string_view text);
 // Exactly "king_to_rook" or "king_two_squares".
 CastlingStyle castling_style_from(std::string_view text);
-std::string_view castling_style_name(CastlingStyle style);
 
 // "true" or "false", as messages and reprs write a flag.
 constexpr std::string_view bool_text(bool flag) { return flag ? "true" : "false"; }

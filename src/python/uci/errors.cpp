@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/enum_list.hpp"
+#include "core/types.hpp"
 #include "python/bind/module.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/uci/classes.hpp"
@@ -21,25 +23,21 @@ namespace vorn::python::uci {
 
 namespace {
 
-// In the order the module binds them; the first is the base of the others.
-enum class UciErrorClass : std::uint8_t { UciError, EngineTimeout, EngineDied, ProtocolError };
-
-struct ClassRow {
-  const char* qualified;  // "module.Class"
-  const char* name;
-  const char* doc;
-};
-
-// In UciErrorClass order.
-constexpr std::array<ClassRow, 4> kClasses{{
-    {"vorn.uci.UciError", "UciError", "The base of every error talking to an engine raises."},
-    {"vorn.uci.EngineTimeout", "EngineTimeout", "The engine did not say what was awaited in time."},
-    {"vorn.uci.EngineDied", "EngineDied", "The engine closed its output or exited."},
-    {"vorn.uci.ProtocolError", "ProtocolError", "The engine broke the order of the conversation."},
-}};
+// Each class with its name, qualified name and docstring, in the order the
+// module binds them; the first is the base of the others.
+#define VORN_UCI_ERROR_CLASSES(X)                                                                   \
+  X(UciError, "UciError", "vorn.uci.UciError", "The base of every error talking to an engine raises.") \
+  X(EngineTimeout, "EngineTimeout", "vorn.uci.EngineTimeout",                                       \
+    "The engine did not say what was awaited in time.")                                             \
+  X(EngineDied, "EngineDied", "vorn.uci.EngineDied", "The engine closed its output or exited.")     \
+  X(ProtocolError, "ProtocolError", "vorn.uci.ProtocolError",                                       \
+    "The engine broke the order of the conversation.")
+VORN_NAMED_ENUM(UciErrorClass, VORN_UCI_ERROR_CLASSES)
+VORN_ENUM_TEXT(qualified_name, UciErrorClass, VORN_UCI_ERROR_CLASSES, VORN_COLUMN_3)
+VORN_ENUM_TEXT(doc, UciErrorClass, VORN_UCI_ERROR_CLASSES, VORN_COLUMN_4)
 
 // One slot per class, each filled on first use.
-std::array<PyObject*, kClasses.size()> made{};
+std::array<PyObject*, kUciErrorClassCount> made{};
 
 // The class, made on first use and kept for the process (borrowed).
 PyObject* error_class(UciErrorClass which) {
@@ -47,7 +45,7 @@ PyObject* error_class(UciErrorClass which) {
   return bind::process_object(made[i], [&] {
     PyObject* base = which == UciErrorClass::UciError ? PyExc_Exception
                                                       : error_class(UciErrorClass::UciError);
-    return bind::Ref::check(PyErr_NewExceptionWithDoc(kClasses[i].qualified, kClasses[i].doc, base, nullptr));
+    return bind::Ref::check(PyErr_NewExceptionWithDoc(qualified_name(which).data(), doc(which).data(), base, nullptr));
   });
 }
 
@@ -89,8 +87,8 @@ void raise_engine_error(const engine::Error& error) {
 void engine_timeout(std::string_view text) { raise(UciErrorClass::EngineTimeout, text); }
 
 void add_error_classes(PyObject* module) {
-  for (std::size_t i = 0; i < kClasses.size(); ++i) {
-    bind::add_object(module, kClasses[i].name, bind::Ref::borrow(error_class(UciErrorClass(i))));
+  for (const UciErrorClass which : every<UciErrorClass, kUciErrorClassCount>()) {
+    bind::add_object(module, name(which).data(), bind::Ref::borrow(error_class(which)));
   }
 }
 
