@@ -82,10 +82,13 @@ constexpr std::optional<Enum> from_name(std::string_view text) {
 
 }  // namespace vorn
 
+// The std::variant of one column's types, in list order.
+#define VORN_VARIANT_OF(ROWS, COLUMN) ::vorn::VariantOfList<ROWS(COLUMN) void>
+
 // A std::variant whose alternatives are the first column's types in list
 // order, and kTypeNames of its second column by alternative index.
 #define VORN_NAMED_VARIANT(Type, ROWS)                                                   \
-  using Type = ::vorn::VariantOfList<ROWS(VORN_COLUMN_1) void>;                        \
+  using Type = VORN_VARIANT_OF(ROWS, VORN_COLUMN_1);                                   \
   inline constexpr std::array<std::string_view, std::variant_size_v<Type>> k##Type##Names{ \
       ROWS(VORN_COLUMN_2)};
 

@@ -158,12 +158,11 @@ std::size_t numeric(Info& info, const Tokens& t, std::size_t at) {
 
 constexpr std::array<Row<ScoreUnit>, 2> kScoreUnits{{
     {"cp", ScoreUnit::Cp}, {"mate", ScoreUnit::Mate}}};
-constexpr std::array<std::string_view, 2> kBoundNames{"lowerbound", "upperbound"};
 
 // One sub-key of a score at `i`: where it ends, or none when it does not fit.
 std::optional<std::size_t> score_part(Info& info, const Tokens& t, std::size_t i) {
-  if (const auto bound = std::ranges::find(kBoundNames, t[i]); bound != kBoundNames.end()) {
-    info.bound = Bound(bound - kBoundNames.begin());
+  if (const auto bound = from_name<Bound>(t[i])) {
+    info.bound = *bound;
     return i + 1;
   }
   const ScoreUnit* unit = find_row(kScoreUnits, t[i]);
@@ -378,7 +377,6 @@ constexpr std::array<Row<Reader>, 6> kKeywords{{
 
 }  // namespace
 
-std::string_view bound_name(Bound bound) { return kBoundNames[std::size_t(bound)]; }
 
 std::optional<std::int64_t> number(std::string_view token) { return signed_number<std::int64_t>(token); }
 

@@ -28,9 +28,9 @@ struct Score {
   bool operator==(const Score&) const = default;
 };
 
-// In wire order: "lowerbound", "upperbound".
-enum class Bound : std::uint8_t { Lower, Upper };
-std::string_view bound_name(Bound bound);
+// By their wire words.
+#define VORN_BOUNDS(X) X(Lower, "lowerbound") X(Upper, "upperbound")
+VORN_NAMED_ENUM(Bound, VORN_BOUNDS)
 
 struct Wdl {
   std::uint32_t win, draw, loss;
@@ -79,9 +79,7 @@ struct BestMove {
 struct Raw { std::string line; };
 
 struct Message {
-  // Alternatives in `MessageKind` order; the report is boxed, being the largest.
-  using Payload =
-      std::variant<Id, UciOk, ReadyOk, OptionSpec, std::unique_ptr<Info>, BestMove, Raw>;
+  using Payload = VORN_VARIANT_OF(VORN_MESSAGES, VORN_COLUMN_3);
   Payload payload;
 
   MessageKind kind() const { return MessageKind(payload.index()); }

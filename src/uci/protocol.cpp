@@ -37,10 +37,6 @@ constexpr std::string_view kUnsafe{"\r\n\0", 3};
 
 // ---- Commands ----
 
-constexpr std::array<std::string_view, 10> kKeywords{
-    "uci", "debug", "isready", "setoption", "ucinewgame",
-    "position", "go", "stop", "ponderhit", "quit"};
-
 template <class T>
 void push_number(std::string& line, std::string_view key, const std::optional<T>& value) {
   if (value) line += cat({" ", key, " ", std::to_string(*value)});
@@ -84,8 +80,6 @@ std::string set_option_line(const command::SetOption& s) {
 
 // ---- Options ----
 
-constexpr std::array<std::string_view, 5> kTypeNames{"check", "spin", "combo", "button", "string"};
-
 std::string bound_text(const std::optional<std::int64_t>& bound) {
   return bound ? std::to_string(*bound) : "-";
 }
@@ -102,7 +96,7 @@ struct Rule {
 };
 
 // By `CommandKind`. A `go` that asks to ponder leads to pondering instead.
-constexpr std::array<Rule, 10> kCommandRules{{
+constexpr std::array<Rule, kCommandKindCount> kCommandRules{{
     {std::uint8_t(bit(State::Started) | bit(State::Idle)), State::Identifying},  // uci
     {kAwake, std::nullopt},                                                      // debug
     {kAwake, std::nullopt},                                                      // isready
@@ -116,7 +110,7 @@ constexpr std::array<Rule, 10> kCommandRules{{
 }};
 
 // By `MessageKind`. A readyok also needs an isready outstanding.
-constexpr std::array<Rule, 7> kMessageRules{{
+constexpr std::array<Rule, kMessageKindCount> kMessageRules{{
     {bit(State::Identifying), std::nullopt},                                 // id
     {bit(State::Identifying), State::Idle},                                  // uciok
     {kEveryState, std::nullopt},                                             // readyok
@@ -126,10 +120,6 @@ constexpr std::array<Rule, 7> kMessageRules{{
     {kEveryState, std::nullopt},                                             // raw
 }};
 
-constexpr std::array<std::string_view, 7> kKindNames{
-    "id", "uciok", "readyok", "option", "info", "bestmove", "raw"};
-constexpr std::array<std::string_view, 6> kStateNames{
-    "started", "identifying", "idle", "searching", "pondering", "quitting"};
 
 }  // namespace
 
@@ -149,8 +139,6 @@ std::expected<void, UnsafeText> check_text(const Limits& limits) {
     if (auto ok = check_text("search move", move); !ok) return ok;
   return {};
 }
-
-std::string_view keyword(CommandKind kind) { return kKeywords[std::size_t(kind)]; }
 
 std::expected<Command, UnsafeText> Command::set_option(std::string name,
                                                        std::optional<std::string> value) {
@@ -187,8 +175,6 @@ std::string Command::to_line() const {
       payload_);
 }
 
-std::string_view type_name(OptionType type) { return kTypeNames[std::size_t(type)]; }
-
 std::optional<std::string> to_text(const OptionValue& value) {
   using Text = std::optional<std::string>;
   return std::visit(
@@ -219,9 +205,6 @@ std::expected<void, std::string> OptionSpec::accepts(const OptionValue& value) c
   }
   return {};
 }
-
-std::string_view kind_name(MessageKind kind) { return kKindNames[std::size_t(kind)]; }
-std::string_view state_name(State state) { return kStateNames[std::size_t(state)]; }
 
 std::string message(const ProtocolError& e) {
   return e.direction == Direction::Sent

@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/enum_list.hpp"
 #include "game/game.hpp"
 #include "moves/moves.hpp"
 #include "position/position.hpp"
@@ -67,21 +68,21 @@ struct PonderHit {};
 struct Quit {};
 }  // namespace command
 
-// In the order of `Command::Payload`'s alternatives.
-enum class CommandKind : std::uint8_t {
-  Uci, Debug, IsReady, SetOption, UciNewGame, Position, Go, Stop, PonderHit, Quit,
-};
-// "uci", "debug", "isready", "setoption", "ucinewgame", "position", "go",
-// "stop", "ponderhit", "quit".
-std::string_view keyword(CommandKind kind);
+// Each command with its keyword and its payload, `Command::Payload`'s
+// alternatives in this order.
+#define VORN_COMMANDS(X)                                                                            \
+  X(Uci, "uci", command::Uci) X(Debug, "debug", command::Debug) X(IsReady, "isready", command::IsReady) \
+  X(SetOption, "setoption", command::SetOption) X(UciNewGame, "ucinewgame", command::UciNewGame)     \
+  X(Position, "position", command::Position) X(Go, "go", command::Go) X(Stop, "stop", command::Stop)  \
+  X(PonderHit, "ponderhit", command::PonderHit) X(Quit, "quit", command::Quit)
+VORN_ENUM(CommandKind, VORN_COMMANDS)
+VORN_ENUM_TEXT(keyword, CommandKind, VORN_COMMANDS, VORN_COLUMN_2)
 
 // A line the client writes. Built only through the makers below, so every
 // text it holds is safe to write.
 class Command {
  public:
-  using Payload = std::variant<command::Uci, command::Debug, command::IsReady, command::SetOption,
-                               command::UciNewGame, command::Position, command::Go, command::Stop,
-                               command::PonderHit, command::Quit>;
+  using Payload = VORN_VARIANT_OF(VORN_COMMANDS, VORN_COLUMN_3);
 
   static Command uci() { return Command(command::Uci{}); }
   static Command debug(bool on) { return Command(command::Debug{on}); }
@@ -111,10 +112,16 @@ class Command {
 
 // ---- Options ----------------------------------------------------------------
 
-// In the order of `OptionKind`'s and `OptionValue`'s alternatives.
-enum class OptionType : std::uint8_t { Check, Spin, Combo, Button, String };
-// "check", "spin", "combo", "button", "string".
-std::string_view type_name(OptionType type);
+// Each option type with its name, what an engine declares of it and what a
+// client sets it to: `OptionKind`'s and `OptionValue`'s alternatives in this order.
+#define VORN_OPTION_TYPES(X)                                                     \
+  X(Check, "check", option::Check, value::Check)                                 \
+  X(Spin, "spin", option::Spin, value::Spin)                                     \
+  X(Combo, "combo", option::Combo, value::Combo)                                 \
+  X(Button, "button", option::Button, value::Button)                             \
+  X(String, "string", option::String, value::String)
+VORN_ENUM(OptionType, VORN_OPTION_TYPES)
+VORN_ENUM_TEXT(type_name, OptionType, VORN_OPTION_TYPES, VORN_COLUMN_2)
 
 namespace option {  // what an engine declared
 struct Check { std::optional<bool> default_value; };
@@ -135,10 +142,8 @@ struct Button {};
 struct String { std::string text; };
 }  // namespace value
 
-using OptionKind = std::variant<option::Check, option::Spin, option::Combo, option::Button,
-                                option::String>;
-using OptionValue = std::variant<value::Check, value::Spin, value::Combo, value::Button,
-                                 value::String>;
+using OptionKind = VORN_VARIANT_OF(VORN_OPTION_TYPES, VORN_COLUMN_3);
+using OptionValue = VORN_VARIANT_OF(VORN_OPTION_TYPES, VORN_COLUMN_4);
 
 inline OptionType type_of(const OptionKind& kind) { return OptionType(kind.index()); }
 inline OptionType type_of(const OptionValue& value) { return OptionType(value.index()); }
@@ -162,14 +167,21 @@ struct OptionSpec {
 
 // ---- Session ----------------------------------------------------------------
 
-// In the order of `Message::Payload`'s alternatives.
-enum class MessageKind : std::uint8_t { Id, UciOk, ReadyOk, Option, Info, BestMove, Raw };
-// "id", "uciok", "readyok", "option", "info", "bestmove", "raw".
-std::string_view kind_name(MessageKind kind);
+// Each message kind with its name and its payload (uci/lines.hpp),
+// `Message::Payload`'s alternatives in this order; the report is boxed,
+// being the largest.
+#define VORN_MESSAGES(X)                                                                 \
+  X(Id, "id", Id) X(UciOk, "uciok", UciOk) X(ReadyOk, "readyok", ReadyOk)                \
+  X(Option, "option", OptionSpec) X(Info, "info", std::unique_ptr<Info>)                 \
+  X(BestMove, "bestmove", BestMove) X(Raw, "raw", Raw)
+VORN_ENUM(MessageKind, VORN_MESSAGES)
+VORN_ENUM_TEXT(kind_name, MessageKind, VORN_MESSAGES, VORN_COLUMN_2)
 
-enum class State : std::uint8_t { Started, Identifying, Idle, Searching, Pondering, Quitting };
-// "started", "identifying", "idle", "searching", "pondering", "quitting".
-std::string_view state_name(State state);
+#define VORN_STATES(X)                                                                   \
+  X(Started, "started") X(Identifying, "identifying") X(Idle, "idle")                    \
+  X(Searching, "searching") X(Pondering, "pondering") X(Quitting, "quitting")
+VORN_ENUM(State, VORN_STATES)
+VORN_ENUM_TEXT(state_name, State, VORN_STATES, VORN_COLUMN_2)
 
 enum class Direction : std::uint8_t { Sent, Received };
 

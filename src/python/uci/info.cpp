@@ -37,7 +37,7 @@ std::optional<std::int32_t> score_of(const Report& report) {
 
 std::optional<std::string_view> bound_of(const Report& report) {
   const auto& bound = report.info.bound;
-  return bound ? std::optional(protocol::bound_name(*bound)) : std::nullopt;
+  return bound ? std::optional(protocol::name(*bound)) : std::nullopt;
 }
 
 std::optional<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>> wdl_of(const Report& report) {
