@@ -55,8 +55,27 @@ void register_module(PyObject* module);
 
 namespace vorn::python::bind {
 
+// Moves are immutable values, so Python gets one shared object per distinct
+// move: listing legal moves reuses the objects of earlier lists instead of
+// allocating (move.cpp).
+Ref shared_move(Move move);
+
 template <>
-struct Converter<Move> : ClassConverter<PyMove> {};
+struct Converter<Move> {
+  static Move from(PyObject* object) { return ClassConverter<PyMove>::from(object); }
+  static Ref to(Move move) { return shared_move(move); }
+};
+
+// A list of the moves, built straight from the fixed-capacity list.
+template <>
+struct Converter<MoveList> {
+  static Ref to(const MoveList& moves) {
+    Ref list = Ref::check(PyList_New(Py_ssize_t(moves.size())));
+    for (std::size_t i = 0; i < moves.size(); ++i)
+      PyList_SetItem(list.get(), Py_ssize_t(i), shared_move(moves[i]).release());
+    return list;
+  }
+};
 
 template <>
 struct Converter<Position> : ClassConverter<PyPosition> {};

@@ -3,6 +3,7 @@
 //   m = Move("e7", "e8", promotion="q", kind="promotion")
 //   m.origin, m.destination, m.promotion, m.kind, m.is_capture, m.uci()
 //   Move.from_uci("e2e4"); m == other compares squares and promotion only
+#include <array>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -130,5 +131,44 @@ const bind::ClassSpec<PyMove> kMoveClass{
 }  // namespace
 
 PyTypeObject* PyMove::type() { return bind::type_object(kMoveClass); }
+
+namespace bind {
+
+namespace {
+
+// One slot per origin, destination, promotion (none or one of four) and the
+// flag values legal generation sets (quiet, capture, en passant, castling).
+constexpr std::size_t kFlagSlots = 4;
+constexpr std::size_t kMoveSlots = 64 * 64 * 5 * kFlagSlots;
+
+std::optional<std::size_t> flag_slot(std::uint8_t flags) {
+  switch (flags) {
+    case 0: return 0;
+    case Move::kCapture: return 1;
+    case Move::kCapture | Move::kEnPassant: return 2;
+    case Move::kCastling: return 3;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+Ref shared_move(Move move) {
+  // Made on first use and kept for the life of the process, like the types.
+  static std::array<PyObject*, kMoveSlots> shared{};
+  const auto flags = flag_slot(move.flags);
+  if (!flags || !on_board(move.from) || !on_board(move.to)) return make<PyMove>(move);
+  const auto promotion = move.promotion();
+  const std::size_t promotion_slot = promotion ? std::size_t(index(*promotion)) : 0;  // knight 1 .. queen 4
+  if (promotion_slot > 4) return make<PyMove>(move);
+  const std::size_t slot =
+      ((std::size_t(index(move.from)) * 64 + std::size_t(index(move.to))) * 5 + promotion_slot) * kFlagSlots +
+      *flags;
+  PyObject*& object = shared[slot];
+  if (object == nullptr) object = make<PyMove>(move).release();
+  return Ref::borrow(object);
+}
+
+}  // namespace bind
 
 }  // namespace vorn::python

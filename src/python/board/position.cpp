@@ -142,10 +142,10 @@ SquareSet between_of(const Position&, std::string_view origin, std::string_view 
 
 // ---- rules ---------------------------------------------------------------------
 
-std::vector<Move> legal_moves_of(const Position& p, const PyVariant* variant) {
+MoveList legal_moves_of(const Position& p, const PyVariant* variant) {
   MoveList moves;
   resolve(variant).legal_moves(p, moves);
-  return {moves.begin(), moves.end()};
+  return moves;
 }
 
 std::string san_of(const Position& p, Move mv, const PyVariant* variant) {

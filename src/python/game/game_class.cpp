@@ -91,10 +91,10 @@ std::optional<Move> undo(Exclusive<PyGame> game) { return game->undo(); }
 
 // ---- the current position ------------------------------------------------------
 
-std::vector<Move> legal_moves_of(SharedGame game) {
+MoveList legal_moves_of(SharedGame game) {
   MoveList moves;
   game->variant().legal_moves(game->current(), moves);
-  return {moves.begin(), moves.end()};
+  return moves;
 }
 
 std::string move_to_uci(SharedGame game, Move mv) {

@@ -88,7 +88,8 @@ model::Entry new_entry(std::uint64_t key, Move mv, std::uint16_t weight, std::ui
 }
 
 std::uint64_t entry_key(const model::Entry& entry) { return entry.key; }
-Move entry_move(const model::Entry& entry) { return entry.mv; }
+// A new object on each read, not the shared one other moves use.
+bind::Ref entry_move(const model::Entry& entry) { return bind::make<PyMove>(entry.mv); }
 std::uint16_t entry_bits(const model::Entry& entry) { return model::pack(entry.mv); }
 std::uint16_t entry_weight(const model::Entry& entry) { return entry.weight; }
 std::uint32_t entry_learn(const model::Entry& entry) { return entry.learn; }
