@@ -5,12 +5,12 @@
 // subclassed and, like a built-in type, cannot be changed (`Move.x = 1` and
 // `Move.__new__ = f` raise TypeError).
 //
-// A class is the struct and its converter, side by side in the area's
-// header; its spec and type function in the area's source; its place in the
-// area's one add_classes<...> list (module.hpp):
+// A class is one declaration in the area's header (in namespace
+// vorn::python), its spec and type function in the area's source, and its
+// place in the area's one add_classes<...> list (module.hpp):
 //
-//   struct PyMove : bind::Object<vorn::Move> { static PyTypeObject* type(); };
-//   template <> struct Converter<vorn::Move> : ClassConverter<PyMove> {};
+//   VORN_CONVERTED_CLASS(PyMove, vorn::Move);  // or VORN_CLASS when no
+//                                               // function returns the value
 //
 //   const ClassSpec<PyMove> kMoveClass{
 //       .name = "vorn.Move",  // "module.Class": gives __module__ and __qualname__
@@ -54,6 +54,18 @@
 
 #include "python/bind/call.hpp"
 #include "hash/siphash.hpp"
+
+// The struct of a Python class holding a `Value`, and with VORN_CONVERTED_
+// CLASS also the conversion that hands any `Value` a function returns to
+// Python as an instance. Written in namespace vorn::python.
+#define VORN_CLASS(PyName, ...) \
+  struct PyName : ::vorn::python::bind::Object<__VA_ARGS__> { \
+    static PyTypeObject* type(); \
+  }
+#define VORN_CONVERTED_CLASS(PyName, ...) \
+  VORN_CLASS(PyName, __VA_ARGS__); \
+  template <> \
+  struct bind::Converter<__VA_ARGS__> : bind::ClassConverter<PyName> {}
 
 namespace vorn::python::bind {
 

@@ -256,12 +256,9 @@ struct Converter<Exclusive<Py>> {
   static Exclusive<Py> from(PyObject* object) { return Exclusive<Py>(expect_instance<Py>(object)); }
 };
 
-// The conversion of a class's model value, declared next to the class:
-//
-//   template <> struct Converter<vorn::Move> : ClassConverter<PyMove> {};
-//
-// to Python a new instance holding the value; from Python a copy of an
-// instance's value.
+// The conversion of a class's model value, declared with the class by
+// VORN_CONVERTED_CLASS (class.hpp): to Python a new instance holding the
+// value; from Python a copy of an instance's value.
 // A new instance of Py holding the value made of `args` (class.hpp).
 template <PythonClass Py, class... Args>
 Ref make(Args&&... args);

@@ -15,7 +15,7 @@
 //
 // Declaring one (the record's JSON `write` is found by argument lookup):
 //
-//   struct PyMoveFacts : bind::Object<model::MoveFacts> { static PyTypeObject* type(); };
+//   VORN_CLASS(PyMoveFacts, model::MoveFacts);
 //   #define VORN_MOVE_FACTS_FIELD(name, Type, text, meaning) bind::record_field<&model::MoveFacts::name, Elements>(#name, meaning),
 //   const bind::ClassSpec<PyMoveFacts> kMoveFactsClass = bind::record_class<PyMoveFacts>({
 //       .name = "vorn.MoveFacts",

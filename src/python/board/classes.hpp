@@ -10,18 +10,12 @@
 
 namespace vorn::python {
 
-struct PyMove : bind::Object<Move> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyMove, Move);
 
-struct PyPosition : bind::Object<Position> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyPosition, Position);
 
 // One of the two shared variant instances, which live for the process.
-struct PyVariant : bind::Object<const Variant*> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyVariant, const Variant*);
 
 // The variant a `variant=None` parameter names: standard chess when None.
 inline const Variant& resolve(const PyVariant* variant) {
@@ -76,11 +70,5 @@ struct Converter<MoveList> {
     return list;
   }
 };
-
-template <>
-struct Converter<Position> : ClassConverter<PyPosition> {};
-
-template <>
-struct Converter<const Variant*> : ClassConverter<PyVariant> {};
 
 }  // namespace vorn::python::bind

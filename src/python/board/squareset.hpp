@@ -9,15 +9,6 @@
 
 namespace vorn::python {
 
-struct PySquareSet : bind::Object<SquareSet> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PySquareSet, SquareSet);
 
 }  // namespace vorn::python
-
-namespace vorn::python::bind {
-
-template <>
-struct Converter<SquareSet> : ClassConverter<PySquareSet> {};
-
-}  // namespace vorn::python::bind

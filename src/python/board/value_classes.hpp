@@ -23,13 +23,9 @@ struct ColourPair {
   void clear();
 };
 
-struct PyByColour : bind::Object<ColourPair> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyByColour, ColourPair);
 
-struct PyFileSet : bind::Object<FileSet> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyFileSet, FileSet);
 
 // ["a", "d"]: names in double quotes, the list form of the set reprs.
 std::string bracketed_names(const std::vector<std::string>& names);
@@ -37,9 +33,6 @@ std::string bracketed_names(const std::vector<std::string>& names);
 }  // namespace vorn::python
 
 namespace vorn::python::bind {
-
-template <>
-struct Converter<FileSet> : ClassConverter<PyFileSet> {};
 
 template <class T>
 struct Converter<ByColour<T>> {

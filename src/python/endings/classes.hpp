@@ -10,9 +10,7 @@
 
 namespace vorn::python {
 
-struct PyEnding : bind::Object<vorn::endings::Classification> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyEnding, vorn::endings::Classification);
 
 }  // namespace vorn::python
 
@@ -23,10 +21,3 @@ namespace vorn::python::endings {
 void register_module(PyObject* module);
 
 }  // namespace vorn::python::endings
-
-namespace vorn::python::bind {
-
-template <>
-struct Converter<vorn::endings::Classification> : ClassConverter<PyEnding> {};
-
-}  // namespace vorn::python::bind

@@ -22,21 +22,13 @@ namespace {
 namespace model = vorn::endings;
 using bind::Ref;
 
-struct PyMaterialSignature : bind::Object<model::Signature> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyMaterialSignature, model::Signature);
 
-struct PyEndingEvidence : bind::Object<model::Evidence> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyEndingEvidence, model::Evidence);
 
-struct PyPawnRace : bind::Object<model::PawnRace> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyPawnRace, model::PawnRace);
 
-struct PyBishops : bind::Object<model::Bishops> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyBishops, model::Bishops);
 
 // ---- Ending ------------------------------------------------------------------
 

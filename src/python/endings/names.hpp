@@ -10,30 +10,11 @@
 
 namespace vorn::python {
 
-struct PyEndingClass : bind::Object<vorn::endings::EndingClass> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyEndingClass, vorn::endings::EndingClass);
 
 // The colour counts only for the kinds that name a winner.
-struct PyEndingVerdict : bind::Object<vorn::endings::Verdict> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyEndingVerdict, vorn::endings::Verdict);
 
-struct PyEndingTechnique : bind::Object<vorn::endings::EndingTechnique> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyEndingTechnique, vorn::endings::EndingTechnique);
 
 }  // namespace vorn::python
-
-namespace vorn::python::bind {
-
-template <>
-struct Converter<vorn::endings::EndingClass> : ClassConverter<PyEndingClass> {};
-
-template <>
-struct Converter<vorn::endings::Verdict> : ClassConverter<PyEndingVerdict> {};
-
-template <>
-struct Converter<vorn::endings::EndingTechnique> : ClassConverter<PyEndingTechnique> {};
-
-}  // namespace vorn::python::bind

@@ -36,66 +36,36 @@ using vorn::explain::StalemateDetail;
 using vorn::explain::Stuck;
 
 // Each object keeps its record; getters convert from it on every access.
-struct PyCastling : bind::Object<Castling> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyCastling, Castling);
 
 // None: no pawn has just made a double step.
-struct PyEnPassant : bind::Object<std::optional<EnPassant>> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyEnPassant, std::optional<EnPassant>);
 
-struct PyEpCapture : bind::Object<EpCapture> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyEpCapture, EpCapture);
 
-struct PyEpObstacle : bind::Object<EpObstacle> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyEpObstacle, EpObstacle);
 
-struct PyPin : bind::Object<Pin> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyPin, Pin);
 
-struct PySkewer : bind::Object<Skewer> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PySkewer, Skewer);
 
-struct PyRepetition : bind::Object<Repetition> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyRepetition, Repetition);
 
-struct PyNearMiss : bind::Object<NearMiss> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyNearMiss, NearMiss);
 
-struct PyFiftyMove : bind::Object<FiftyMove> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyFiftyMove, FiftyMove);
 
-struct PyReset : bind::Object<Reset> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyReset, Reset);
 
-struct PyDrawStatus : bind::Object<DrawStatus> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyDrawStatus, DrawStatus);
 
-struct PyAutomaticDraw : bind::Object<AutomaticDraw> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyAutomaticDraw, AutomaticDraw);
 
-struct PyClaimableDraw : bind::Object<ClaimableDraw> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyClaimableDraw, ClaimableDraw);
 
-struct PyStalemateDetail : bind::Object<StalemateDetail> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyStalemateDetail, StalemateDetail);
 
-struct PyStuck : bind::Object<Stuck> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyStuck, Stuck);
 
 // Binds the fifteen classes into the module, in the order above.
 void register_module(PyObject* module);

@@ -26,9 +26,7 @@ struct FactsValue {
   const Variant* variant = nullptr;
 };
 
-struct PyFacts : bind::Object<FactsValue> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyFacts, FactsValue);
 
 // A group object: its parent Facts, whose record never changes, and the
 // ByColour members, each made on its first read and then kept.
@@ -39,9 +37,7 @@ struct GroupValue {
 };
 
 template <class Record>
-struct PyGroup : bind::Object<GroupValue<Record>> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyGroup, GroupValue<Record>);
 
 // What the generic group type needs of each group: its name, its place in
 // the record, its class name and docstring, and its catalogue fields.
@@ -68,13 +64,9 @@ bind::Ref group_of(PyObject* facts) {
   return bind::make<PyGroup<Record>>(GroupValue<Record>{bind::Ref::borrow(facts)});
 }
 
-struct PyMoveFacts : bind::Object<model::MoveFacts> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyMoveFacts, model::MoveFacts);
 
-struct PyAnnotatedMove : bind::Object<model::AnnotatedMove> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyAnnotatedMove, model::AnnotatedMove);
 
 // Binds Facts, the fourteen group classes, MoveFacts, AnnotatedMove and the
 // four catalogue functions, in that order.

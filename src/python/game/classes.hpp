@@ -15,9 +15,7 @@
 
 namespace vorn::python {
 
-struct PyGame : bind::Object<bind::BorrowCell<Game>> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyGame, bind::BorrowCell<Game>);
 
 }  // namespace vorn::python
 

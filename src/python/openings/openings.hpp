@@ -10,9 +10,7 @@
 
 namespace vorn::python {
 
-struct PyOpening : bind::Object<vorn::openings::Opening> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyOpening, vorn::openings::Opening);
 
 }  // namespace vorn::python
 
@@ -22,10 +20,3 @@ namespace vorn::python::openings {
 void register_module(PyObject* module);
 
 }  // namespace vorn::python::openings
-
-namespace vorn::python::bind {
-
-template <>
-struct Converter<vorn::openings::Opening> : ClassConverter<PyOpening> {};
-
-}  // namespace vorn::python::bind

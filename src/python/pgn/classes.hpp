@@ -7,13 +7,9 @@
 
 namespace vorn::python {
 
-struct PyPgnGame : bind::Object<bind::BorrowCell<vorn::pgn::Game>> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyPgnGame, bind::BorrowCell<vorn::pgn::Game>);
 
-struct PyPgnNode : bind::Object<vorn::pgn::Node> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyPgnNode, vorn::pgn::Node);
 
 }  // namespace vorn::python
 
@@ -30,8 +26,5 @@ template <>
 struct Converter<vorn::pgn::Game> {
   static Ref to(vorn::pgn::Game game) { return make<PyPgnGame>(std::move(game)); }
 };
-
-template <>
-struct Converter<vorn::pgn::Node> : ClassConverter<PyPgnNode> {};
 
 }  // namespace vorn::python::bind

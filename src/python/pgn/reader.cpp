@@ -39,9 +39,7 @@ struct Stream {
   bool broken = false;
 };
 
-struct PyPgnReader : bind::Object<Stream> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyPgnReader, Stream);
 
 model::FileSource open_file(const Path& path) {
   auto file = model::FileSource::open(path.bytes);

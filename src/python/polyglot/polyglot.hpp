@@ -20,17 +20,11 @@
 
 namespace vorn::python {
 
-struct PyRaw : bind::Object<vorn::polyglot::Raw> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyRaw, vorn::polyglot::Raw);
 
-struct PyEntry : bind::Object<vorn::polyglot::Entry> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyEntry, vorn::polyglot::Entry);
 
-struct PyBook : bind::Object<vorn::polyglot::Book> {
-  static PyTypeObject* type();
-};
+VORN_CONVERTED_CLASS(PyBook, vorn::polyglot::Book);
 
 // A book's records and the index of the next one. The records never change
 // and outlive the book, so an iterator that has ended stays ended.
@@ -41,13 +35,9 @@ struct BookCursor {
   std::optional<vorn::polyglot::Raw> advance();
 };
 
-struct PyBookIter : bind::Object<BookCursor> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyBookIter, BookCursor);
 
-struct PyBuilder : bind::Object<bind::BorrowCell<vorn::polyglot::build::Builder>> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyBuilder, bind::BorrowCell<vorn::polyglot::build::Builder>);
 
 }  // namespace vorn::python
 
@@ -61,16 +51,3 @@ void register_module(PyObject* module);
 [[noreturn]] void file_error(const vorn::polyglot::FileError& error, const bind::Path& path);
 
 }  // namespace vorn::python::polyglot
-
-namespace vorn::python::bind {
-
-template <>
-struct Converter<vorn::polyglot::Book> : ClassConverter<PyBook> {};
-
-template <>
-struct Converter<vorn::polyglot::Raw> : ClassConverter<PyRaw> {};
-
-template <>
-struct Converter<vorn::polyglot::Entry> : ClassConverter<PyEntry> {};
-
-}  // namespace vorn::python::bind

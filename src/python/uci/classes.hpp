@@ -50,33 +50,19 @@ struct ParsedLine {
 
 // ---- classes -------------------------------------------------------------------
 
-struct PyLimits : bind::Object<protocol::Limits> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyLimits, protocol::Limits);
 
-struct PyOption : bind::Object<protocol::OptionSpec> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyOption, protocol::OptionSpec);
 
-struct PyInfo : bind::Object<protocol::Report> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyInfo, protocol::Report);
 
-struct PyAnswer : bind::Object<protocol::Answer> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyAnswer, protocol::Answer);
 
-struct PyCommand : bind::Object<protocol::Command> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyCommand, protocol::Command);
 
-struct PyMessage : bind::Object<ParsedLine> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyMessage, ParsedLine);
 
-struct PySession : bind::Object<protocol::Session> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PySession, protocol::Session);
 
 }  // namespace vorn::python::uci
 

@@ -17,9 +17,7 @@
 
 namespace vorn::python::uci {
 
-struct PyEngine : bind::Object<Slot> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PyEngine, Slot);
 
 // A search started by `go`: its reports are read against `game`, and the
 // whole search must answer by `deadline`.
@@ -41,9 +39,7 @@ struct SearchState {
   std::optional<engine::Answer> answer;
 };
 
-struct PySearch : bind::Object<SearchState> {
-  static PyTypeObject* type();
-};
+VORN_CLASS(PySearch, SearchState);
 
 // The call's own timeout in seconds, or the engine's.
 engine::Duration call_timeout(EngineSlot& slot, std::optional<double> timeout);
