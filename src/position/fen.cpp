@@ -1,5 +1,6 @@
 #include "position/fen.hpp"
 
+#include <array>
 #include <charconv>
 #include <ranges>
 #include <vector>
@@ -159,20 +160,24 @@ std::string castling_field(const CastlingRights& rights) {
 
 std::string format(const Position& position, bool with_clocks) {
   const board::Board& b = position.board;
+  // Each unit's letter, found by walking the occupied squares once.
+  std::array<char, 64> letters{};
+  for (const Colour c : kColours)
+    for (const Role r : kRoles)
+      for (const Square s : b.pieces(r, c)) letters[index(s)] = role_fen_letter(r, c);
   std::string out;
   out.reserve(90);
   for (const Rank rank : kRanks | std::views::reverse) {
     int empty = 0;
     for (const File file : kFiles) {
-      const Square s = square_at(file, rank);
-      const auto role = b.role_on(s);
-      if (!role) {
+      const char letter = letters[index(square_at(file, rank))];
+      if (!letter) {
         ++empty;
         continue;
       }
       if (empty) out += char('0' + empty);
       empty = 0;
-      out += role_fen_letter(*role, *b.colour_on(s));
+      out += letter;
     }
     if (empty) out += char('0' + empty);
     if (rank != Rank::First) out += '/';
