@@ -4,6 +4,7 @@
 #include <array>
 #include <initializer_list>
 #include <span>
+#include <utility>
 
 #include "position/fen.hpp"
 #include "text/quote.hpp"
@@ -87,39 +88,48 @@ std::string bound_text(const std::optional<std::int64_t>& bound) {
 // ---- Session ----
 
 constexpr std::uint8_t bit(State s) { return std::uint8_t(1u << int(s)); }
-constexpr std::uint8_t kEveryState = 0x3F;
+constexpr std::uint8_t kEveryState = std::uint8_t((1u << kStateCount) - 1);
 constexpr std::uint8_t kAwake = kEveryState & ~bit(State::Quitting);
+constexpr std::uint8_t kThinking = bit(State::Searching) | bit(State::Pondering);
 
 struct Rule {
   std::uint8_t allowed;       // one bit per state
   std::optional<State> next;  // none: the state stays
 };
 
-// By `CommandKind`. A `go` that asks to ponder leads to pondering instead.
-constexpr std::array<Rule, kCommandKindCount> kCommandRules{{
-    {std::uint8_t(bit(State::Started) | bit(State::Idle)), State::Identifying},  // uci
-    {kAwake, std::nullopt},                                                      // debug
-    {kAwake, std::nullopt},                                                      // isready
-    {bit(State::Idle), std::nullopt},                                            // setoption
-    {bit(State::Idle), std::nullopt},                                            // ucinewgame
-    {bit(State::Idle), std::nullopt},                                            // position
-    {bit(State::Idle), State::Searching},                                        // go
-    {std::uint8_t(bit(State::Searching) | bit(State::Pondering)), std::nullopt}, // stop
-    {bit(State::Pondering), State::Searching},                                   // ponderhit
-    {kEveryState, State::Quitting},                                              // quit
-}};
+// A switch over every kind, so a new kind does not build without its rule.
+// A `go` that asks to ponder leads to pondering instead.
+constexpr Rule rule_of(CommandKind kind) {
+  using enum State;
+  switch (kind) {
+    case CommandKind::Uci: return {std::uint8_t(bit(Started) | bit(Idle)), Identifying};
+    case CommandKind::Debug:
+    case CommandKind::IsReady: return {kAwake, std::nullopt};
+    case CommandKind::SetOption:
+    case CommandKind::UciNewGame:
+    case CommandKind::Position: return {bit(Idle), std::nullopt};
+    case CommandKind::Go: return {bit(Idle), Searching};
+    case CommandKind::Stop: return {kThinking, std::nullopt};
+    case CommandKind::PonderHit: return {bit(Pondering), Searching};
+    case CommandKind::Quit: return {kEveryState, Quitting};
+  }
+  std::unreachable();
+}
 
-// By `MessageKind`. A readyok also needs an isready outstanding.
-constexpr std::array<Rule, kMessageKindCount> kMessageRules{{
-    {bit(State::Identifying), std::nullopt},                                 // id
-    {bit(State::Identifying), State::Idle},                                  // uciok
-    {kEveryState, std::nullopt},                                             // readyok
-    {bit(State::Identifying), std::nullopt},                                 // option
-    {kEveryState, std::nullopt},                                             // info
-    {std::uint8_t(bit(State::Searching) | bit(State::Pondering)), State::Idle}, // bestmove
-    {kEveryState, std::nullopt},                                             // raw
-}};
-
+// A readyok also needs an isready outstanding.
+constexpr Rule rule_of(MessageKind kind) {
+  using enum State;
+  switch (kind) {
+    case MessageKind::Id:
+    case MessageKind::Option: return {bit(Identifying), std::nullopt};
+    case MessageKind::UciOk: return {bit(Identifying), Idle};
+    case MessageKind::ReadyOk:
+    case MessageKind::Info:
+    case MessageKind::Raw: return {kEveryState, std::nullopt};
+    case MessageKind::BestMove: return {kThinking, Idle};
+  }
+  std::unreachable();
+}
 
 }  // namespace
 
@@ -213,7 +223,7 @@ std::string message(const ProtocolError& e) {
 }
 
 std::expected<void, ProtocolError> Session::sent(const Command& command) {
-  const Rule& rule = kCommandRules[std::size_t(command.kind())];
+  const Rule rule = rule_of(command.kind());
   if (!(rule.allowed & bit(state_)))
     return std::unexpected(ProtocolError{Direction::Sent, state_, keyword(command.kind())});
   if (command.kind() == CommandKind::IsReady) ++pending_ready_;
@@ -223,7 +233,7 @@ std::expected<void, ProtocolError> Session::sent(const Command& command) {
 }
 
 std::expected<void, ProtocolError> Session::received(MessageKind kind) {
-  const Rule& rule = kMessageRules[std::size_t(kind)];
+  const Rule rule = rule_of(kind);
   const bool owed = kind != MessageKind::ReadyOk || pending_ready_ > 0;
   if (!(rule.allowed & bit(state_)) || !owed)
     return std::unexpected(ProtocolError{Direction::Received, state_, kind_name(kind)});

@@ -53,20 +53,19 @@ PyObject* error_class(UciErrorClass which) {
   bind::raise(error_class(which), message);
 }
 
-// Where each engine error kind goes, in the order of engine::Error's alternatives.
+// Where each engine error kind goes: one overload per alternative, so a new
+// kind does not build without its place.
 enum class Raised : std::uint8_t { OSError, Timeout, Died, Protocol, Value };
-constexpr std::array kRaisedByKind{
-    Raised::OSError,   // Io
-    Raised::Timeout,   // Timeout
-    Raised::Died,      // Died
-    Raised::Protocol,  // Protocol
-    Raised::Protocol,  // NotIdentified
-    Raised::Value,     // NoOption
-    Raised::Value,     // BadValue
-    Raised::Protocol,  // SearchOver
-    Raised::Value,     // Unsafe
-};
-static_assert(kRaisedByKind.size() == std::variant_size_v<engine::Error>);
+namespace error = engine::error;
+constexpr Raised raised(const error::Io&) { return Raised::OSError; }
+constexpr Raised raised(const error::Timeout&) { return Raised::Timeout; }
+constexpr Raised raised(const error::Died&) { return Raised::Died; }
+constexpr Raised raised(const error::Protocol&) { return Raised::Protocol; }
+constexpr Raised raised(const error::NotIdentified&) { return Raised::Protocol; }
+constexpr Raised raised(const error::NoOption&) { return Raised::Value; }
+constexpr Raised raised(const error::BadValue&) { return Raised::Value; }
+constexpr Raised raised(const error::SearchOver&) { return Raised::Protocol; }
+constexpr Raised raised(const error::Unsafe&) { return Raised::Value; }
 
 }  // namespace
 
@@ -74,7 +73,7 @@ void engine_closed() { raise(UciErrorClass::EngineDied, "the engine has been clo
 
 void raise_engine_error(const engine::Error& error) {
   const std::string text = engine::message(error);
-  switch (kRaisedByKind[error.index()]) {
+  switch (std::visit([](const auto& kind) { return raised(kind); }, error)) {
     case Raised::OSError: bind::raise(PyExc_OSError, text);
     case Raised::Timeout: raise(UciErrorClass::EngineTimeout, text);
     case Raised::Died: raise(UciErrorClass::EngineDied, text);
