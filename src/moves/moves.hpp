@@ -61,6 +61,10 @@ class MoveList {
  public:
   static constexpr std::size_t kCapacity = 256;
 
+  // The entries stay unwritten until pushed: a list is made for every
+  // generation, and clearing 1 KB each time would cost more than most.
+  MoveList() {}
+
   void push(Move m) {
     if (size_ == kCapacity) panic("move list overflow");
     moves_[size_++] = m;
@@ -73,7 +77,9 @@ class MoveList {
   const Move* end() const { return moves_.data() + size_; }
 
  private:
-  std::array<Move, kCapacity> moves_;
+  union {
+    std::array<Move, kCapacity> moves_;
+  };
   std::size_t size_ = 0;
 };
 

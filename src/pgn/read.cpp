@@ -14,8 +14,12 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// ASCII bytes that end a word besides white space.
-constexpr std::string_view kDelimiters = "$();<>[]{}";
+// ASCII bytes that end a word: white space and "$();<>[]{}".
+constexpr std::array<bool, 128> kEndsWord = [] {
+  std::array<bool, 128> table{};
+  for (const char c : std::string_view("$();<>[]{} \t\n\v\f\r")) table[std::size_t(c)] = true;
+  return table;
+}();
 
 bool is_space_at(std::string_view text, std::size_t pos, std::size_t& length) {
   const utf8::Unit unit = utf8::decode(text, pos);
@@ -223,7 +227,7 @@ Reader::Step Reader::attempt(Visitor& visitor) {
   }
   visitor.begin_movetext(headers_, *set->variant, set->start);
   frames_.clear();
-  frames_.push_back(Frame{set->start, std::nullopt});
+  frames_.emplace_back(set->start);
   const Flow flow = movetext(visitor, *set->variant);
   if (flow == Flow::Go) return Step::Game;
   if (flow == Flow::Failed) {
@@ -294,8 +298,8 @@ Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
       case '(': {
         const std::size_t at = pos_++;
         Frame& top = frames_.back();
-        if (!top.before) return fail(ErrorKind::VariationWithoutMove, place_of(at));
-        frames_.push_back(Frame{*top.before, std::nullopt});
+        if (!top.before()) return fail(ErrorKind::VariationWithoutMove, place_of(at));
+        frames_.emplace_back(*top.before());
         visitor.begin_variation();
         continue;
       }
@@ -393,7 +397,7 @@ std::string_view Reader::scan_word() {
   while (pos_ < line_.size()) {
     const char c = line_[pos_];
     if (static_cast<unsigned char>(c) < 0x80) {
-      if (c == ' ' || (c >= '\t' && c <= '\r') || kDelimiters.find(c) != std::string_view::npos) break;
+      if (kEndsWord[std::size_t(c)]) break;
       ++pos_;
     } else {
       std::size_t length = 0;
@@ -405,7 +409,7 @@ std::string_view Reader::scan_word() {
 }
 
 void Reader::attach(Visitor& visitor, std::string_view text) {
-  const CommentTarget target = frames_.back().before ? CommentTarget::AfterMove
+  const CommentTarget target = frames_.back().before() ? CommentTarget::AfterMove
                                : frames_.size() == 1 ? CommentTarget::Game
                                                      : CommentTarget::BeforeNextMove;
   visitor.comment(target, text);
@@ -416,7 +420,7 @@ Reader::Flow Reader::nag_word(Visitor& visitor) {
   const std::string_view text = scan_word();
   const auto nag = nag_number(text);
   if (!nag) return fail(ErrorKind::MalformedMovetext, place_of(at), std::string(text));
-  if (frames_.back().before) visitor.nag(*nag);
+  if (frames_.back().before()) visitor.nag(*nag);
   return Flow::Go;
 }
 
@@ -438,27 +442,26 @@ Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_o
   while (suffix > body && (text[suffix - 1] == '!' || text[suffix - 1] == '?')) --suffix;
   Frame& top = frames_.back();
   if (suffix == body) {
-    if (top.before)
+    if (top.before())
       for (const std::uint16_t nag : glyphs(text.substr(suffix))) visitor.nag(nag);
     return Flow::Go;
   }
   std::string_view san = text.substr(body, suffix - body);
   const auto castling = zero_castling(text.substr(0, body), san);
   if (castling) san = text.substr(body - 1, suffix - body + 1);  // the written form, its zero kept
-  const auto move = variant.move_from_san(top.position, castling ? std::string_view(*castling) : san);
+  const auto move = variant.move_from_san(top.position(), castling ? std::string_view(*castling) : san);
   if (!move) {
     const ErrorKind kind = move.error() == MoveParseError::Malformed    ? ErrorKind::MalformedMovetext
                            : move.error() == MoveParseError::NoSuchMove ? ErrorKind::NoSuchMove
                                                                         : ErrorKind::AmbiguousMove;
     return fail(kind, place_of(at), std::string(text));
   }
-  top.before = top.position;
-  top.position = variant.play(top.position, *move);
+  top.play(variant, *move);
   if (suffix == text.size()) {
-    visitor.move(*top.before, *move, san, {});
+    visitor.move(*top.before(), *move, san, {});
   } else {
     const std::vector<std::uint16_t> nags = glyphs(text.substr(suffix));
-    visitor.move(*top.before, *move, san, nags);
+    visitor.move(*top.before(), *move, san, nags);
   }
   return Flow::Go;
 }

@@ -75,9 +75,24 @@ class Reader {
   struct Place {
     std::uint64_t line, column;
   };
-  struct Frame {
-    Position position;               // after the line's last move
-    std::optional<Position> before;  // before it; none until the line has a move
+  // The positions after and before the last move of one line, in two slots
+  // that swap roles, so a move writes one position and copies none.
+  class Frame {
+   public:
+    explicit Frame(const Position& start) : slots_{start, start} {}
+    const Position& position() const { return slots_[now_]; }
+    // None until the line has a move.
+    const Position* before() const { return moved_ ? &slots_[now_ ^ 1] : nullptr; }
+    void play(const Variant& variant, Move move) {
+      slots_[now_ ^ 1] = variant.play(slots_[now_], move);
+      now_ ^= 1;
+      moved_ = true;
+    }
+
+   private:
+    Position slots_[2];
+    std::uint8_t now_ = 0;
+    bool moved_ = false;
   };
 
   Step attempt(Visitor& visitor);
