@@ -9,10 +9,19 @@
 #include <string>
 #include <string_view>
 
+#include "core/enum_list.hpp"
+
 namespace vorn {
 
-enum class Colour : std::uint8_t { White = 0, Black = 1 };
-enum class Role : std::uint8_t { Pawn = 0, Knight, Bishop, Rook, Queen, King };
+// Each colour with its name and the word a sentence names it by.
+#define VORN_COLOURS(X) X(White, "white", "White") X(Black, "black", "Black")
+VORN_ENUM(Colour, VORN_COLOURS)
+// Each role with its lower-case letter and its word in sentences.
+#define VORN_ROLES(X)                                                                         \
+  X(Pawn, 'p', "pawn") X(Knight, 'n', "knight") X(Bishop, 'b', "bishop") X(Rook, 'r', "rook") \
+  X(Queen, 'q', "queen") X(King, 'k', "king")
+VORN_ENUM(Role, VORN_ROLES)
+VORN_ENUM_TEXT(role_word, Role, VORN_ROLES, VORN_COLUMN_3)
 
 // Files, ranks and squares are distinct types, so that a file never stands in
 // for a rank; `index` and the explicit casts below are the integer boundaries.
@@ -30,9 +39,6 @@ enum class Square : std::uint8_t {
   A8, B8, C8, D8, E8, F8, G8, H8,
 };
 
-inline constexpr std::array<Colour, 2> kColours{Colour::White, Colour::Black};
-inline constexpr std::array<Role, 6> kRoles{Role::Pawn, Role::Knight, Role::Bishop,
-                                            Role::Rook, Role::Queen, Role::King};
 
 constexpr Colour operator!(Colour c) { return Colour(std::uint8_t(c) ^ 1); }
 constexpr int index(Colour c) { return int(c); }
@@ -68,6 +74,8 @@ constexpr std::array<T, N> every() {
   for (std::size_t i = 0; i < N; ++i) out[i] = T(i);
   return out;
 }
+inline constexpr auto kColours = every<Colour, kColourCount>();
+inline constexpr auto kRoles = every<Role, kRoleCount>();
 inline constexpr auto kFiles = every<File, 8>();
 inline constexpr auto kRanks = every<Rank, 8>();
 inline constexpr auto kSquares = every<Square, 64>();
@@ -82,13 +90,15 @@ constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' 
 constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
 // Lower-case letters by role number; the FEN letter of a White unit is upper case.
-inline constexpr std::string_view kRoleLetters = "pnbrqk";
+inline constexpr std::array<char, kRoleCount> kRoleLetterArray{VORN_ROLES(VORN_COLUMN_2)};
+inline constexpr std::string_view kRoleLetters{kRoleLetterArray.data(), kRoleLetterArray.size()};
 constexpr char role_letter(Role r) { return kRoleLetters[index(r)]; }
 constexpr char role_fen_letter(Role r, Colour c) {
   return c == Colour::White ? ascii_upper(role_letter(r)) : role_letter(r);
 }
-inline constexpr std::array<std::string_view, 2> kColourNames{"white", "black"};
+VORN_ENUM_TABLE(std::string_view, kColourNames, Colour, VORN_COLOURS, VORN_COLUMN_2)
 constexpr std::string_view colour_name(Colour c) { return kColourNames[index(c)]; }
+VORN_ENUM_TEXT(colour_word, Colour, VORN_COLOURS, VORN_COLUMN_3)
 
 struct SquareSet {
   std::uint64_t bits = 0;

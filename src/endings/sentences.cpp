@@ -10,8 +10,6 @@ namespace {
 
 constexpr std::array<std::string_view, 9> kCountWords{"no",   "a",   "two",   "three", "four",
                                                       "five", "six", "seven", "eight"};
-constexpr std::array<std::string_view, 6> kRoleWords{"pawn", "knight", "bishop",
-                                                     "rook", "queen",  "king"};
 
 // A verdict's sentence around the colour it names (draws and unknowns name none).
 VORN_ENUM_TEXT(sentence_before, VerdictKind, VORN_VERDICT_KINDS, VORN_COLUMN_3)
@@ -22,7 +20,7 @@ std::string units(unsigned count, Role role) {
   std::string out =
       count < kCountWords.size() ? std::string(kCountWords[count]) : std::to_string(count);
   out += ' ';
-  out += kRoleWords[index(role)];
+  out += role_word(role);
   if (count != 1) out += 's';
   return out;
 }

@@ -14,7 +14,7 @@ std::string list(std::span<const std::string> items);
 // The squares of a set in ascending order, through `list`.
 std::string square_list(SquareSet squares);
 // "White" or "Black", as a sentence names a side.
-constexpr std::string_view colour_word(Colour c) { return c == Colour::White ? "White" : "Black"; }
+using vorn::colour_word;
 // "1 move" for exactly one, "{n} moves" for every other count, 0 included.
 std::string count(std::uint64_t n, std::string_view singular, std::string_view plural);
 
