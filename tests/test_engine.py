@@ -631,8 +631,11 @@ def test_a_search_read_report_by_report(fake):
 def test_a_search_stopped_from_another_thread(fake):
     engine = fake.start("every-50ms", timeout=5.0)
     search = engine.go()
-    threading.Timer(0.2, search.stop).start()
+    stopper = threading.Timer(0.2, search.stop)
+    stopper.start()
     reports = list(search)
+    # The timer holds the search, and so the engine, until its thread is gone.
+    stopper.join()
     assert reports and search.answer().best.uci() == "e2e4"
 
 
