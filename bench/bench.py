@@ -12,6 +12,25 @@ START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
 
 
+def vorn_perft(position, depth):
+    """Leaves at `depth`, every level listed as a user would list it."""
+    if depth == 1:
+        return len(position.legal_moves())
+    return sum(vorn_perft(position.play(m), depth - 1) for m in position.legal_moves())
+
+
+def chess_perft(board, depth):
+    """The same count through the `chess` library, playing and taking back."""
+    if depth == 1:
+        return board.legal_moves.count()
+    total = 0
+    for m in list(board.legal_moves):
+        board.push(m)
+        total += chess_perft(board, depth - 1)
+        board.pop()
+    return total
+
+
 def median_us(stmt, number=2000, repeat=15):
     times = timeit.repeat(stmt, number=number, repeat=repeat)
     return statistics.median(times) / number * 1e6
@@ -27,11 +46,6 @@ def vorn_cases():
 
     plain = Plain()
 
-    def perft(position, depth):
-        if depth == 1:
-            return len(position.legal_moves())
-        return sum(perft(position.play(m), depth - 1) for m in position.legal_moves())
-
     return {
         "from_fen(START).legal_moves()": lambda: vorn.Position.from_fen(START).legal_moves(),
         "from_fen + fen": lambda: vorn.Position.from_fen(START).fen,
@@ -41,7 +55,7 @@ def vorn_cases():
         "parse_san of a move": lambda: start.parse_san("e4"),
         "side_to_move": lambda: start.side_to_move,
         "attribute of a plain object": lambda: plain.side_to_move,
-        "perft(4) Kiwipete": (lambda: perft(kiwi, 4), 1, 3),
+        "perft(4) Kiwipete": (lambda: vorn_perft(kiwi, 4), 1, 3),
     }
 
 
@@ -57,16 +71,6 @@ def chess_cases():
         board.push(move)
         return board
 
-    def perft(board, depth):
-        if depth == 1:
-            return board.legal_moves.count()
-        total = 0
-        for m in list(board.legal_moves):
-            board.push(m)
-            total += perft(board, depth - 1)
-            board.pop()
-        return total
-
     return {
         "from_fen(START).legal_moves()": lambda: list(chess.Board(START).legal_moves),
         "from_fen + fen": lambda: chess.Board(START).fen(),
@@ -75,7 +79,7 @@ def chess_cases():
         "san of a move": lambda: start.san(e4),
         "parse_san of a move": lambda: start.parse_san("e4"),
         "side_to_move": lambda: start.turn,
-        "perft(4) Kiwipete": (lambda: perft(kiwi, 4), 1, 3),
+        "perft(4) Kiwipete": (lambda: chess_perft(kiwi, 4), 1, 3),
     }
 
 

@@ -13,8 +13,7 @@ import random
 import statistics
 import time
 
-START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
-KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
+from bench import KIWIPETE, START, chess_perft, vorn_perft
 MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 8"
 REPEATS = 7
 
@@ -51,11 +50,6 @@ def vorn_cases(sans):
             g.play_san(san)
         return g.outcome()
 
-    def perft(position, depth):
-        if depth == 1:
-            return len(position.legal_moves())
-        return sum(perft(position.play(m), depth - 1) for m in position.legal_moves())
-
     def game_play_undo():
         game.play(e4)
         game.undo()
@@ -71,7 +65,7 @@ def vorn_cases(sans):
         "FEN write": lambda: kiwi.fen,
         "play a move": lambda: start.play(e4),
         "play + undo": game_play_undo,
-        "perft(4) Kiwipete": lambda: perft(kiwi, 4),
+        "perft(4) Kiwipete": lambda: vorn_perft(kiwi, 4),
     }
 
 
@@ -99,16 +93,6 @@ def chess_cases(sans):
         start.push(e4)
         start.pop()
 
-    def perft(board, depth):
-        if depth == 1:
-            return board.legal_moves.count()
-        total = 0
-        for m in list(board.legal_moves):
-            board.push(m)
-            total += perft(board, depth - 1)
-            board.pop()
-        return total
-
     return {
         "from_fen + legal moves, start": lambda: list(chess.Board(START).legal_moves),
         "from_fen + legal moves, Kiwipete": lambda: list(chess.Board(KIWIPETE).legal_moves),
@@ -120,7 +104,7 @@ def chess_cases(sans):
         "FEN write": kiwi.fen,
         "play a move": play,
         "play + undo": play_undo,
-        "perft(4) Kiwipete": lambda: perft(kiwi, 4),
+        "perft(4) Kiwipete": lambda: chess_perft(kiwi, 4),
     }
 
 
