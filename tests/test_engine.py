@@ -27,9 +27,9 @@ from vorn._vorn import (
     Search,
     UciError,
 )
-from quoting import quoted
+from support.quoting import quoted
 
-FAKE = Path(__file__).parent / "fake_engine.py"
+FAKE = Path(__file__).parent / "support" / "fake_engine.py"
 HASH = "option name Hash type spin default 16 min 1 max 1024"
 MULTIPV = "option name MultiPV type spin default 1 min 1 max 500"
 NAME = "option name Name type string default <empty>"

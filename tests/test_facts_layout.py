@@ -7,7 +7,7 @@ import subprocess
 import pytest
 
 import vorn
-from cpp_driver import build_driver
+from support.cpp_driver import build_driver
 
 MINUS = "\u2212"
 ABSENT = MINUS + "1 where the value is absent"

@@ -14,8 +14,8 @@ import sys
 import pytest
 
 import vorn
-from quoting import quoted
-from siphash13 import python_hash, siphash13
+from support.quoting import quoted
+from support.siphash13 import python_hash, siphash13
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"

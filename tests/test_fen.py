@@ -4,7 +4,7 @@ castling fields with rook-file letters, en passant and mirroring."""
 import pytest
 
 import vorn
-from quoting import quoted
+from support.quoting import quoted
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 START4 = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"

@@ -9,7 +9,7 @@ import sys
 import pytest
 
 import vorn
-from siphash13 import python_hash, siphash13
+from support.siphash13 import python_hash, siphash13
 
 
 def cpython_key(seed):

@@ -17,7 +17,7 @@ from vorn import ByColour, FileSet, Game, SquareSet
 from vorn.uci import Limits
 from vorn.uci import uci_parse
 
-from cpp_driver import build_driver
+from support.cpp_driver import build_driver
 
 CLASSES = [value for value in vars(native).values() if isinstance(value, type) and not issubclass(value, BaseException)]
 

@@ -11,7 +11,7 @@ import struct
 import pytest
 
 import vorn
-from siphash13 import siphash13
+from support.siphash13 import siphash13
 from vorn.openings import Opening, openings_count, openings_lookup
 
 chess = pytest.importorskip("chess")

@@ -7,8 +7,8 @@ import re
 
 import pytest
 
-from pgn_files import ECO, PUZZLES, STUDIES, ids, require
-from pgn_reading import drain, items, one
+from support.pgn_files import ECO, PUZZLES, STUDIES, ids, require
+from support.pgn_reading import drain, items, one
 from vorn.pgn import pgn_count, pgn_read, pgn_read_string
 
 chess_pgn = pytest.importorskip("chess.pgn")

@@ -3,7 +3,7 @@ the failures of their setters."""
 
 import pytest
 
-from pgn_reading import one
+from support.pgn_reading import one
 from vorn import Move
 from vorn.pgn import PgnGame, PgnNode
 

@@ -3,7 +3,7 @@ located errors and recovery at the next game."""
 
 import pytest
 
-from pgn_reading import drain, items, one, outline
+from support.pgn_reading import drain, items, one, outline
 from vorn import Move
 from vorn.pgn import pgn_read, pgn_read_string
 
@@ -164,7 +164,7 @@ def test_empty_comments_join_with_a_space():
     ],
 )
 def test_bytes_of_files(tmp_path, data, expected):
-    from pgn_reading import movetext
+    from support.pgn_reading import movetext
     from vorn.pgn import pgn_read
 
     path = tmp_path / "game.pgn"

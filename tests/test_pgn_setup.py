@@ -3,7 +3,7 @@ name, the main line replayed, and the record of a played game."""
 
 import pytest
 
-from pgn_reading import items, one
+from support.pgn_reading import items, one
 from vorn import CHESS960, CLASSIC, Game, Position
 from vorn.pgn import PgnGame
 

@@ -4,7 +4,7 @@ characters; text that reads back to the same record and the same text."""
 
 import pytest
 
-from pgn_reading import movetext, one
+from support.pgn_reading import movetext, one
 from vorn.pgn import PgnGame
 
 

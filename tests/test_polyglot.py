@@ -11,7 +11,7 @@ import textwrap
 import pytest
 
 import vorn
-from siphash13 import siphash13
+from support.siphash13 import siphash13
 from vorn.polyglot import (
     POLYGLOT_ENTRY_SIZE,
     PolyglotBook,

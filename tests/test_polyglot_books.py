@@ -8,9 +8,9 @@ import random
 
 import pytest
 
-import pgn_files
+from support import pgn_files
 import vorn
-from real_files import real_file
+from support.real_files import real_file
 from vorn.polyglot import PolyglotBook, PolyglotBuilder
 
 chess = pytest.importorskip("chess")

@@ -7,7 +7,7 @@ import json
 import pytest
 
 import vorn
-from siphash13 import python_hash, siphash13
+from support.siphash13 import python_hash, siphash13
 
 # Italian-like: quiet moves, captures, checks and castling to choose from.
 FEN = "r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5"

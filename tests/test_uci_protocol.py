@@ -28,7 +28,7 @@ from vorn._vorn import (
     UciError,
     uci_parse,
 )
-from quoting import quoted
+from support.quoting import quoted
 
 DATA = Path(__file__).parent / "data" / "uci"
 

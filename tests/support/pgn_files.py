@@ -7,7 +7,7 @@ from pathlib import Path
 
 import pytest
 
-from real_files import installed
+from support.real_files import installed
 
 
 LEARN = installed("/usr/share/pychess/learn")

@@ -7,7 +7,7 @@ from pathlib import Path
 
 import pytest
 
-SOURCES = Path(__file__).resolve().parent.parent / "src"
+SOURCES = Path(__file__).resolve().parents[2] / "src"
 
 
 def build_driver(directory, driver, sources, what):
@@ -19,6 +19,6 @@ def build_driver(directory, driver, sources, what):
             pytest.fail(f"{what} needs a C++ compiler and the sources")
         pytest.skip("no C++ compiler or no sources next to the tests")
     binary = Path(directory) / Path(driver).stem
-    subprocess.run([compiler, "-std=c++23", "-I", str(SOURCES), str(Path(__file__).parent / "cpp" / driver),
+    subprocess.run([compiler, "-std=c++23", "-I", str(SOURCES), str(Path(__file__).resolve().parents[1] / "cpp" / driver),
                     *(str(SOURCES / source) for source in sources), "-o", str(binary)], check=True)
     return binary

@@ -1,0 +1,1 @@
+"""Helpers the tests share: oracles, fixtures' data sources and a scripted engine."""
