@@ -740,6 +740,50 @@ def test_other_threads_run_while_an_engine_thinks(fake):
     assert turns > 10_000 and answer[0].best.uci() == "e2e4"
 
 
+# ---- Ctrl-C ----------------------------------------------------------------------------
+
+# Each case runs in a child interpreter, so a KeyboardInterrupt that came late
+# could not end the test run: a timer sends SIGINT to that process while the
+# wait runs; the wait must give way to it soon, and the engine must then work.
+INTERRUPTED = """
+import os, signal, sys, threading, time
+from vorn import Game
+from vorn.uci import Engine, Limits
+engine = Engine(sys.executable, {args!r}, timeout={startup})
+engine.handshake()
+engine.timeout = 5.0
+sent = []
+def interrupt():
+    sent.append(time.monotonic())
+    os.kill(os.getpid(), signal.SIGINT)
+threading.Timer(0.3, interrupt).start()
+try:
+    {wait}
+    print("not interrupted")
+except KeyboardInterrupt:
+    print("interrupted after", round(time.monotonic() - sent[0], 1))
+engine.is_ready()
+print(engine.play(Game(), Limits(depth=1)).best.uci(), engine.quit())
+"""
+
+
+@pytest.mark.parametrize(
+    "modes, wait",
+    [
+        ((), "engine.next_line(60)"),
+    ],
+    ids=["next_line"],
+)
+def test_ctrl_c_ends_a_wait_and_leaves_the_engine_usable(fake, modes, wait):
+    script = INTERRUPTED.format(args=fake.args(*modes), startup=STARTUP, wait=wait)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    # The slices are 0.1 s long; the bound is generous for a busy machine.
+    first, second = done.stdout.splitlines()
+    assert first.startswith("interrupted after ") and float(first.split()[-1]) < 1.0
+    assert second == "e2e4 0"
+
+
 # ---- real engines -----------------------------------------------------------------------
 
 REAL = {

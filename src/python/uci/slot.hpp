@@ -1,8 +1,9 @@
 // The engine slot that an Engine and each of its Searches share, and the two
 // ways Python reaches the engine inside it:
 //
-//   on_engine(slot, [&](Engine& e) { return e.is_ready(); })  # the interpreter lock released
-//   read_slot(slot, [](const Engine* e) { return plain copy; })  # short reads, closed: null
+//   on_engine(slot, [&](Engine& e) { return e.send(command); })  # the interpreter lock released
+//   wait_on_engine(slot, [&](Engine& e, Instant end) { ... })     # a wait, in slices of the slot
+//   read_slot(slot, [](const Engine* e) { return plain copy; })   # short reads, closed: null
 //
 // No thread waits for the interpreter lock while it holds the slot, and no
 // Python object is made or freed while the slot is held.
@@ -16,8 +17,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "python/bind/raise.hpp"
 #include "python/bind/gil.hpp"
+#include "python/bind/interrupt.hpp"
+#include "python/bind/raise.hpp"
 #include "uci/engine/engine.hpp"
 
 namespace vorn::python::uci {
@@ -77,6 +79,41 @@ auto on_engine(EngineSlot& slot, Operation&& operation) {
   if (!result) engine_closed();
   if (!*result) raise_engine_error(result->error());
   if constexpr (!std::is_void_v<typename Expected<Result>::Value>) return std::move(**result);
+}
+
+// A wait on the engine: runs `step(engine, end_of_slice)` in slices, each with
+// the slot locked and the interpreter lock released, until it answers a value
+// (`std::expected<std::optional<T>, Error>`, none: not yet). Between slices the
+// slot is free for other threads and Ctrl-C is noticed; then
+// `on_interrupt(engine)` runs in the slot and the handler's exception goes up.
+template <class Step, class OnInterrupt>
+auto wait_on_engine(EngineSlot& slot, Step&& step, OnInterrupt&& on_interrupt) {
+  using Stepped = std::invoke_result_t<Step, engine::Engine&, engine::Instant>;
+  using Value = typename Expected<Stepped>::Value::value_type;
+  std::optional<std::expected<Value, engine::Error>> result;  // none: the engine was closed
+  const auto in_slot = [&](auto&& body) {
+    const std::lock_guard lock(slot.mutex);
+    engine::Engine* engine = slot.open();
+    const bool done = engine == nullptr || body(*engine);
+    slot.close_if_asked();
+    return done;
+  };
+  const bool finished = bind::interruptible(
+      [&](engine::Instant end) {
+        return in_slot([&](engine::Engine& engine) {
+          if (const std::uint64_t dropped = slot.abandoned.exchange(0)) engine.abandon(dropped);
+          Stepped stepped = step(engine, end);
+          if (stepped && !*stepped) return false;
+          if (stepped) result.emplace(std::move(**stepped));
+          else result.emplace(std::unexpected(std::move(stepped.error())));
+          return true;
+        });
+      },
+      [&] { in_slot([&](engine::Engine& engine) { on_interrupt(engine); return true; }); });
+  if (!finished) throw bind::PythonError{};
+  if (!result) engine_closed();
+  if (!*result) raise_engine_error(result->error());
+  return std::move(**result);
 }
 
 // `read(engine)`, engine null when closed, with the slot locked: at once when

@@ -67,9 +67,9 @@ class Engine {
   ~Engine();
 
   // ---- lines ----
-  // The oldest unread line, none if none came within `wait`; `Died` once the
+  // The oldest unread line, none if none came by `deadline`; `Died` once the
   // output has ended and its lines are read, or the process has ended.
-  std::expected<std::optional<std::string>, Error> next_line(Duration wait);
+  std::expected<std::optional<std::string>, Error> next_line(Instant deadline);
   // Writes `line` and a line feed outside the conversation's order. A text
   // with a line break or a NUL is refused; a write blocked past the timeout
   // kills the engine.

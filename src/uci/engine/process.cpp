@@ -158,8 +158,8 @@ std::expected<std::optional<Line>, Error> Engine::next_queued(Instant deadline) 
   return std::unexpected(died());
 }
 
-std::expected<std::optional<std::string>, Error> Engine::next_line(Duration wait) {
-  auto line = next_queued(deadline_after(wait));
+std::expected<std::optional<std::string>, Error> Engine::next_line(Instant deadline) {
+  auto line = next_queued(deadline);
   if (!line) return std::unexpected(line.error());
   if (!*line) return std::nullopt;
   return std::move((*line)->text);

@@ -1,0 +1,40 @@
+// Long waits that Ctrl-C can cut short. The work runs in slices with the
+// interpreter lock released; between slices the lock comes back for the
+// signal handlers, so a KeyboardInterrupt surfaces from the call that waits.
+//
+//   const bool finished = interruptible([&](Instant end) { return read_until(end); },  // true: done
+//                                       [&] { tidy_up(); });
+//   if (!finished) throw PythonError{};  // the handler's exception is set
+#pragma once
+
+#include <chrono>
+#include <utility>
+
+#include "python/bind/gil.hpp"
+#include "python/bind/python.hpp"
+
+namespace vorn::python::bind {
+
+using std::chrono_literals::operator""ms;
+
+// Runs `slice(end_of_slice)` without the interpreter lock until it answers
+// true. Between slices takes the lock for PyErr_CheckSignals; when a handler
+// raised, runs `on_interrupt()` (without the lock, the exception kept set)
+// and answers false. Off the main thread the check finds nothing, as only the
+// main thread runs handlers.
+template <class Slice, class OnInterrupt>
+bool interruptible(Slice&& slice, OnInterrupt&& on_interrupt, std::chrono::milliseconds every = 100ms) {
+  while (true) {
+    {
+      const AllowThreads nogil;
+      if (slice(std::chrono::steady_clock::now() + every)) return true;
+    }
+    if (PyErr_CheckSignals() < 0) {
+      const AllowThreads nogil;
+      std::forward<OnInterrupt>(on_interrupt)();
+      return false;
+    }
+  }
+}
+
+}  // namespace vorn::python::bind
