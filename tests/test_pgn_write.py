@@ -133,3 +133,54 @@ def test_line_breaking(word, lines):
     game = PgnGame()
     game.comment = word
     assert str(game).splitlines() == lines
+
+
+# ---- hostile comments: text that reads back to the same record ----
+
+
+def written_and_read(game):
+    """The record `game`'s text reads back to; that text writes again unchanged
+    and none of its lines starts with "%", which a reader drops as an escape."""
+    text = str(game)
+    assert not [line for line in text.splitlines() if line.startswith("%")]
+    again = one(text)
+    assert str(again) == text
+    return again
+
+
+@pytest.mark.parametrize(
+    "words",
+    [
+        pytest.param("%d", id="percent-word"),
+        pytest.param("% %% %x", id="percent-words-in-a-row"),
+        pytest.param("[%clk 0:02:58] %eval", id="clock-command"),
+        pytest.param("a { b {", id="opening-braces"),
+        pytest.param("; a ;b", id="semicolons"),
+        pytest.param("tab\there\t%t", id="tabs"),
+        pytest.param("%" + "y" * 85, id="long-percent-word"),
+        pytest.param("x" * 79 + " %z", id="long-word-then-percent"),
+        pytest.param("é %é", id="non-ascii"),
+    ],
+)
+def test_hostile_comments_read_back_whatever_column_they_reach(words):
+    # The filler moves every word of the comment across the wrap column.
+    for pad in range(1, 82):
+        comment = "{" + "p" * pad + " " + words + "}"
+        game = one(f"1. e4 {comment} e5 ({comment} 1... c5 {comment}) 2. Nf3 {comment} Nc6 *")
+        assert written_and_read(game) == game, pad
+
+
+@pytest.mark.parametrize(
+    ("comment", "read_back"),
+    [
+        pytest.param("a " * 39 + "%b", "a " * 39 + "%b", id="percent-word-at-the-wrap-column"),
+        pytest.param("w " * 38 + "%a %b %c", "w " * 38 + "%a %b %c", id="percent-words-across-the-wrap-column"),
+        pytest.param("\t%x\n%y\r\n", "%x %y", id="percent-words-on-lines-of-their-own"),
+        pytest.param("a}b %c} {d", "ab %c {d", id="closing-braces-dropped"),
+        pytest.param("%", "%", id="a-lone-percent"),
+    ],
+)
+def test_comments_set_from_python_read_back(comment, read_back):
+    game = PgnGame()
+    game.comment = comment
+    assert written_and_read(game).comment == read_back

@@ -93,8 +93,12 @@ void line_tokens(std::vector<std::string>& tokens, const Line& main, std::uint64
 
 void lay_out(std::string& out, const std::vector<std::string>& tokens) {
   std::size_t width = 0;  // characters on the current line
-  for (const std::string& token : tokens) {
-    const std::size_t length = utf8::length(token);
+  for (std::size_t first = 0; first < tokens.size();) {
+    // A line that began with "%" would read as an escape line and be dropped,
+    // so a token that starts with one travels with the token before it.
+    std::size_t end = first + 1;
+    std::size_t length = utf8::length(tokens[first]);
+    while (end < tokens.size() && tokens[end].starts_with('%')) length += 1 + utf8::length(tokens[end++]);
     if (width > 0 && width + 1 + length <= kLineWidth) {
       out += ' ';
       width += 1 + length;
@@ -102,7 +106,11 @@ void lay_out(std::string& out, const std::vector<std::string>& tokens) {
       if (width > 0) out += '\n';
       width = length;
     }
-    out += token;
+    for (std::size_t i = first; i < end; ++i) {
+      if (i > first) out += ' ';
+      out += tokens[i];
+    }
+    first = end;
   }
   out += '\n';  // the result token is always there
 }

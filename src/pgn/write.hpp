@@ -2,7 +2,8 @@
 // movetext (game comment, numbered moves, glyphs, comments, variations, the
 // result) wrapped at 80 characters. What it writes reads back to the same
 // tree, and writing that again gives the same text: a "}" inside a comment
-// is dropped and line breaks inside tag values are written as spaces.
+// is dropped, line breaks inside tag values are written as spaces, and no
+// line starts with "%" (a reader drops such a line as an escape).
 #pragma once
 
 #include <string>
