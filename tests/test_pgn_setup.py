@@ -43,21 +43,76 @@ def test_setup(tags, variant, start):
     [
         pytest.param('[Variant "Crazy House"]', "unknown variant: Crazy House", id="unknown-variant"),
         pytest.param('[FEN "8/8 w - - 0 1"]', "the FEN tag is unreadable: invalid placement field", id="unreadable"),
+        pytest.param('[FEN "4k3/8/8/8/8/8/8/4K3 w - - 0 -1"]', "the FEN tag is unreadable: invalid full-move number",
+                     id="negative-full-move-number"),
         pytest.param('[FEN "4k3/8/8/8/8/8/8/R3K1R1 w G - 0 1"]',
                      "the FEN tag is unplayable: castling rights this variant cannot have", id="unplayable"),
     ],
 )
-def test_setup_failures_carry_no_place(tags, message):
+def test_setup_failures_are_located_by_the_reader(tags, message):
+    assert items(tags + "\n*") == ["line 1, column 1: " + message]
+
+
+@pytest.mark.parametrize(
+    ("name", "value", "message"),
+    [
+        pytest.param("Variant", "Crazy House", "unknown variant: Crazy House", id="unknown-variant"),
+        pytest.param("FEN", "garbage", "the FEN tag is unreadable: a FEN has four or six fields", id="garbage-fen"),
+        pytest.param("FEN", "8/8 w - - 0 1", "the FEN tag is unreadable: invalid placement field", id="unreadable"),
+    ],
+)
+def test_set_header_refuses_tags_the_reader_refuses(name, value, message):
+    game = one("1. e4 *")
+    text = str(game)
+    with pytest.raises(ValueError, match=f"^{message}$"):
+        game.set_header(name, value)
+    assert (game.headers, str(game)) == ({}, text)
+    assert items(f"[{name} \"{value}\"]\n*") == ["line 1, column 1: " + message]
+
+
+@pytest.mark.parametrize(
+    ("name", "value"),
+    [
+        pytest.param("Variant", "Fischer Random", id="variant"),
+        pytest.param("FEN", "4k3/8/8/8/8/8/8/4K3 w - - 0 0", id="full-move-zero"),
+        pytest.param("fen", "garbage", id="other-letter-case"),
+        pytest.param("SetUp", "garbage", id="setup"),
+    ],
+)
+def test_set_header_keeps_what_reads(name, value):
     game = PgnGame()
-    for line in tags.splitlines():
-        name, value = line[1:-1].split(" ", 1)
-        game.set_header(name, value.strip('"'))
+    game.set_header(name, value)
+    assert one(str(game)) == game
+
+
+def test_unplayable_setup_fails_without_a_place():
+    # Each tag reads on its own: only the pair is refused, and not when set.
+    game = PgnGame()
+    game.set_header("FEN", "4k3/8/8/8/8/8/8/R3K1R1 w G - 0 1")
+    message = "the FEN tag is unplayable: castling rights this variant cannot have"
     for member in ("variant", "start_position"):
         with pytest.raises(ValueError, match=f"^{message}$"):
             getattr(game, member)
     with pytest.raises(ValueError, match=f"^{message}$"):
         game.game()
-    assert items(tags + "\n*") == ["line 1, column 1: " + message]
+    game.set_header("Variant", "Chess960")
+    assert game.variant == CHESS960
+
+
+@pytest.mark.parametrize(
+    ("fen", "read_as"),
+    [
+        pytest.param("4k3/8/8/8/8/8/4P3/4K3 w - - 0 0", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", id="white"),
+        pytest.param("4k3/8/8/8/8/8/4P3/4K3 b - - 7 +0", "4k3/8/8/8/8/8/4P3/4K3 b - - 7 1", id="black-plus-zero"),
+        pytest.param("4k3/8/8/8/8/8/4P3/4K3 w - - 0 00", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", id="zeros"),
+    ],
+)
+def test_a_fen_tag_reads_full_move_zero_as_one(fen, read_as):
+    game = one(f'[FEN "{fen}"]\n*')
+    assert game.start_position == Position.from_fen(read_as)
+    assert game.game().start_position == Position.from_fen(read_as)
+    with pytest.raises(ValueError, match="full-move number"):
+        Position.from_fen(fen)
 
 
 def test_replay_stops_at_a_move_the_start_does_not_allow():

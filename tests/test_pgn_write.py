@@ -74,13 +74,16 @@ def test_movetext(text, expected):
         pytest.param("4k3/8/8/8/8/8/4P3/4K3 b - - 0 4294967295", "4294967295... Kd7 4294967296. e4 *",
                      id="numbers-do-not-wrap"),
         pytest.param("4k3/8/8/8/8/8/4P3/4K3 b - -", "1... Kd7 2. e4 *", id="four-field-fen"),
+        pytest.param("4k3/8/8/8/8/8/4P3/4K3 b - - 0 0", "1... Kd7 2. e4 *", id="full-move-zero-reads-as-one"),
     ],
 )
 def test_numbering_starts_at_the_fen(fen, expected):
     game = one(f'[FEN "{fen}"]\n' + expected)
     assert movetext(game) == expected
-    game.set_header("FEN", "not a fen")
-    assert movetext(game) == "1. Kd7 e4 *"
+    # A FEN tag that does not read is refused rather than written.
+    with pytest.raises(ValueError, match="^the FEN tag is unreadable: "):
+        game.set_header("FEN", "not a fen")
+    assert movetext(game) == expected
 
 
 def test_the_result_field_ends_the_movetext_whatever_the_tag():

@@ -32,6 +32,18 @@ std::string normalised(std::string_view name) {
   return out;
 }
 
+std::expected<const Variant*, PgnError> variant_named(std::string_view name) {
+  const auto row = std::ranges::find(kVariantNames, normalised(name), &VariantName::name);
+  if (row == kVariantNames.end()) return std::unexpected(PgnError{ErrorKind::UnknownVariant, std::string(name)});
+  return &row->variant();
+}
+
+std::expected<Position, PgnError> start_named(std::string_view fen) {
+  const auto parsed = tag_position(fen);
+  if (!parsed) return std::unexpected(PgnError{ErrorKind::UnreadableFen, std::string(message(parsed.error()))});
+  return *parsed;
+}
+
 GameResult result_of(const vorn::Game& game) {
   const auto ended = game.variant().outcome(game.current());
   if (ended == Outcome::WhiteMates) return GameResult::WhiteWins;
@@ -42,20 +54,31 @@ GameResult result_of(const vorn::Game& game) {
 
 }  // namespace
 
+std::expected<Position, FenError> tag_position(std::string_view fen) {
+  return fen::parse(fen, fen::FullmoveZero::ReadAsOne);
+}
+
+std::optional<PgnError> tag_error(std::string_view name, std::string_view value) {
+  if (name == "Variant") {
+    if (const auto variant = variant_named(value); !variant) return variant.error();
+  } else if (name == "FEN") {
+    if (const auto start = start_named(value); !start) return start.error();
+  }
+  return std::nullopt;
+}
+
 std::expected<Setup, PgnError> setup(const Headers& headers) {
   const Variant* variant = &classic();
   if (const std::string* name = headers.find("Variant")) {
-    const std::string key = normalised(*name);
-    const auto row = std::ranges::find(kVariantNames, key, &VariantName::name);
-    if (row == kVariantNames.end()) return std::unexpected(PgnError{ErrorKind::UnknownVariant, *name});
-    variant = &row->variant();
+    const auto named = variant_named(*name);
+    if (!named) return std::unexpected(named.error());
+    variant = *named;
   }
   Position start = variant->start_position(0);
   if (const std::string* fen = headers.find("FEN")) {
-    const auto parsed = fen::parse(*fen);
-    if (!parsed)
-      return std::unexpected(PgnError{ErrorKind::UnreadableFen, std::string(message(parsed.error()))});
-    start = *parsed;
+    const auto named = start_named(*fen);
+    if (!named) return std::unexpected(named.error());
+    start = *named;
   }
   if (const auto valid = variant->validate(start); !valid)
     return std::unexpected(PgnError{ErrorKind::UnplayableFen, std::string(message(valid.error()))});

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "position/fen.hpp"
+#include "pgn/setup.hpp"
 #include "text/unicode.hpp"
 #include "text/utf8.hpp"
 
@@ -147,7 +147,7 @@ std::string write(const Game& record) {
   std::uint64_t number = 1;
   bool white = true;
   if (const std::string* fen = record.headers.find("FEN")) {
-    if (const auto start = fen::parse(*fen)) {
+    if (const auto start = tag_position(*fen)) {
       number = start->fullmove_number;
       white = start->board.side_to_move() == Colour::White;
     }

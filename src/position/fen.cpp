@@ -1,5 +1,6 @@
 #include "position/fen.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <ranges>
@@ -108,7 +109,7 @@ constexpr FenError from_build_error(board::BuildError e) {
 
 }  // namespace
 
-std::expected<Position, FenError> parse(std::string_view text) {
+std::expected<Position, FenError> parse(std::string_view text, FullmoveZero zero) {
   const auto fields = split_fields(text);
   if (fields.size() != 4 && fields.size() != 6) return std::unexpected(FenError::FieldCount);
   const auto placement = parse_placement(fields[0]);
@@ -129,9 +130,10 @@ std::expected<Position, FenError> parse(std::string_view text) {
     const auto halfmove = parse_clock(fields[4]);
     if (!halfmove) return std::unexpected(FenError::HalfmoveClock);
     const auto fullmove = parse_clock(fields[5]);
-    if (!fullmove || *fullmove == 0) return std::unexpected(FenError::FullmoveNumber);
+    if (!fullmove || (*fullmove == 0 && zero == FullmoveZero::Refused))
+      return std::unexpected(FenError::FullmoveNumber);
     position.halfmove_clock = *halfmove;
-    position.fullmove_number = *fullmove;
+    position.fullmove_number = std::max<std::uint32_t>(*fullmove, 1);
     position.clocks_known = true;
   }
   auto board = board::Board::build(*placement, side, *rights, en_passant);

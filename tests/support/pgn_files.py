@@ -15,7 +15,7 @@ ECO = installed("/usr/share/pgn-extract/eco.pgn")
 # Study exports: FEN set-ups, nested variations, glyphs, [%cal] and ";" comments.
 # Missing, one absent name stands for them, so their tests report the absence.
 STUDIES = sorted(LEARN.glob("*/lichess_study_*.pgn")) or [LEARN / "lichess_study_missing.pgn"]
-# Puzzles whose FEN tags carry the full-move number 0, which does not read.
+# Puzzles whose FEN tags carry the full-move number 0, read as 1.
 PUZZLES = sorted(LEARN.glob("puzzles/mate_in_*.pgn")) or [LEARN / "mate_in_missing.pgn"]
 
 

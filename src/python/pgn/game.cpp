@@ -48,6 +48,8 @@ Ref headers_of(SharedRecord record) {
 void set_header(Exclusive<PyPgnGame> record, std::string_view name, std::string_view value) {
   // What the reader could not read back as a tag name is refused.
   if (!model::is_tag_name(name)) errors::value_error("not a tag name: " + quoted(name));
+  // Nor a "Variant" or "FEN" the reader would refuse, in the reader's words.
+  if (const auto refused = model::tag_error(name, value)) errors::value_error(refused->message());
   record->headers.set(name, value);
 }
 
