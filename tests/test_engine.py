@@ -2,6 +2,7 @@
 handling, the line queue, the conversation's wire text, searches, timeouts,
 closing, and that no child is ever left behind."""
 
+import errno
 import gc
 import os
 import signal
@@ -139,11 +140,33 @@ def test_a_search_cannot_be_made_from_python():
 # ---- starting ----------------------------------------------------------------------
 
 
-def test_a_program_that_does_not_exist_is_an_os_error(tmp_path):
-    with pytest.raises(OSError) as raised:
-        Engine(tmp_path / "missing")
-    assert str(raised.value) == "No such file or directory (os error 2)"
-    assert raised.value.errno is None
+@pytest.mark.parametrize(
+    "name, error, number",
+    [("missing", FileNotFoundError, errno.ENOENT), ("folder", PermissionError, errno.EACCES),
+     ("not-executable", PermissionError, errno.EACCES)],
+    ids=["missing", "directory", "not-executable"],
+)
+def test_a_program_that_cannot_start_is_pythons_own_error(tmp_path, name, error, number):
+    (tmp_path / "folder").mkdir()
+    (tmp_path / "not-executable").write_text("#!/bin/sh\n")
+    with pytest.raises(error) as raised:
+        Engine(tmp_path / name)
+    assert (raised.value.errno, raised.value.filename) == (number, tmp_path / name)
+
+
+def test_the_engine_inherits_only_its_three_pipes(fake):
+    # A descriptor the host left inheritable, as an older library might.
+    read_end, write_end = os.pipe()
+    high = os.dup2(write_end, 200, inheritable=True)
+    try:
+        engine = fake.start()
+        [(pid, _)] = children()
+        inherited = {int(fd) for fd in os.listdir(f"/proc/{pid}/fd")}
+        engine.quit()
+    finally:
+        for fd in (read_end, write_end, high):
+            os.close(fd)
+    assert {0, 1, 2} <= inherited and high not in inherited
 
 
 @pytest.mark.parametrize(

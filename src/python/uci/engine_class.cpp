@@ -41,14 +41,20 @@ using engine::Engine;
 
 // `args` is null when left out; None is no sequence of arguments.
 Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cwd, double timeout) {
-  engine::Launch launch(std::move(command.bytes));
+  engine::Launch launch(command.bytes);
   if (args != nullptr) {
     for (bind::Path& arg : bind::from_python<std::vector<bind::Path>>(args, "args")) launch.arguments.push_back(std::move(arg.bytes));
   }
   if (cwd) launch.cwd = std::move(cwd->bytes);
   launch.timeout = seconds("timeout", timeout);
   auto started = std::move(launch).spawn();
-  if (!started) raise_engine_error(started.error());
+  if (!started) {
+    // A program that cannot start is Python's own error: FileNotFoundError,
+    // PermissionError, ... with its errno and the program as the filename.
+    if (const auto* failed = std::get_if<engine::error::Io>(&started.error()); failed && failed->code != 0)
+      bind::raise_os_error(failed->code, command);
+    raise_engine_error(started.error());
+  }
   return std::make_shared<EngineSlot>(std::move(*started));
 }
 

@@ -1,5 +1,6 @@
 #include "uci/engine/child.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 
 extern char** environ;
 
@@ -90,6 +92,25 @@ std::expected<std::array<Fd, 2>, Error> make_pipe() {
   return pipe;
 }
 
+// Every descriptor but the three standard streams is closed in the child, so
+// nothing the host left inheritable leaks into the engine.
+int close_the_rest(posix_spawn_file_actions_t* actions) {
+#ifdef VORN_SPAWN_CLOSEFROM
+  return ::posix_spawn_file_actions_addclosefrom_np(actions, 3);
+#else
+  DIR* listing = ::opendir("/proc/self/fd");
+  if (listing == nullptr) return errno;
+  int failed = 0;
+  while (const dirent* entry = ::readdir(listing)) {
+    const int fd = std::atoi(entry->d_name);
+    const int flags = fd > 2 && fd != ::dirfd(listing) ? ::fcntl(fd, F_GETFD) : -1;
+    if (flags >= 0 && !(flags & FD_CLOEXEC) && !failed) failed = ::posix_spawn_file_actions_addclose(actions, fd);
+  }
+  ::closedir(listing);
+  return failed;
+#endif
+}
+
 class SpawnSetup {
  public:
   SpawnSetup() {
@@ -122,6 +143,7 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   int failed = ::posix_spawn_file_actions_adddup2(&setup.actions_, (*input)[0].get(), 0);
   failed = failed ? failed : ::posix_spawn_file_actions_adddup2(&setup.actions_, (*output)[1].get(), 1);
   failed = failed ? failed : ::posix_spawn_file_actions_adddup2(&setup.actions_, (*errors)[1].get(), 2);
+  if (!failed) failed = close_the_rest(&setup.actions_);
   if (!failed && cwd) failed = ::posix_spawn_file_actions_addchdir_np(&setup.actions_, cwd->c_str());
   // Python ignores SIGPIPE and SIGXFSZ, and an ignored signal stays ignored
   // across exec: the engine gets the defaults and an empty mask.
