@@ -21,34 +21,39 @@ ERRORS = [
 ]
 
 # Every public attribute of the native module, in the order the module adds
-# them, with the package module that presents each class.
+# them, with the package modules that present each: a class in the module it
+# reports as __module__ (the last one listed); a function, a constant or an
+# exception class in the package and in its area's module too.
+VORN = ("vorn",)
 ORDER = [
-    *[(name, "vorn") for name, _, _ in ERRORS],
-    *[(name, "vorn") for name in ("Variant", "SquareSet", "FileSet", "ByColour", "Move", "Position", "Game")],
-    *[(name, "vorn.explain") for name in (
+    *[(name, VORN) for name, _, _ in ERRORS],
+    *[(name, VORN) for name in ("Variant", "SquareSet", "FileSet", "ByColour", "Move", "Position", "Game")],
+    *[(name, ("vorn.explain",)) for name in (
         "Castling", "EnPassant", "EpCapture", "EpObstacle", "Pin", "Skewer", "Repetition", "NearMiss",
         "FiftyMove", "Reset", "DrawStatus", "AutomaticDraw", "ClaimableDraw", "StalemateDetail", "Stuck")],
-    *[(name, "vorn.endings") for name in (
+    *[(name, ("vorn.endings",)) for name in (
         "Ending", "EndingClass", "EndingVerdict", "EndingTechnique", "MaterialSignature", "EndingEvidence",
         "PawnRace", "Bishops")],
-    ("endings_classify", None),
-    *[(name, "vorn") for name in (
+    ("endings_classify", ("vorn", "vorn.endings")),
+    *[(name, VORN) for name in (
         "Facts", "PlacementFacts", "StateFacts", "HistoryFacts", "MaterialFacts", "PawnFacts", "PieceFacts",
         "KingFacts", "MobilityFacts", "AttackFacts", "ExchangeFacts", "ThreatFacts", "TacticsFacts",
         "EndgameFacts", "MapFacts", "MoveFacts", "AnnotatedMove")],
-    *[(name, None) for name in ("_facts_group", "facts_catalogue", "move_facts_catalogue", "facts_layout")],
-    *[(name, "vorn.pgn") for name in ("PgnGame", "PgnNode", "PgnReader")],
-    *[(name, None) for name in ("pgn_read", "pgn_read_string", "pgn_count")],
-    *[(name, "vorn.polyglot") for name in (
+    ("_facts_group", ()),
+    *[(name, VORN) for name in ("facts_catalogue", "move_facts_catalogue", "facts_layout")],
+    *[(name, ("vorn.pgn",)) for name in ("PgnGame", "PgnNode", "PgnReader")],
+    *[(name, ("vorn", "vorn.pgn")) for name in ("pgn_read", "pgn_read_string", "pgn_count")],
+    *[(name, ("vorn.polyglot",)) for name in (
         "PolyglotRaw", "PolyglotEntry", "PolyglotBook", "PolyglotBookIter", "PolyglotBuilder")],
-    ("POLYGLOT_ENTRY_SIZE", None),
-    ("Opening", "vorn.openings"),
-    *[(name, None) for name in ("openings_lookup", "openings_count")],
-    *[(name, "vorn.uci") for name in ("Limits", "Option", "Info", "Answer", "Engine", "Search")],
-    *[(name, "vorn.uci.protocol") for name in ("Command", "Message", "Session")],
-    ("uci_parse", None),
-    *[(name, "vorn.uci") for name in ("UciError", "EngineTimeout", "EngineDied", "ProtocolError")],
-    *[(name, None) for name in ("CLASSIC", "CHESS960", "KING_TO_ROOK", "KING_TWO_SQUARES", "__version__")],
+    ("POLYGLOT_ENTRY_SIZE", ("vorn", "vorn.polyglot")),
+    ("Opening", ("vorn.openings",)),
+    *[(name, ("vorn", "vorn.openings")) for name in ("openings_lookup", "openings_count")],
+    *[(name, ("vorn.uci",)) for name in ("Limits", "Option", "Info", "Answer", "Engine", "Search")],
+    *[(name, ("vorn.uci.protocol",)) for name in ("Command", "Message", "Session")],
+    ("uci_parse", ("vorn", "vorn.uci")),
+    *[(name, ("vorn", "vorn.uci")) for name in ("UciError", "EngineTimeout", "EngineDied", "ProtocolError")],
+    *[(name, VORN) for name in ("CLASSIC", "CHESS960", "KING_TO_ROOK", "KING_TWO_SQUARES", "__version__")],
+    ("_exports", ()),
 ]
 KNOWN = dict(ORDER)
 PRESENT = [name for name in vars(native) if not name.startswith("__") or name == "__version__"]
@@ -67,14 +72,14 @@ def test_attributes_come_in_registration_order():
     assert [name for name in PRESENT if name not in KNOWN] == []
     assert PRESENT == [name for name, _ in ORDER if name in PRESENT]
     assert PRESENT[:6] == [name for name, _, _ in ERRORS]
-    assert PRESENT[-1] == "__version__"
+    assert PRESENT[-2:] == ["__version__", "_exports"]
 
 
 def test_classes_report_the_module_that_presents_them():
     for name in PRESENT:
         value = getattr(native, name)
-        if isinstance(value, type) and KNOWN[name] is not None:
-            assert (name, value.__module__, value.__qualname__) == (name, KNOWN[name], name)
+        if isinstance(value, type):
+            assert (name, value.__module__, value.__qualname__) == (name, KNOWN[name][-1], name)
 
 
 @pytest.mark.parametrize(("name", "bases", "doc"), ERRORS)
@@ -126,9 +131,8 @@ def test_executing_the_module_again_shares_the_classes():
 def test_package_modules_present_their_classes():
     for name in PRESENT:
         value = getattr(native, name)
-        module = KNOWN[name]
-        if module is not None:
-            assert getattr(importlib.import_module(module), name) is value
+        for module in KNOWN[name]:
+            assert getattr(importlib.import_module(module), name) is value, (module, name)
     for name in ("CLASSIC", "CHESS960", "KING_TO_ROOK", "KING_TWO_SQUARES"):
         if hasattr(native, name):
             assert getattr(vorn, name) is getattr(native, name)
@@ -136,6 +140,14 @@ def test_package_modules_present_their_classes():
 
 PACKAGE_MODULES = ["vorn", "vorn.endings", "vorn.explain", "vorn.openings", "vorn.pgn", "vorn.polyglot", "vorn.uci",
                    "vorn.uci.protocol"]
+
+
+@pytest.mark.parametrize("module_name", PACKAGE_MODULES)
+def test_package_modules_present_exactly_their_names_in_order(module_name):
+    module = importlib.import_module(module_name)
+    presented = [name for name, value in vars(module).items()
+                 if (not name.startswith("_") or name == "__version__") and not isinstance(value, type(vorn))]
+    assert presented == [name for name, modules in ORDER if module_name in modules]
 
 
 @pytest.mark.parametrize("module_name", PACKAGE_MODULES)

@@ -5,8 +5,10 @@
 //   Variant, SquareSet, FileSet, ByColour, Move, Position, Game
 //   ... the classes and functions of analysis, records, books and engines
 //   CLASSIC, CHESS960, KING_TO_ROOK, KING_TWO_SQUARES, __version__
+//   _exports                                 which package module presents which names
 #include <atomic>
 #include <cstdint>
+#include <string_view>
 
 #include "python/bind/module.hpp"
 #include "python/board/classes.hpp"
@@ -24,30 +26,34 @@ namespace vorn::python {
 
 namespace {
 
-void add_constants(PyObject* module) {
-  bind::add_object(module, "CLASSIC", bind::to_python(&classic()));
-  bind::add_object(module, "CHESS960", bind::to_python(&chess960()));
-  bind::add_object(module, "KING_TO_ROOK",
-                   bind::to_python(vorn::name(CastlingStyle::KingToRook)));
-  bind::add_object(module, "KING_TWO_SQUARES",
-                   bind::to_python(vorn::name(CastlingStyle::KingTwoSquares)));
-  bind::add_object(module, "__version__", bind::to_python(VORN_VERSION));
+void add_constants(bind::Module& module) {
+  module.add_object("CLASSIC", bind::to_python(&classic()));
+  module.add_object("CHESS960", bind::to_python(&chess960()));
+  module.add_object("KING_TO_ROOK", bind::to_python(vorn::name(CastlingStyle::KingToRook)));
+  module.add_object("KING_TWO_SQUARES", bind::to_python(vorn::name(CastlingStyle::KingTwoSquares)));
+  module.add_object("__version__", bind::to_python(VORN_VERSION));
 }
 
-using RegisterFn = void (*)(PyObject* module);
+// One area's step, and the package module that presents the functions,
+// constants and exception classes it adds, besides the package itself (its
+// classes name their own module).
+struct Area {
+  void (*fill)(bind::Module& module);
+  std::string_view presented_in;
+};
 
 // One step per line; a step that fails stops the import with its error.
-constexpr RegisterFn kRegistration[] = {
-    errors::register_module,
-    board_classes::register_module,
-    explain::register_module,
-    endings::register_module,
-    facts::register_module,
-    pgn::register_module,
-    polyglot::register_module,
-    openings::register_module,
-    uci::register_module,
-    add_constants,
+constexpr Area kRegistration[] = {
+    {errors::register_module, "vorn"},
+    {board_classes::register_module, "vorn"},
+    {explain::register_module, "vorn.explain"},
+    {endings::register_module, "vorn.endings"},
+    {facts::register_module, "vorn"},
+    {pgn::register_module, "vorn.pgn"},
+    {polyglot::register_module, "vorn.polyglot"},
+    {openings::register_module, "vorn.openings"},
+    {uci::register_module, "vorn.uci"},
+    {add_constants, "vorn"},
 };
 
 // The type objects are shared by the whole process, so the module may live
@@ -66,7 +72,13 @@ int exec_module(PyObject* module) {
   return bind::guarded(-1, [&] {
     if (!PyModule_Check(module)) bind::cannot_convert(module, "module");
     claim_interpreter();
-    for (const RegisterFn step : kRegistration) step(module);
+    bind::Exports exports;
+    for (const Area& area : kRegistration) {
+      bind::Module filled(module, exports, area.presented_in);
+      area.fill(filled);
+    }
+    // Last, so that it lists everything above.
+    bind::check(PyObject_SetAttrString(module, "_exports", exports.to_python().get()));
     return 0;
   });
 }

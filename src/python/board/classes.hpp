@@ -6,6 +6,7 @@
 #include "moves/moves.hpp"
 #include "position/position.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 #include "variant/variant.hpp"
 
 namespace vorn::python {
@@ -43,7 +44,7 @@ std::vector<bind::MethodEntry<PyPosition>> with_analysis_methods(std::vector<bin
 namespace vorn::python::board_classes {
 
 // Adds Variant, SquareSet, FileSet, ByColour, Move, Position and Game, in that order.
-void register_module(PyObject* module);
+void register_module(bind::Module& module);
 
 }  // namespace vorn::python::board_classes
 

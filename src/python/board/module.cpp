@@ -9,8 +9,8 @@
 
 namespace vorn::python {
 
-void board_classes::register_module(PyObject* module) {
-  bind::add_classes<PyVariant, PySquareSet, PyFileSet, PyByColour, PyMove, PyPosition, PyGame>(module);
+void board_classes::register_module(bind::Module& module) {
+  module.add_classes<PyVariant, PySquareSet, PyFileSet, PyByColour, PyMove, PyPosition, PyGame>();
 }
 
 }  // namespace vorn::python

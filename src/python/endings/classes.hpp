@@ -7,6 +7,7 @@
 
 #include "endings/endings.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 
 namespace vorn::python {
 
@@ -18,6 +19,6 @@ namespace vorn::python::endings {
 
 // Adds the ending classes, then endings_classify. Inside vorn::python this
 // namespace hides vorn::endings: name the model's one in full.
-void register_module(PyObject* module);
+void register_module(bind::Module& module);
 
 }  // namespace vorn::python::endings

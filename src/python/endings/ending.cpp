@@ -178,11 +178,11 @@ PyTypeObject* PyBishops::type() { return bind::type_object(kBishopsClass); }
 
 PyTypeObject* PyEnding::type() { return bind::type_object(kEndingClass); }
 
-void endings::register_module(PyObject* module) {
-  bind::add_classes<PyEnding, PyEndingClass, PyEndingVerdict, PyEndingTechnique, PyMaterialSignature,
-                    PyEndingEvidence, PyPawnRace, PyBishops>(module);
-  bind::add_function(module, bind::function<&classify>("endings_classify",
-                                                        "endings_classify(position)\n--\n\nThe ending `position` is."));
+void endings::register_module(bind::Module& module) {
+  module.add_classes<PyEnding, PyEndingClass, PyEndingVerdict, PyEndingTechnique, PyMaterialSignature,
+                     PyEndingEvidence, PyPawnRace, PyBishops>();
+  module.add_function(bind::function<&classify>("endings_classify",
+                                                 "endings_classify(position)\n--\n\nThe ending `position` is."));
 }
 
 }  // namespace vorn::python

@@ -73,9 +73,9 @@ PyObject* error_class(ErrorClass which) {
 
 }  // namespace
 
-void register_module(PyObject* module) {
+void register_module(bind::Module& module) {
   for (const ErrorClass which : kErrorClasses) {
-    bind::add_object(module, name(which).data(), Ref::borrow(error_class(which)));
+    module.add_object(name(which).data(), Ref::borrow(error_class(which)));
   }
 }
 

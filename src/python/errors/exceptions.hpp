@@ -16,10 +16,14 @@
 #include "python/bind/python.hpp"
 #include "core/types.hpp"
 
+namespace vorn::python::bind {
+class Module;
+}  // namespace vorn::python::bind
+
 namespace vorn::python::errors {
 
 // Binds the six classes into the module, making them on first use.
-void register_module(PyObject* module);
+void register_module(bind::Module& module);
 
 // FenError "<kind>: <fen quoted>".
 [[noreturn]] void fen_error(FenError kind, std::string_view fen);

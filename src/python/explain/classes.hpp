@@ -13,6 +13,7 @@
 #include "core/types.hpp"
 #include "explain/records.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 #include "python/board/squareset.hpp"
 
 namespace vorn::python::explain {
@@ -68,7 +69,7 @@ VORN_CLASS(PyStalemateDetail, StalemateDetail);
 VORN_CLASS(PyStuck, Stuck);
 
 // Binds the fifteen classes into the module, in the order above.
-void register_module(PyObject* module);
+void register_module(bind::Module& module);
 
 }  // namespace vorn::python::explain
 

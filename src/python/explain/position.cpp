@@ -161,10 +161,10 @@ PyTypeObject* PyEpObstacle::type() { return bind::type_object(kEpObstacleClass);
 PyTypeObject* PyPin::type() { return bind::type_object(kPinClass); }
 PyTypeObject* PySkewer::type() { return bind::type_object(kSkewerClass); }
 
-void register_module(PyObject* module) {
-  bind::add_classes<PyCastling, PyEnPassant, PyEpCapture, PyEpObstacle, PyPin, PySkewer, PyRepetition, PyNearMiss,
-                    PyFiftyMove, PyReset, PyDrawStatus, PyAutomaticDraw, PyClaimableDraw, PyStalemateDetail,
-                    PyStuck>(module);
+void register_module(bind::Module& module) {
+  module.add_classes<PyCastling, PyEnPassant, PyEpCapture, PyEpObstacle, PyPin, PySkewer, PyRepetition, PyNearMiss,
+                     PyFiftyMove, PyReset, PyDrawStatus, PyAutomaticDraw, PyClaimableDraw, PyStalemateDetail,
+                     PyStuck>();
 }
 
 }  // namespace vorn::python::explain

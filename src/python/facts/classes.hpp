@@ -12,6 +12,7 @@
 #include "facts/compute.hpp"
 #include "facts/record.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 #include "variant/variant.hpp"
 
 namespace vorn::python::facts {
@@ -70,7 +71,7 @@ VORN_CLASS(PyAnnotatedMove, model::AnnotatedMove);
 
 // Binds Facts, the fourteen group classes, MoveFacts, AnnotatedMove and the
 // four catalogue functions, in that order.
-void register_module(PyObject* module);
+void register_module(bind::Module& module);
 
 // A Facts object for `position` under `variant`, the history group left as
 // a lone position has it.

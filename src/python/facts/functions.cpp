@@ -60,30 +60,29 @@ Ref facts_group(PyFacts& facts, std::string_view name) {
 
 }  // namespace
 
-void register_module(PyObject* module) {
+void register_module(bind::Module& module) {
 #define VORN_GROUP_CLASS(group, Record, FIELDS, meaning) PyGroup<model::Record>,
-  bind::add_classes<PyFacts, VORN_FACTS_GROUPS(VORN_GROUP_CLASS) PyMoveFacts, PyAnnotatedMove>(module);
+  module.add_classes<PyFacts, VORN_FACTS_GROUPS(VORN_GROUP_CLASS) PyMoveFacts, PyAnnotatedMove>();
 #undef VORN_GROUP_CLASS
-  bind::add_function(module, bind::function<&facts_group>(
-                                 "_facts_group",
-                                 "_facts_group(facts, name)\n--\n\nRebuilds a facts group from the facts it belongs to."));
-  bind::add_function(module, bind::function<&facts_catalogue>(
-                                 "facts_catalogue",
-                                 "facts_catalogue()\n--\n\nEvery group, field, type and meaning, as data.\n\n"
-                                 "One entry per group: `name`, `meaning` and `fields`, each field carrying its\n"
-                                 "`name`, `type` and `meaning`."));
-  bind::add_function(module, bind::function<&move_facts_catalogue>(
-                                 "move_facts_catalogue",
-                                 "move_facts_catalogue()\n--\n\nThe fields of `MoveFacts`, each with its type and "
-                                 "meaning."));
-  bind::add_function(
-      module, bind::function<&facts_layout>(
-                  "facts_layout",
-                  "facts_layout()\n--\n\nThe tensor layout: one entry per fact, in the order the groups declare\n"
-                  "them.\n\nEach entry carries the array's `name` (`group.field`), its `dtype` and\n"
-                  "`shape` with the batch axis left off, an `order` note naming every axis,\n"
-                  "the `packed_dtype` and `packed_shape` of the packed form, the fact's\n"
-                  "`meaning`, and the `kind` tree of the type it was declared with."));
+  module.add_function(bind::function<&facts_group>(
+                          "_facts_group",
+                          "_facts_group(facts, name)\n--\n\nRebuilds a facts group from the facts it belongs to."));
+  module.add_function(bind::function<&facts_catalogue>(
+                          "facts_catalogue",
+                          "facts_catalogue()\n--\n\nEvery group, field, type and meaning, as data.\n\n"
+                          "One entry per group: `name`, `meaning` and `fields`, each field carrying its\n"
+                          "`name`, `type` and `meaning`."));
+  module.add_function(bind::function<&move_facts_catalogue>(
+                          "move_facts_catalogue",
+                          "move_facts_catalogue()\n--\n\nThe fields of `MoveFacts`, each with its type and "
+                          "meaning."));
+  module.add_function(bind::function<&facts_layout>(
+      "facts_layout",
+      "facts_layout()\n--\n\nThe tensor layout: one entry per fact, in the order the groups declare\n"
+      "them.\n\nEach entry carries the array's `name` (`group.field`), its `dtype` and\n"
+      "`shape` with the batch axis left off, an `order` note naming every axis,\n"
+      "the `packed_dtype` and `packed_shape` of the packed form, the fact's\n"
+      "`meaning`, and the `kind` tree of the type it was declared with."));
 }
 
 }  // namespace vorn::python::facts

@@ -44,13 +44,13 @@ std::size_t count() { return model::count(); }
 
 PyTypeObject* PyOpening::type() { return bind::type_object(kOpeningClass); }
 
-void openings::register_module(PyObject* module) {
-  bind::add_classes<PyOpening>(module);
-  bind::add_function(module, bind::function<&lookup>(
-                                 "openings_lookup",
-                                 "openings_lookup(position)\n--\n\nThe opening `position` is named after, if it has a name."));
-  bind::add_function(module, bind::function<&count>(
-                                 "openings_count", "openings_count()\n--\n\nHow many named positions the catalogue holds."));
+void openings::register_module(bind::Module& module) {
+  module.add_classes<PyOpening>();
+  module.add_function(bind::function<&lookup>(
+                          "openings_lookup",
+                          "openings_lookup(position)\n--\n\nThe opening `position` is named after, if it has a name."));
+  module.add_function(bind::function<&count>(
+                          "openings_count", "openings_count()\n--\n\nHow many named positions the catalogue holds."));
 }
 
 }  // namespace vorn::python

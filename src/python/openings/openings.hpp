@@ -7,6 +7,7 @@
 
 #include "openings/catalogue.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 
 namespace vorn::python {
 
@@ -17,6 +18,6 @@ VORN_CONVERTED_CLASS(PyOpening, vorn::openings::Opening);
 namespace vorn::python::openings {
 
 // Adds Opening, then openings_lookup and openings_count.
-void register_module(PyObject* module);
+void register_module(bind::Module& module);
 
 }  // namespace vorn::python::openings

@@ -4,6 +4,7 @@
 
 #include "pgn/record.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 
 namespace vorn::python {
 
@@ -16,7 +17,7 @@ VORN_CONVERTED_CLASS(PyPgnNode, vorn::pgn::Node);
 namespace vorn::python::pgn {
 
 // PgnGame, PgnNode, PgnReader, then pgn_read, pgn_read_string, pgn_count.
-void register_module(PyObject* module);
+void register_module(bind::Module& module);
 
 }  // namespace vorn::python::pgn
 

@@ -102,22 +102,22 @@ std::uint64_t pgn_count(const Path& path) {
 
 PyTypeObject* PyPgnReader::type() { return bind::type_object(kPgnReaderClass); }
 
-void pgn::register_module(PyObject* module) {
-  bind::add_classes<PyPgnGame, PyPgnNode, PyPgnReader>(module);
-  bind::add_function(module, bind::function<&pgn_read>(
-                                 "pgn_read",
-                                 "pgn_read(path, *, skip_errors=False)\n--\n\n"
-                                 "Streams the games of the PGN file at `path`.\n\n"
-                                 "With `skip_errors`, a malformed game is dropped; without it, one raises\n"
-                                 "`ValueError` naming the line and column, and the stream goes on with the\n"
-                                 "next game."));
-  bind::add_function(module, bind::function<&pgn_read_string>(
-                                 "pgn_read_string",
-                                 "pgn_read_string(text, *, skip_errors=False)\n--\n\nStreams the games PGN `text` holds."));
-  bind::add_function(module, bind::function<&pgn_count>(
-                                 "pgn_count",
-                                 "pgn_count(path)\n--\n\n"
-                                 "How many games the PGN file at `path` holds that read without error."));
+void pgn::register_module(bind::Module& module) {
+  module.add_classes<PyPgnGame, PyPgnNode, PyPgnReader>();
+  module.add_function(bind::function<&pgn_read>(
+                          "pgn_read",
+                          "pgn_read(path, *, skip_errors=False)\n--\n\n"
+                          "Streams the games of the PGN file at `path`.\n\n"
+                          "With `skip_errors`, a malformed game is dropped; without it, one raises\n"
+                          "`ValueError` naming the line and column, and the stream goes on with the\n"
+                          "next game."));
+  module.add_function(bind::function<&pgn_read_string>(
+                          "pgn_read_string",
+                          "pgn_read_string(text, *, skip_errors=False)\n--\n\nStreams the games PGN `text` holds."));
+  module.add_function(bind::function<&pgn_count>(
+                          "pgn_count",
+                          "pgn_count(path)\n--\n\n"
+                          "How many games the PGN file at `path` holds that read without error."));
 }
 
 }  // namespace vorn::python

@@ -5,9 +5,9 @@
 
 namespace vorn::python {
 
-void polyglot::register_module(PyObject* module) {
-  bind::add_classes<PyRaw, PyEntry, PyBook, PyBookIter, PyBuilder>(module);
-  bind::add_object(module, "POLYGLOT_ENTRY_SIZE", bind::to_python(vorn::polyglot::kEntrySize));
+void polyglot::register_module(bind::Module& module) {
+  module.add_classes<PyRaw, PyEntry, PyBook, PyBookIter, PyBuilder>();
+  module.add_object("POLYGLOT_ENTRY_SIZE", bind::to_python(vorn::polyglot::kEntrySize));
 }
 
 }  // namespace vorn::python

@@ -16,6 +16,7 @@
 #include "polyglot/book.hpp"
 #include "polyglot/build.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 #include "python/bind/path.hpp"
 
 namespace vorn::python {
@@ -45,7 +46,7 @@ namespace vorn::python::polyglot {
 
 // Adds PolyglotRaw, PolyglotEntry, PolyglotBook, PolyglotBookIter,
 // PolyglotBuilder, then POLYGLOT_ENTRY_SIZE.
-void register_module(PyObject* module);
+void register_module(bind::Module& module);
 
 // OSError for a failed read or write of the book file at `path`.
 [[noreturn]] void file_error(const vorn::polyglot::FileError& error, const bind::Path& path);

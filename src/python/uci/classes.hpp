@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 #include "uci/limits.hpp"
 #include "uci/lines.hpp"
 #include "uci/reading.hpp"
@@ -19,13 +20,13 @@ namespace vorn::python::uci {
 namespace protocol = ::vorn::uci::protocol;
 
 // Adds the classes, `uci_parse` and the exception classes, in that order.
-void register_module(PyObject* module);
-void add_parse_function(PyObject* module);
+void register_module(bind::Module& module);
+void add_parse_function(bind::Module& module);
 
 // ---- exceptions ----------------------------------------------------------------
 
 // UciError, EngineTimeout, EngineDied and ProtocolError, made on first use.
-void add_error_classes(PyObject* module);
+void add_error_classes(bind::Module& module);
 
 // ProtocolError with the session's refusal text.
 [[noreturn]] void protocol_error(const protocol::ProtocolError& error);

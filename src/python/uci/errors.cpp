@@ -85,9 +85,9 @@ void raise_engine_error(const engine::Error& error) {
 
 void engine_timeout(std::string_view text) { raise(UciErrorClass::EngineTimeout, text); }
 
-void add_error_classes(PyObject* module) {
+void add_error_classes(bind::Module& module) {
   for (const UciErrorClass which : every<UciErrorClass, kUciErrorClassCount>()) {
-    bind::add_object(module, name(which).data(), bind::Ref::borrow(error_class(which)));
+    module.add_object(name(which).data(), bind::Ref::borrow(error_class(which)));
   }
 }
 

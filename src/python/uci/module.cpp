@@ -9,8 +9,8 @@
 
 namespace vorn::python::uci {
 
-void register_module(PyObject* module) {
-  bind::add_classes<PyLimits, PyOption, PyInfo, PyAnswer, PyEngine, PySearch, PyCommand, PyMessage, PySession>(module);
+void register_module(bind::Module& module) {
+  module.add_classes<PyLimits, PyOption, PyInfo, PyAnswer, PyEngine, PySearch, PyCommand, PyMessage, PySession>();
   add_parse_function(module);
   add_error_classes(module);
 }

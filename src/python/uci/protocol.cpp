@@ -217,12 +217,12 @@ PyTypeObject* PyCommand::type() { return bind::type_object(kCommandClass); }
 PyTypeObject* PyMessage::type() { return bind::type_object(kMessageClass); }
 PyTypeObject* PySession::type() { return bind::type_object(kSessionClass); }
 
-void add_parse_function(PyObject* module) {
-  bind::add_function(module, bind::function<&uci_parse>(
-                                 "uci_parse",
-                                 "uci_parse(line, game=None)\n--\n\n"
-                                 "Reads one line an engine wrote; moves are read against `game`, or the\n"
-                                 "standard start when it is `None`. It never fails on the line's text."));
+void add_parse_function(bind::Module& module) {
+  module.add_function(bind::function<&uci_parse>(
+                          "uci_parse",
+                          "uci_parse(line, game=None)\n--\n\n"
+                          "Reads one line an engine wrote; moves are read against `game`, or the\n"
+                          "standard start when it is `None`. It never fails on the line's text."));
 }
 
 }  // namespace vorn::python::uci
