@@ -73,7 +73,7 @@ PyObject* error_class(ErrorClass which) {
 
 }  // namespace
 
-void register_module(bind::Module& module) {
+void add_error_classes(bind::Module& module) {
   for (const ErrorClass which : kErrorClasses) {
     module.add_object(name(which).data(), Ref::borrow(error_class(which)));
   }

@@ -22,8 +22,10 @@ class Module;
 
 namespace vorn::python::errors {
 
-// Binds the six classes into the module, making them on first use.
+// Adds the six classes, in that order (module.cpp).
 void register_module(bind::Module& module);
+// Binds the six classes into the module, making them on first use.
+void add_error_classes(bind::Module& module);
 
 // FenError "<kind>: <fen quoted>".
 [[noreturn]] void fen_error(FenError kind, std::string_view fen);
