@@ -68,7 +68,7 @@ VORN_CLASS(PyStalemateDetail, StalemateDetail);
 
 VORN_CLASS(PyStuck, Stuck);
 
-// Binds the fifteen classes into the module, in the order above.
+// Binds the fifteen classes into the module, in the order above (module.cpp).
 void register_module(bind::Module& module);
 
 }  // namespace vorn::python::explain

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "python/bind/module.hpp"
 #include "python/explain/classes.hpp"
 #include "python/explain/getters.hpp"
 #include "python/names/names.hpp"
@@ -160,11 +159,5 @@ PyTypeObject* PyEpCapture::type() { return bind::type_object(kEpCaptureClass); }
 PyTypeObject* PyEpObstacle::type() { return bind::type_object(kEpObstacleClass); }
 PyTypeObject* PyPin::type() { return bind::type_object(kPinClass); }
 PyTypeObject* PySkewer::type() { return bind::type_object(kSkewerClass); }
-
-void register_module(bind::Module& module) {
-  module.add_classes<PyCastling, PyEnPassant, PyEpCapture, PyEpObstacle, PyPin, PySkewer, PyRepetition, PyNearMiss,
-                     PyFiftyMove, PyReset, PyDrawStatus, PyAutomaticDraw, PyClaimableDraw, PyStalemateDetail,
-                     PyStuck>();
-}
 
 }  // namespace vorn::python::explain
