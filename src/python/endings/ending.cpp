@@ -9,8 +9,6 @@
 #include <string_view>
 
 #include "python/bind/members.hpp"
-#include "python/bind/module.hpp"
-#include "python/board/classes.hpp"
 #include "python/endings/classes.hpp"
 #include "python/endings/names.hpp"
 #include "python/names/names.hpp"
@@ -21,14 +19,6 @@ namespace {
 
 namespace model = vorn::endings;
 using bind::Ref;
-
-VORN_CLASS(PyMaterialSignature, model::Signature);
-
-VORN_CLASS(PyEndingEvidence, model::Evidence);
-
-VORN_CLASS(PyPawnRace, model::PawnRace);
-
-VORN_CLASS(PyBishops, model::Bishops);
 
 // ---- Ending ------------------------------------------------------------------
 
@@ -165,24 +155,12 @@ const bind::ClassSpec<PyBishops> kBishopsClass{
     .slots = {bind::repr<&bishops_repr>},
 };
 
-// ---- module ------------------------------------------------------------------
+}  // namespace
 
-model::Classification classify(const PyPosition& position) { return model::classify(position.value); }
-
+PyTypeObject* PyEnding::type() { return bind::type_object(kEndingClass); }
 PyTypeObject* PyMaterialSignature::type() { return bind::type_object(kMaterialSignatureClass); }
 PyTypeObject* PyEndingEvidence::type() { return bind::type_object(kEndingEvidenceClass); }
 PyTypeObject* PyPawnRace::type() { return bind::type_object(kPawnRaceClass); }
 PyTypeObject* PyBishops::type() { return bind::type_object(kBishopsClass); }
-
-}  // namespace
-
-PyTypeObject* PyEnding::type() { return bind::type_object(kEndingClass); }
-
-void endings::register_module(bind::Module& module) {
-  module.add_classes<PyEnding, PyEndingClass, PyEndingVerdict, PyEndingTechnique, PyMaterialSignature,
-                     PyEndingEvidence, PyPawnRace, PyBishops>();
-  module.add_function(bind::function<&classify>("endings_classify",
-                                                 "endings_classify(position)\n--\n\nThe ending `position` is."));
-}
 
 }  // namespace vorn::python
