@@ -1,16 +1,12 @@
-// Opening and the catalogue functions, as Python sees them:
+// Opening, as Python sees it:
 //
 //   opening = openings_lookup(position)   # or game.opening(); None when unnamed
-//   opening.eco, opening.name, str(opening), openings_count()
-#include <cstddef>
+//   opening.eco, opening.name, str(opening)
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "hash/siphash.hpp"
-#include "python/bind/module.hpp"
-#include "python/board/classes.hpp"
 #include "python/openings/openings.hpp"
 
 namespace vorn::python {
@@ -37,20 +33,8 @@ const bind::ClassSpec<PyOpening> kOpeningClass{
               bind::equality<&model::Opening::operator==>},
 };
 
-std::optional<model::Opening> lookup(const PyPosition& position) { return model::lookup(position.value); }
-std::size_t count() { return model::count(); }
-
 }  // namespace
 
 PyTypeObject* PyOpening::type() { return bind::type_object(kOpeningClass); }
-
-void openings::register_module(bind::Module& module) {
-  module.add_classes<PyOpening>();
-  module.add_function(bind::function<&lookup>(
-                          "openings_lookup",
-                          "openings_lookup(position)\n--\n\nThe opening `position` is named after, if it has a name."));
-  module.add_function(bind::function<&count>(
-                          "openings_count", "openings_count()\n--\n\nHow many named positions the catalogue holds."));
-}
 
 }  // namespace vorn::python

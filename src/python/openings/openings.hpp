@@ -17,7 +17,7 @@ VORN_CONVERTED_CLASS(PyOpening, vorn::openings::Opening);
 
 namespace vorn::python::openings {
 
-// Adds Opening, then openings_lookup and openings_count.
+// Adds Opening, then openings_lookup and openings_count (module.cpp).
 void register_module(bind::Module& module);
 
 }  // namespace vorn::python::openings
