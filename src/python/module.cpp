@@ -16,6 +16,7 @@
 #include "python/errors/exceptions.hpp"
 #include "python/explain/classes.hpp"
 #include "python/facts/classes.hpp"
+#include "python/game/classes.hpp"
 #include "python/names/names.hpp"
 #include "python/openings/openings.hpp"
 #include "python/pgn/classes.hpp"
@@ -46,6 +47,7 @@ struct Area {
 constexpr Area kRegistration[] = {
     {errors::register_module, "vorn"},
     {board_classes::register_module, "vorn"},
+    {game_classes::register_module, "vorn"},
     {explain::register_module, "vorn.explain"},
     {endings::register_module, "vorn.endings"},
     {facts::register_module, "vorn"},

@@ -35,7 +35,8 @@ std::string fen_with_clocks(const Position& position);
 std::string legal_san(const Variant& variant, const Position& position, Move mv);
 
 // Position's board methods followed by its analysis methods (castling,
-// en_passant_status, pins, skewers, ending).
+// en_passant_status, pins, skewers, ending, facts, ...), which reach into the
+// analysis areas and so are added by analysis/position.cpp from above them.
 std::vector<bind::MethodEntry<PyPosition>> with_analysis_methods(std::vector<bind::MethodEntry<PyPosition>> methods);
 
 }  // namespace vorn::python
@@ -43,7 +44,7 @@ std::vector<bind::MethodEntry<PyPosition>> with_analysis_methods(std::vector<bin
 // Not `board`, which would hide the model's vorn::board inside vorn::python.
 namespace vorn::python::board_classes {
 
-// Adds Variant, SquareSet, FileSet, ByColour, Move, Position and Game, in that order.
+// Adds Variant, SquareSet, FileSet, ByColour, Move and Position, in that order (module.cpp).
 void register_module(bind::Module& module);
 
 }  // namespace vorn::python::board_classes

@@ -12,12 +12,26 @@
 
 #include "game/game.hpp"
 #include "python/bind/class.hpp"
+#include "python/bind/module.hpp"
 
 namespace vorn::python {
 
 VORN_CLASS(PyGame, bind::BorrowCell<Game>);
 
+// Game's own methods followed by those that reach into the analysis areas
+// and the PGN records (ending, facts, annotated_moves, opening, to_pgn),
+// which analysis/game.cpp adds from above them.
+std::vector<bind::MethodEntry<PyGame>> with_game_analysis_methods(std::vector<bind::MethodEntry<PyGame>> methods);
+
 }  // namespace vorn::python
+
+// Like board_classes, not `game`, which reads as a variable of this area.
+namespace vorn::python::game_classes {
+
+// Adds Game (module.cpp).
+void register_module(bind::Module& module);
+
+}  // namespace vorn::python::game_classes
 
 // The copying and pickling members, kept in state.cpp.
 namespace vorn::python::game_state {

@@ -4,7 +4,6 @@
 //   g.play("e2e4"); g.play(Move("g8", "f6")); g.play_san("Nf3"); g.undo()
 //   g.position, g.moves, g.ply, g.outcome(), g.claims(), g.draw_status()
 //   g.castling_output = "king_two_squares"; copy.copy(g); pickle.dumps(g)
-//   g.facts(), g.annotated_moves()     the current position's, history included in facts
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,15 +12,10 @@
 #include <vector>
 
 #include "python/board/classes.hpp"
-#include "python/endings/classes.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/explain/classes.hpp"
-#include "python/facts/classes.hpp"
 #include "python/game/classes.hpp"
 #include "python/names/names.hpp"
-#include "python/openings/openings.hpp"
-#include "python/pgn/classes.hpp"
-#include "pgn/setup.hpp"
 
 namespace vorn::python {
 
@@ -128,28 +122,6 @@ std::vector<vorn::explain::ClaimableDraw> claims_after_of(SharedGame game, Move 
   return game->claims_after(mv);
 }
 
-vorn::pgn::Game to_pgn(SharedGame game) { return vorn::pgn::from_game(*game); }
-
-vorn::endings::Classification ending_of(SharedGame game) {
-  return vorn::endings::classify(game->current());
-}
-
-bind::Ref game_facts(SharedGame game) { return facts::facts_of(*game); }
-
-bind::Ref game_annotated_moves(SharedGame game) {
-  return facts::annotated_moves(game->current(), game->variant());
-}
-
-// A game that has left the catalogue keeps the name of the last named
-// position it passed through.
-std::optional<vorn::openings::Opening> opening_of(SharedGame game) {
-  std::optional<vorn::openings::Opening> named;
-  for (const Position& position : game->positions()) {
-    if (auto found = vorn::openings::lookup(position)) named = found;
-  }
-  return named;
-}
-
 std::string game_repr(SharedGame game) {
   return "<Game " + std::string(game->variant().name()) + " ply " + std::to_string(game->ply()) + " " +
          fen_with_clocks(game->current()) + ">";
@@ -167,7 +139,7 @@ const bind::ClassSpec<PyGame> kGameClass{
          bind::getter<&ply_of>("ply", "How many moves have been played."),
          bind::property<&castling_output_of, &set_castling_output>(
              "castling_output", "The castling spelling of this game's UCI output.", "style")},
-    .methods =
+    .methods = with_game_analysis_methods(
         {bind::static_method<&from_fen>(
              "from_fen", "from_fen(fen, *, variant=None)\n--\n\nA game starting from the position `fen` describes."),
          bind::static_method<&from_position>(
@@ -203,15 +175,6 @@ const bind::ClassSpec<PyGame> kGameClass{
                                         "claims_after($self, mv)\n--\n\n"
                                         "What could be claimed once `mv` is played. Empty when `mv` is not\n"
                                         "legal here."),
-         bind::method<&ending_of>("ending", "ending($self)\n--\n\nWhat ending the current position is."),
-         bind::method<&game_facts>(
-             "facts", "facts($self)\n--\n\nThe facts of the current position, repetition and history included."),
-         bind::method<&game_annotated_moves>(
-             "annotated_moves", "annotated_moves($self)\n--\n\nEvery legal move in the current position, annotated."),
-         bind::method<&opening_of>(
-             "opening", "opening($self)\n--\n\nThe opening of the deepest named position this game has reached."),
-         bind::method<&to_pgn>("to_pgn",
-                               "to_pgn($self)\n--\n\nThis game as PGN, with a seven-tag roster of placeholders."),
          bind::method<&game_state::copy>("copy",
                                          "copy($self)\n--\n\n"
                                          "A game with the same variant, start position and moves, playable on\n"
@@ -224,7 +187,7 @@ const bind::ClassSpec<PyGame> kGameClass{
              "The variant, the start position, the moves and the castling spelling:\n"
              "enough to build this game again, and what pickling stores."),
          bind::method<&game_state::set>("__setstate__", "__setstate__($self, state)\n--\n\n"),
-         bind::method<&game_state::reduce>("__reduce__", "__reduce__($self)\n--\n\n")},
+         bind::method<&game_state::reduce>("__reduce__", "__reduce__($self)\n--\n\n")}),
     .slots = {bind::constructor<&new_game>, bind::repr<&game_repr>},
 };
 

@@ -17,7 +17,6 @@
 #include "facts/exchange.hpp"
 #include "python/board/classes.hpp"
 #include "python/endings/classes.hpp"
-#include "python/endings/classes.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/explain/classes.hpp"
 #include "python/facts/classes.hpp"
