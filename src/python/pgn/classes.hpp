@@ -16,8 +16,10 @@ VORN_CONVERTED_CLASS(PyPgnNode, vorn::pgn::Node);
 
 namespace vorn::python::pgn {
 
-// PgnGame, PgnNode, PgnReader, then pgn_read, pgn_read_string, pgn_count.
+// PgnGame, PgnNode, PgnReader, then pgn_read, pgn_read_string, pgn_count (module.cpp).
 void register_module(bind::Module& module);
+// PgnReader, then pgn_read, pgn_read_string, pgn_count (reader.cpp).
+void add_reader(bind::Module& module);
 
 }  // namespace vorn::python::pgn
 

@@ -102,8 +102,8 @@ std::uint64_t pgn_count(const Path& path) {
 
 PyTypeObject* PyPgnReader::type() { return bind::type_object(kPgnReaderClass); }
 
-void pgn::register_module(bind::Module& module) {
-  module.add_classes<PyPgnGame, PyPgnNode, PyPgnReader>();
+void pgn::add_reader(bind::Module& module) {
+  module.add_classes<PyPgnReader>();
   module.add_function(bind::function<&pgn_read>(
                           "pgn_read",
                           "pgn_read(path, *, skip_errors=False)\n--\n\n"
