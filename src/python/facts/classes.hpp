@@ -70,7 +70,7 @@ VORN_CLASS(PyMoveFacts, model::MoveFacts);
 VORN_CLASS(PyAnnotatedMove, model::AnnotatedMove);
 
 // Binds Facts, the fourteen group classes, MoveFacts, AnnotatedMove and the
-// four catalogue functions, in that order.
+// four catalogue functions, in that order (module.cpp).
 void register_module(bind::Module& module);
 
 // A Facts object for `position` under `variant`, the history group left as

@@ -1,4 +1,7 @@
-// The catalogue as Python data, and the hook that unpickles a group:
+// The facts classes of the module, then the catalogue as Python data and
+// the hook that unpickles a group:
+//
+//   Facts, PlacementFacts, ... MapFacts (one class per group), MoveFacts, AnnotatedMove
 //
 //   facts_catalogue()        [{"name": "placement", "meaning": ..., "fields": [{"name", "type", "meaning"}, ...]}, ...]
 //   move_facts_catalogue()   [{"name": "victim", "type": "Option<Role>", "meaning": ...}, ...]
