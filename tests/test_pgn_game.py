@@ -112,3 +112,26 @@ def test_nodes_are_copies():
     assert game.mainline()[0].variations[0][0] is not game.mainline()[0].variations[0][0]
     with pytest.raises(AttributeError):
         e4.san = "d4"
+
+
+def test_tags_are_found_by_name_however_many_there_are():
+    names = [f"T{i}" for i in range(40_000)]
+    text = "".join(f'[{name} "{i}"]\n' for i, name in enumerate(names))
+    game = one(text + '[T7 "again"]\n[Event "e"]\n*')
+    assert len(game.headers) == 40_001
+    assert (game.headers["T7"], game.headers["T39999"], repr(game)) == ("again", "39999", "<PgnGame e ply 0 *>")
+    assert list(game.headers)[:3] == ["T0", "T1", "T2"] and list(game.headers)[-1] == "Event"
+    game.set_header("T0", "first")
+    assert str(game).splitlines()[:2] == ['[Event "e"]', '[T0 "first"]']
+
+
+def test_a_deep_tree_walks_level_by_level():
+    # Each variation opens another on its first move, 20,000 deep.
+    depth = 20_000
+    game = one("1. e4 " + "(1. d4 " * depth + ")" * depth + " *")
+    node, seen = game.mainline()[0], 0
+    while node.variations:
+        (line,) = node.variations
+        node = line[0]
+        seen += 1
+    assert (seen, node.san, node.variations) == (depth, "d4", [])

@@ -202,7 +202,7 @@ Reader::Step Reader::attempt(Visitor& visitor) {
   while (!skip_space_in_line())
     if (!next_line()) return Step::End;
   visitor.begin_game();
-  headers_.pairs.clear();
+  headers_.clear();
   setup_place_.reset();
   result_word_.reset();
   // Tags, with white space (line ends included) between and after them.

@@ -1,6 +1,7 @@
 #include "pgn/record.hpp"
 
 #include <algorithm>
+#include <functional>
 
 namespace vorn::pgn {
 
@@ -64,25 +65,48 @@ std::string PgnError::message() const {
   return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + kind_text();
 }
 
+void Headers::clear() {
+  pairs_.clear();
+  std::ranges::fill(index_, 0);
+}
+
+std::size_t Headers::slot(std::string_view name) const {
+  const std::size_t mask = index_.size() - 1;
+  for (std::size_t at = std::hash<std::string_view>{}(name) & mask;; at = (at + 1) & mask)
+    if (index_[at] == 0 || pairs_[index_[at] - 1].first == name) return at;
+}
+
 void Headers::set(std::string_view name, std::string_view value) {
-  const auto found = std::ranges::find(pairs, name, &Pair::first);
-  if (found != pairs.end()) found->second = value;
-  else pairs.emplace_back(name, value);
+  if (2 * (pairs_.size() + 1) > index_.size()) {
+    index_.assign(std::max<std::size_t>(16, 2 * index_.size()), 0);
+    for (std::size_t i = 0; i < pairs_.size(); ++i) index_[slot(pairs_[i].first)] = i + 1;
+  }
+  std::size_t& entry = index_[slot(name)];
+  if (entry != 0) {
+    pairs_[entry - 1].second = value;
+    return;
+  }
+  pairs_.emplace_back(name, value);
+  entry = pairs_.size();
+}
+
+const Headers::Pair* Headers::pair_named(std::string_view name) const {
+  if (index_.empty()) return nullptr;
+  const std::size_t entry = index_[slot(name)];
+  return entry == 0 ? nullptr : &pairs_[entry - 1];
 }
 
 const std::string* Headers::find(std::string_view name) const {
-  const auto found = std::ranges::find(pairs, name, &Pair::first);
-  return found == pairs.end() ? nullptr : &found->second;
+  const Pair* pair = pair_named(name);
+  return pair == nullptr ? nullptr : &pair->second;
 }
 
 std::vector<const Headers::Pair*> Headers::export_order() const {
   std::vector<const Pair*> order;
-  order.reserve(pairs.size());
-  for (const std::string_view name : kRoster) {
-    const auto found = std::ranges::find(pairs, name, &Pair::first);
-    if (found != pairs.end()) order.push_back(&*found);
-  }
-  for (const Pair& pair : pairs)
+  order.reserve(pairs_.size());
+  for (const std::string_view name : kRoster)
+    if (const Pair* pair = pair_named(name)) order.push_back(pair);
+  for (const Pair& pair : pairs_)
     if (std::ranges::find(kRoster, pair.first) == kRoster.end()) order.push_back(&pair);
   return order;
 }

@@ -44,19 +44,32 @@ struct PgnError {
   bool operator==(const PgnError&) const = default;
 };
 
-// Tag pairs in the order each name was first set.
-struct Headers {
+// Tag pairs in the order each name was first set, indexed by name, so that
+// setting or finding a tag costs the same however many a game has.
+class Headers {
+ public:
   using Pair = std::pair<std::string, std::string>;
-  std::vector<Pair> pairs;
 
+  const std::vector<Pair>& pairs() const { return pairs_; }
+  bool empty() const { return pairs_.empty(); }
+  void clear();
   // A name already present keeps its place and takes the new value.
   void set(std::string_view name, std::string_view value);
-  // The value of the first pair of that exact name.
+  // The value of the pair of that exact name.
   const std::string* find(std::string_view name) const;
   // The Seven Tag Roster first, in roster order, then the rest as stored.
   std::vector<const Pair*> export_order() const;
 
-  bool operator==(const Headers&) const = default;
+  bool operator==(const Headers& other) const { return pairs_ == other.pairs_; }
+
+ private:
+  // The slot of index_ that holds `name`'s pair, or the free slot where it would go.
+  std::size_t slot(std::string_view name) const;
+  const Pair* pair_named(std::string_view name) const;
+
+  std::vector<Pair> pairs_;
+  // Open addressing, at most half full: 1 + the place of a pair in pairs_, 0 when free.
+  std::vector<std::size_t> index_;
 };
 
 struct Node;

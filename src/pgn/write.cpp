@@ -143,7 +143,7 @@ void comment_tokens(std::vector<std::string>& tokens, std::string_view text) {
 std::string write(const Game& record) {
   std::string out;
   for (const Headers::Pair* pair : record.headers.export_order()) tag_line(out, pair->first, pair->second);
-  if (!record.headers.pairs.empty()) out += '\n';
+  if (!record.headers.empty()) out += '\n';
   std::uint64_t number = 1;
   bool white = true;
   if (const std::string* fen = record.headers.find("FEN")) {

@@ -2,6 +2,8 @@
 // PgnGame for a record (Game.to_pgn, PgnGame.from_game, the reader).
 #pragma once
 
+#include <memory>
+
 #include "pgn/record.hpp"
 #include "python/bind/class.hpp"
 #include "python/bind/module.hpp"
@@ -10,7 +12,9 @@ namespace vorn::python {
 
 VORN_CLASS(PyPgnGame, bind::BorrowCell<vorn::pgn::Game>);
 
-VORN_CONVERTED_CLASS(PyPgnNode, vorn::pgn::Node);
+// A node shares one read-only copy of the tree it was handed out from, so
+// going down a level costs only the nodes that level holds.
+VORN_CONVERTED_CLASS(PyPgnNode, std::shared_ptr<const vorn::pgn::Node>);
 
 }  // namespace vorn::python
 

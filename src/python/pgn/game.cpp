@@ -4,6 +4,7 @@
 //   g = PgnGame.from_game(game); g.headers, g.mainline(), g.variant, g.start_position
 //   g.game() -> Game; str(g) == g.to_string()   export text; g == other (records)
 //   node.move, node.san, node.nags, node.comment_before, node.comment_after, node.variations
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,7 +41,7 @@ model::Game from_game(bind::Shared<PyGame> game) { return model::from_game(*game
 
 Ref headers_of(SharedRecord record) {
   Ref dict = Ref::check(PyDict_New());
-  for (const auto& [name, value] : record->headers.pairs)
+  for (const auto& [name, value] : record->headers.pairs())
     bind::check(PyDict_SetItem(dict.get(), bind::to_python(name).get(), bind::to_python(value).get()));
   return dict;
 }
@@ -67,7 +68,21 @@ void set_result(Exclusive<PyPgnGame> record, std::string_view marker) {
 const Variant* variant_of(SharedRecord record) { return setup_of(*record).variant; }
 Position start_position_of(SharedRecord record) { return setup_of(*record).start; }
 
-Ref mainline_of(SharedRecord record) { return bind::to_python(record->nodes); }
+using SharedNode = std::shared_ptr<const model::Node>;
+
+// The nodes of `line`, each keeping alive the tree `owner` holds.
+std::vector<SharedNode> shared_line(const std::shared_ptr<const void>& owner, const model::Line& line) {
+  std::vector<SharedNode> nodes;
+  nodes.reserve(line.size());
+  for (const model::Node& node : line) nodes.emplace_back(owner, &node);
+  return nodes;
+}
+
+// One copy of the whole tree, shared by every node handed out from it.
+Ref mainline_of(SharedRecord record) {
+  const auto tree = std::make_shared<const model::Line>(record->nodes);
+  return bind::to_python(shared_line(tree, *tree));
+}
 
 Game game_of(SharedRecord record) {
   auto game = model::mainline_game(*record);
@@ -110,16 +125,20 @@ const bind::ClassSpec<PyPgnGame> kPgnGameClass{
 
 // ---- PgnNode ---------------------------------------------------------------------
 
-Move node_move(const PyPgnNode& node) { return node.value.move; }
-std::string_view node_san(const PyPgnNode& node) { return node.value.san; }
-std::vector<std::uint16_t> node_nags(const PyPgnNode& node) { return node.value.nags; }
-std::string_view node_comment_before(const PyPgnNode& node) { return node.value.comment_before; }
-std::string_view node_comment_after(const PyPgnNode& node) { return node.value.comment_after; }
+Move node_move(const PyPgnNode& node) { return node.value->move; }
+std::string_view node_san(const PyPgnNode& node) { return node.value->san; }
+std::vector<std::uint16_t> node_nags(const PyPgnNode& node) { return node.value->nags; }
+std::string_view node_comment_before(const PyPgnNode& node) { return node.value->comment_before; }
+std::string_view node_comment_after(const PyPgnNode& node) { return node.value->comment_after; }
 
-// One level at a time: each node handed out copies only its own subtree.
-Ref node_variations(const PyPgnNode& node) { return bind::to_python(node.value.variations); }
+Ref node_variations(const PyPgnNode& node) {
+  std::vector<std::vector<SharedNode>> lines;
+  lines.reserve(node.value->variations.size());
+  for (const model::Line& line : node.value->variations) lines.push_back(shared_line(node.value, line));
+  return bind::to_python(lines);
+}
 
-std::string node_repr(const PyPgnNode& node) { return "<PgnNode " + node.value.san + ">"; }
+std::string node_repr(const PyPgnNode& node) { return "<PgnNode " + node.value->san + ">"; }
 
 const bind::ClassSpec<PyPgnNode> kPgnNodeClass{
     .name = "vorn.pgn.PgnNode",
