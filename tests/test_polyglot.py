@@ -570,6 +570,18 @@ def test_counts_beyond_the_weight_range_give_weight_65535():
     assert [(r.uci, r.weight) for r in builder.entries()] == [("e2e4", 65535)]
 
 
+def test_counts_beyond_the_weight_range_keep_their_proportion_per_position():
+    builder = PolyglotBuilder(min_count=2)
+    # Counted from the start: e4 140,000 times, d4 70,000, c4 3, Nf3 2, a3 once (left out by
+    # min_count); after 1. e4: e5 2 and c5 3, a position whose counts all fit.
+    builder.add_pgn_string("1. e4 *\n" * 139_995 + "1. d4 *\n" * 70_000 + "1. c4 *\n" * 3 + "1. Nf3 *\n" * 2
+                           + "1. a3 *\n" + "1. e4 e5 *\n" * 2 + "1. e4 c5 *\n" * 3)
+    after_e4 = START.play("e2e4").polyglot_key
+    assert [(r.key, r.uci, r.weight) for r in builder.entries()] == sorted([
+        (START_KEY, "e2e4", 65535), (START_KEY, "d2d4", 32768), (START_KEY, "c2c4", 1), (START_KEY, "g1f3", 1),
+        (after_e4, "c7c5", 3), (after_e4, "e7e5", 2)], key=lambda r: (r[0], -r[2], bits(r[1])))
+
+
 def test_builder_writes_its_entries_and_may_go_on(tmp_path):
     path = tmp_path / "built.bin"
     builder = PolyglotBuilder()

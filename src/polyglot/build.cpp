@@ -18,6 +18,15 @@ constexpr std::uint32_t kMaxWeight = std::numeric_limits<std::uint16_t>::max();
 
 std::uint16_t capped_weight(std::uint32_t value) { return std::uint16_t(std::min(value, kMaxWeight)); }
 
+// A count as a weight: unchanged while the largest count of its position
+// fits the field; past that in proportion, rounded, the largest 65535 and
+// none below 1.
+std::uint16_t weight_of(std::uint32_t count, std::uint32_t largest) {
+  if (largest <= kMaxWeight) return std::uint16_t(count);
+  const std::uint64_t scaled = (std::uint64_t{count} * kMaxWeight + largest / 2) / largest;
+  return std::uint16_t(std::max<std::uint64_t>(scaled, 1));
+}
+
 }  // namespace
 
 bool book_order(const Raw& a, const Raw& b) {
@@ -98,10 +107,20 @@ std::expected<std::uint64_t, pgn::IoError> Builder::add_pgn(pgn::LineSource& sou
 }
 
 std::vector<Raw> Builder::entries() const {
-  std::vector<Raw> records;
+  std::vector<MoveCounts::Slot> kept;
   counts_.for_each([&](const MoveCounts::Slot& slot) {
-    if (slot.count >= min_count_) records.push_back({slot.key, slot.bits, capped_weight(slot.count), 0});
+    if (slot.count >= min_count_) kept.push_back(slot);
   });
+  std::ranges::sort(kept, {}, &MoveCounts::Slot::key);
+  std::vector<Raw> records;
+  records.reserve(kept.size());
+  for (std::size_t first = 0, end = 0; first < kept.size(); first = end) {
+    std::uint32_t largest = 0;
+    for (end = first; end < kept.size() && kept[end].key == kept[first].key; ++end)
+      largest = std::max(largest, kept[end].count);
+    for (std::size_t i = first; i < end; ++i)
+      records.push_back({kept[i].key, kept[i].bits, weight_of(kept[i].count, largest), 0});
+  }
   std::sort(records.begin(), records.end(), book_order);
   return records;
 }

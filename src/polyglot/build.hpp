@@ -43,7 +43,9 @@ class Builder {
   // error, skipping the others; returns how many games were counted, or the
   // read failure that ended the text (the games before it stay counted).
   std::expected<std::uint64_t, pgn::IoError> add_pgn(pgn::LineSource& source);
-  // The records in book order, weights the counts capped at 65535, learn 0.
+  // The records in book order, learn 0, weights the counts; a position
+  // whose largest count passes 65535 has its weights scaled so that the
+  // largest is 65535 and the rest keep their proportion, none below 1.
   std::vector<Raw> entries() const;
   // Distinct (key, move) pairs counted, `min_count` aside.
   std::size_t size() const { return counts_.size(); }
