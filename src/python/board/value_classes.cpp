@@ -6,12 +6,12 @@
 #include "python/board/value_classes.hpp"
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
-#include "hash/siphash.hpp"
+#include "python/board/set_class.hpp"
 #include "python/names/names.hpp"
 
 namespace vorn::python {
@@ -122,42 +122,9 @@ const bind::ClassSpec<PyByColour> kByColourClass{
 
 // ---- FileSet ---------------------------------------------------------------
 
-FileSet new_file_set(std::optional<std::vector<std::string>> files) {
-  FileSet set;
-  for (const std::string& name : files.value_or(std::vector<std::string>{})) {
-    set = set.with(convert::file_from(name));
-  }
-  return set;
-}
-
-std::vector<std::string> member_names(const FileSet& set) {
-  std::vector<std::string> names;
-  for (const File file : set) names.push_back(convert::file_name(file));
-  return names;
-}
-
-bool has_file(const FileSet& set, std::string_view file) { return set.contains(convert::file_from(file)); }
-std::string file_set_repr(const FileSet& set) {
-  return "FileSet(" + bracketed_names(member_names(set)) + ")";
-}
-std::uint64_t file_set_hash(const FileSet& set) { return SipHasher13().write_u8(set.bits).finish(); }
-std::tuple<std::vector<std::string>> file_set_args(const FileSet& set) { return {member_names(set)}; }
-
-const bind::ClassSpec<PyFileSet> kFileSetClass{
-    .name = "vorn.FileSet",
-    .doc = "FileSet(files=None)\n--\n\nA set of files.",
-    .getters = {bind::getter<&member_names>("files", "The members, from file a upwards.")},
-    .methods = {bind::method<&FileSet::is_subset>(
-                    "is_subset", "is_subset($self, other)\n--\n\nWhether every member is a member of `other`."),
-                bind::method<&file_set_args>("__getnewargs__", "__getnewargs__($self)\n--\n\n")},
-    .slots = {bind::constructor<&new_file_set>, bind::len<&FileSet::size>,
-              bind::truth<&FileSet::operator bool>, bind::contains<&has_file>("file"),
-              bind::iter<&member_names>, bind::unary<Py_nb_invert, &FileSet::operator~>,
-              bind::binary<Py_nb_subtract, (&FileSet::operator-)>, bind::binary<Py_nb_or, &FileSet::operator|>,
-              bind::binary<Py_nb_and, &FileSet::operator&>,
-              bind::repr<&file_set_repr>,
-              bind::hash<&file_set_hash>, bind::equality<&FileSet::operator==>},
-};
+const bind::ClassSpec<PyFileSet> kFileSetClass =
+    set_class<PyFileSet>("vorn.FileSet", "FileSet(files=None)\n--\n\nA set of files.",
+                         {bind::getter<&sets::member_names<FileSet>>("files", "The members, from file a upwards.")});
 
 }  // namespace
 
@@ -171,15 +138,6 @@ void ColourPair::clear() {
   // None rather than null, so the getters stay valid on a cleared pair.
   white = Ref::none();
   black = Ref::none();
-}
-
-std::string bracketed_names(const std::vector<std::string>& names) {
-  std::string text = "[";
-  for (const std::string& name : names) {
-    if (text.size() > 1) text += ", ";
-    text += "\"" + name + "\"";
-  }
-  return text + "]";
 }
 
 PyTypeObject* PyByColour::type() { return bind::type_object(kByColourClass); }

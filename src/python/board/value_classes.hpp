@@ -6,8 +6,6 @@
 //   FileSet(files=None)      a set of files "a".."h"
 #pragma once
 
-#include <string>
-#include <vector>
 
 #include "python/bind/class.hpp"
 #include "core/types.hpp"
@@ -26,9 +24,6 @@ struct ColourPair {
 VORN_CLASS(PyByColour, ColourPair);
 
 VORN_CONVERTED_CLASS(PyFileSet, FileSet);
-
-// ["a", "d"]: names in double quotes, the list form of the set reprs.
-std::string bracketed_names(const std::vector<std::string>& names);
 
 }  // namespace vorn::python
 
