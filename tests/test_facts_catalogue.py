@@ -7,6 +7,7 @@ import re
 import pytest
 
 import vorn
+from support.catalogue_rows import catalogue_rows
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 
@@ -27,28 +28,27 @@ GROUPS = [
     ("maps", "MapFacts", 5),
 ]
 
-# Attributes whose docstring is the class's own text, not the catalogue's meaning.
-OWN_DOCS = {
-    ("king", "shield_files"): "The three files the king's shelter is read on, in ascending order.",
-    ("king", "shield"): "Ranks to the nearest friendly pawn ahead of the king, per shield file.",
-    ("king", "shield_file_open"): "Each shield file carries no pawn of either colour.",
-    ("king", "shield_file_semi_open_for_enemy"): "Each shield file is semi-open for the enemy of that king.",
-    ("king", "storm"): "Ranks to the nearest enemy pawn ahead of the king, per shield file.",
-    ("tactics", "winning_capture_max_gain"): "The largest `victim \u2212 capturer` over the captures, at least 0.",
-}
-
-DERIVED = {
-    "king": ["ring_attacker_surplus"],
-    "tactics": ["check_available", "safe_check_available", "promotion_available", "safe_promotion_available",
-                "capture_available", "fork_available", "pin_creation_available", "only_moves"],
-}
-
 CATALOGUE = {group["name"]: group for group in vorn.facts_catalogue()}
 
 
 @pytest.fixture(scope="module")
 def facts():
     return vorn.Facts(START)
+
+
+@pytest.fixture(scope="module")
+def derived():
+    """Each group's derived attributes, as the catalogue declares them."""
+    by_group = {}
+    for group, name, doc in catalogue_rows("VORN_FACTS_DERIVED"):
+        by_group.setdefault(group, []).append((name, doc))
+    return by_group
+
+
+@pytest.fixture(scope="module")
+def own_docs():
+    """The attributes whose docstring the catalogue writes apart from the field's meaning."""
+    return {(group, field): doc for group, field, doc in catalogue_rows("VORN_FACTS_ATTRIBUTE_DOCS")}
 
 
 def test_catalogue_lists_the_groups_in_order_with_their_field_counts():
@@ -87,7 +87,7 @@ def test_move_facts_catalogue():
 
 
 @pytest.mark.parametrize(("group", "class_name", "count"), GROUPS, ids=[g[0] for g in GROUPS])
-def test_group_class_follows_the_catalogue(facts, group, class_name, count):
+def test_group_class_follows_the_catalogue(facts, derived, own_docs, group, class_name, count):
     cls = getattr(vorn, class_name)
     fields = [f["name"] for f in CATALOGUE[group]["fields"]]
     value = getattr(facts, group)
@@ -95,16 +95,19 @@ def test_group_class_follows_the_catalogue(facts, group, class_name, count):
     assert cls.__doc__ == CATALOGUE[group]["meaning"]
     assert list(value.to_dict()) == fields
     assert list(facts.to_dict()[group]) == fields
+    derived_names = [name for name, _ in derived.get(group, [])]
     own_attributes = [name for name in vars(cls) if not name.startswith("_") and name != "to_dict"]
-    assert sorted(own_attributes) == sorted(fields + DERIVED.get(group, []))
+    assert own_attributes == fields + derived_names
     for field in CATALOGUE[group]["fields"]:
-        expected = OWN_DOCS.get((group, field["name"]), field["meaning"])
+        expected = own_docs.get((group, field["name"]), field["meaning"])
         assert getattr(cls, field["name"]).__doc__ == expected, field["name"]
+    for name, doc in derived.get(group, []):
+        assert getattr(cls, name).__doc__ == doc and isinstance(getattr(value, name), vorn.ByColour)
     shown = repr(value)
     assert shown.startswith(class_name + "(" + fields[0] + "=")
     positions = [shown.index(", " + name + "=") for name in fields[1:]]
     assert positions == sorted(positions)
-    assert not any(re.search(r"\b" + name + "=", shown) for name in DERIVED.get(group, []))
+    assert not any(re.search(r"\b" + name + "=", shown) for name in derived_names)
 
 
 def test_candidates_docstring_is_the_rule_computed():

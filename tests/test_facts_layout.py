@@ -1,6 +1,6 @@
 """The tensor layout of the facts: one entry per catalogue field, what every
 type text becomes (dtype, shape, axes, encoding, packed form, kind tree), and
-the type-text parser behind it, its refusals included."""
+the compile-time descriptions of the value types behind it."""
 
 import subprocess
 
@@ -126,43 +126,29 @@ def test_nested_kind_tree():
     assert square["encoding"].startswith("Square as its code: 0 = a1, 1 = b1") and "63 = h8" in square["encoding"]
 
 
-# ---- the type-text parser --------------------------------------------------------
+# ---- the value types' own descriptions ------------------------------------------
 
 @pytest.fixture(scope="module")
-def parse(tmp_path_factory):
-    """Runs type texts through the layout's parser, built with the C++ compiler."""
-    binary = build_driver(tmp_path_factory.mktemp("parser"), "type_text_parse.cpp",
-                          ["facts/types.cpp", "text/utf8.cpp", "text/unicode.cpp"], "the type-text parser")
-
-    def run(*texts):
-        out = subprocess.run([str(binary)], input="\n".join(texts) + "\n", capture_output=True, text=True,
-                             check=True).stdout
-        return [line.split("\t") for line in out.splitlines()]
-    return run
+def described(tmp_path_factory):
+    """What the compile-time description of each of the driver's value types says, by type text."""
+    binary = build_driver(tmp_path_factory.mktemp("value-types"), "value_types.cpp", ["facts/types.cpp"],
+                          "the value types' descriptions")
+    out = subprocess.run([str(binary)], capture_output=True, text=True, check=True).stdout
+    return {row[0]: row[1:] for row in (line.split("\t") for line in out.splitlines())}
 
 
-@pytest.mark.parametrize(("text", "message"), [
-    ("[u8]", "an array without a length: [u8]"),
-    ("[u8; x]", "an array without a numeric length: [u8;x]"),
-    ("[u8; -3]", "an array without a numeric length: [u8;-3]"),
-    ("[u8; 99999999999999999999]", "an array without a numeric length: [u8;99999999999999999999]"),
-    ("ByColour<u64>", "no rule for the type u64"),
-    ("ByColour<[u7; 3]>", "no rule for the type u7"),
-    ("", "no rule for the type "),
-    ("ByColour<bool", "no rule for the type ByColour<bool"),
-], ids=["no-length", "word-length", "negative-length", "length-past-64-bits", "u64", "inner-element", "empty",
-        "unclosed"])
-def test_parser_refusals(parse, text, message):
-    assert parse(text) == [["error", message]]
-
-
-@pytest.mark.parametrize(("text", "tree", "dtype", "shape"), [
-    ("Option<Role>", "optional(named Role)", "int16", "[]"),
-    ("PerFile<i8>", "fixed per_file 8(int i8)", "int8", "[8]"),
-    ("[u16; +2]", "fixed array 2(int u16)", "uint16", "[2]"),
-    ("ByColour< [File;\u00a03]\u2003>", "by_colour(fixed array 3(named File))", "uint8", "[2,3]"),
-    ("\tByColour<SquareSet>\u3000", "by_colour(square_set)", "bool", "[2,64]"),
-], ids=["optional", "per-file-signed", "plus-length", "unicode-white-space", "outer-white-space"])
-def test_parser_accepts(parse, text, tree, dtype, shape):
-    [row] = parse(text)
-    assert row[:3] == [tree, dtype, shape]
+@pytest.mark.parametrize(("text", "tree", "dtype", "shape", "packed_shape", "encoding"), [
+    ("Option<Role>", "optional(named Role)", "int16", "[]", "[]", ABSENT + ", otherwise " + ROLE_CODES),
+    ("PerFile<i8>", "fixed per_file 8(int i8)", "int8", "[8]", "[8]", "null"),
+    ("[u16; 2]", "fixed array 2(int u16)", "uint16", "[2]", "[2]", "null"),
+    ("[i16; 12]", "fixed array 12(int i16)", "int16", "[12]", "[12]", "null"),
+    ("ByColour<[File; 3]>", "by_colour(fixed array 3(named File))", "uint8", "[2,3]", "[2,3]", FILE_CODES),
+    ("ByColour<SquareSet>", "by_colour(square_set)", "bool", "[2,64]", "[2]", "null"),
+    ("Option<Option<CastledSide>>", "optional(optional(named CastledSide))", "int16", "[]", "[]",
+     ABSENT + ", otherwise " + ABSENT + ", otherwise CastledSide as its code: 0 = short, 1 = long"),
+    ("PerRank<ByColour<bool>>", "fixed per_rank 8(by_colour(bool))", "bool", "[8,2]", "null", "null"),
+], ids=["optional", "per-file-signed", "array", "two-digit-length", "nested-array", "set", "optional-of-optional",
+        "flags-inside-a-run"])
+def test_value_type_descriptions(described, text, tree, dtype, shape, packed_shape, encoding):
+    row = described[text]
+    assert (row[0], row[1], row[2], row[4], row[5]) == (tree, dtype, shape, packed_shape, encoding)

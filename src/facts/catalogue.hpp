@@ -1,7 +1,7 @@
 // The catalogue: every group's name and meaning with its fields, and the
-// fields of a move, each with its name, type text and meaning, as static data.
-// Built from the one declaration of every fact, and checked there: each type
-// text must name the C++ type the record holds.
+// fields of a move, each with its name, type and meaning, as static data.
+// Built from the one declaration of every fact; each field's type text and
+// description come from its C++ type (facts/value_type.hpp).
 #pragma once
 
 #include <array>
@@ -10,14 +10,16 @@
 #include <string_view>
 
 #include "facts/record.hpp"
-#include "facts/type_text.hpp"
+#include "facts/types.hpp"
+#include "facts/value_type.hpp"
 
 namespace vorn::facts::catalogue {
 
 struct Field {
   std::string_view name;
-  std::string_view type;  // the type text, as the tensor layout reads it
+  std::string_view type;  // the type text: "ByColour<[Option<u8>; 3]>"
   std::string_view meaning;
+  const types::FieldType* description;  // what the tensor layout reads
 };
 
 struct Group {
@@ -28,17 +30,13 @@ struct Group {
 
 namespace detail {
 
-#define VORN_CATALOGUE_FIELD(name, Type, text, meaning)                                \
-  Field{#name, text, meaning},
-#define VORN_CATALOGUE_CHECK(name, Type, text, meaning) \
-  static_assert(names_type<Type>(text), "the type text of " #name " does not name its C++ type");
-#define VORN_CATALOGUE_FIELDS(group, Record, FIELDS, meaning)                 \
-  inline constexpr std::array k_##group = std::to_array<Field>({FIELDS(VORN_CATALOGUE_FIELD)}); \
-  FIELDS(VORN_CATALOGUE_CHECK)
+#define VORN_CATALOGUE_FIELD(name, Type, meaning) \
+  Field{#name, ValueType<Type>::text, meaning, &ValueType<Type>::type},
+#define VORN_CATALOGUE_FIELDS(group, Record, FIELDS, meaning) \
+  inline constexpr std::array k_##group = std::to_array<Field>({FIELDS(VORN_CATALOGUE_FIELD)});
 VORN_FACTS_GROUPS(VORN_CATALOGUE_FIELDS)
 VORN_CATALOGUE_FIELDS(move, MoveFacts, VORN_MOVE_FACTS, "")
 #undef VORN_CATALOGUE_FIELDS
-#undef VORN_CATALOGUE_CHECK
 #undef VORN_CATALOGUE_FIELD
 
 }  // namespace detail

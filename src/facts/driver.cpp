@@ -114,8 +114,11 @@ void compute(Facts& out, const Position& p, const Variant& v, Scratch& scratch,
   out.placement = placement_facts(scan);
   out.state = state_facts(p, moves);
   out.history = position_history(p);
-  out.maps = {out.attacks.controlled, out.attacks.by_pawns, out.attacks.hanging,
-              out.attacks.pinned, out.threats.threatened};
+  out.maps = {.controlled = out.attacks.controlled,
+              .by_pawns = out.attacks.by_pawns,
+              .hanging = out.attacks.hanging,
+              .pinned = out.attacks.pinned,
+              .threatened = out.threats.threatened};
 }
 
 }  // namespace vorn::facts

@@ -13,8 +13,8 @@
 
 namespace vorn::facts {
 
-#define VORN_FACTS_MEMBER(name, Type, text, meaning) Type name{};
-#define VORN_FACTS_ONE(name, Type, text, meaning) +1
+#define VORN_FACTS_MEMBER(name, Type, meaning) Type name{};
+#define VORN_FACTS_ONE(name, Type, meaning) +1
 #define VORN_FACTS_RECORD(group, Record, FIELDS, meaning)              \
   struct Record {                                                      \
     static constexpr std::size_t kFieldCount = 0 FIELDS(VORN_FACTS_ONE); \

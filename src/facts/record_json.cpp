@@ -2,7 +2,7 @@
 
 namespace vorn::facts {
 
-#define VORN_FACTS_MEMBER_WRITE(name, Type, text, meaning) json::member(w, #name, record.name);
+#define VORN_FACTS_MEMBER_WRITE(name, Type, meaning) json::member(w, #name, record.name);
 #define VORN_FACTS_RECORD_WRITE(group, Record, FIELDS, meaning) \
   void write(json::Writer& w, const Record& record) {           \
     w.begin_object();                                           \

@@ -40,9 +40,7 @@ std::string joined(const std::vector<std::string>& parts) {
 }
 
 Entry entry_of(std::string_view group, const catalogue::Field& field) {
-  auto parsed = types::parse(field.type);
-  if (!parsed) panic(std::string(field.name) + ": " + parsed.error());
-  FieldType kind = std::move(*parsed);
+  const FieldType& kind = *field.description;
   auto shape = kind.shape();
   if (!listed(shape)) panic(std::string(field.name) + ": an unlisted shape " + shape_text(shape));
   std::vector<std::string> axes;
@@ -51,7 +49,7 @@ Entry entry_of(std::string_view group, const catalogue::Field& field) {
               .group = group,
               .field = field.name,
               .declared = field.type,
-              .kind = FieldType{},
+              .kind = &kind,
               .dtype = kind.dtype(),
               .shape = std::move(shape),
               .order = joined(axes),
@@ -59,7 +57,6 @@ Entry entry_of(std::string_view group, const catalogue::Field& field) {
               .packed_dtype = kind.packed_dtype(),
               .packed_shape = kind.packed_shape(),
               .meaning = field.meaning};
-  entry.kind = std::move(kind);
   return entry;
 }
 
@@ -72,30 +69,30 @@ void write_kind(json::Writer& w, const FieldType& type) {
   switch (type.kind) {
     case Kind::Int:
       json::member(w, "bits", type.bits);
-      json::member(w, "kind", types::kind_word(type.kind));
+      json::member(w, "kind", name(type.kind));
       json::member(w, "signed", type.is_signed);
       break;
     case Kind::Named:
       w.key("codes");
-      json::write_items(w, types::codes(type.named));
-      json::member(w, "kind", types::kind_word(type.kind));
-      json::member(w, "type", types::named_text(type.named));
+      json::write_items(w, type.codes);
+      json::member(w, "kind", name(type.kind));
+      json::member(w, "type", type.named);
       break;
     case Kind::Optional:
     case Kind::ByColour:
       w.key("item");
       write_kind(w, *type.item);
-      json::member(w, "kind", types::kind_word(type.kind));
+      json::member(w, "kind", name(type.kind));
       break;
     case Kind::Fixed:
       w.key("item");
       write_kind(w, *type.item);
-      json::member(w, "kind", types::kind_word(type.kind));
+      json::member(w, "kind", name(type.kind));
       json::member(w, "len", type.len);
       json::member(w, "order", types::order_text(type.run));
-      json::member(w, "run", types::run_word(type.run));
+      json::member(w, "run", name(type.run));
       break;
-    default: json::member(w, "kind", types::kind_word(type.kind));
+    default: json::member(w, "kind", name(type.kind));
   }
   w.end_object();
 }
@@ -108,7 +105,7 @@ void write(json::Writer& w, const Entry& entry) {
   json::member(w, "field", entry.field);
   json::member(w, "group", entry.group);
   w.key("kind");
-  write_kind(w, entry.kind);
+  write_kind(w, *entry.kind);
   json::member(w, "meaning", entry.meaning);
   json::member(w, "name", entry.name);
   json::member(w, "order", entry.order);

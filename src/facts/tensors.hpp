@@ -1,6 +1,6 @@
 // The tensor layout: for each of the facts' fields, the array it becomes in a
 // batch of positions (the batch axis left off), derived once from the
-// catalogue's type texts.
+// value types the catalogue declares.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +19,7 @@ struct Entry {
   std::string_view group;
   std::string_view field;
   std::string_view declared;  // the type text as the catalogue has it
-  types::FieldType kind;
+  const types::FieldType* kind;
   types::Dtype dtype;
   std::vector<std::size_t> shape;
   std::string order;  // the axes, joined by "; "
@@ -38,7 +38,7 @@ const std::string& layout_json();
 
 // An entry as a JSON object, its members in ascending key order.
 void write(json::Writer& w, const Entry& entry);
-// A parsed type as its JSON kind object, members in ascending key order.
+// A value type as its JSON kind object, members in ascending key order.
 void write_kind(json::Writer& w, const types::FieldType& type);
 
 }  // namespace vorn::facts::tensors

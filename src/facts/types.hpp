@@ -1,32 +1,35 @@
-// The parsed form of a catalogue type text, and what it says about the array
-// a field becomes: element type, shape, axes and how coded values are coded.
+// What a fact's value type says about the array the field becomes: its kind,
+// element type, shape, axes and how coded values are coded. Each value type
+// describes itself at compile time (facts/value_type.hpp); this is the shape
+// of that description and what the tensor layout reads from it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <expected>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/enum_list.hpp"
+
+// (kind, word in the layout's JSON) rows.
+#define VORN_FACT_KINDS(X)                                                                                   \
+  X(Bool, "bool") X(Int, "int") X(Float, "float") X(Named, "named") X(SquareSet, "square_set")             \
+  X(FileSet, "file_set") X(Optional, "optional") X(Fixed, "fixed") X(ByColour, "by_colour")
+
+// (run, word, the order its values stand in) rows: how a fixed-length run is ordered.
+#define VORN_FACT_RUNS(X)                                        \
+  X(PerFile, "per_file", "file a first, through file h")        \
+  X(PerRank, "per_rank", "rank 1 first, through rank 8")        \
+  X(Array, "array", "the order the fact's meaning states")
+
 namespace vorn::facts::types {
 
-enum class Kind : std::uint8_t { Bool, Int, Float, Named, SquareSet, FileSet, Optional, Fixed, ByColour };
-// The kind words of the layout's JSON, by kind.
-std::string_view kind_word(Kind kind);
-
-// The types whose values are written as codes.
-enum class Named : std::uint8_t { Role, File, Square, CastledSide, Opposition, DrawishMaterial };
-std::string_view named_text(Named named);
-// The code names, code 0 first.
-std::span<const std::string_view> codes(Named named);
-
-// How the values of a fixed-length run are ordered.
-enum class Run : std::uint8_t { PerFile, PerRank, Array };
-std::string_view run_word(Run run);
-std::string_view order_text(Run run);
+VORN_NAMED_ENUM(Kind, VORN_FACT_KINDS)
+VORN_NAMED_ENUM(Run, VORN_FACT_RUNS)
+VORN_ENUM_TEXT(order_text, Run, VORN_FACT_RUNS, VORN_COLUMN_3)
 
 // An element type of an array.
 struct Dtype {
@@ -37,14 +40,17 @@ struct Dtype {
   std::string text() const;  // "bool", "uint8", "int16", "float32"
 };
 
+// One value type, as a tree: a wrapper (Optional, Fixed, ByColour) points at
+// the type it wraps.
 struct FieldType {
   Kind kind = Kind::Bool;
-  bool is_signed = false;    // Int
-  unsigned bits = 0;         // Int: 8, 16 or 32
-  Named named = Named::Role;  // Named
-  Run run = Run::Array;      // Fixed
-  std::uint64_t len = 0;     // Fixed
-  std::unique_ptr<const FieldType> item;  // Optional, Fixed, ByColour
+  bool is_signed = false;                     // Int
+  unsigned bits = 0;                          // Int: 8, 16 or 32
+  std::string_view named = {};                // Named: the type's own text
+  std::span<const std::string_view> codes{};  // Named: the code names, code 0 first
+  Run run = Run::Array;                       // Fixed
+  std::size_t len = 0;                        // Fixed
+  const FieldType* item = nullptr;            // Optional, Fixed, ByColour
 
   Dtype dtype() const;
   std::vector<std::size_t> shape() const;
@@ -58,9 +64,5 @@ struct FieldType {
  private:
   const FieldType& leaf() const;
 };
-
-// A type text ("ByColour<[Option<u8>; 3]>", white space allowed anywhere), or
-// why it names no type.
-std::expected<FieldType, std::string> parse(std::string_view text);
 
 }  // namespace vorn::facts::types

@@ -16,7 +16,7 @@
 // Declaring one (the record's JSON `write` is found by argument lookup):
 //
 //   VORN_CLASS(PyMoveFacts, model::MoveFacts);
-//   #define VORN_MOVE_FACTS_FIELD(name, Type, text, meaning) bind::record_field<&model::MoveFacts::name, Elements>(#name, meaning),
+//   #define VORN_MOVE_FACTS_FIELD(name, Type, meaning) bind::record_field<&model::MoveFacts::name, Elements>(#name, meaning),
 //   const bind::ClassSpec<PyMoveFacts> kMoveFactsClass = bind::record_class<PyMoveFacts>({
 //       .name = "vorn.MoveFacts",
 //       .doc = "What one legal move does...",

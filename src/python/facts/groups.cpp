@@ -5,7 +5,10 @@
 //   k.ring_attacker_surplus             KingFacts and TacticsFacts add derived values
 //   k.to_dict(), hash(k), k == facts.king, pickle.dumps(k)
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
+#include "facts/derived.hpp"
 #include "facts/record_json.hpp"
 #include "python/bind/class.hpp"
 #include "python/bind/record_class.hpp"
@@ -52,21 +55,15 @@ constexpr std::size_t field_index(std::span<const model::catalogue::Field> field
   return fields.size();
 }
 
-// Attributes whose docstring is shorter than, or written otherwise than, the
-// catalogue's meaning.
+// A field's docstring: its own row of the catalogue's, or else its meaning.
 struct DocRow {
   std::string_view group;
   std::string_view field;
   const char* doc;
 };
-constexpr DocRow kOwnDocs[] = {
-    {"king", "shield_files", "The three files the king's shelter is read on, in ascending order."},
-    {"king", "shield", "Ranks to the nearest friendly pawn ahead of the king, per shield file."},
-    {"king", "shield_file_open", "Each shield file carries no pawn of either colour."},
-    {"king", "shield_file_semi_open_for_enemy", "Each shield file is semi-open for the enemy of that king."},
-    {"king", "storm", "Ranks to the nearest enemy pawn ahead of the king, per shield file."},
-    {"tactics", "winning_capture_max_gain", "The largest `victim \u2212 capturer` over the captures, at least 0."},
-};
+#define VORN_DOC_ROW(group, field, doc) DocRow{#group, #field, doc},
+constexpr DocRow kOwnDocs[] = {VORN_FACTS_ATTRIBUTE_DOCS(VORN_DOC_ROW)};
+#undef VORN_DOC_ROW
 
 const char* attribute_doc(std::string_view group, std::string_view field, const char* meaning) {
   for (const DocRow& row : kOwnDocs) {
@@ -75,53 +72,22 @@ const char* attribute_doc(std::string_view group, std::string_view field, const 
   return meaning;
 }
 
-// ---- derived values ------------------------------------------------------------
-
-Ref ring_attacker_surplus(const GroupValue<model::KingFacts>& group) {
-  const model::KingFacts& king = record_of(group);
-  return element(ByColour<int>{int(king.ring_attack_weight.white) - int(king.ring_defence_weight.white),
-                               int(king.ring_attack_weight.black) - int(king.ring_defence_weight.black)});
+template <auto Derive, class Record>
+Ref read_derived(const GroupValue<Record>& group) {
+  return element(Derive(record_of(group)));
 }
 
-// Each side's field read as a yes or no: a count above 0, a set not empty.
-template <auto Member>
-Ref any_of(const GroupValue<model::TacticsFacts>& group) {
-  return element((record_of(group).*Member).map([](const auto& value) { return bool(value); }));
-}
-
-Ref only_moves(const GroupValue<model::TacticsFacts>& group) {
-  const model::TacticsFacts& tactics = record_of(group);
-  return element(ByColour<bool>{tactics.available.white && tactics.legal_move_count.white < 3,
-                                tactics.available.black && tactics.legal_move_count.black < 3});
-}
-
+// The catalogue's derived rows of this group, in their order.
 template <class Record>
 std::vector<bind::GetterEntry<PyGroup<Record>>> derived_getters() {
-  return {};
-}
-
-template <>
-std::vector<bind::GetterEntry<PyGroup<model::KingFacts>>> derived_getters<model::KingFacts>() {
-  return {bind::getter<&ring_attacker_surplus>("ring_attacker_surplus",
-                                               "The weight besieging each king's ring, less the weight defending it.")};
-}
-
-template <>
-std::vector<bind::GetterEntry<PyGroup<model::TacticsFacts>>> derived_getters<model::TacticsFacts>() {
-  using T = model::TacticsFacts;
-  return {
-      bind::getter<&any_of<&T::check_count>>("check_available", "Whether the side has a checking move."),
-      bind::getter<&any_of<&T::safe_check_count>>("safe_check_available",
-                                                  "Whether it has a checking move with a safe destination."),
-      bind::getter<&any_of<&T::promotion_files>>("promotion_available", "Whether it has a promotion."),
-      bind::getter<&any_of<&T::safe_promotion_files>>("safe_promotion_available",
-                                                      "Whether it has a promotion with a safe destination."),
-      bind::getter<&any_of<&T::capture_count>>("capture_available", "Whether it has a capture."),
-      bind::getter<&any_of<&T::fork_count>>("fork_available", "Whether it has a forking move."),
-      bind::getter<&any_of<&T::pin_creation_count>>("pin_creation_available",
-                                                    "Whether it has a move creating a pin."),
-      bind::getter<&only_moves>("only_moves", "Whether the side has at most two legal moves."),
-  };
+  std::vector<bind::GetterEntry<PyGroup<Record>>> getters;
+#define VORN_DERIVED_GETTER(group, name, doc)                                                      \
+  if constexpr (std::is_same_v<Record, decltype(model::Facts::group)>) {                          \
+    getters.push_back(bind::getter<&read_derived<&model::derived::name, Record>>(#name, doc));     \
+  }
+  VORN_FACTS_DERIVED(VORN_DERIVED_GETTER)
+#undef VORN_DERIVED_GETTER
+  return getters;
 }
 
 // ---- the protocol ----------------------------------------------------------------
@@ -186,7 +152,7 @@ bind::ClassSpec<PyGroup<Record>> group_class(std::vector<bind::GetterEntry<PyGro
 
 }  // namespace
 
-#define VORN_GROUP_GETTER(field, Type, text, meaning)                         \
+#define VORN_GROUP_GETTER(field, Type, meaning)                         \
   bind::getter<&read_field<R, &R::field, field_index(Group<R>::fields, #field)>>( \
       #field, attribute_doc(Group<R>::name, #field, meaning)),
 #define VORN_GROUP_TYPE(group, Record, FIELDS, meaning)                                      \

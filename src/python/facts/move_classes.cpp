@@ -18,7 +18,7 @@ namespace {
 
 using bind::Ref;
 
-#define VORN_MOVE_FACTS_FIELD(name, Type, text, meaning) \
+#define VORN_MOVE_FACTS_FIELD(name, Type, meaning) \
   bind::record_field<&model::MoveFacts::name, Elements>(#name, meaning),
 
 const bind::ClassSpec<PyMoveFacts> kMoveFactsClass = bind::record_class<PyMoveFacts>({
