@@ -1,6 +1,7 @@
 """Times the facts from Python: the record of a position, the facts of every
 legal move, reading groups and their members, the catalogue and the layout,
-and the throughput of a data pipeline over many FENs (single thread).
+to_dict() against facts() on four positions, and the throughput of a data
+pipeline over many FENs (single thread).
 
     python3 bench/facts_bench.py [positions]
 """
@@ -14,10 +15,37 @@ import vorn
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
+# to_dict() should take at most five times what computing the facts takes.
+TO_DICT_POSITIONS = {
+    "start": START,
+    "Kiwipete": KIWIPETE,
+    "rook endgame": "8/8/4k3/8/2R5/5r2/4K3/8 w - - 0 1",
+    "bare kings": "8/8/4k3/8/8/8/4K3/8 w - - 0 1",
+}
 
 
 def median_us(fn, number, repeat=15):
     return statistics.median(timeit.repeat(fn, number=number, repeat=repeat)) / number * 1e6
+
+
+def cpu_us(fn, number):
+    began = time.process_time()
+    for _ in range(number):
+        fn()
+    return (time.process_time() - began) / number * 1e6
+
+
+def to_dict_ratios(rounds=15, number=300):
+    """CPU time of Facts.to_dict() and of Position.facts(), medians of interleaved rounds."""
+    for name, fen in TO_DICT_POSITIONS.items():
+        position = vorn.Position.from_fen(fen)
+        facts = position.facts()
+        computed, converted = [], []
+        for _ in range(rounds):
+            computed.append(cpu_us(position.facts, number))
+            converted.append(cpu_us(facts.to_dict, number))
+        made, plain = statistics.median(computed), statistics.median(converted)
+        print(f"{'to_dict() / facts(), ' + name:42} {plain:10.3f}us / {made:.3f}us = {plain / made:.2f}x")
 
 
 def random_fens(count, seed=1):
@@ -59,6 +87,8 @@ def main():
     }
     for name, (fn, number) in cases.items():
         print(f"{name:42} {median_us(fn, number):10.3f}us")
+
+    to_dict_ratios()
 
     fens = random_fens(positions)
     began = time.perf_counter()

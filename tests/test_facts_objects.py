@@ -15,6 +15,7 @@ import pytest
 
 import vorn
 from support.quoting import quoted
+from support.random_play import random_positions
 from support.siphash13 import python_hash, siphash13
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
@@ -227,6 +228,26 @@ def test_move_facts_hash_is_siphash_of_its_compact_json():
     for annotated in vorn.Position.from_fen(KIWIPETE).annotated_moves():
         facts = annotated.facts
         assert hash(facts) == record_hash(compact(facts.to_dict()))
+
+
+@pytest.mark.parametrize("fen", random_positions(24, seed=19, most_plies=120) + [THIRDS])
+def test_to_dict_is_the_plain_data_of_the_hashed_json(fen):
+    facts = vorn.Facts(fen)
+    assert hash(facts) == record_hash(compact(["chess", facts.to_dict()]))
+    for annotated in vorn.Position.from_fen(fen).annotated_moves()[:6]:
+        assert hash(annotated.facts) == record_hash(compact(annotated.facts.to_dict()))
+
+
+def test_to_dict_results_share_nothing_mutable(kiwipete):
+    first = kiwipete.to_dict()
+    first["king"]["square"]["white"] = None
+    first["attacks"]["controlled"]["white"].clear()
+    first["maps"].clear()
+    move_facts = vorn.Position.from_fen(KIWIPETE).annotated_moves()[0].facts
+    move_facts.to_dict().clear()
+    assert kiwipete.to_dict() == json.loads(compact(kiwipete.to_dict())) != first
+    assert kiwipete.king.to_dict()["square"]["white"] == "e1" and kiwipete.maps.to_dict()
+    assert len(move_facts.to_dict()) == len(vorn.move_facts_catalogue())
 
 
 def test_to_dict_of_facts_holds_every_group(kiwipete):

@@ -10,6 +10,7 @@ import pytest
 
 from support import pgn_files
 import vorn
+from support.random_play import random_positions
 from support.real_files import real_file
 from vorn.polyglot import PolyglotBook, PolyglotBuilder
 
@@ -59,20 +60,6 @@ def reached_positions(book, limit):
         found.append(position.fen)
         queue.extend(position.play(entry.move) for entry in book.entries(position))
     return found
-
-
-def random_positions(count, seed):
-    draw = random.Random(seed)
-    fens = []
-    for _ in range(count):
-        position = vorn.Position.from_fen(START_FEN)
-        for _ in range(draw.randrange(0, 40)):
-            moves = position.legal_moves()
-            if not moves:
-                break
-            position = position.play(draw.choice(moves))
-        fens.append(position.fen)
-    return fens
 
 
 def oracle_entries(oracle, board):

@@ -146,4 +146,16 @@ void Writer::string(std::string_view text) {
   after_value_ = true;
 }
 
+std::optional<double> read_back(float value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  const Decimal d = shortest_decimal(value == 0 ? 0.0f : value);
+  std::string text(d.negative ? "-" : "");
+  text += d.digits();
+  text += 'e';
+  append_integer(text, d.point - d.size);
+  double read = 0;
+  std::from_chars(text.data(), text.data() + text.size(), read);
+  return read;
+}
+
 }  // namespace vorn::json

@@ -55,6 +55,11 @@ class Writer {
   bool after_value_ = false;  // the next value or key needs a comma first
 };
 
+// The double a reader of number(value)'s text gets: the float's own shortest
+// digits read as a double (2.3333333 for 7/3f), 0.0 for either zero; none for
+// NaN and the infinities, written as null.
+std::optional<double> read_back(float value);
+
 // One `write` per value type, found by argument-dependent lookup through
 // Writer, so generic code (records, containers) writes any member alike.
 // The scalar overloads are templates so that a pointer or a character

@@ -10,12 +10,6 @@ Ref json_loads(std::string_view json_text) {
   return Ref::check(PyObject_CallFunctionObjArgs(loads.get(), to_python(json_text).get(), nullptr));
 }
 
-Ref record_dict(std::string_view json_text) {
-  Ref made = json_loads(json_text);
-  if (!PyDict_Check(made.get())) cannot_convert(made.get(), "dict");
-  return made;
-}
-
 std::uint64_t record_hash(std::string_view json_text) {
   return SipHasher13().write(json_text).write_u8(0xFF).finish();
 }

@@ -7,9 +7,10 @@
 //   repr                        "MoveFacts(victim=None, mover='p', ...)": each
 //                               field read through its attribute, made as
 //                               Python text
-//   to_dict()                   json.loads of the record's compact JSON, a dict
-//   hash                        SipHash-1-3, zero keys, over that JSON text
-//                               and one byte 0xFF
+//   to_dict()                   the method the declaration names: the record
+//                               as plain data
+//   hash                        SipHash-1-3, zero keys, over the compact JSON
+//                               text and one byte 0xFF
 //   == and !=                   the record's operator==; never equal to an
 //                               object of another class; no ordering
 //
@@ -20,7 +21,7 @@
 //   const bind::ClassSpec<PyMoveFacts> kMoveFactsClass = bind::record_class<PyMoveFacts>({
 //       .name = "vorn.MoveFacts",
 //       .doc = "What one legal move does...",
-//       .to_dict_doc = "to_dict($self)\n--\n\nWhat the move does, as plain data...",
+//       .to_dict = bind::method<&move_facts_dict>("to_dict", "to_dict($self)\n--\n\n..."),
 //       .fields = {VORN_MOVE_FACTS(VORN_MOVE_FACTS_FIELD)},
 //       .methods = {...}});   // getters, methods and slots beyond the record's, as for any class
 //   #undef VORN_MOVE_FACTS_FIELD
@@ -30,8 +31,7 @@
 // record_field<&R::m, Elements>, with `static Ref to(const T&)` in Elements
 // for each member type T (facts/elements.hpp: roles as letters, squares as
 // names). A class whose value holds the record indirectly (a facts group)
-// uses record_json, record_dict, record_hash, record_repr and
-// record_comparison directly.
+// uses record_json, record_hash, record_repr and record_comparison directly.
 #pragma once
 
 #include <cstdint>
@@ -63,8 +63,6 @@ std::string record_json(const Record& record) {
 
 // json.loads(text).
 Ref json_loads(std::string_view json_text);
-// json.loads(text), refused unless it is a dict.
-Ref record_dict(std::string_view json_text);
 // SipHash-1-3 under zero keys over the text and one byte 0xFF.
 std::uint64_t record_hash(std::string_view json_text);
 // "Class(name=repr(object.name), ...)".
@@ -100,11 +98,6 @@ RecordSite<Py>& record_site() {
 }
 
 template <class Py>
-Ref record_to_dict(const ValueOf<Py>& record) {
-  return record_dict(record_json(record));
-}
-
-template <class Py>
 std::uint64_t record_to_hash(const ValueOf<Py>& record) {
   return record_hash(record_json(record));
 }
@@ -134,7 +127,7 @@ template <class Py>
 struct RecordSpec {
   const char* name;  // "module.Class", a static string
   const char* doc = nullptr;
-  const char* to_dict_doc = "to_dict($self)\n--\n\nThe record as plain data.";
+  MethodEntry<Py> to_dict;  // the record as plain data
   std::vector<GetterEntry<Py>> fields = {};
   std::vector<GetterEntry<Py>> getters = {};
   std::vector<MethodEntry<Py>> methods = {};
@@ -152,7 +145,7 @@ ClassSpec<Py> record_class(RecordSpec<Py> declared) {
   ClassSpec<Py> made{.name = declared.name, .doc = declared.doc, .attributes = std::move(declared.attributes)};
   made.getters = std::move(declared.fields);
   made.getters.insert(made.getters.end(), declared.getters.begin(), declared.getters.end());
-  made.methods = {method<&detail::record_to_dict<Py>>("to_dict", declared.to_dict_doc)};
+  made.methods = {std::move(declared.to_dict)};
   made.methods.insert(made.methods.end(), declared.methods.begin(), declared.methods.end());
   made.slots = {repr<&detail::record_to_repr<Py>>, hash<&detail::record_to_hash<Py>>,
                 richcompare<&detail::record_compare<Py>>};

@@ -16,6 +16,7 @@
 #include "python/board/classes.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/facts/classes.hpp"
+#include "python/facts/plain_data.hpp"
 #include "text/quote.hpp"
 
 namespace vorn::python::facts {
@@ -62,7 +63,7 @@ Ref group_named(PyObject* self, std::string_view name) {
   errors::value_error("not a facts group: " + quoted(name));
 }
 
-Ref facts_dict(const FactsValue& facts) { return bind::record_dict(bind::record_json(facts.record)); }
+Ref facts_dict(const FactsValue& facts) { return plain(facts.record); }
 std::string facts_summary(const FactsValue& facts) { return model::summary(facts.record); }
 
 // The FEN as the facts were computed from it: without the clock fields when

@@ -14,6 +14,7 @@
 #include "python/bind/record_class.hpp"
 #include "python/facts/classes.hpp"
 #include "python/facts/elements.hpp"
+#include "python/facts/plain_data.hpp"
 
 namespace vorn::python::facts {
 
@@ -94,7 +95,7 @@ std::vector<bind::GetterEntry<PyGroup<Record>>> derived_getters() {
 
 template <class Record>
 Ref group_dict(const GroupValue<Record>& group) {
-  return bind::record_dict(bind::record_json(record_of(group)));
+  return plain(record_of(group));
 }
 
 template <class Record>

@@ -11,12 +11,15 @@
 #include "python/board/classes.hpp"
 #include "python/facts/classes.hpp"
 #include "python/facts/elements.hpp"
+#include "python/facts/plain_data.hpp"
 
 namespace vorn::python::facts {
 
 namespace {
 
 using bind::Ref;
+
+Ref move_facts_dict(const model::MoveFacts& facts) { return plain(facts); }
 
 #define VORN_MOVE_FACTS_FIELD(name, Type, meaning) \
   bind::record_field<&model::MoveFacts::name, Elements>(#name, meaning),
@@ -25,8 +28,9 @@ const bind::ClassSpec<PyMoveFacts> kMoveFactsClass = bind::record_class<PyMoveFa
     .name = "vorn.MoveFacts",
     .doc = "What one legal move does, beyond what the move itself says. The mover is the side to move; the "
            "enemy is the other side.",
-    .to_dict_doc = "to_dict($self)\n--\n\nWhat the move does, as plain data, in the one JSON form\n"
-                   "`docs/features.md` describes.",
+    .to_dict = bind::method<&move_facts_dict>("to_dict",
+                                              "to_dict($self)\n--\n\nWhat the move does, as plain data, in the "
+                                              "one JSON form\n`docs/features.md` describes."),
     .fields = {VORN_MOVE_FACTS(VORN_MOVE_FACTS_FIELD)},
 });
 
