@@ -4,13 +4,23 @@ the text repeated to 100,000 games).
 
     python3 bench/pgn_bench.py              # pgn_count games/s; pgn_read next to PyPI chess
     python3 bench/pgn_bench.py --rss 1024   # also peak RSS counting a 1024 MB file in /tmp
+    python3 bench/pgn_bench.py --peer       # only the side-by-side run with the Rust reader
 
 Times are CPU seconds. pgn_count reads and checks every move; the side-by-side run reads each game
 into a PgnGame and its main line's SAN, against chess.pgn.read_game doing the
 same on a slice of the same file (the slower library gets fewer games).
+
+When the Rust-backed `rust_pgn_reader_python_binding` is installed, a second
+run sets vorn beside it on 20,000 distinct random legal games (seed 17),
+written once plainly and once with a clock comment after every move: the
+peer parses the games (one thread, handed the games as strings already split,
+its best case), vorn reads the file with pgn_read and every main line's SAN,
+counts it with pgn_count and builds a book of it with PolyglotBuilder.add_pgn.
+Rounds are interleaved and each figure is the median of its rounds.
 """
 import argparse
 import os
+import statistics
 import random
 import resource
 import subprocess
@@ -87,6 +97,82 @@ def read_chess(path, limit):
     return games
 
 
+PEER_GAMES = 20_000
+CLOCK = "{ [%clk 0:02:58] }"
+
+
+def random_sans(games, seed):
+    """The SAN of each of `games` random legal games of 60 to 120 plies."""
+    draw = random.Random(seed)
+    start = vorn.CLASSIC.start_position(0)
+    for _ in range(games):
+        position, sans = start, []
+        for _ in range(draw.randint(60, 120)):
+            moves = position.legal_moves()
+            if not moves:
+                break
+            move = draw.choice(moves)
+            sans.append(position.san(move))
+            position = position.play(move)
+        yield sans
+
+
+def game_text(number, sans, clocks):
+    """A game as sites export them: the plain one wrapped at 80 columns, the clocked one on one line."""
+    words = []
+    for ply, san in enumerate(sans):
+        if ply % 2 == 0:
+            words.append(f"{ply // 2 + 1}.")
+        elif clocks:
+            words.append(f"{ply // 2 + 1}...")
+        words.append(san)
+        if clocks:
+            words.append(CLOCK)
+    words.append("*")
+    lines, line = [], ""
+    for word in words:
+        if line and not clocks and len(line) + 1 + len(word) > 80:
+            lines.append(line)
+            line = word
+        else:
+            line = f"{line} {word}" if line else word
+    lines.append(line)
+    tags = (f'[Event "peer {number}"]\n[Site "?"]\n[Date "????.??.??"]\n[Round "?"]\n'
+            f'[White "?"]\n[Black "?"]\n[Result "*"]\n')
+    return tags + "\n" + "\n".join(lines) + "\n"
+
+
+def side_by_side(folder, rounds):
+    import rust_pgn_reader_python_binding as peer
+    from vorn.polyglot import PolyglotBuilder
+
+    games = list(random_sans(PEER_GAMES, 17))
+    print(f"side by side with rust_pgn_reader_python_binding: {PEER_GAMES} games, "
+          f"{sum(map(len, games)) / PEER_GAMES:.0f} plies each, medians of {rounds} interleaved rounds")
+    for label, clocks in (("plain", False), ("clocked", True)):
+        texts = [game_text(i, sans, clocks) for i, sans in enumerate(games)]
+        path = os.path.join(folder, f"peer-{label}.pgn")
+        with open(path, "w") as out:
+            out.write("\n".join(texts))
+        runs = {
+            "rust reader": lambda: len(peer.parse_games_from_strings(texts, num_threads=1)),
+            "pgn_read + SAN": lambda: sum(1 for game in pgn_read(path) if [n.san for n in game.mainline()]),
+            "pgn_count": lambda: pgn_count(path),
+            "PolyglotBuilder.add_pgn": lambda: PolyglotBuilder().add_pgn(path),
+        }
+        seconds = {name: [] for name in runs}
+        for _ in range(rounds):
+            for name, run in runs.items():
+                count, spent = timed(run)
+                assert count == PEER_GAMES, (name, count)
+                seconds[name].append(spent)
+        rates = {name: PEER_GAMES / statistics.median(spent) for name, spent in seconds.items()}
+        print(f"  {label} file, {os.path.getsize(path) / 1e6:.1f} MB:")
+        for name, rate in rates.items():
+            print(f"    {name:24} {rate:10,.0f} games/s  {rate / rates['rust reader']:5.2f}x the rust reader")
+        print(f"    add_pgn / pgn_count      {rates['PolyglotBuilder.add_pgn'] / rates['pgn_count']:5.2f}x")
+
+
 def peak_rss_mb(path):
     code = f"import resource, vorn.pgn; vorn.pgn.pgn_count({path!r}); " \
            "print(resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)"
@@ -97,8 +183,18 @@ def peak_rss_mb(path):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--rss", type=int, default=0, help="MB of PGN to count for the peak-RSS figure")
+    parser.add_argument("--peer", action="store_true", help="only the side-by-side run with the Rust reader")
+    parser.add_argument("--rounds", type=int, default=5, help="interleaved rounds of the side-by-side run")
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as folder:
+        try:
+            import rust_pgn_reader_python_binding  # noqa: F401
+        except ImportError:
+            print("rust_pgn_reader_python_binding not installed: no side-by-side run with it")
+        else:
+            side_by_side(folder, args.rounds)
+        if args.peer:
+            return
         path = os.path.join(folder, "bench.pgn")
         plies = corpus(path, GAMES)
         size = os.path.getsize(path) / 1e6

@@ -1,6 +1,8 @@
 """SAN and UCI move text in both directions, and the sweep that every legal
 move's text reads back to the same move."""
 
+import random
+
 import pytest
 
 import vorn
@@ -437,3 +439,77 @@ def test_every_move_reads_back(fen, variant):
             assert san.endswith("+"), san
         else:
             assert san.endswith("#"), san
+
+
+def random_walk_positions(seed, games, plies):
+    draw = random.Random(seed)
+    for _ in range(games):
+        here = position(START)
+        for _ in range(plies):
+            moves = here.legal_moves()
+            if not moves:
+                break
+            yield here
+            here = here.play(draw.choice(moves))
+
+
+# Pins, checks, blocked and doubled pawns, en passant and promotions, where a
+# move may or may not be read without listing the unit's moves.
+SAN_ORACLE_FENS = [
+    "4k3/8/8/8/1b6/8/3N4/4K3 w - - 0 1",  # knight pinned by a bishop
+    "4k3/4r3/8/8/8/8/4R3/4K3 w - - 0 1",  # rook pinned, free along its pin line
+    "4k3/8/8/1b6/8/8/4P3/4K3 w - - 0 1",  # nothing pinned: the bishop aims past the pawn
+    "4k3/8/8/8/1b6/8/3P4/4K3 w - - 0 1",  # pawn pinned, its step leaves the line
+    "4k3/8/8/8/8/4n3/2P5/2K5 w - - 0 1",  # in check by a knight
+    "4k3/8/8/8/8/4P3/4P3/4K3 w - - 0 1",  # doubled pawns
+    "4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1",  # a pawn blocked, its double step too
+    "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1",  # en passant
+    "8/1P2k3/8/8/8/8/8/4K3 w - - 0 1",  # promotion
+    "4k3/8/8/2KpP2r/8/8/8/8 w - d6 0 1",  # en passant that uncovers a rook
+]
+
+
+def san_oracle_positions():
+    yield from (position(fen) for fen in SAN_ORACLE_FENS)
+    yield from (position(param.values[0]) for param in SWEEP if param.values[1] is None)
+    yield from random_walk_positions(17, 2, 60)
+
+
+def listed_outcomes(here):
+    """What reading each SAN must give, worked out from the legal list: the
+    move, or the error's kind, by (role, origin file or None, target, promotion)."""
+    found = {}
+    for mv in here.legal_moves():
+        if mv.is_castling:
+            continue
+        role = here.piece_at(mv.origin).upper().replace("P", "")
+        for file in (None, mv.origin[0]):
+            found.setdefault((role, file, mv.destination, mv.promotion), []).append(mv)
+    return {key: moves[0] if len(moves) == 1 else AMBIGUOUS for key, moves in found.items()}
+
+
+def test_san_reads_as_the_legal_list_says():
+    """Every role, target, origin file and promotion, against the legal list:
+    reading SAN without listing moves must give what the list gives."""
+    squares = [f + r for f in "abcdefgh" for r in "12345678"]
+    for here in san_oracle_positions():
+        outcomes = listed_outcomes(here)
+        white = here.side_to_move == "white"
+        for role in ("", "N", "B", "R", "Q", "K"):
+            files = {None} | {sq[0] for sq in squares
+                              if (here.piece_at(sq) or "").upper() == (role or "P")
+                              and here.piece_at(sq).isupper() == white}
+            for target in squares:
+                last = target[1] in "18"
+                for promotion in (None, "q") if role == "" and last else (None,):
+                    for file in files:
+                        text = role + (file or "") + target + ("=Q" if promotion else "")
+                        expected = outcomes.get((role, file, target, promotion), NO_MOVE)
+                        try:
+                            got = here.parse_san(text)
+                        except vorn.MoveParseError as error:
+                            assert str(error).startswith(f"{expected}:"), (here.fen, text)
+                        else:
+                            assert not isinstance(expected, str), (here.fen, text, got)
+                            assert (got, got.kind, got.is_capture) == \
+                                (expected, expected.kind, expected.is_capture), (here.fen, text)

@@ -1,5 +1,5 @@
 // Standard Algebraic Notation in both directions, through a variant.
-#include <algorithm>
+#include <array>
 
 #include "board/attacks.hpp"
 #include "variant/rules.hpp"
@@ -52,6 +52,51 @@ std::optional<Role> san_role(char c) {
   return Role(at);
 }
 
+// The marks a SAN may end with: check, mate and the !/? glyphs.
+bool is_san_suffix(char c) { return c == '+' || c == '#' || c == '!' || c == '?'; }
+
+// The wing of castling written with letter O, digit zero or lower-case o.
+std::optional<Wing> castling_wing(std::string_view text) {
+  const char o = text.front();
+  if (o != 'O' && o != '0' && o != 'o') return std::nullopt;
+  const auto written = [&](std::size_t zeros) {
+    if (text.size() != 2 * zeros - 1) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (text[i] != (i % 2 == 0 ? o : '-')) return false;
+    return true;
+  };
+  if (written(2)) return Wing::Short;
+  if (written(3)) return Wing::Long;
+  return std::nullopt;
+}
+
+// The move of the one unit of `role` that reaches `target`, when it is
+// legal without looking at the other moves: the side is not in check, the
+// unit is not pinned, and it is no king, en-passant capture or promotion.
+// None sends the caller to the full check, which gives the same answer.
+std::optional<Move> sole_unit_move(const board::Board& b, Role role, Square origin, Square target,
+                                   std::optional<Role> promotion) {
+  const Colour us = b.side_to_move();
+  if (role == Role::King || promotion || b.checkers() || b.pinned().contains(origin) ||
+      b.colour(us).contains(target))
+    return std::nullopt;
+  const bool capture = b.colour(!us).contains(target);
+  if (role == Role::Pawn) {
+    const Rank last = relative_rank(us, Rank::Eighth);
+    if (rank_of(target) == last) return std::nullopt;
+    if (file_of(origin) == file_of(target)) {
+      // A step, or a double step from the start rank over an empty square.
+      const bool two = index(origin) - index(target) == 16 || index(target) - index(origin) == 16;
+      if (capture || (two && (rank_of(origin) != relative_rank(us, Rank::Second) ||
+                              b.occupied().contains(Square((index(origin) + index(target)) / 2)))))
+        return std::nullopt;
+    } else if (!capture) {
+      return std::nullopt;  // en passant, or no capture at all
+    }
+  }
+  return Move::make(origin, target, capture ? Move::kCapture : 0);
+}
+
 // A promotion letter in either case: knight, bishop, rook or queen.
 std::optional<Role> promotion_letter(char c) {
   const auto role = san_role(ascii_upper(c));
@@ -89,18 +134,14 @@ std::string move_to_san(const Variant& v, const Position& p, Move m) {
 
 std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Position& p,
                                                   std::string_view text) {
-  while (!text.empty() && std::string_view("+#!?").contains(text.back())) text.remove_suffix(1);
+  while (!text.empty() && is_san_suffix(text.back())) text.remove_suffix(1);
   if (text.empty()) return std::unexpected(MoveParseError::Malformed);
 
-  constexpr std::array<std::string_view, 3> kShort{"O-O", "0-0", "o-o"};
-  constexpr std::array<std::string_view, 3> kLong{"O-O-O", "0-0-0", "o-o-o"};
-  const bool castle_letter = text.front() == 'O' || text.front() == '0' || text.front() == 'o';
-  const bool short_castle = castle_letter && std::ranges::find(kShort, text) != kShort.end();
-  if (short_castle || (castle_letter && std::ranges::find(kLong, text) != kLong.end())) {
+  if (const auto wing = castling_wing(text)) {
     MoveList moves;
     v.legal_moves_from(p, p.board.king(p.board.side_to_move()), moves);
     for (const Move m : moves)
-      if (m.is_castling() && (file_of(m.to) > file_of(m.from)) == short_castle) return m;
+      if (m.is_castling() && (file_of(m.to) > file_of(m.from)) == (*wing == Wing::Short)) return m;
     return std::unexpected(MoveParseError::NoSuchMove);
   }
 
@@ -111,21 +152,25 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
   }
   std::optional<Role> promotion;
   std::string_view body = text;
-  if (const auto eq = text.find('='); eq != std::string_view::npos) {
-    if (eq + 2 != text.size()) return std::unexpected(MoveParseError::Malformed);
-    promotion = promotion_letter(text[eq + 1]);
+  if (text.size() >= 2 && text[text.size() - 2] == '=') {
+    promotion = promotion_letter(text.back());
     if (!promotion) return std::unexpected(MoveParseError::Malformed);
-    body = text.substr(0, eq);
+    body.remove_suffix(2);
   }
-  std::string squares;
-  for (const char c : body)
-    if (c != '-' && c != 'x') squares += c;
-  if (squares.size() < 2) return std::unexpected(MoveParseError::Malformed);
-  const auto target = parse_square(std::string_view(squares).substr(squares.size() - 2));
+  // The origin hint and the target, separators dropped: at most four characters.
+  std::array<char, 4> squares{};
+  std::size_t count = 0;
+  for (const char c : body) {
+    if (c == '-' || c == 'x') continue;
+    if (c == '=' || count == squares.size()) return std::unexpected(MoveParseError::Malformed);
+    squares[count++] = c;
+  }
+  if (count < 2) return std::unexpected(MoveParseError::Malformed);
+  const auto target = parse_square(std::string_view(squares.data() + count - 2, 2));
   if (!target) return std::unexpected(MoveParseError::Malformed);
   std::optional<File> from_file;
   std::optional<Rank> from_rank;
-  for (const char c : std::string_view(squares).substr(0, squares.size() - 2)) {
+  for (const char c : std::string_view(squares.data(), count - 2)) {
     if (const auto file = file_from_char(c); file && !from_file) {
       from_file = file;
     } else if (const auto rank = rank_from_char(c); rank && !from_rank) {
@@ -138,10 +183,13 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
   // Only the units that could reach the target are asked for their moves.
   const Colour us = p.board.side_to_move();
   SquareSet origins = p.board.pieces(role, us) & reaching(p.board, role, us, *target);
+  if (from_file) origins &= SquareSet::file(*from_file);
+  if (from_rank) origins &= SquareSet::rank(*from_rank);
+  if (origins && !origins.more_than_one())
+    if (const auto move = sole_unit_move(p.board, role, origins.first(), *target, promotion)) return *move;
   std::optional<Move> found;
   MoveList moves;
   for (const Square origin : origins) {
-    if ((from_file && file_of(origin) != *from_file) || (from_rank && rank_of(origin) != *from_rank)) continue;
     moves.clear();
     v.legal_moves_from(p, origin, moves);
     for (const Move m : moves) {
