@@ -3,6 +3,7 @@ choosing a move, records as Python values, writing and building books."""
 
 import os
 import pathlib
+import random
 import struct
 import subprocess
 import sys
@@ -659,3 +660,29 @@ def test_add_pgn_refuses_paths_it_cannot_open(tmp_path):
     with pytest.raises(TypeError, match="argument 'text'"):
         builder.add_pgn_string(b"1. e4 *")
 
+
+
+def random_games(seed, count, variant=None):
+    draw = random.Random(seed)
+    for _ in range(count):
+        game = vorn.Game(variant=variant, seed=draw.randrange(960)) if variant else vorn.Game()
+        while game.ply < 200 and game.outcome() is None:
+            moves = game.legal_moves()
+            # Pawns moved half the time, for double steps beside pawns, en passant and promotions.
+            pawn_moves = [mv for mv in moves if game.position.piece_at(mv.origin) in "Pp"]
+            game.play(draw.choice(pawn_moves if pawn_moves and draw.random() < 0.5 else moves))
+        yield game
+
+
+@pytest.mark.parametrize("variant", [None, vorn.CHESS960], ids=["chess", "chess960"])
+def test_add_pgn_keys_every_position_as_a_fresh_key_does(variant):
+    """The key add_pgn keeps up move by move, through captures, castling, en
+    passant and promotions, equals the one add_game computes afresh."""
+    games = list(random_games(17, 60, variant))
+    played = PolyglotBuilder()
+    for game in games:
+        played.add_game(game)
+    read = PolyglotBuilder()
+    assert read.add_pgn_string("\n".join(str(game.to_pgn()) for game in games)) == len(games)
+    assert read.entries() == played.entries()
+    assert {"castling", "en_passant", "promotion"} <= {str(mv.kind) for game in games for mv in game.moves}

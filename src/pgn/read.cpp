@@ -21,10 +21,31 @@ constexpr std::array<bool, 128> kEndsWord = [] {
   return table;
 }();
 
+// The ASCII characters that are white space, from the one Unicode table.
+const std::array<bool, 128> kAsciiSpace = [] {
+  std::array<bool, 128> table{};
+  for (char32_t c = 0; c < 128; ++c) table[c] = unicode::is_white_space(c);
+  return table;
+}();
+
 bool is_space_at(std::string_view text, std::size_t pos, std::size_t& length) {
+  if (const auto byte = static_cast<unsigned char>(text[pos]); byte < 0x80) {
+    length = 1;
+    return kAsciiSpace[byte];
+  }
   const utf8::Unit unit = utf8::decode(text, pos);
   length = unit.length;
   return unicode::is_white_space(unit.code);
+}
+
+// Where the run of ASCII characters other than white space from `pos` ends.
+std::size_t ascii_run_end(std::string_view text, std::size_t pos) {
+  while (pos < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte >= 0x80 || kAsciiSpace[byte]) break;
+    ++pos;
+  }
+  return pos;
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -101,10 +122,13 @@ std::string collapse(std::string_view text) {
   out.reserve(text.size());
   bool gap = false;
   for (std::size_t pos = 0, length = 0; pos < text.size(); pos += length) {
-    if (is_space_at(text, pos, length)) {
+    // Runs of ASCII go over whole; anything else a character at a time.
+    length = ascii_run_end(text, pos) - pos;
+    if (length == 0 && is_space_at(text, pos, length)) {
       gap = !out.empty();
       continue;
     }
+    if (length == 0) length = utf8::decode(text, pos).length;
     if (gap) out += ' ';
     gap = false;
     out.append(text.substr(pos, length));
@@ -244,35 +268,33 @@ Reader::Flow Reader::tag(Place at) {
   ++pos_;
   const auto malformed = [&] { return fail(ErrorKind::MalformedTagPair, at); };
   if (!skip_space_in_line()) return malformed();
-  tag_name_.clear();
+  const std::size_t name_start = pos_;
   while (pos_ < line_.size()) {
     const utf8::Unit unit = utf8::decode(line_, pos_);
     if (!is_name_char(unit.code)) break;
-    tag_name_.append(line_.substr(pos_, unit.length));
     pos_ += unit.length;
   }
-  if (tag_name_.empty() || !skip_space_in_line() || line_[pos_] != '"') return malformed();
+  const std::string_view name = line_.substr(name_start, pos_ - name_start);
+  if (name.empty() || !skip_space_in_line() || line_[pos_] != '"') return malformed();
   ++pos_;
   tag_value_.clear();
   while (true) {
-    if (pos_ >= line_.size()) return fail(ErrorKind::UnterminatedTagValue, at);
-    char c = line_[pos_];
-    if (c == '"') break;
-    if (c == '\\') {
-      if (++pos_ >= line_.size()) return fail(ErrorKind::UnterminatedTagValue, at);
-      const std::size_t length = utf8::decode(line_, pos_).length;
-      tag_value_.append(line_.substr(pos_, length));
-      pos_ += length;
-      continue;
-    }
-    tag_value_ += c;
-    ++pos_;
+    // Up to the closing quote or the next escape, copied at once.
+    const std::size_t stop = line_.find_first_of("\"\\", pos_);
+    if (stop == std::string_view::npos) return fail(ErrorKind::UnterminatedTagValue, at);
+    tag_value_.append(line_.substr(pos_, stop - pos_));
+    pos_ = stop;
+    if (line_[pos_] == '"') break;
+    if (++pos_ >= line_.size()) return fail(ErrorKind::UnterminatedTagValue, at);
+    const std::size_t length = utf8::decode(line_, pos_).length;
+    tag_value_.append(line_.substr(pos_, length));
+    pos_ += length;
   }
   ++pos_;
   if (!skip_space_in_line() || line_[pos_] != ']') return malformed();
   ++pos_;
-  if (!setup_place_ && (tag_name_ == "FEN" || tag_name_ == "Variant")) setup_place_ = at;
-  headers_.set(tag_name_, tag_value_);
+  if (!setup_place_ && (name == "FEN" || name == "Variant")) setup_place_ = at;
+  headers_.set(name, tag_value_);
   return Flow::Go;
 }
 
@@ -428,7 +450,8 @@ Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_o
   const std::size_t at = pos_;
   const std::string_view text = scan_word();
   // Every result marker starts with one of these.
-  if (const auto result = std::string_view("01*").contains(text[0]) ? result_named(text) : std::nullopt) {
+  const bool may_be_result = text[0] == '0' || text[0] == '1' || text[0] == '*';
+  if (const auto result = may_be_result ? result_named(text) : std::nullopt) {
     if (frames_.size() > 1) return fail(ErrorKind::UnterminatedVariation, here());
     result_word_ = result;
     end_of_game(visitor);
@@ -458,10 +481,10 @@ Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_o
   }
   top.play(variant, *move);
   if (suffix == text.size()) {
-    visitor.move(*top.before(), *move, san, {});
+    visitor.move(*top.before(), top.position(), *move, san, {});
   } else {
     const std::vector<std::uint16_t> nags = glyphs(text.substr(suffix));
-    visitor.move(*top.before(), *move, san, nags);
+    visitor.move(*top.before(), top.position(), *move, san, nags);
   }
   return Flow::Go;
 }
@@ -492,7 +515,7 @@ void RecordBuilder::comment(CommentTarget target, std::string_view text) {
   into += text;
 }
 
-void RecordBuilder::move(const Position&, Move move, std::string_view san,
+void RecordBuilder::move(const Position&, const Position&, Move move, std::string_view san,
                          std::span<const std::uint16_t> nags) {
   Line& line = top();
   Node& node = line.emplace_back(move, san);

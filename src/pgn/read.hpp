@@ -8,7 +8,7 @@
 // skipped (a game that fails is abandoned before end_game):
 //
 //   pgn::FileSource file = *pgn::FileSource::open(path);   // or pgn::TextSource(text)
-//   struct Mainline : pgn::Visitor { ... move(before, move, ...) when not in a variation ... };
+//   struct Mainline : pgn::Visitor { ... move(before, after, move, ...) when not in a variation ... };
 //   Mainline mainline;
 //   const auto games = pgn::read_games(file, mainline);    // games read, or the IoError that ended the input
 //
@@ -47,8 +47,8 @@ class Visitor {
   // Comments are gathered only for a visitor that wants them.
   virtual bool wants_comments() const { return false; }
   virtual void comment(CommentTarget, std::string_view /*text*/) {}
-  // A legal move in `before`; `nags` come from its !/? suffix.
-  virtual void move(const Position& /*before*/, Move, std::string_view /*san*/,
+  // A legal move in `before`, which it turns into `after`; `nags` come from its !/? suffix.
+  virtual void move(const Position& /*before*/, const Position& /*after*/, Move, std::string_view /*san*/,
                     std::span<const std::uint16_t> /*nags*/) {}
   // A glyph for the last move of the line being read.
   virtual void nag(std::uint16_t) {}
@@ -137,7 +137,7 @@ class Reader {
   std::optional<GameResult> result_word_;
   std::vector<Frame> frames_;
   std::string comment_;
-  std::string tag_name_, tag_value_;
+  std::string tag_value_;
   PgnError error_{ErrorKind::MalformedTagPair, {}, 0, 0};
 };
 
@@ -148,7 +148,8 @@ class RecordBuilder : public Visitor {
   void begin_movetext(const Headers& headers, const Variant&, const Position&) override;
   bool wants_comments() const override { return true; }
   void comment(CommentTarget target, std::string_view text) override;
-  void move(const Position&, Move move, std::string_view san, std::span<const std::uint16_t> nags) override;
+  void move(const Position&, const Position&, Move move, std::string_view san,
+            std::span<const std::uint16_t> nags) override;
   void nag(std::uint16_t nag) override;
   void begin_variation() override;
   void end_variation() override;

@@ -72,8 +72,8 @@ void Builder::add_game(const Game& game) {
 namespace {
 
 // Collects the (key, move) pairs of a game's main line as the reader reads
-// it, straight from the positions it reports, and hands them over only once
-// the whole game has read: a game that fails later counts nothing.
+// it, the key kept up move by move, and hands them over only once the whole
+// game has read: a game that fails later counts nothing.
 class MainlineCounter : public pgn::Visitor {
  public:
   MainlineCounter(std::size_t limit, MoveCounts& counts) : limit_(limit), counts_(counts) {}
@@ -82,8 +82,12 @@ class MainlineCounter : public pgn::Visitor {
     pairs_.clear();
     depth_ = 0;
   }
-  void move(const Position& before, Move move, std::string_view, std::span<const std::uint16_t>) override {
-    if (depth_ == 0 && pairs_.size() < limit_) pairs_.push_back({key(before), pack(move)});
+  void begin_movetext(const pgn::Headers&, const Variant&, const Position& start) override { key_ = key(start); }
+  void move(const Position& before, const Position& after, Move move, std::string_view,
+            std::span<const std::uint16_t>) override {
+    if (depth_ != 0 || pairs_.size() == limit_) return;
+    pairs_.push_back({key_, pack(move)});
+    key_ = key_after(before, key_, after);
   }
   void begin_variation() override { ++depth_; }
   void end_variation() override { --depth_; }
@@ -96,6 +100,7 @@ class MainlineCounter : public pgn::Visitor {
   std::size_t limit_;
   MoveCounts& counts_;
   std::vector<std::pair<std::uint64_t, std::uint16_t>> pairs_;
+  std::uint64_t key_ = 0;  // of the main line's last position
   std::size_t depth_ = 0;
 };
 

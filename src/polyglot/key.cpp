@@ -17,21 +17,46 @@ bool en_passant_counts(const board::Board& b, Square target) {
   const Colour us = b.side_to_move();
   return bool(board::pawn_attacks(!us, target) & b.pieces(Role::Pawn, us));
 }
+
+// The parts of the key, each a function of one aspect of the board.
+std::uint64_t units_part(Role r, Colour c, SquareSet squares) {
+  std::uint64_t part = 0;
+  for (const Square s : squares) part ^= kRandom64[128 * index(r) + (c == Colour::White ? 64 : 0) + index(s)];
+  return part;
+}
+
+std::uint64_t castling_part(const board::Board& b) {
+  std::uint64_t part = 0;
+  for (const Colour c : kColours)
+    for (const Wing w : {Wing::Short, Wing::Long})
+      if (b.castling().get(c, w)) part ^= kRandom64[kCastling + 2 * index(c) + int(w)];
+  return part;
+}
+
+std::uint64_t en_passant_part(const board::Board& b) {
+  const auto target = b.en_passant_target();
+  return target && en_passant_counts(b, *target) ? kRandom64[kEnPassant + index(file_of(*target))] : 0;
+}
+
+std::uint64_t side_part(const board::Board& b) {
+  return b.side_to_move() == Colour::White ? kRandom64[kWhiteToMove] : 0;
+}
 }  // namespace
 
 std::uint64_t key(const Position& position) {
   const board::Board& b = position.board;
-  std::uint64_t key = 0;
+  std::uint64_t key = castling_part(b) ^ en_passant_part(b) ^ side_part(b);
   for (const Colour c : kColours)
-    for (const Role r : kRoles)
-      for (const Square s : b.pieces(r, c))
-        key ^= kRandom64[128 * index(r) + (c == Colour::White ? 64 : 0) + index(s)];
+    for (const Role r : kRoles) key ^= units_part(r, c, b.pieces(r, c));
+  return key;
+}
+
+std::uint64_t key_after(const Position& before, std::uint64_t before_key, const Position& after) {
+  const board::Board &from = before.board, &to = after.board;
+  std::uint64_t key = before_key ^ en_passant_part(from) ^ en_passant_part(to) ^ side_part(from) ^ side_part(to);
+  if (!(from.castling() == to.castling())) key ^= castling_part(from) ^ castling_part(to);
   for (const Colour c : kColours)
-    for (const Wing w : {Wing::Short, Wing::Long})
-      if (b.castling().get(c, w)) key ^= kRandom64[kCastling + 2 * index(c) + int(w)];
-  if (const auto target = b.en_passant_target(); target && en_passant_counts(b, *target))
-    key ^= kRandom64[kEnPassant + index(file_of(*target))];
-  if (b.side_to_move() == Colour::White) key ^= kRandom64[kWhiteToMove];
+    for (const Role r : kRoles) key ^= units_part(r, c, from.pieces(r, c) ^ to.pieces(r, c));
   return key;
 }
 
