@@ -7,7 +7,7 @@
 //
 // A class is one declaration in the area's header (in namespace
 // vorn::python), its spec and type function in the area's source, and its
-// place in the area's one add_classes<...> list (module.hpp):
+// place in the add_classes<...> list of the area's module.cpp (bind/module.hpp):
 //
 //   VORN_CONVERTED_CLASS(PyMove, vorn::Move);  // or VORN_CLASS when no
 //                                               // function returns the value
