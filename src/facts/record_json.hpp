@@ -1,7 +1,7 @@
 // The compact JSON of the facts records: one object per group with its fields
 // in catalogue order, the whole record as one object of the fourteen groups,
-// and the facts of a move. Python's to_dict reads this text and the records'
-// hashes digest it, so equal records always write the same bytes.
+// and the facts of a move. The records' hashes digest this text, so equal
+// records always write the same bytes; their to_dict gives the data it reads as.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
 // Compact JSON text (no white space), written front to back: objects and
-// arrays keep the order their members are written in. Python reads this
+// arrays keep the order their members are written in. Python reads such
 // text back with json.loads and records hash it, so every byte is fixed:
 //   w.begin_object(); w.key("white"); write(w, 2); w.key("black"); w.null(); w.end_object();
 //   -> {"white":2,"black":null}
