@@ -461,6 +461,7 @@ SAN_ORACLE_FENS = [
     "4k3/8/8/1b6/8/8/4P3/4K3 w - - 0 1",  # nothing pinned: the bishop aims past the pawn
     "4k3/8/8/8/1b6/8/3P4/4K3 w - - 0 1",  # pawn pinned, its step leaves the line
     "4k3/8/8/8/8/4n3/2P5/2K5 w - - 0 1",  # in check by a knight
+    "4k3/8/8/8/8/8/8/r3K3 w - - 0 1",  # a king in check, its step along the rook's line still attacked
     "4k3/8/8/8/8/4P3/4P3/4K3 w - - 0 1",  # doubled pawns
     "4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1",  # a pawn blocked, its double step too
     "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1",  # en passant

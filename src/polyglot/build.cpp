@@ -92,14 +92,13 @@ class MainlineCounter : public pgn::Visitor {
   void begin_variation() override { ++depth_; }
   void end_variation() override { --depth_; }
   void end_game(pgn::GameResult) override {
-    counts_.reserve(pairs_.size());
-    for (const auto& [key, bits] : pairs_) counts_.add(key, bits);
+    counts_.add_all(pairs_);
   }
 
  private:
   std::size_t limit_;
   MoveCounts& counts_;
-  std::vector<std::pair<std::uint64_t, std::uint16_t>> pairs_;
+  std::vector<MoveCounts::Pair> pairs_;
   std::uint64_t key_ = 0;  // of the main line's last position
   std::size_t depth_ = 0;
 };

@@ -20,6 +20,16 @@ void MoveCounts::reserve(std::size_t more) {
 
 void MoveCounts::add(std::uint64_t key, std::uint16_t bits) {
   reserve(1);
+  count(key, bits);
+}
+
+void MoveCounts::add_all(std::span<const Pair> pairs) {
+  reserve(pairs.size());
+  for (const auto& [key, bits] : pairs) __builtin_prefetch(&slots_[home(key, bits, slots_.size())]);
+  for (const auto& [key, bits] : pairs) count(key, bits);
+}
+
+void MoveCounts::count(std::uint64_t key, std::uint16_t bits) {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = home(key, bits, slots_.size());; i = (i + 1) & mask) {
     Slot& slot = slots_[i];

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace vorn::polyglot {
@@ -18,8 +20,14 @@ class MoveCounts {
     std::uint32_t count = 0;  // 0 marks a free slot: a counted move has at least 1
   };
 
+  using Pair = std::pair<std::uint64_t, std::uint16_t>;  // (key, bits)
+
   // One more occurrence, saturating at the largest count.
   void add(std::uint64_t key, std::uint16_t bits);
+  // One more occurrence of each pair. Room is made first, so a failed
+  // allocation counts none; the pairs' slots are fetched from memory before
+  // any is counted, so a large table's cache misses overlap.
+  void add_all(std::span<const Pair> pairs);
   // Room for `more` new pairs, so that adding them allocates nothing. The
   // table is replaced only once the larger one is made: a failed allocation
   // (MemoryError) leaves every count as it was.
@@ -40,6 +48,8 @@ class MoveCounts {
 
   static std::size_t home(std::uint64_t key, std::uint16_t bits, std::size_t table_size);
   void rehash(std::size_t table_size);
+  // add() once room is made.
+  void count(std::uint64_t key, std::uint16_t bits);
 
   std::vector<Slot> slots_;
   std::size_t used_ = 0;

@@ -71,19 +71,22 @@ std::optional<Wing> castling_wing(std::string_view text) {
 }
 
 // The move of the one unit of `role` that reaches `target`, when it is
-// legal without looking at the other moves: the side is not in check, the
-// unit is not pinned, and it is no king, en-passant capture or promotion.
-// None sends the caller to the full check, which gives the same answer.
+// legal without looking at the other moves: a king's step to a square no
+// unit attacks once the king has left; another unit's move when the side is
+// not in check, the unit is not pinned, and the move is no en-passant capture
+// or promotion. None sends the caller to the full check, which gives the
+// same answer.
 std::optional<Move> sole_unit_move(const board::Board& b, Role role, Square origin, Square target,
                                    std::optional<Role> promotion) {
   const Colour us = b.side_to_move();
-  if (role == Role::King || promotion || b.checkers() || b.pinned().contains(origin) ||
-      b.colour(us).contains(target))
-    return std::nullopt;
+  if (promotion || b.colour(us).contains(target)) return std::nullopt;
   const bool capture = b.colour(!us).contains(target);
-  if (role == Role::Pawn) {
-    const Rank last = relative_rank(us, Rank::Eighth);
-    if (rank_of(target) == last) return std::nullopt;
+  if (role == Role::King) {
+    if (b.attackers(target, !us, b.occupied().without(origin))) return std::nullopt;
+  } else if (b.checkers() || b.pinned().contains(origin)) {
+    return std::nullopt;
+  } else if (role == Role::Pawn) {
+    if (rank_of(target) == relative_rank(us, Rank::Eighth)) return std::nullopt;
     if (file_of(origin) == file_of(target)) {
       // A step, or a double step from the start rank over an empty square.
       const bool two = index(origin) - index(target) == 16 || index(target) - index(origin) == 16;
