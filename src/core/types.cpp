@@ -6,19 +6,14 @@ std::string square_name(Square s) { return {file_char(file_of(s)), rank_char(ran
 
 namespace {
 
-// The position of `c` in `names` as an enum value; none when absent.
-template <class T>
-std::optional<T> named(std::string_view names, char c) {
-  const auto at = names.find(c);
-  if (at == std::string_view::npos) return std::nullopt;
-  return T(at);
-}
+constexpr NamePlaces kFilePlaces = name_places(kFileNames), kRankPlaces = name_places(kRankNames),
+                     kRolePlaces = name_places(kRoleLetters);
 
 }  // namespace
 
-std::optional<File> file_from_char(char c) { return named<File>(kFileNames, ascii_lower(c)); }
+std::optional<File> file_from_char(char c) { return named_by<File>(kFilePlaces, ascii_lower(c)); }
 
-std::optional<Rank> rank_from_char(char c) { return named<Rank>(kRankNames, c); }
+std::optional<Rank> rank_from_char(char c) { return named_by<Rank>(kRankPlaces, c); }
 
 std::optional<File> parse_file(std::string_view text) {
   if (text.size() != 1) return std::nullopt;
@@ -35,7 +30,7 @@ std::optional<Square> parse_square(std::string_view text) {
 
 std::optional<Role> parse_role(std::string_view text) {
   if (text.size() != 1) return std::nullopt;
-  return named<Role>(kRoleLetters, ascii_lower(text[0]));
+  return named_by<Role>(kRolePlaces, ascii_lower(text[0]));
 }
 
 }  // namespace vorn

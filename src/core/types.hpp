@@ -86,6 +86,23 @@ inline constexpr std::string_view kRankNames = "12345678";
 constexpr char file_char(File f) { return kFileNames[index(f)]; }
 constexpr char rank_char(Rank r) { return kRankNames[index(r)]; }
 
+// Each byte's place in a list of distinct one-byte names, -1 for none, so
+// reading a name back is one lookup.
+using NamePlaces = std::array<std::int8_t, 256>;
+constexpr NamePlaces name_places(std::string_view names) {
+  NamePlaces places{};
+  places.fill(-1);
+  for (std::size_t i = 0; i < names.size(); ++i) places[static_cast<unsigned char>(names[i])] = std::int8_t(i);
+  return places;
+}
+// The value whose name is the byte `c`; none when no name is.
+template <class T>
+constexpr std::optional<T> named_by(const NamePlaces& places, char c) {
+  const int at = places[static_cast<unsigned char>(c)];
+  if (at < 0) return std::nullopt;
+  return T(at);
+}
+
 constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 

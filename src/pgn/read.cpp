@@ -280,8 +280,9 @@ Reader::Flow Reader::tag(Place at) {
   tag_value_.clear();
   while (true) {
     // Up to the closing quote or the next escape, copied at once.
-    const std::size_t stop = line_.find_first_of("\"\\", pos_);
-    if (stop == std::string_view::npos) return fail(ErrorKind::UnterminatedTagValue, at);
+    std::size_t stop = pos_;
+    while (stop < line_.size() && line_[stop] != '"' && line_[stop] != '\\') ++stop;
+    if (stop == line_.size()) return fail(ErrorKind::UnterminatedTagValue, at);
     tag_value_.append(line_.substr(pos_, stop - pos_));
     pos_ = stop;
     if (line_[pos_] == '"') break;

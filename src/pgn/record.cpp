@@ -126,6 +126,7 @@ Node& Node::operator=(const Node& other) {
 }
 
 Node::~Node() {
+  if (variations.empty()) return;  // most nodes: nothing below to take apart
   // Lines are taken apart one at a time: every node's variations are moved
   // onto the stack before the node itself goes, so no destructor recurses.
   std::vector<Line> pending = std::move(variations);

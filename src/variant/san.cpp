@@ -9,6 +9,7 @@ namespace vorn::rules {
 namespace {
 
 constexpr std::string_view kPieceLetters = "PNBRQK";  // by role; a pawn is written without
+constexpr NamePlaces kPiecePlaces = name_places(kPieceLetters);
 
 char file_letter(Square s) { return file_char(file_of(s)); }
 char rank_digit(Square s) { return rank_char(rank_of(s)); }
@@ -47,9 +48,9 @@ std::string disambiguation(const Variant& v, const Position& p, Move m, Role rol
 
 // The role an upper-case piece letter names; a pawn has none.
 std::optional<Role> san_role(char c) {
-  const auto at = kPieceLetters.find(c);
-  if (at == std::string_view::npos || Role(at) == Role::Pawn) return std::nullopt;
-  return Role(at);
+  const auto role = named_by<Role>(kPiecePlaces, c);
+  if (role == Role::Pawn) return std::nullopt;
+  return role;
 }
 
 // The marks a SAN may end with: check, mate and the !/? glyphs.
