@@ -14,18 +14,25 @@ constexpr NamePlaces kPiecePlaces = name_places(kPieceLetters);
 char file_letter(Square s) { return file_char(file_of(s)); }
 char rank_digit(Square s) { return rank_char(rank_of(s)); }
 
-// The squares from which a unit of `role` and colour `us` could move to
-// `target`: a superset of the legal origins (pawns: the capture diagonals and
-// one or two steps back).
+// The units of `role` and colour `us` that could move to `target`: a superset
+// of those with a legal move there (pawns: on the capture diagonals or one or
+// two steps back). Lines come from the empty board and are checked for
+// blockers unit by unit, which costs less than the occupied-board tables.
 SquareSet reaching(const board::Board& b, Role role, Colour us, Square target) {
-  if (role != Role::Pawn) return board::attacks_of(role, target, us, b.occupied());
+  const SquareSet units = b.pieces(role, us);
+  SquareSet from;
+  if (role != Role::Pawn) {
+    for (const Square origin : units & board::attacks_of(role, target, us, SquareSet{}))
+      if (!(board::between(origin, target) & b.occupied())) from = from.with(origin);
+    return from;
+  }
   const int back = us == Colour::White ? -8 : 8;
-  SquareSet from = board::pawn_attacks(!us, target);
+  from = board::pawn_attacks(!us, target);
   for (int steps = 1; steps <= 2; ++steps) {
     const int origin = index(target) + back * steps;
     if (origin >= 0 && origin < 64) from = from.with(Square(origin));
   }
-  return from;
+  return units & from;
 }
 
 // What tells a piece's move from those of the other pieces of its kind that
