@@ -22,7 +22,6 @@ import argparse
 import os
 import statistics
 import random
-import resource
 import subprocess
 import sys
 import tempfile
@@ -174,8 +173,9 @@ def side_by_side(folder, rounds):
 
 
 def peak_rss_mb(path):
-    code = f"import resource, vorn.pgn; vorn.pgn.pgn_count({path!r}); " \
-           "print(resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)"
+    """The child's own peak (VmHWM): ru_maxrss would carry this process's peak over the fork."""
+    code = f"import vorn.pgn; vorn.pgn.pgn_count({path!r}); " \
+           "print(next(l.split()[1] for l in open('/proc/self/status') if l.startswith('VmHWM:')))"
     out = subprocess.run([sys.executable, "-c", code], check=True, capture_output=True, text=True)
     return int(out.stdout) / 1024
 
