@@ -85,8 +85,6 @@ std::optional<std::string> zero_castling(std::string_view number, std::string_vi
   return letters;
 }
 
-class Counter : public Visitor {};
-
 }  // namespace
 
 // ---- helpers -------------------------------------------------------------------
@@ -136,20 +134,25 @@ std::string collapse(std::string_view text) {
   return out;
 }
 
-std::expected<std::uint64_t, IoError> read_games(LineSource& source, Visitor& visitor) {
-  Reader reader(source, true);
-  std::uint64_t games = 0;
+bool GameRun::read_until(std::chrono::steady_clock::time_point end) {
   while (true) {
-    const auto step = reader.read_game(visitor);
-    if (!step) return std::unexpected(step.error());
-    if (*step == Reader::Step::End) return games;
-    ++games;
+    const auto step = reader_.read_game(visitor_);
+    if (!step) failed_ = step.error();
+    if (!step || *step == Reader::Step::End) return true;
+    ++games_;
+    if (std::chrono::steady_clock::now() >= end) return false;
   }
 }
 
-std::expected<std::uint64_t, IoError> count_games(LineSource& source) {
-  Counter counter;
-  return read_games(source, counter);
+std::expected<std::uint64_t, IoError> GameRun::result() const {
+  if (failed_) return std::unexpected(*failed_);
+  return games_;
+}
+
+std::expected<std::uint64_t, IoError> read_games(LineSource& source, Visitor& visitor) {
+  GameRun run(source, visitor);
+  run.read_until(std::chrono::steady_clock::time_point::max());
+  return run.result();
 }
 
 // ---- the line layer ------------------------------------------------------------

@@ -17,6 +17,7 @@
 // variation and what the visitor keeps.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -168,10 +169,28 @@ class RecordBuilder : public Visitor {
   std::vector<Open> open_;  // variations being read, innermost last
 };
 
-// Every game of `source` read into `visitor`, those that fail skipped;
-// how many read without error.
+// Every game of a source read into a visitor, those that fail skipped, a
+// slice at a time, so that the caller may look up between slices:
+//
+//   GameRun run(source, visitor);
+//   while (!run.read_until(std::chrono::steady_clock::now() + 100ms)) { ... }
+//   run.result();   // games read, or the IoError that ended the input
+class GameRun {
+ public:
+  GameRun(LineSource& source, Visitor& visitor) : reader_(source, true), visitor_(visitor) {}
+  // Reads until the input ends (true) or, between two games, the clock passes `end` (false).
+  bool read_until(std::chrono::steady_clock::time_point end);
+  std::expected<std::uint64_t, IoError> result() const;
+
+ private:
+  Reader reader_;
+  Visitor& visitor_;
+  std::uint64_t games_ = 0;
+  std::optional<IoError> failed_;
+};
+
+// The same in one slice: how many games of `source` read without error.
 std::expected<std::uint64_t, IoError> read_games(LineSource& source, Visitor& visitor);
-std::expected<std::uint64_t, IoError> count_games(LineSource& source);
 
 // A name the reader reads as a tag name: letters, digits and "_".
 bool is_tag_name(std::string_view name);

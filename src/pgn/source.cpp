@@ -29,10 +29,8 @@ std::expected<void, IoError> TextSource::seek(std::uint64_t offset) {
   return {};
 }
 
-std::expected<FileSource, IoError> FileSource::open(const std::string& path) {
-  int fd;
-  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  while (fd < 0 && errno == EINTR);
+std::expected<FileSource, IoError> FileSource::open(const std::string& path, OnSignal on_signal) {
+  const int fd = call_through_signals([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }, on_signal);
   if (fd < 0) return std::unexpected(IoError{errno});
   struct stat info {};
   if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
@@ -40,14 +38,16 @@ std::expected<FileSource, IoError> FileSource::open(const std::string& path) {
     ::close(fd);
     return std::unexpected(IoError{code});
   }
-  return FileSource(fd, S_ISREG(info.st_mode));
+  return FileSource(fd, S_ISREG(info.st_mode), std::move(on_signal));
 }
 
-FileSource::FileSource(int fd, bool seekable) : fd_(fd), seekable_(seekable), buffer_(kBufferSize) {}
+FileSource::FileSource(int fd, bool seekable, OnSignal on_signal)
+    : fd_(fd), seekable_(seekable), on_signal_(std::move(on_signal)), buffer_(kBufferSize) {}
 
 FileSource::FileSource(FileSource&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       seekable_(other.seekable_),
+      on_signal_(std::move(other.on_signal_)),
       read_(other.read_),
       buffer_(std::move(other.buffer_)),
       begin_(other.begin_),
@@ -60,9 +60,7 @@ FileSource::~FileSource() {
 }
 
 std::expected<bool, IoError> FileSource::refill() {
-  ssize_t got;
-  do got = ::read(fd_, buffer_.data(), buffer_.size());
-  while (got < 0 && errno == EINTR);
+  const ssize_t got = call_through_signals([&] { return ::read(fd_, buffer_.data(), buffer_.size()); }, on_signal_);
   if (got < 0) return std::unexpected(IoError{errno});
   begin_ = 0;
   end_ = std::size_t(got);

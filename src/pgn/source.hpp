@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/signal_call.hpp"
+
 namespace vorn::pgn {
 
 // An operating-system failure: its errno.
@@ -58,8 +60,9 @@ class OwnedTextSource : public LineSource {
 
 class FileSource : public LineSource {
  public:
-  // A directory is EISDIR here rather than at the first read.
-  static std::expected<FileSource, IoError> open(const std::string& path);
+  // A directory is EISDIR here rather than at the first read. `on_signal`
+  // decides what a signal that cuts the open or a later read short does.
+  static std::expected<FileSource, IoError> open(const std::string& path, OnSignal on_signal = {});
   FileSource(FileSource&& other) noexcept;
   FileSource& operator=(FileSource&&) = delete;
   ~FileSource() override;
@@ -69,11 +72,12 @@ class FileSource : public LineSource {
   std::expected<void, IoError> seek(std::uint64_t offset) override;
 
  private:
-  FileSource(int fd, bool seekable);
+  FileSource(int fd, bool seekable, OnSignal on_signal);
   std::expected<bool, IoError> refill();  // false at the end of the file
 
   int fd_;
   bool seekable_;
+  OnSignal on_signal_;
   std::uint64_t read_ = 0;  // bytes taken from the file so far
   std::vector<char> buffer_;
   std::size_t begin_ = 0, end_ = 0;

@@ -6,8 +6,8 @@
 
 namespace vorn::polyglot {
 
-std::expected<Book, FileError> Book::open(const std::string& path) {
-  const auto bytes = read_file(path);
+std::expected<Book, FileError> Book::open(const std::string& path, const OnSignal& on_signal) {
+  const auto bytes = read_file(path, on_signal);
   if (!bytes) return std::unexpected(bytes.error());
   return from_bytes(*bytes);
 }

@@ -105,10 +105,7 @@ class MainlineCounter : public pgn::Visitor {
 
 }  // namespace
 
-std::expected<std::uint64_t, pgn::IoError> Builder::add_pgn(pgn::LineSource& source) {
-  MainlineCounter counter(limit(), counts_);
-  return pgn::read_games(source, counter);
-}
+std::unique_ptr<pgn::Visitor> Builder::pgn_counter() { return std::make_unique<MainlineCounter>(limit(), counts_); }
 
 std::vector<Raw> Builder::entries() const {
   std::vector<MoveCounts::Slot> kept;

@@ -6,12 +6,13 @@
 #include <cstdint>
 #include <expected>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "game/game.hpp"
-#include "pgn/source.hpp"
+#include "pgn/read.hpp"
 #include "polyglot/counts.hpp"
 #include "polyglot/file.hpp"
 #include "polyglot/record.hpp"
@@ -39,10 +40,10 @@ class Builder {
 
   // Counts every move of `game` in the position it was played in.
   void add_game(const Game& game);
-  // Counts the main line of every game of the PGN text that reads without
-  // error, skipping the others; returns how many games were counted, or the
-  // read failure that ended the text (the games before it stay counted).
-  std::expected<std::uint64_t, pgn::IoError> add_pgn(pgn::LineSource& source);
+  // A visitor of the PGN reader (pgn::GameRun) that counts here the main
+  // line of every game read whole: a game that fails, or whose reading is
+  // cut short, counts nothing. It refers to this builder.
+  std::unique_ptr<pgn::Visitor> pgn_counter();
   // The records in book order, learn 0, weights the counts; a position
   // whose largest count passes 65535 has its weights scaled so that the
   // largest is 65535 and the rest keep their proportion, none below 1.

@@ -60,8 +60,8 @@ std::string FileError::message() const {
   return std::strerror(number);
 }
 
-std::expected<std::vector<unsigned char>, FileError> read_file(const std::string& path) {
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::expected<std::vector<unsigned char>, FileError> read_file(const std::string& path, const OnSignal& on_signal) {
+  Descriptor file(call_through_signals([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }, on_signal));
   if (file.get() < 0) return std::unexpected(FileError::system(errno));
   // Read until the end rather than trusting the size taken here, which only
   // sizes the buffer: the file may change while it is read, and pipes have
@@ -72,11 +72,9 @@ std::expected<std::vector<unsigned char>, FileError> read_file(const std::string
   std::size_t used = 0;
   for (;;) {
     if (used == bytes.size()) bytes.resize(std::max<std::size_t>(2 * bytes.size(), 1 << 16));
-    const ssize_t got = ::read(file.get(), bytes.data() + used, bytes.size() - used);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return std::unexpected(FileError::system(errno));
-    }
+    const ssize_t got =
+        call_through_signals([&] { return ::read(file.get(), bytes.data() + used, bytes.size() - used); }, on_signal);
+    if (got < 0) return std::unexpected(FileError::system(errno));
     if (got == 0) break;
     used += std::size_t(got);
   }

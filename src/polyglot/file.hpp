@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/signal_call.hpp"
 #include "polyglot/record.hpp"
 
 namespace vorn::polyglot {
@@ -23,8 +24,9 @@ struct FileError {
   std::string message() const;
 };
 
-// The bytes of the file at `path` (a file-system path as bytes), read to its end.
-std::expected<std::vector<unsigned char>, FileError> read_file(const std::string& path);
+// The bytes of the file at `path` (a file-system path as bytes), read to its
+// end; `on_signal` decides what a signal that cuts the open or a read short does.
+std::expected<std::vector<unsigned char>, FileError> read_file(const std::string& path, const OnSignal& on_signal = {});
 // Creates or truncates the file at `path` and writes `records` in order.
 std::expected<void, FileError> write_file(const std::string& path, std::span<const Raw> records);
 

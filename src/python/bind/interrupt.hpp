@@ -37,4 +37,28 @@ bool interruptible(Slice&& slice, OnInterrupt&& on_interrupt, std::chrono::milli
   }
 }
 
+// For a system call cut short by a signal in a thread that released the
+// interpreter lock (an OnSignal): takes the lock and runs the signal
+// handlers; true when none raised, so the call is made again, false with
+// the handler's exception set, so the call gives up.
+inline bool run_signal_handlers() {
+  const PyGILState_STATE state = PyGILState_Ensure();
+  const bool clean = PyErr_CheckSignals() == 0;
+  PyGILState_Release(state);
+  return clean;
+}
+
+// `call()` made without the interpreter lock, for one piece of work that may
+// block on the system (opening a pipe, say); what a signal handler raised
+// meanwhile, through run_signal_handlers, is raised from here.
+template <class Call>
+auto without_lock(Call&& call) {
+  auto result = [&] {
+    const AllowThreads nogil;
+    return std::forward<Call>(call)();
+  }();
+  if (PyErr_Occurred() != nullptr) throw PythonError{};
+  return result;
+}
+
 }  // namespace vorn::python::bind

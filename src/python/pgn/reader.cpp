@@ -5,16 +5,19 @@
 //   pgn_count("games.pgn")                                      # games that read without error
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "pgn/read.hpp"
 #include "pgn/source.hpp"
+#include "python/bind/interrupt.hpp"
 #include "python/bind/module.hpp"
 #include "python/bind/path.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/pgn/classes.hpp"
+#include "python/pgn/reading.hpp"
 
 namespace vorn::python {
 
@@ -25,9 +28,9 @@ using bind::Path;
 using bind::Ref;
 
 // One stream of games: its source, the reader over it and the record being
-// built. Steps never interleave (no step calls back into Python); one that
-// broke an invariant leaves the stream unusable, while running out of memory
-// (MemoryError) does not.
+// built. A step runs without the interpreter lock and under the stream's
+// own mutex, so steps never interleave; one that broke an invariant leaves
+// the stream unusable, while running out of memory (MemoryError) does not.
 struct Stream {
   Stream(std::unique_ptr<model::LineSource> source, bool skip_errors, std::optional<std::string> path)
       : source(std::move(source)), reader(*this->source, skip_errors), path(std::move(path)) {}
@@ -37,15 +40,10 @@ struct Stream {
   model::RecordBuilder builder;
   std::optional<std::string> path;  // the file's bytes, to name it in a read failure
   bool broken = false;
+  std::mutex mutex;
 };
 
 VORN_CLASS(PyPgnReader, Stream);
-
-model::FileSource open_file(const Path& path) {
-  auto file = model::FileSource::open(path.bytes);
-  if (!file) bind::raise_os_error(file.error().code, path);
-  return std::move(*file);
-}
 
 // Only files fail to read; the reader keeps their bytes, not the caller's object.
 void read_failed(const Stream& stream, model::IoError error) {
@@ -54,20 +52,36 @@ void read_failed(const Stream& stream, model::IoError error) {
   bind::raise_os_error(error.code, Path{bytes, name});
 }
 
-std::optional<model::Game> next_game(PyPgnReader& self) {
-  Stream& stream = self.value;
-  if (stream.broken) panic("the reader is not shared");
+// What one step gives, taken out of the stream before its mutex is let go.
+struct Step {
   std::expected<model::Reader::Step, model::IoError> step;
-  try {
-    step = stream.reader.read_game(stream.builder);
-  } catch (const Panic&) {
-    stream.broken = true;  // a broken invariant leaves the stream unusable
-    throw;
-  }
-  if (!step) read_failed(stream, step.error());
-  switch (*step) {
-    case model::Reader::Step::Game: return stream.builder.take();
-    case model::Reader::Step::Error: errors::value_error(stream.reader.error().message());
+  std::optional<model::Game> game;
+  std::string error;
+};
+
+std::optional<model::Game> next_game(PyPgnReader& self) {
+  // Loops that drive an iterator from C (list(reader)) check no signals of
+  // their own: a Ctrl-C is raised here, before the next game is taken.
+  if (PyErr_CheckSignals() < 0) throw bind::PythonError{};
+  Stream& stream = self.value;
+  Step taken = bind::without_lock([&] {
+    const std::lock_guard lock(stream.mutex);
+    if (stream.broken) panic("a PGN reader is used again after an internal failure broke it");
+    Step out;
+    try {
+      out.step = stream.reader.read_game(stream.builder);
+    } catch (const Panic&) {
+      stream.broken = true;
+      throw;
+    }
+    if (out.step && *out.step == model::Reader::Step::Game) out.game = stream.builder.take();
+    if (out.step && *out.step == model::Reader::Step::Error) out.error = stream.reader.error().message();
+    return out;
+  });
+  if (!taken.step) read_failed(stream, taken.step.error());
+  switch (*taken.step) {
+    case model::Reader::Step::Game: return std::move(taken.game);
+    case model::Reader::Step::Error: errors::value_error(taken.error);
     case model::Reader::Step::End: break;
   }
   return std::nullopt;
@@ -82,7 +96,7 @@ const bind::ClassSpec<PyPgnReader> kPgnReaderClass{
 };
 
 Ref pgn_read(const Path& path, bool skip_errors) {
-  auto file = std::make_unique<model::FileSource>(open_file(path));
+  auto file = std::make_unique<model::FileSource>(pgn::open_file(path));
   return bind::make<PyPgnReader>(std::move(file), skip_errors, path.bytes);
 }
 
@@ -92,10 +106,9 @@ Ref pgn_read_string(std::string_view text, bool skip_errors) {
 }
 
 std::uint64_t pgn_count(const Path& path) {
-  model::FileSource file = open_file(path);
-  const auto games = model::count_games(file);
-  if (!games) bind::raise_os_error(games.error().code, path);
-  return *games;
+  model::FileSource file = pgn::open_file(path);
+  model::Visitor counting;  // a visitor that keeps nothing
+  return pgn::read_all_games(file, counting, &path);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "python/bind/interrupt.hpp"
 #include "python/board/classes.hpp"
 #include "python/polyglot/polyglot.hpp"
 
@@ -57,7 +58,9 @@ model::Book checked(std::expected<model::Book, model::FileError> book, const bin
   bind::raise(PyExc_OSError, book.error().message());
 }
 
-model::Book open_book(const bind::Path& path) { return checked(model::Book::open(path.bytes), &path); }
+model::Book open_book(const bind::Path& path) {
+  return checked(bind::without_lock([&] { return model::Book::open(path.bytes, bind::run_signal_handlers); }), &path);
+}
 model::Book book_from_bytes(const BookBytes& data) { return checked(model::Book::from_bytes(data.bytes), nullptr); }
 
 void write_book(const bind::Path& path, const std::vector<model::Entry>& entries) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pgn/source.hpp"
+#include "python/pgn/reading.hpp"
 #include "python/game/classes.hpp"
 #include "python/polyglot/polyglot.hpp"
 
@@ -27,18 +28,18 @@ model::build::Builder new_builder(std::optional<std::uint32_t> max_ply, std::uin
 
 void add_game(Exclusive<PyBuilder> builder, Shared<PyGame> game) { builder->add_game(*game); }
 
+// The builder stays borrowed while the lock is released: another thread
+// that touches it meanwhile gets the borrow error.
 std::uint64_t add_pgn(Exclusive<PyBuilder> builder, const bind::Path& path) {
-  auto file = vorn::pgn::FileSource::open(path.bytes);
-  if (!file) bind::raise_os_error(file.error().code, path);
-  const auto counted = builder->add_pgn(*file);
-  if (!counted) bind::raise_os_error(counted.error().code, path);
-  return *counted;
+  vorn::pgn::FileSource file = pgn::open_file(path);
+  const auto counter = builder->pgn_counter();
+  return pgn::read_all_games(file, *counter, &path);
 }
 
 std::uint64_t add_pgn_string(Exclusive<PyBuilder> builder, std::string_view text) {
   vorn::pgn::TextSource source(text);
-  // Text in memory has no read to fail.
-  return builder->add_pgn(source).value();
+  const auto counter = builder->pgn_counter();
+  return pgn::read_all_games(source, *counter, nullptr);
 }
 
 std::vector<model::Raw> builder_entries(Shared<PyBuilder> builder) { return builder->entries(); }
@@ -65,7 +66,9 @@ const bind::ClassSpec<PyBuilder> kBuilderClass{
                 bind::method<&add_pgn>("add_pgn",
                                        "add_pgn($self, path)\n--\n\n"
                                        "Counts every game of the PGN file at `path`, skipping the ones that do\n"
-                                       "not read; returns how many were counted."),
+                                       "not read; returns how many were counted.\n\n"
+                                       "Other threads run meanwhile. Interrupted (Ctrl-C), it raises and\n"
+                                       "leaves the builder usable, holding only the games read whole."),
                 bind::method<&add_pgn_string>(
                     "add_pgn_string", "add_pgn_string($self, text)\n--\n\nThe same for PGN held as text."),
                 bind::method<&builder_entries>(
