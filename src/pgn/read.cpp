@@ -455,7 +455,7 @@ Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_o
   const std::string_view text = scan_word();
   // Every result marker starts with one of these.
   const bool may_be_result = text[0] == '0' || text[0] == '1' || text[0] == '*';
-  if (const auto result = may_be_result ? result_named(text) : std::nullopt) {
+  if (const auto result = may_be_result ? from_name<GameResult>(text) : std::nullopt) {
     if (frames_.size() > 1) return fail(ErrorKind::UnterminatedVariation, here());
     result_word_ = result;
     end_of_game(visitor);
@@ -496,7 +496,7 @@ Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_o
 void Reader::end_of_game(Visitor& visitor) {
   GameResult result = GameResult::Undecided;
   if (result_word_) result = *result_word_;
-  else if (const std::string* tag = headers_.find("Result")) result = result_named(*tag).value_or(result);
+  else if (const std::string* tag = headers_.find("Result")) result = from_name<GameResult>(*tag).value_or(result);
   visitor.end_game(result);
 }
 

@@ -7,10 +7,6 @@ namespace vorn::pgn {
 
 namespace {
 
-#define VORN_PGN_ERROR_TEXT(name, text) text,
-constexpr std::string_view kErrorTexts[] = {VORN_PGN_ERRORS(VORN_PGN_ERROR_TEXT)};
-#undef VORN_PGN_ERROR_TEXT
-
 constexpr std::array<std::string_view, 7> kRoster{"Event", "Site",  "Date",  "Round",
                                                   "White", "Black", "Result"};
 
@@ -48,14 +44,8 @@ void copy_variations(const Node& from, Node& to) {
 
 }  // namespace
 
-std::optional<GameResult> result_named(std::string_view text) {
-  const auto found = std::ranges::find(kResultTexts, text);
-  if (found == kResultTexts.end()) return std::nullopt;
-  return GameResult(found - kResultTexts.begin());
-}
-
 std::string PgnError::kind_text() const {
-  std::string out(kErrorTexts[std::size_t(kind)]);
+  std::string out(text(kind));
   if (const auto hole = out.find("{}"); hole != std::string::npos) out.replace(hole, 2, detail);
   return out;
 }

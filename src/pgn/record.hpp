@@ -16,20 +16,20 @@
 #include <utility>
 #include <vector>
 
+#include "core/enum_list.hpp"
 #include "moves/moves.hpp"
 #include "pgn/errors.def"
 
 namespace vorn::pgn {
 
-enum class GameResult : std::uint8_t { WhiteWins, BlackWins, Draw, Undecided };
-inline constexpr std::array<std::string_view, 4> kResultTexts{"1-0", "0-1", "1/2-1/2", "*"};
-constexpr std::string_view text(GameResult result) { return kResultTexts[std::size_t(result)]; }
-// The result a marker names, compared exactly.
-std::optional<GameResult> result_named(std::string_view text);
+// Each result with its marker: name(result), and from_name<GameResult>
+// reads a marker back, compared exactly.
+#define VORN_GAME_RESULTS(X) X(WhiteWins, "1-0") X(BlackWins, "0-1") X(Draw, "1/2-1/2") X(Undecided, "*")
+VORN_NAMED_ENUM(GameResult, VORN_GAME_RESULTS)
 
-#define VORN_PGN_ERROR_NAME(name, text) name,
-enum class ErrorKind : std::uint8_t { VORN_PGN_ERRORS(VORN_PGN_ERROR_NAME) };
-#undef VORN_PGN_ERROR_NAME
+VORN_ENUM(ErrorKind, VORN_PGN_ERRORS)
+// The kind's text, "{}" standing for the value the error carries.
+VORN_ENUM_TEXT(text, ErrorKind, VORN_PGN_ERRORS, VORN_COLUMN_2)
 
 struct PgnError {
   ErrorKind kind;

@@ -108,7 +108,7 @@ Game from_game(const vorn::Game& game) {
            {"Round", "?"},
            {"White", "?"},
            {"Black", "?"},
-           {"Result", text(record.result)},
+           {"Result", name(record.result)},
        }})
     record.headers.set(name, value);
   if (variant.name() != "chess") record.headers.set("Variant", "Chess960");

@@ -155,7 +155,7 @@ std::string write(const Game& record) {
   std::vector<std::string> tokens;
   comment_tokens(tokens, record.comment);
   line_tokens(tokens, record.nodes, number, white);
-  tokens.emplace_back(text(record.result));
+  tokens.emplace_back(name(record.result));
   lay_out(out, tokens);
   return out;
 }

@@ -57,10 +57,10 @@ void set_header(Exclusive<PyPgnGame> record, std::string_view name, std::string_
 std::string comment_of(SharedRecord record) { return record->comment; }
 void set_comment(Exclusive<PyPgnGame> record, std::string text) { record->comment = std::move(text); }
 
-std::string_view result_of(SharedRecord record) { return model::text(record->result); }
+std::string_view result_of(SharedRecord record) { return model::name(record->result); }
 
 void set_result(Exclusive<PyPgnGame> record, std::string_view marker) {
-  const auto result = model::result_named(marker);
+  const auto result = from_name<model::GameResult>(marker);
   if (!result) errors::value_error("not a result: " + quoted(marker));
   record->result = *result;
 }
@@ -95,7 +95,7 @@ std::string text_of(SharedRecord record) { return model::write(*record); }
 std::string record_repr(SharedRecord record) {
   const std::string* event = record->headers.find("Event");
   return "<PgnGame " + (event ? *event : std::string("?")) + " ply " + std::to_string(record->nodes.size()) +
-         " " + std::string(model::text(record->result)) + ">";
+         " " + std::string(model::name(record->result)) + ">";
 }
 
 bool same_record(SharedRecord a, SharedRecord b) { return *a == *b; }
