@@ -211,11 +211,19 @@ struct ParseError {
 std::string square_name(Square s);
 
 // Text forms read by the model's parsers; nullopt when the text is not one.
+// The character and square readers are inline: move text reads several per move.
+inline constexpr NamePlaces kFilePlaces = name_places(kFileNames), kRankPlaces = name_places(kRankNames);
 std::optional<File> parse_file(std::string_view text);
 // One character: a file letter in either case, or a rank digit.
-std::optional<File> file_from_char(char c);
-std::optional<Rank> rank_from_char(char c);
-std::optional<Square> parse_square(std::string_view text);
+constexpr std::optional<File> file_from_char(char c) { return named_by<File>(kFilePlaces, ascii_lower(c)); }
+constexpr std::optional<Rank> rank_from_char(char c) { return named_by<Rank>(kRankPlaces, c); }
+constexpr std::optional<Square> parse_square(std::string_view text) {
+  if (text.size() != 2) return std::nullopt;
+  const auto file = file_from_char(text[0]);
+  const auto rank = rank_from_char(text[1]);
+  if (!file || !rank) return std::nullopt;
+  return square_at(*file, *rank);
+}
 std::optional<Role> parse_role(std::string_view text);
 
 }  // namespace vorn
