@@ -223,13 +223,10 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
 }
 
 // A square off the board names no legal move: the answer is no, not a stop.
-VORN_HOT bool Board::is_legal(Move m) const {
-  if (!on_board(m.from) || !on_board(m.to)) return false;
-  MoveList moves;
-  legal_moves_from(m.from, moves);
-  for (const Move legal : moves)
-    if (legal.same_action(m)) return true;
-  return false;
+VORN_HOT std::optional<Move> Board::legal_move(Move m) const {
+  if (!on_board(m.from) || !on_board(m.to)) return std::nullopt;
+  return side_ == Colour::White ? detail::legal_move<Colour::White>(*this, m)
+                                : detail::legal_move<Colour::Black>(*this, m);
 }
 
 VORN_HOT void Board::legal_moves(MoveList& out) const {

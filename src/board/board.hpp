@@ -70,9 +70,11 @@ class Board {
   // The hash's en-passant component for `file`, so it can be taken out again.
   static std::uint64_t en_passant_hash(File file);
 
-  // Whether legal generation would list a move with these origin,
-  // destination and promotion (castling as the king taking its own rook).
-  bool is_legal(Move m) const;
+  // The move legal generation would list with these origin, destination and
+  // promotion (castling as the king taking its own rook), with its flags;
+  // none when it lists no such move. Costs the same whatever the position.
+  std::optional<Move> legal_move(Move m) const;
+  bool is_legal(Move m) const { return legal_move(m).has_value(); }
   // Every legal move, appended in generation order (see movegen.hpp).
   void legal_moves(MoveList& out) const;
   // The legal moves of the unit on `origin` only.

@@ -114,33 +114,100 @@ inline SquareSet slider_targets(Square from, SquareSet occupied) {
   else return queen_attacks(from, occupied);
 }
 
+// Whether `Us`, not in check, may castle on `wing` with the rook on `rook`:
+// the rook not pinned, both paths empty but for king and rook, and no square
+// the king crosses or lands on attacked.
+template <Colour Us>
+bool may_castle(const Board& b, Square king, Wing wing, Square rook) {
+  if (b.pinned().contains(rook)) return false;
+  const Rank back = back_rank(Us);
+  const Square king_to = square_at(castled_king_file(wing), back);
+  const Square rook_to = square_at(castled_rook_file(wing), back);
+  const SquareSet king_path = between(king, king_to).with(king_to);
+  const SquareSet must_be_empty =
+      (between(king, rook) | king_path).with(rook_to).without(king).without(rook);
+  const SquareSet occupied = b.occupied();
+  if (must_be_empty & occupied) return false;
+  for (const Square s : king_path.without(king))
+    if (attacked(b, s, !Us, occupied.without(king))) return false;
+  return true;
+}
+
 // The king's safe steps, with castling merged in by destination when allowed.
 template <Colour Us>
 SquareSet king_targets(const Board& b, Square king, bool with_castling) {
-  const SquareSet own = b.colour(Us), occupied = b.occupied();
-  const SquareSet without_king = occupied.without(king);
+  const SquareSet own = b.colour(Us), without_king = b.occupied().without(king);
   SquareSet targets;
   for (const Square to : king_attacks(king) - own)
     if (!attacked(b, to, !Us, without_king)) targets = targets.with(to);
   if (!with_castling || !b.castling().any(Us)) return targets;
-  const Rank back = back_rank(Us);
   for (const Wing wing : {Wing::Short, Wing::Long}) {
     const auto file = b.castling().get(Us, wing);
     if (!file) continue;
-    const Square rook = square_at(*file, back);
-    if (b.pinned().contains(rook)) continue;
-    const Square king_to = square_at(castled_king_file(wing), back);
-    const Square rook_to = square_at(castled_rook_file(wing), back);
-    const SquareSet king_path = between(king, king_to).with(king_to);
-    const SquareSet must_be_empty =
-        (between(king, rook) | king_path).with(rook_to).without(king).without(rook);
-    if (must_be_empty & occupied) continue;
-    bool safe = true;
-    for (const Square s : king_path.without(king))
-      if (attacked(b, s, !Us, without_king)) { safe = false; break; }
-    if (safe) targets = targets.with(rook);
+    const Square rook = square_at(*file, back_rank(Us));
+    if (may_castle<Us>(b, king, wing, rook)) targets = targets.with(rook);
   }
   return targets;
+}
+
+// The move generation would list with `m`'s origin, destination and
+// promotion, flags and all; none when it lists no such move. One unit's reach,
+// its pin line and the check mask decide, so no list is built.
+template <Colour Us>
+std::optional<Move> legal_move(const Board& b, Move m) {
+  const Square from = m.from, to = m.to;
+  const SquareSet own = b.colour(Us), enemy = b.colour(!Us);
+  if (!own.contains(from)) return std::nullopt;
+  const Square king = b.king(Us);
+  const SquareSet checkers = b.checkers();
+  const bool promotes = m.promotion_byte != Move::kNoPromotion;
+  const std::uint8_t capture = enemy.contains(to) ? Move::kCapture : 0;
+
+  if (from == king) {
+    if (promotes) return std::nullopt;
+    if (own.contains(to)) {  // castling, the king taking its own rook
+      if (checkers) return std::nullopt;
+      for (const Wing wing : {Wing::Short, Wing::Long}) {
+        const auto file = b.castling().get(Us, wing);
+        if (file && square_at(*file, back_rank(Us)) == to && may_castle<Us>(b, king, wing, to))
+          return Move::make(from, to, Move::kCastling);
+      }
+      return std::nullopt;
+    }
+    if (!king_attacks(king).contains(to) || attacked(b, to, !Us, b.occupied().without(king)))
+      return std::nullopt;
+    return Move::make(from, to, capture);
+  }
+  if (checkers.more_than_one()) return std::nullopt;
+
+  const Role role = *b.role_on(from);
+  SquareSet reach;
+  if (role == Role::Pawn) {
+    // En passant passes the slider test alone, pinned pawn or not, in check or not.
+    if (to == b.en_passant_target() && pawn_attacks(Us, from).contains(to)) {
+      if (promotes || !en_passant_safe(b, Us, from, to)) return std::nullopt;
+      return Move::make(from, to, Move::kCapture | Move::kEnPassant);
+    }
+    const bool last_rank = rank_of(to) == relative_rank(Us, Rank::Eighth);
+    const bool promotion_role = m.promotion_byte >= std::uint8_t(Role::Knight) &&
+                                m.promotion_byte <= std::uint8_t(Role::Queen);
+    if (last_rank ? !promotion_role : promotes) return std::nullopt;
+    reach = pawn_targets(b, Us, from);
+  } else {
+    if (promotes) return std::nullopt;
+    const SquareSet occupied = b.occupied();
+    reach = (role == Role::Knight   ? knight_attacks(from)
+             : role == Role::Bishop ? bishop_attacks(from, occupied)
+             : role == Role::Rook   ? rook_attacks(from, occupied)
+                                    : queen_attacks(from, occupied)) -
+            own;
+  }
+  // A pinned unit keeps to its pin line and never answers a check; a pinned
+  // knight has no square on its line.
+  SquareSet mask = checkers ? between(king, checkers.first()) | checkers : SquareSet::full();
+  if (b.pinned().contains(from)) mask = checkers ? SquareSet{} : line(king, from);
+  if (!(reach & mask).contains(to)) return std::nullopt;
+  return Move{m.promotion_byte, from, to, capture};
 }
 
 // A sink has `origins()` (the units it wants moves of), `pawns(PawnTargets)`,

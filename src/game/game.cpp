@@ -4,7 +4,6 @@
 
 #include "explain/situations.hpp"
 #include "position/fen.hpp"
-#include "variant/rules.hpp"
 
 namespace vorn {
 
@@ -102,7 +101,7 @@ void Game::push(Move legal) {
 }
 
 std::expected<void, IllegalMove> Game::play(Move m) {
-  const auto legal = rules::find_legal(*variant_, current(), m);
+  const auto legal = variant_->legal_move(current(), m);
   if (!legal) return std::unexpected(IllegalMove{});
   push(*legal);
   return {};
@@ -249,7 +248,7 @@ void Game::claimable(const explain::Repetition& repetition, const explain::Fifty
 }
 
 std::vector<explain::ClaimableDraw> Game::claims_after(Move m) const {
-  const auto legal = rules::find_legal(*variant_, current(), m);
+  const auto legal = variant_->legal_move(current(), m);
   if (!legal) return {};
   const Position next = variant_->play(current(), *legal);
   std::vector<explain::ClaimableDraw> out;

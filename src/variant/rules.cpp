@@ -105,14 +105,6 @@ bool has_classic_castling(const Position& p) {
   return true;
 }
 
-std::optional<Move> find_legal(const Variant& v, const Position& p, Move m) {
-  MoveList moves;
-  v.legal_moves_from(p, m.from, moves);
-  for (const Move legal : moves)
-    if (legal.same_action(m)) return legal;
-  return std::nullopt;
-}
-
 std::expected<Move, MoveParseError> move_from_uci(const Variant& v, const Position& p,
                                                   std::string_view text) {
   const auto parsed = parse_move(text);

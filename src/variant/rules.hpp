@@ -23,8 +23,5 @@ std::expected<Move, MoveParseError> move_from_uci(const Variant& v, const Positi
 std::string move_to_san(const Variant& v, const Position& p, Move m);
 std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Position& p,
                                                   std::string_view text);
-// The entry of `p`'s legal list with the same origin, destination and
-// promotion as `m`, carrying the generator's flags; none when not legal.
-std::optional<Move> find_legal(const Variant& v, const Position& p, Move m);
 
 }  // namespace vorn::rules

@@ -42,7 +42,7 @@ std::string disambiguation(const Variant& v, const Position& p, Move m, Role rol
   const Colour us = b.side_to_move();
   bool any = false, same_file = false, same_rank = false;
   for (const Square other : (b.pieces(role, us) & reaching(b, role, us, m.to)).without(m.from)) {
-    if (!v.is_legal(p, Move::make(other, m.to))) continue;
+    if (!v.legal_move(p, Move::make(other, m.to))) continue;
     any = true;
     same_file |= file_of(other) == file_of(m.from);
     same_rank |= rank_of(other) == rank_of(m.from);

@@ -19,7 +19,7 @@ class Shared : public Variant {
   void legal_moves_from(const Position& p, Square origin, MoveList& out) const final {
     p.board.legal_moves_from(origin, out);
   }
-  bool is_legal(const Position& p, Move m) const final { return p.board.is_legal(m); }
+  std::optional<Move> legal_move(const Position& p, Move m) const final { return p.board.legal_move(m); }
   Position play(const Position& p, Move m) const final { return rules::play(p, m); }
   std::optional<Outcome> outcome(const Position& p) const final { return rules::outcome(p); }
   std::span<const Role> promotion_roles() const final { return kPromotionRoles; }

@@ -35,7 +35,9 @@ class Variant {
   // The legal moves of the unit on `origin`, in the same order; reading move
   // text needs no others.
   virtual void legal_moves_from(const Position& p, Square origin, MoveList& out) const = 0;
-  virtual bool is_legal(const Position& p, Move m) const = 0;
+  // The legal list's entry with `m`'s origin, destination and promotion,
+  // carrying the generator's flags; none when `m` is not legal.
+  virtual std::optional<Move> legal_move(const Position& p, Move m) const = 0;
   virtual Position play(const Position& p, Move m) const = 0;
   virtual std::optional<Outcome> outcome(const Position& p) const = 0;
   virtual std::span<const Role> promotion_roles() const = 0;

@@ -17,7 +17,6 @@
 #include "python/board/squareset.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/names/names.hpp"
-#include "variant/rules.hpp"
 
 namespace vorn::python {
 
@@ -28,7 +27,7 @@ void illegal_here(Move mv, const Position& position) {
 }
 
 std::string legal_san(const Variant& variant, const Position& position, Move mv) {
-  const auto legal = rules::find_legal(variant, position, mv);
+  const auto legal = variant.legal_move(position, mv);
   if (!legal) illegal_here(mv, position);
   return variant.move_to_san(position, *legal);
 }
@@ -173,8 +172,9 @@ Move parse_uci(const Position& p, std::string_view text, const PyVariant* varian
 Position play(const Position& p, PyObject* mv, const PyVariant* variant) {
   const Variant& v = resolve(variant);
   if (const PyMove* given = bind::instance<PyMove>(mv)) {
-    if (!v.is_legal(p, given->value)) illegal_here(given->value, p);
-    return v.play(p, given->value);
+    const auto legal = v.legal_move(p, given->value);
+    if (!legal) illegal_here(given->value, p);
+    return v.play(p, *legal);
   }
   return v.play(p, parse_uci(p, bind::from_python<std::string_view>(mv), variant));
 }
