@@ -53,10 +53,7 @@ std::vector<explain::Difference> differences(const Position& now, const Position
 }  // namespace
 
 Game::Game(const Variant& variant, const Position& start)
-    : positions_{start}, keys_{start.repetition_key()}, variant_(&variant) {
-  occurrences_[keys_.back()] = 1;
-  refresh_claims();
-}
+    : positions_{start}, keys_{start.repetition_key()}, variant_(&variant) {}
 
 Game Game::seeded(const Variant& variant, const Position& start) { return Game(variant, start); }
 
@@ -91,13 +88,9 @@ void Game::push(Move legal) {
   room_for_one(keys_);
   room_for_one(positions_);
   room_for_one(moves_);
-  claims_.reserve(explain::kClaimableDrawNames.size());
-  const auto counted = occurrences_.try_emplace(key, 0).first;
   keys_.push_back(key);
-  positions_.push_back(std::move(next));
+  positions_.push_back(next);
   moves_.push_back(legal);
-  ++counted->second;
-  refresh_claims();
 }
 
 std::expected<void, IllegalMove> Game::play(Move m) {
@@ -131,24 +124,20 @@ std::expected<void, ReplayError> Game::replay_uci(std::span<const std::string> t
 
 std::optional<Move> Game::undo() {
   if (moves_.empty()) return std::nullopt;
-  const auto seen = occurrences_.find(keys_.back());
-  if (seen == occurrences_.end()) panic("every key of a game is counted");
-  claims_.reserve(explain::kClaimableDrawNames.size());
   const Move last = moves_.back();
-  if (--seen->second == 0) occurrences_.erase(seen);
   moves_.pop_back();
   keys_.pop_back();
   positions_.pop_back();
-  refresh_claims();
   return last;
 }
 
-void Game::refresh_claims() {
-  claims_.clear();
-  if (current().halfmove_clock >= kClaimPlies) claims_.push_back(DrawClaim::FiftyMoves);
-  if (repetitions() >= kThreefold) claims_.push_back(DrawClaim::ThreefoldRepetition);
+std::vector<DrawClaim> Game::claims() const {
+  std::vector<DrawClaim> claims;
+  if (current().halfmove_clock >= kClaimPlies) claims.push_back(DrawClaim::FiftyMoves);
+  if (repetitions() >= kThreefold) claims.push_back(DrawClaim::ThreefoldRepetition);
   // Mate ends the game before any claim; only worth asking when one is listed.
-  if (!claims_.empty() && is_mate(variant_->outcome(current()))) claims_.clear();
+  if (!claims.empty() && is_mate(variant_->outcome(current()))) claims.clear();
+  return claims;
 }
 
 std::optional<Termination> Game::outcome() const {
@@ -160,9 +149,10 @@ std::optional<Termination> Game::outcome() const {
 }
 
 std::uint32_t Game::repetitions() const {
-  const auto seen = occurrences_.find(keys_.back());
-  if (seen == occurrences_.end()) panic("every key of a game is counted");
-  return seen->second;
+  const std::uint64_t now = keys_.back();
+  const std::size_t clock = current().halfmove_clock;
+  const std::size_t since = clock < keys_.size() ? keys_.size() - 1 - clock : 0;
+  return std::uint32_t(std::count(keys_.begin() + std::ptrdiff_t(since), keys_.end(), now));
 }
 
 // The game's positions up to `now_ply`, where `now` stands (the current

@@ -1,6 +1,8 @@
 // A game under one variant: every position from the start with its
-// repetition key, the moves played, and the draw claims available now; with
-// the explanations of every draw condition of its current position.
+// repetition key and the moves played; the draw claims available now and the
+// explanations of every draw condition of its current position are worked
+// out when asked. Every member is a flat array of plain values, so a copy is
+// a few block copies.
 #pragma once
 
 #include <array>
@@ -10,7 +12,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/enum_list.hpp"
@@ -61,7 +62,7 @@ class Game {
   const std::vector<std::uint64_t>& keys() const { return keys_; }
   const std::vector<Move>& moves() const { return moves_; }
   // Fifty moves before threefold when both hold; none once mated.
-  const std::vector<DrawClaim>& claims() const { return claims_; }
+  std::vector<DrawClaim> claims() const;
   const Position& start() const;
   const Position& current() const;
   std::size_t ply() const { return moves_.size(); }
@@ -80,7 +81,8 @@ class Game {
   std::optional<Move> undo();
 
   std::optional<Termination> outcome() const;
-  // How many of the keys equal the current one, the current one included.
+  // How many of the keys equal the current one, the current one included;
+  // only those since the last capture or pawn move can.
   std::uint32_t repetitions() const;
   explain::Repetition repetition_status() const;
   explain::FiftyMove fifty_move_status() const;
@@ -93,7 +95,6 @@ class Game {
   // Appends a move taken from the current position's legal list.
   void push(Move legal);
   std::expected<void, MoveParseError> play_read(std::expected<Move, MoveParseError> read);
-  void refresh_claims();
   struct Line;
   Line line() const;
   explain::Repetition repetition_status(const Line& l) const;
@@ -105,9 +106,6 @@ class Game {
   std::vector<Position> positions_;
   std::vector<std::uint64_t> keys_;
   std::vector<Move> moves_;
-  std::vector<DrawClaim> claims_;
-  // Occurrences per key, so counting repetitions does not rescan the game.
-  std::unordered_map<std::uint64_t, std::uint32_t> occurrences_;
   const Variant* variant_;
   CastlingStyle castling_output_ = CastlingStyle::KingToRook;
 };
