@@ -46,6 +46,7 @@
 // that hold Python objects. Every trampoline runs in `guarded` (raise.hpp).
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,11 +100,56 @@ inline std::string_view short_name(std::string_view qualified) {
 
 }  // namespace detail
 
+// How many freed instances of Py are kept to be handed out again, sparing
+// the allocator and its clearing of the memory: none unless a class that is
+// made and dropped at a high rate asks for some. Only for classes outside
+// garbage collection; a class cannot be subclassed, so all are one size.
+template <class Py>
+inline constexpr std::size_t kRecycled = 0;
+
+namespace detail {
+
+template <class Py>
+struct Recycled {
+  static_assert(!kCollected<Py>, "a collected object carries a header before it");
+  std::array<PyObject*, kRecycled<Py>> objects;
+  std::size_t size = 0;
+};
+
+template <class Py>
+Recycled<Py>& recycled() {
+  static Recycled<Py> kept;  // touched with the interpreter lock held only
+  return kept;
+}
+
+template <class Py>
+PyObject* allocate(PyTypeObject* type) {
+  if constexpr (kRecycled<Py> > 0) {
+    Recycled<Py>& kept = recycled<Py>();
+    if (kept.size > 0) return PyObject_Init(kept.objects[--kept.size], type);
+  }
+  return reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc))(type, 0);
+}
+
+// Frees an instance whose value is gone, or keeps it for reuse.
+template <class Py>
+void release(PyObject* self) {
+  if constexpr (kRecycled<Py> > 0) {
+    Recycled<Py>& kept = recycled<Py>();
+    if (kept.size < kept.objects.size()) {
+      kept.objects[kept.size++] = self;
+      return;
+    }
+  }
+  reinterpret_cast<freefunc>(PyType_GetSlot(Py_TYPE(self), Py_tp_free))(self);
+}
+
+}  // namespace detail
+
 // Allocates an instance of `type` (Py's class) and constructs its value.
 template <PythonClass Py, class... Args>
 Ref emplace(PyTypeObject* type, Args&&... args) {
-  const auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
-  Ref object = Ref::check(alloc(type, 0));
+  Ref object = Ref::check(detail::allocate<Py>(type));
   // Out of the collector's sight until the value exists.
   if constexpr (detail::kCollected<Py>) PyObject_GC_UnTrack(object.get());
   Py& made = *reinterpret_cast<Py*>(object.get());
@@ -536,7 +582,8 @@ void finish_dealloc(PyObject* self) {
   PyTypeObject* type = Py_TYPE(self);
   Py& object = *reinterpret_cast<Py*>(self);
   if (object.constructed) std::destroy_at(&object.value);
-  reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free))(self);
+  object.constructed = false;
+  release<Py>(self);
   Py_DECREF(type);  // instances of heap types hold a reference to their type
 }
 

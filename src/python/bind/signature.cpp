@@ -128,6 +128,12 @@ Signature Signature::parse(std::string function, std::string_view name, const ch
     if (!keyword_only) ++signature.positional_;
     signature.parameters_.push_back(std::move(parameter));
   }
+  for (const Parameter& parameter : signature.parameters_) {
+    signature.defaults_.push_back(parameter.value.get());
+    if (!parameter.has_default) {
+      signature.required_ = parameter.keyword_only ? PY_SSIZE_T_MAX : signature.required_ + 1;
+    }
+  }
   return signature;
 }
 
@@ -183,8 +189,8 @@ void Signature::fill_defaults(std::span<PyObject*> out) const {
   }
 }
 
-void Signature::bind(PyObject* const* args, Py_ssize_t count, PyObject* keywords,
-                     std::span<PyObject*> out) const {
+void Signature::bind_named(PyObject* const* args, Py_ssize_t count, PyObject* keywords,
+                           std::span<PyObject*> out) const {
   std::ranges::fill(out, nullptr);
   take_positional(std::span(args, std::size_t(count)), out);
   const Py_ssize_t keyword_count = keywords == nullptr ? 0 : PyTuple_Size(keywords);

@@ -41,7 +41,17 @@ class Signature {
   // arguments of a vectorcall: the positional ones, then those named by
   // `keywords`. Left-out parameters get their defaults, null for `...`.
   // Raises TypeError for missing, surplus, unknown or repeated arguments.
-  void bind(PyObject* const* args, Py_ssize_t count, PyObject* keywords, std::span<PyObject*> out) const;
+  void bind(PyObject* const* args, Py_ssize_t count, PyObject* keywords, std::span<PyObject*> out) const {
+    // The common call, positional arguments alone and enough of them, is
+    // matched without looking at a name.
+    if (keywords == nullptr && count >= required_ && std::size_t(count) <= positional_) {
+      const auto given = std::size_t(count);
+      for (std::size_t i = 0; i < given; ++i) out[i] = args[i];
+      for (std::size_t i = given; i < out.size(); ++i) out[i] = defaults_[i];
+      return;
+    }
+    bind_named(args, count, keywords, out);
+  }
   // The same for an argument tuple and a keyword dictionary (tp_new).
   void bind(PyObject* args, PyObject* keywords, std::span<PyObject*> out) const;
 
@@ -54,6 +64,7 @@ class Signature {
     Ref value;            // the default, when it has one and it is not `...`
   };
 
+  void bind_named(PyObject* const* args, Py_ssize_t count, PyObject* keywords, std::span<PyObject*> out) const;
   void take_positional(std::span<PyObject* const> args, std::span<PyObject*> out) const;
   void take_keyword(PyObject* keyword, PyObject* value, std::span<PyObject*> out) const;
   void fill_defaults(std::span<PyObject*> out) const;
@@ -63,6 +74,11 @@ class Signature {
   std::vector<Parameter> parameters_;
   std::size_t positional_ = 0;  // the positional-or-keyword parameters come first
   bool ignores_rest_ = false;   // `*name`: surplus positional arguments dropped
+  // How few positional arguments the fast path takes: those without a
+  // default, or more than any call can pass when a keyword-only parameter
+  // has none; and every parameter's default (null for `...` or none).
+  Py_ssize_t required_ = 0;
+  std::vector<PyObject*> defaults_;
 };
 
 }  // namespace vorn::python::bind

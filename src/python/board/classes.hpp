@@ -14,6 +14,9 @@ namespace vorn::python {
 VORN_CLASS(PyMove, Move);
 
 VORN_CONVERTED_CLASS(PyPosition, Position);
+// Playing a move makes a Position and usually drops the one before.
+template <>
+inline constexpr std::size_t bind::kRecycled<PyPosition> = 64;
 
 // One of the two shared variant instances, which live for the process.
 VORN_CONVERTED_CLASS(PyVariant, const Variant*);
