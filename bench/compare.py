@@ -1,8 +1,12 @@
 """vorn side by side with the other Python chess libraries that are installed:
 `chess` (pure Python), `rust-chess`, `cozy-chess-py` and `bulletchess` (a C
 extension that needs CPython 3.13). Within each repeat every library runs each
-operation in turn, so a busy machine weighs on all alike; medians in
-microseconds, and each peer's time as a multiple of vorn's.
+operation in turn, so a busy machine weighs on all alike; times are the
+process's CPU time, medians in microseconds, and each peer's time as a
+multiple of vorn's. "Position.play" sets vorn's new position beside each
+peer's cheapest way to play one move and be back where it started
+(bulletchess and chess: apply and undo on one board); "Game.play + undo"
+plays and takes back on a game, which keeps the history a bare board does not.
 
     python3 bench/compare.py            # the libraries of this interpreter
     python3.13 bench/compare.py         # with bulletchess too
@@ -43,6 +47,9 @@ def vorn_cases(sans):
     e4 = vorn.Position.from_fen(START).parse_uci("e2e4")
     start = vorn.Position.from_fen(START)
     game = vorn.Game()
+    long_game = vorn.Game()
+    for san in sans:
+        long_game.play_san(san)
 
     def replay():
         g = vorn.Game()
@@ -63,8 +70,9 @@ def vorn_cases(sans):
         "SAN read, 48 Kiwipete moves": lambda: [kiwi.parse_san(s) for s in kiwi_sans],
         "100-ply game from SAN + outcome": replay,
         "FEN write": lambda: kiwi.fen,
-        "play a move": lambda: start.play(e4),
-        "play + undo": game_play_undo,
+        "Position.play": lambda: start.play(e4),
+        "Game.play + undo": game_play_undo,
+        "Game.copy, 100 plies": long_game.copy,
         "perft(4) Kiwipete": lambda: vorn_perft(kiwi, 4),
     }
 
@@ -84,10 +92,9 @@ def chess_cases(sans):
             board.push_san(san)
         return board.outcome()
 
-    def play():
-        board = start.copy(stack=False)
-        board.push(e4)
-        return board
+    long_board = chess.Board()
+    for san in sans:
+        long_board.push_san(san)
 
     def play_undo():
         start.push(e4)
@@ -102,8 +109,9 @@ def chess_cases(sans):
         "SAN read, 48 Kiwipete moves": lambda: [kiwi.parse_san(s) for s in kiwi_sans],
         "100-ply game from SAN + outcome": replay,
         "FEN write": kiwi.fen,
-        "play a move": play,
-        "play + undo": play_undo,
+        "Position.play": play_undo,
+        "Game.play + undo": play_undo,
+        "Game.copy, 100 plies": long_board.copy,
         "perft(4) Kiwipete": lambda: chess_perft(kiwi, 4),
     }
 
@@ -123,10 +131,9 @@ def bulletchess_cases(sans):
             board.apply(bc.Move.from_san(san, board))
         return board in bc.CHECKMATE or board in bc.DRAW
 
-    def play():
-        board = start.copy()
-        board.apply(e4)
-        return board
+    long_board = bc.Board()
+    for san in sans:
+        long_board.apply(bc.Move.from_san(san, long_board))
 
     def play_undo():
         start.apply(e4)
@@ -151,8 +158,9 @@ def bulletchess_cases(sans):
         "SAN read, 48 Kiwipete moves": lambda: [bc.Move.from_san(s, kiwi) for s in kiwi_sans],
         "100-ply game from SAN + outcome": replay,
         "FEN write": kiwi.fen,
-        "play a move": play,
-        "play + undo": play_undo,
+        "Position.play": play_undo,
+        "Game.play + undo": play_undo,
+        "Game.copy, 100 plies": long_board.copy,
         "perft(4) Kiwipete": lambda: perft(kiwi, 4),
     }
 
@@ -188,7 +196,7 @@ def rust_chess_cases(sans):
         "SAN read, 48 Kiwipete moves": lambda: [kiwi.get_move_from_san(s) for s in kiwi_sans],
         "100-ply game from SAN + outcome": replay,
         "FEN write": kiwi.get_fen,
-        "play a move": lambda: start.make_move_new(e4),
+        "Position.play": lambda: start.make_move_new(e4),
         "perft(4) Kiwipete": lambda: perft(kiwi, 4),
     }
 
@@ -221,7 +229,7 @@ def cozy_chess_cases(sans):
         "from_fen + legal moves, middlegame": lambda: cc.Board.from_fen(MIDDLEGAME, False).generate_moves(),
         "legal moves, Kiwipete": kiwi.generate_moves,
         "FEN write": kiwi.fen,
-        "play a move": play,
+        "Position.play": play,
         "perft(4) Kiwipete": lambda: perft(kiwi, 4),
     }
 
@@ -251,9 +259,9 @@ def installed(module):
 
 def calls_for(fn, budget=0.02):
     """How many calls make one timing last about `budget` seconds."""
-    start = time.perf_counter()
+    start = time.process_time()
     fn()
-    once = max(time.perf_counter() - start, 1e-7)
+    once = max(time.process_time() - start, 1e-7)
     return max(1, int(budget / once))
 
 
@@ -272,10 +280,10 @@ def main():
                 if op not in cases:
                     continue
                 fn, number = cases[op], calls[(lib, op)]
-                start = time.perf_counter()
+                start = time.process_time()
                 for _ in range(number):
                     fn()
-                samples[(lib, op)].append((time.perf_counter() - start) / number * 1e6)
+                samples[(lib, op)].append((time.process_time() - start) / number * 1e6)
     peers = [lib for lib in libraries if lib != "vorn"]
     print(f"{'operation (median µs; peer / vorn)':38}{'vorn':>12}" + "".join(f"{p:>24}" for p in peers))
     for op in operations:
