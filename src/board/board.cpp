@@ -23,41 +23,47 @@ std::uint64_t castling_hash(const CastlingRights& rights) {
   return h;
 }
 
-// Appends every move of a group with the flags the destination implies.
+// Appends every move of a group with the flags the destination implies,
+// through a cursor kept apart from the list, so no store of a move makes the
+// compiler reload the list's size; the caller sets the list's end from it.
 struct ListSink {
-  MoveList& out;
+  Move* cursor;
   SquareSet own, enemy;
 
   ListSink(const Board& b, MoveList& list)
-      : out(list), own(b.colour(b.side_to_move())), enemy(b.colour(!b.side_to_move())) {}
+      : cursor(list.tail()), own(b.colour(b.side_to_move())), enemy(b.colour(!b.side_to_move())) {}
 
   static constexpr SquareSet origins() { return SquareSet::full(); }
 
   void add(Role role, Square from, SquareSet targets) {
     if (role == Role::King && (targets & own)) {
       for (const Square to : targets)
-        out.push(Move::make(from, to, own.contains(to) ? Move::kCastling : flags(to)));
+        *cursor++ = Move::make(from, to, own.contains(to) ? Move::kCastling : flags(to));
       return;
     }
-    for (const Square to : targets) out.push(Move::make(from, to, flags(to)));
+    for (const Square to : targets) *cursor++ = Move::make(from, to, flags(to));
   }
   template <Colour Us>
   void pawns(const PawnTargets<Us>& t) {
     for (const Square from : t.origins()) {
       const SquareSet targets = t.targets_of(from);
       if (!(targets & PawnTargets<Us>::kLastRank)) {
-        for (const Square to : targets) out.push(Move::make(from, to, flags(to)));
+        for (const Square to : targets) *cursor++ = Move::make(from, to, flags(to));
         continue;
       }
       for (const Square to : targets)
         for (const Role r : {Role::Knight, Role::Bishop, Role::Rook, Role::Queen})
-          out.push(Move::make(from, to, flags(to), r));
+          *cursor++ = Move::make(from, to, flags(to), r);
     }
   }
   void en_passant(Square from, Square to) {
-    out.push(Move::make(from, to, Move::kCapture | Move::kEnPassant));
+    *cursor++ = Move::make(from, to, Move::kCapture | Move::kEnPassant);
   }
-  std::uint8_t flags(Square to) const { return enemy.contains(to) ? Move::kCapture : 0; }
+  // The capture flag is the destination's bit of the enemy set.
+  std::uint8_t flags(Square to) const {
+    static_assert(Move::kCapture == 1);
+    return std::uint8_t((enemy.bits >> index(to)) & 1);
+  }
 };
 
 // The moves of the unit on one square only.
@@ -145,12 +151,14 @@ void Board::update_derived() {
   const Square k = king(us);
   const SquareSet them = colour(!us);
   const SquareSet occupied = this->occupied();
-  checkers_ = attackers(k, !us, occupied);
-  pinned_ = {};
   const SquareSet queens = pieces(Role::Queen);
-  const SquareSet snipers =
-      (rook_attacks(k, them) & them & (pieces(Role::Rook) | queens)) |
-      (bishop_attacks(k, them) & them & (pieces(Role::Bishop) | queens));
+  const SquareSet diagonal = (pieces(Role::Bishop) | queens) & them;
+  const SquareSet straight = (pieces(Role::Rook) | queens) & them;
+  // A king never gives check, so four lookups find every checker.
+  checkers_ = (((pawn_attacks(us, k) & pieces(Role::Pawn)) | (knight_attacks(k) & pieces(Role::Knight))) & them) |
+              (bishop_attacks(k, occupied) & diagonal) | (rook_attacks(k, occupied) & straight);
+  pinned_ = {};
+  const SquareSet snipers = (rook_attacks(k, them) & straight) | (bishop_attacks(k, them) & diagonal);
   for (const Square sniper : snipers) {
     const SquareSet blockers = between(k, sniper) & occupied;
     if (blockers && !blockers.more_than_one() && (blockers & colour(us))) pinned_ |= blockers;
@@ -232,11 +240,13 @@ VORN_HOT std::optional<Move> Board::legal_move(Move m) const {
 VORN_HOT void Board::legal_moves(MoveList& out) const {
   ListSink sink(*this, out);
   generate(*this, sink);
+  out.set_tail(sink.cursor);
 }
 
 VORN_HOT void Board::legal_moves_from(Square origin, MoveList& out) const {
   OriginSink sink(*this, out, origin);
   generate(*this, sink);
+  out.set_tail(sink.cursor);
 }
 
 VORN_HOT std::size_t Board::count_legal() const {

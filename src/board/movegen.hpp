@@ -119,17 +119,16 @@ inline SquareSet slider_targets(Square from, SquareSet occupied) {
 // the king crosses or lands on attacked.
 template <Colour Us>
 bool may_castle(const Board& b, Square king, Wing wing, Square rook) {
-  if (b.pinned().contains(rook)) return false;
+  // A unit between king and rook is the usual refusal, so it is asked first.
+  const SquareSet others = b.occupied().without(king).without(rook);
+  if ((between(king, rook) & others) || b.pinned().contains(rook)) return false;
   const Rank back = back_rank(Us);
   const Square king_to = square_at(castled_king_file(wing), back);
   const Square rook_to = square_at(castled_rook_file(wing), back);
   const SquareSet king_path = between(king, king_to).with(king_to);
-  const SquareSet must_be_empty =
-      (between(king, rook) | king_path).with(rook_to).without(king).without(rook);
-  const SquareSet occupied = b.occupied();
-  if (must_be_empty & occupied) return false;
+  if (king_path.with(rook_to) & others) return false;
   for (const Square s : king_path.without(king))
-    if (attacked(b, s, !Us, occupied.without(king))) return false;
+    if (attacked(b, s, !Us, b.occupied().without(king))) return false;
   return true;
 }
 

@@ -59,7 +59,11 @@ std::expected<Move, ParseError> parse_move(std::string_view text);
 
 class MoveList {
  public:
-  static constexpr std::size_t kCapacity = 256;
+  // More than any position has: at most 15 units besides the king, none with
+  // more than 27 moves (a queen; a pawn has 12 at most, promotions counted),
+  // and the king's 8 steps and 2 castlings. So generation writes through a
+  // cursor and never asks for room.
+  static constexpr std::size_t kCapacity = 15 * 27 + 10;
 
   // The entries stay unwritten until pushed: a list is made for every
   // generation, and clearing 1 KB each time would cost more than most.
@@ -69,6 +73,9 @@ class MoveList {
     if (size_ == kCapacity) panic("move list overflow");
     moves_[size_++] = m;
   }
+  // Generation's cursor: where the next move goes, then how far it wrote.
+  Move* tail() { return moves_.data() + size_; }
+  void set_tail(const Move* end) { size_ = std::size_t(end - moves_.data()); }
   void clear() { size_ = 0; }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
