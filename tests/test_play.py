@@ -81,6 +81,19 @@ def test_text_and_move_object_play_alike():
     assert castling.play(vorn.Move("e1", "h1")) == castling.play("e1g1")
 
 
+def test_positions_held_keep_their_values_while_others_are_dropped():
+    # Dropped positions are handed out again; one still held never is.
+    moves = "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1h1 f8e7 f1e1 b7b5 a4b3 d7d6".split()
+    held, position = [], vorn.Position.from_fen(START)
+    for ply, text in enumerate(moves):
+        for _ in range(3):
+            position.play(text)  # made and dropped at once
+        position = position.play(text)
+        held.append(position)
+    assert [kept.fen for kept in held] == [play_all(START, " ".join(moves[: ply + 1])).fen
+                                           for ply in range(len(moves))]
+
+
 class TestClocks:
     @pytest.mark.parametrize(
         "fen, move, halfmove, fullmove",
