@@ -902,6 +902,20 @@ class TestCopies:
         twin.undo()
         assert game.ply == 1
 
+    def test_three_games_sharing_one_history_each_go_their_own_way(self):
+        game = shuffled(8)
+        first = game.copy()
+        second = first.copy()
+        before = snapshot(game)
+        game.play("g1f3")
+        first.undo()
+        assert snapshot(second) == before
+        second.play("b1c3")
+        first.play("e7e5")
+        assert [g.ply for g in (game, first, second)] == [9, 8, 9]
+        assert [g.moves[-1].uci() for g in (game, first, second)] == ["g1f3", "e7e5", "b1c3"]
+        assert game.positions[:8] == first.positions[:8] == second.positions[:8]
+
     def test_undo_on_the_original_leaves_the_copy(self):
         game = shuffled(8)
         twin = copy.copy(game)

@@ -1,6 +1,7 @@
 #include "game/game.hpp"
 
 #include <algorithm>
+#include <atomic>
 
 #include "explain/situations.hpp"
 #include "position/fen.hpp"
@@ -53,7 +54,8 @@ std::vector<explain::Difference> differences(const Position& now, const Position
 }  // namespace
 
 Game::Game(const Variant& variant, const Position& start)
-    : positions_{start}, keys_{start.repetition_key()}, variant_(&variant) {}
+    : history_(std::make_shared<History>(History{{start}, {start.repetition_key()}, {}})),
+      variant_(&variant) {}
 
 Game Game::seeded(const Variant& variant, const Position& start) { return Game(variant, start); }
 
@@ -71,13 +73,13 @@ std::expected<Game, PositionError> Game::from_position(const Variant& variant,
 }
 
 const Position& Game::start() const {
-  if (positions_.empty()) panic("a game holds its start");
-  return positions_.front();
+  if (history_->positions.empty()) panic("a game holds its start");
+  return history_->positions.front();
 }
 
 const Position& Game::current() const {
-  if (positions_.empty()) panic("a game holds its start");
-  return positions_.back();
+  if (history_->positions.empty()) panic("a game holds its start");
+  return history_->positions.back();
 }
 
 // Every container gets its room before the first one changes, so a failed
@@ -85,12 +87,23 @@ const Position& Game::current() const {
 void Game::push(Move legal) {
   Position next = variant_->play(current(), legal);
   const std::uint64_t key = next.repetition_key();
-  room_for_one(keys_);
-  room_for_one(positions_);
-  room_for_one(moves_);
-  keys_.push_back(key);
-  positions_.push_back(next);
-  moves_.push_back(legal);
+  History& history = own_history();
+  room_for_one(history.keys);
+  room_for_one(history.positions);
+  room_for_one(history.moves);
+  history.keys.push_back(key);
+  history.positions.push_back(next);
+  history.moves.push_back(legal);
+}
+
+Game::History& Game::own_history() {
+  if (history_.use_count() > 1) {
+    history_ = std::make_shared<History>(*history_);
+  } else {
+    // The last other holder's reads of the history come before these writes.
+    std::atomic_thread_fence(std::memory_order_acquire);
+  }
+  return *history_;
 }
 
 std::expected<void, IllegalMove> Game::play(Move m) {
@@ -123,11 +136,12 @@ std::expected<void, ReplayError> Game::replay_uci(std::span<const std::string> t
 }
 
 std::optional<Move> Game::undo() {
-  if (moves_.empty()) return std::nullopt;
-  const Move last = moves_.back();
-  moves_.pop_back();
-  keys_.pop_back();
-  positions_.pop_back();
+  if (history_->moves.empty()) return std::nullopt;
+  History& history = own_history();
+  const Move last = history.moves.back();
+  history.moves.pop_back();
+  history.keys.pop_back();
+  history.positions.pop_back();
   return last;
 }
 
@@ -149,10 +163,10 @@ std::optional<Termination> Game::outcome() const {
 }
 
 std::uint32_t Game::repetitions() const {
-  const std::uint64_t now = keys_.back();
+  const std::vector<std::uint64_t>& all = keys();
   const std::size_t clock = current().halfmove_clock;
-  const std::size_t since = clock < keys_.size() ? keys_.size() - 1 - clock : 0;
-  return std::uint32_t(std::count(keys_.begin() + std::ptrdiff_t(since), keys_.end(), now));
+  const std::size_t since = clock < all.size() ? all.size() - 1 - clock : 0;
+  return std::uint32_t(std::count(all.begin() + std::ptrdiff_t(since), all.end(), all.back()));
 }
 
 // The game's positions up to `now_ply`, where `now` stands (the current
@@ -165,10 +179,10 @@ struct Game::Line {
   std::optional<Move> extra;  // the move into `now` when it lies beyond the game
 
   const Position& position(std::uint32_t ply) const {
-    return ply == now_ply ? now : game.positions_[ply];
+    return ply == now_ply ? now : game.positions()[ply];
   }
   Move move_into(std::uint32_t ply) const {
-    return extra && ply == now_ply ? *extra : game.moves_[ply - 1];
+    return extra && ply == now_ply ? *extra : game.moves()[ply - 1];
   }
   // Every move resets the clock that captures or moves a pawn, and nothing
   // else does; so the last reset lies `clock` plies back, and no earlier

@@ -1,13 +1,14 @@
 // A game under one variant: every position from the start with its
 // repetition key and the moves played; the draw claims available now and the
 // explanations of every draw condition of its current position are worked
-// out when asked. Every member is a flat array of plain values, so a copy is
-// a few block copies.
+// out when asked. Games copied from one another share that history until one
+// of them plays or takes back a move, so a copy costs the same at any length.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <expected>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -58,14 +59,14 @@ class Game {
                                                           const Position& start);
 
   const Variant& variant() const { return *variant_; }
-  const std::vector<Position>& positions() const { return positions_; }
-  const std::vector<std::uint64_t>& keys() const { return keys_; }
-  const std::vector<Move>& moves() const { return moves_; }
+  const std::vector<Position>& positions() const { return history_->positions; }
+  const std::vector<std::uint64_t>& keys() const { return history_->keys; }
+  const std::vector<Move>& moves() const { return history_->moves; }
   // Fifty moves before threefold when both hold; none once mated.
   std::vector<DrawClaim> claims() const;
   const Position& start() const;
   const Position& current() const;
-  std::size_t ply() const { return moves_.size(); }
+  std::size_t ply() const { return history_->moves.size(); }
   CastlingStyle castling_output() const { return castling_output_; }
   void set_castling_output(CastlingStyle style) { castling_output_ = style; }
 
@@ -103,9 +104,15 @@ class Game {
   static void claimable(const explain::Repetition& repetition, const explain::FiftyMove& fifty,
                         std::vector<explain::ClaimableDraw>& out);
 
-  std::vector<Position> positions_;
-  std::vector<std::uint64_t> keys_;
-  std::vector<Move> moves_;
+  struct History {
+    std::vector<Position> positions;
+    std::vector<std::uint64_t> keys;
+    std::vector<Move> moves;
+  };
+  // The history, first made this game's own when another game shares it.
+  History& own_history();
+
+  std::shared_ptr<History> history_;
   const Variant* variant_;
   CastlingStyle castling_output_ = CastlingStyle::KingToRook;
 };
