@@ -52,6 +52,8 @@ struct PawnTargets {
             shifted(pawns - SquareSet::file(File::A), kWest) & enemy & mask,
             shifted(pawns - SquareSet::file(File::H), kEast) & enemy & mask};
   }
+  // Every destination, whichever pawn reaches it.
+  constexpr SquareSet all() const { return step | double_step | west | east; }
   // The pawns that have a destination, ascending, and the destinations of one of them.
   constexpr SquareSet origins() const {
     return shifted(step, -kForward) | shifted(double_step, -2 * kForward) | shifted(west, -kWest) |
@@ -75,8 +77,7 @@ struct PawnTargets {
 // en passant is not among them.
 inline SquareSet pawn_targets(const Board& b, Colour us, Square from) {
   const auto all = [&]<Colour Us>() {
-    const auto t = PawnTargets<Us>::reach(SquareSet::of(from), b.occupied(), b.colour(!Us), SquareSet::full());
-    return t.step | t.double_step | t.west | t.east;
+    return PawnTargets<Us>::reach(SquareSet::of(from), b.occupied(), b.colour(!Us), SquareSet::full()).all();
   };
   return us == Colour::White ? all.template operator()<Colour::White>()
                              : all.template operator()<Colour::Black>();
@@ -157,12 +158,13 @@ std::optional<Move> legal_move(const Board& b, Move m) {
   const Square from = m.from, to = m.to;
   const SquareSet own = b.colour(Us), enemy = b.colour(!Us);
   if (!own.contains(from)) return std::nullopt;
-  const Square king = b.king(Us);
   const SquareSet checkers = b.checkers();
   const bool promotes = m.promotion_byte != Move::kNoPromotion;
   const std::uint8_t capture = enemy.contains(to) ? Move::kCapture : 0;
+  const Role role = *b.role_on(from);
 
-  if (from == king) {
+  if (role == Role::King) {
+    const Square king = from;
     if (promotes) return std::nullopt;
     if (own.contains(to)) {  // castling, the king taking its own rook
       if (checkers) return std::nullopt;
@@ -179,11 +181,10 @@ std::optional<Move> legal_move(const Board& b, Move m) {
   }
   if (checkers.more_than_one()) return std::nullopt;
 
-  const Role role = *b.role_on(from);
   SquareSet reach;
   if (role == Role::Pawn) {
     // En passant passes the slider test alone, pinned pawn or not, in check or not.
-    if (to == b.en_passant_target() && pawn_attacks(Us, from).contains(to)) {
+    if (const auto target = b.en_passant_target(); target == to && pawn_attacks(Us, from).contains(to)) {
       if (promotes || !en_passant_safe(b, Us, from, to)) return std::nullopt;
       return Move::make(from, to, Move::kCapture | Move::kEnPassant);
     }
@@ -191,7 +192,7 @@ std::optional<Move> legal_move(const Board& b, Move m) {
     const bool promotion_role = m.promotion_byte >= std::uint8_t(Role::Knight) &&
                                 m.promotion_byte <= std::uint8_t(Role::Queen);
     if (last_rank ? !promotion_role : promotes) return std::nullopt;
-    reach = pawn_targets(b, Us, from);
+    reach = PawnTargets<Us>::reach(SquareSet::of(from), b.occupied(), enemy, SquareSet::full()).all();
   } else {
     if (promotes) return std::nullopt;
     const SquareSet occupied = b.occupied();
@@ -201,11 +202,14 @@ std::optional<Move> legal_move(const Board& b, Move m) {
                                     : queen_attacks(from, occupied)) -
             own;
   }
+  if (!reach.contains(to)) return std::nullopt;
   // A pinned unit keeps to its pin line and never answers a check; a pinned
-  // knight has no square on its line.
-  SquareSet mask = checkers ? between(king, checkers.first()) | checkers : SquareSet::full();
-  if (b.pinned().contains(from)) mask = checkers ? SquareSet{} : line(king, from);
-  if (!(reach & mask).contains(to)) return std::nullopt;
+  // knight has no square on its line. Most moves face neither.
+  if (checkers || b.pinned().contains(from)) {
+    const Square king = b.king(Us);
+    if (checkers && !(between(king, checkers.first()) | checkers).contains(to)) return std::nullopt;
+    if (b.pinned().contains(from) && (checkers || !line(king, from).contains(to))) return std::nullopt;
+  }
   return Move{m.promotion_byte, from, to, capture};
 }
 
