@@ -83,28 +83,29 @@ const Position& Game::current() const {
 }
 
 // Every container gets its room before the first one changes, so a failed
-// allocation (MemoryError) leaves the game exactly as it was.
+// allocation (MemoryError) leaves the game exactly as it was; the next
+// position is then made straight into its room.
 void Game::push(Move legal) {
-  Position next = variant_->play(current(), legal);
-  const std::uint64_t key = next.repetition_key();
   History& history = own_history();
   room_for_one(history.keys);
   room_for_one(history.positions);
   room_for_one(history.moves);
-  history.keys.push_back(key);
-  history.positions.push_back(next);
+  history.positions.push_back(variant_->play(history.positions.back(), legal));
+  history.keys.push_back(history.positions.back().repetition_key());
   history.moves.push_back(legal);
 }
 
 Game::History& Game::own_history() {
-  if (history_.use_count() > 1) {
-    history_ = std::make_shared<History>(*history_);
+  if (history_.use_count() > 1) [[unlikely]] {
+    unshare();
   } else {
     // The last other holder's reads of the history come before these writes.
     std::atomic_thread_fence(std::memory_order_acquire);
   }
   return *history_;
 }
+
+void Game::unshare() { history_ = std::make_shared<History>(*history_); }
 
 std::expected<void, IllegalMove> Game::play(Move m) {
   const auto legal = variant_->legal_move(current(), m);

@@ -111,6 +111,8 @@ class Game {
   };
   // The history, first made this game's own when another game shares it.
   History& own_history();
+  // Kept out of line, so that the check above stays small enough to inline.
+  [[gnu::noinline]] void unshare();
 
   std::shared_ptr<History> history_;
   const Variant* variant_;
