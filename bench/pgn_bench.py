@@ -28,7 +28,7 @@ import tempfile
 import time
 
 import vorn
-from vorn.pgn import pgn_count, pgn_read
+from vorn.pgn import pgn_count, pgn_read, pgn_read_string
 
 UNIQUE = 4000
 GAMES = 100_000
@@ -50,19 +50,12 @@ def random_game(chooser):
 def corpus(path, games):
     chooser = random.Random(2024)
     texts = [random_game(chooser) for _ in range(UNIQUE)]
-    plies = sum(len(next(pgn_read(write_one(t))).mainline()) for t in texts[:200]) / 200
+    plies = sum(len(next(pgn_read_string(t)).mainline()) for t in texts[:200]) / 200
     with open(path, "w") as out:
         for i in range(games):
             out.write(texts[i % UNIQUE])
             out.write("\n")
     return plies
-
-
-def write_one(text):
-    handle, name = tempfile.mkstemp(suffix=".pgn")
-    with os.fdopen(handle, "w") as out:
-        out.write(text)
-    return name
 
 
 def timed(function):
