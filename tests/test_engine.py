@@ -849,3 +849,23 @@ def test_stockfish_follows_a_search_and_plays_chess960():
         with engine.go(Limits(depth=6)) as search:
             depths = [info.depth for info in search if info.depth is not None]
         assert depths and search.answer().best in game.legal_moves()
+
+
+def test_stockfish_stopped_from_another_thread_while_one_waits_for_the_answer():
+    with real_engine("stockfish") as engine:
+        engine.handshake()
+        search = engine.go(Limits(infinite=True))
+        taken = []
+
+        def stop():
+            start = time.monotonic()
+            search.stop()
+            taken.append(time.monotonic() - start)
+
+        stopper = threading.Timer(0.3, stop)
+        stopper.start()
+        answer = search.answer()
+        stopper.join()
+        # A waiting step that took the slot straight back starved stop for seconds.
+        assert taken[0] < 1.0
+        assert answer.best in Game().legal_moves()

@@ -16,8 +16,8 @@ namespace {
 using engine::Engine;
 
 // Steps hold the slot for at most this long, so that a stop from another
-// thread gets in while a search waits.
-constexpr auto kSlice = std::chrono::milliseconds(200);
+// thread gets in soon while a search waits.
+constexpr auto kSlice = std::chrono::milliseconds(50);
 
 bool answered(SearchState& search) {
   const std::lock_guard lock(search.answer_mutex);
@@ -31,7 +31,7 @@ std::optional<protocol::Report> step(SearchState& search) {
     if (left == engine::Clock::duration::zero()) engine_timeout("no bestmove within the timeout");
     const engine::Duration slice = engine::duration_of(std::min<engine::Clock::duration>(left, kSlice));
     std::optional<engine::Progress> progress =
-        on_engine(*search.slot, [&](Engine& e) { return e.step(search.number, slice); });
+        on_engine_slice(*search.slot, [&](Engine& e) { return e.step(search.number, slice); });
     if (!progress) {
       if (engine::time_left(search.deadline) == engine::Clock::duration::zero())
         raise_engine_error(engine::error::Timeout{"bestmove", search.timeout});

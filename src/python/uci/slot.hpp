@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <type_traits>
 #include <utility>
 
@@ -42,7 +43,25 @@ struct EngineSlot {
   std::optional<engine::Engine> engine;
   std::atomic<bool> closing = false;
   std::atomic<std::uint64_t> abandoned = 0;  // a dropped search's number, 0 for none
+  std::atomic<int> queued = 0;  // short calls waiting for the slot, served before a wait's next slice
 };
+
+// The slot locked for a call that is short. A wait that holds the slot a
+// slice at a time lets such a call in before its next slice: the mutex alone
+// is not fair and would hand the slot straight back to the waiting thread.
+inline std::unique_lock<std::mutex> take_slot(EngineSlot& slot) {
+  ++slot.queued;
+  std::unique_lock lock(slot.mutex);
+  --slot.queued;
+  return lock;
+}
+
+// The slot locked for a wait's next slice, once every short call queued for
+// it has had its turn.
+inline std::unique_lock<std::mutex> take_slot_for_slice(EngineSlot& slot) {
+  while (slot.queued.load() > 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  return std::unique_lock(slot.mutex);
+}
 
 using Slot = std::shared_ptr<EngineSlot>;
 
@@ -62,14 +81,14 @@ struct Expected<std::expected<T, engine::Error>> {
 };
 
 // Runs `operation(engine)` with the interpreter lock released and the slot
-// locked; its error is raised once the lock is back.
-template <class Operation>
-auto on_engine(EngineSlot& slot, Operation&& operation) {
+// taken by `take`; its error is raised once the lock is back.
+template <class Take, class Operation>
+auto run_in_slot(EngineSlot& slot, Take&& take, Operation&& operation) {
   using Result = std::invoke_result_t<Operation, engine::Engine&>;
   std::optional<Result> result;
   {
     const bind::AllowThreads nogil;
-    const std::lock_guard lock(slot.mutex);
+    const auto lock = take(slot);
     if (engine::Engine* engine = slot.open()) {
       if (const std::uint64_t dropped = slot.abandoned.exchange(0)) engine->abandon(dropped);
       result.emplace(std::forward<Operation>(operation)(*engine));
@@ -79,6 +98,18 @@ auto on_engine(EngineSlot& slot, Operation&& operation) {
   if (!result) engine_closed();
   if (!*result) raise_engine_error(result->error());
   if constexpr (!std::is_void_v<typename Expected<Result>::Value>) return std::move(**result);
+}
+
+// `operation(engine)` as one call, in the slot's queue of short calls.
+template <class Operation>
+auto on_engine(EngineSlot& slot, Operation&& operation) {
+  return run_in_slot(slot, take_slot, std::forward<Operation>(operation));
+}
+
+// `operation(engine)` as one slice of a longer wait, after the short calls queued.
+template <class Operation>
+auto on_engine_slice(EngineSlot& slot, Operation&& operation) {
+  return run_in_slot(slot, take_slot_for_slice, std::forward<Operation>(operation));
 }
 
 // A wait on the engine: runs `step(engine, end_of_slice)` in slices, each with
@@ -92,7 +123,7 @@ auto wait_on_engine(EngineSlot& slot, Step&& step, OnInterrupt&& on_interrupt) {
   using Value = typename Expected<Stepped>::Value::value_type;
   std::optional<std::expected<Value, engine::Error>> result;  // none: the engine was closed
   const auto in_slot = [&](auto&& body) {
-    const std::lock_guard lock(slot.mutex);
+    const auto lock = take_slot_for_slice(slot);
     engine::Engine* engine = slot.open();
     const bool done = engine == nullptr || body(*engine);
     slot.close_if_asked();
@@ -124,7 +155,7 @@ auto read_slot(EngineSlot& slot, Read&& read) {
   std::unique_lock lock(slot.mutex, std::try_to_lock);
   if (lock.owns_lock()) return run();
   const bind::AllowThreads nogil;
-  const std::lock_guard wait(slot.mutex);
+  const auto wait = take_slot(slot);
   return run();
 }
 
