@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "board/rays.hpp"
 #include "core/types.hpp"
 
 namespace vorn::board {
@@ -40,6 +41,11 @@ inline constexpr std::array<std::array<SquareSet, 64>, 2> kPawn{
     per_square([](Square s) { return leaper(s, {{-1, -1}, {1, -1}}); }),
 };
 
+// Slider reach on an empty board: the squares from which a slider could
+// attack this one were nothing in between.
+inline constexpr auto kRookRays = per_square([](Square s) { return rays::walk(true, s, SquareSet{}); });
+inline constexpr auto kBishopRays = per_square([](Square s) { return rays::walk(false, s, SquareSet{}); });
+
 struct Magic {
   std::uint64_t mask;
   std::uint64_t multiplier;
@@ -68,6 +74,8 @@ extern const Sliders kSliders;
 inline SquareSet knight_attacks(Square s) { return tables::kKnight[index(s)]; }
 inline SquareSet king_attacks(Square s) { return tables::kKing[index(s)]; }
 inline SquareSet pawn_attacks(Colour c, Square s) { return tables::kPawn[index(c)][index(s)]; }
+inline SquareSet rook_rays(Square s) { return tables::kRookRays[index(s)]; }
+inline SquareSet bishop_rays(Square s) { return tables::kBishopRays[index(s)]; }
 inline SquareSet bishop_attacks(Square s, SquareSet occupied) {
   const auto& t = tables::kSliders;
   return t.bishop_attacks[t.bishop[index(s)].slot(occupied)];

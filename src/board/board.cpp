@@ -146,22 +146,25 @@ void Board::drop_castling(Colour c, Wing w) {
   rights_.set(c, w, std::nullopt);
 }
 
+// Leapers check by their reach. A slider that shares a line with the king
+// checks when nothing stands between them and pins when one unit of ours
+// does; so the empty-board lines and the squares between decide, and no
+// attack table is looked up.
 void Board::update_derived() {
   const Colour us = side_;
   const Square k = king(us);
   const SquareSet them = colour(!us);
   const SquareSet occupied = this->occupied();
   const SquareSet queens = pieces(Role::Queen);
-  const SquareSet diagonal = (pieces(Role::Bishop) | queens) & them;
-  const SquareSet straight = (pieces(Role::Rook) | queens) & them;
-  // A king never gives check, so four lookups find every checker.
-  checkers_ = (((pawn_attacks(us, k) & pieces(Role::Pawn)) | (knight_attacks(k) & pieces(Role::Knight))) & them) |
-              (bishop_attacks(k, occupied) & diagonal) | (rook_attacks(k, occupied) & straight);
+  const SquareSet snipers = ((rook_rays(k) & (pieces(Role::Rook) | queens)) |
+                             (bishop_rays(k) & (pieces(Role::Bishop) | queens))) &
+                            them;
+  checkers_ = ((pawn_attacks(us, k) & pieces(Role::Pawn)) | (knight_attacks(k) & pieces(Role::Knight))) & them;
   pinned_ = {};
-  const SquareSet snipers = (rook_attacks(k, them) & straight) | (bishop_attacks(k, them) & diagonal);
   for (const Square sniper : snipers) {
     const SquareSet blockers = between(k, sniper) & occupied;
-    if (blockers && !blockers.more_than_one() && (blockers & colour(us))) pinned_ |= blockers;
+    if (!blockers) checkers_ = checkers_.with(sniper);
+    else if (!blockers.more_than_one() && (blockers & colour(us))) pinned_ |= blockers;
   }
 }
 
@@ -231,10 +234,11 @@ std::expected<Board, BuildError> Board::build(const Placement& placement, Colour
 }
 
 // A square off the board names no legal move: the answer is no, not a stop.
-VORN_HOT std::optional<Move> Board::legal_move(Move m) const {
-  if (!on_board(m.from) || !on_board(m.to)) return std::nullopt;
-  return side_ == Colour::White ? detail::legal_move<Colour::White>(*this, m)
-                                : detail::legal_move<Colour::Black>(*this, m);
+VORN_HOT Move Board::legal_entry(Move m) const {
+  if (!on_board(m.from) || !on_board(m.to)) return Move::none();
+  const auto found = side_ == Colour::White ? detail::legal_move<Colour::White>(*this, m)
+                                            : detail::legal_move<Colour::Black>(*this, m);
+  return found.value_or(Move::none());
 }
 
 VORN_HOT void Board::legal_moves(MoveList& out) const {
@@ -269,16 +273,16 @@ VORN_HOT bool Board::has_legal_move() const {
 
 VORN_HOT void Board::play(Move m) {
   const Colour us = side_, them = !us;
-  const auto role = on_board(m.from) && on_board(m.to) && colour(us).contains(m.from) ? role_on(m.from)
-                                                                            : std::nullopt;
-  if (!role) panic("Illegal move " + move_uci(m, CastlingStyle::KingToRook) + "!");
+  if (!on_board(m.from) || !on_board(m.to) || !colour(us).contains(m.from))
+    panic("Illegal move " + move_uci(m, CastlingStyle::KingToRook) + "!");
+  const Role role = *role_on(m.from);
   const Rank back = back_rank(us), their_back = back_rank(them);
 
   if (ep_file_) hash_ ^= en_passant_hash(*ep_file_);
   const std::optional<Square> ep_target = en_passant_target();
   ep_file_.reset();
 
-  if (*role == Role::King && colour(us).contains(m.to)) {
+  if (role == Role::King && colour(us).contains(m.to)) {
     // Castling: the king takes its own rook and both land on their files.
     const Wing wing = file_of(m.to) > file_of(m.from) ? Wing::Short : Wing::Long;
     toggle_unit(m.from, Role::King, us);
@@ -286,25 +290,26 @@ VORN_HOT void Board::play(Move m) {
     toggle_unit(square_at(castled_king_file(wing), back), Role::King, us);
     toggle_unit(square_at(castled_rook_file(wing), back), Role::Rook, us);
   } else {
-    if (const auto captured = role_on(m.to)) {
-      toggle_unit(m.to, *captured, them);
+    // Only an enemy unit can stand on the target, so a quiet move looks up no role.
+    if (colour(them).contains(m.to)) {
+      toggle_unit(m.to, *role_on(m.to), them);
       if (rank_of(m.to) == their_back && rights_.any(them))
         for (const Wing w : {Wing::Short, Wing::Long})
           if (rights_.get(them, w) == file_of(m.to)) drop_castling(them, w);
-    } else if (*role == Role::Pawn && ep_target == m.to) {
+    } else if (role == Role::Pawn && ep_target == m.to) {
       toggle_unit(square_at(file_of(m.to), rank_of(m.from)), Role::Pawn, them);
     }
-    toggle_unit(m.from, *role, us);
-    toggle_unit(m.to, m.promotion().value_or(*role), us);
-    if (*role == Role::Pawn && (index(m.from) ^ index(m.to)) == 16) {
+    toggle_unit(m.from, role, us);
+    toggle_unit(m.to, m.promotion().value_or(role), us);
+    if (role == Role::Pawn && (index(m.from) ^ index(m.to)) == 16) {
       ep_file_ = file_of(m.from);
       hash_ ^= en_passant_hash(*ep_file_);
     }
-    if (*role == Role::Rook && rank_of(m.from) == back && rights_.any(us))
+    if (role == Role::Rook && rank_of(m.from) == back && rights_.any(us))
       for (const Wing w : {Wing::Short, Wing::Long})
         if (rights_.get(us, w) == file_of(m.from)) drop_castling(us, w);
   }
-  if (*role == Role::King && rights_.any(us)) {
+  if (role == Role::King && rights_.any(us)) {
     drop_castling(us, Wing::Short);
     drop_castling(us, Wing::Long);
   }

@@ -1,5 +1,6 @@
-// Slider geometry walked square by square. It fills the magic tables once and
-// serves as the oracle they are tested against; never used on a hot path.
+// Slider geometry walked square by square. It fills the magic tables once,
+// makes the empty-board reach tables at compile time and serves as the
+// oracle they are tested against; never used on a hot path.
 #pragma once
 
 #include <array>

@@ -18,11 +18,16 @@ namespace vorn {
 #define VORN_CASTLING_STYLES(X) X(KingToRook, "king_to_rook") X(KingTwoSquares, "king_two_squares")
 VORN_NAMED_ENUM(CastlingStyle, VORN_CASTLING_STYLES)
 
-struct Move {
+// Aligned as the 32-bit word it is, so the compiler moves it whole rather
+// than byte by byte, as it does with an aggregate of bytes.
+struct alignas(4) Move {
   static constexpr std::uint8_t kCapture = 1;
   static constexpr std::uint8_t kEnPassant = 2;  // always together with kCapture
   static constexpr std::uint8_t kCastling = 4;
   static constexpr std::uint8_t kNoPromotion = 255;
+  // Flags no move carries: "no move" in an answer given as one word, which
+  // stays in a register where an optional would go through memory.
+  static constexpr std::uint8_t kAbsent = 255;
 
   // Four bytes in this order, so the move is one 32-bit word.
   std::uint8_t promotion_byte = kNoPromotion;
@@ -37,11 +42,13 @@ struct Move {
   constexpr bool is_capture() const { return flags & kCapture; }
   constexpr bool is_en_passant() const { return flags & kEnPassant; }
   constexpr bool is_castling() const { return flags & kCastling; }
+  constexpr bool absent() const { return flags == kAbsent; }
   // Origin, destination and promotion; the flags take no part.
   constexpr bool same_action(const Move& o) const {
     return from == o.from && to == o.to && promotion_byte == o.promotion_byte;
   }
 
+  static constexpr Move none() { return {kNoPromotion, {}, {}, kAbsent}; }
   static constexpr Move make(Square from, Square to, std::uint8_t flags = 0,
                              std::optional<Role> promotion = std::nullopt) {
     return {promotion ? std::uint8_t(*promotion) : kNoPromotion, from, to, flags};
