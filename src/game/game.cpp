@@ -84,13 +84,20 @@ const Position& Game::current() const {
 
 // Every container gets its room before the first one changes, so a failed
 // allocation (MemoryError) leaves the game exactly as it was; the next
-// position is then made straight into its room.
+// position is then played straight in its room, and taken out again should
+// playing stop on a broken invariant.
 void Game::push(Move legal) {
   History& history = own_history();
   room_for_one(history.keys);
   room_for_one(history.positions);
   room_for_one(history.moves);
-  history.positions.push_back(variant_->play(history.positions.back(), legal));
+  history.positions.push_back(history.positions.back());
+  try {
+    variant_->play_on(history.positions.back(), legal);
+  } catch (...) {
+    history.positions.pop_back();
+    throw;
+  }
   history.keys.push_back(history.positions.back().repetition_key());
   history.moves.push_back(legal);
 }
@@ -108,9 +115,9 @@ Game::History& Game::own_history() {
 void Game::unshare() { history_ = std::make_shared<History>(*history_); }
 
 std::expected<void, IllegalMove> Game::play(Move m) {
-  const auto legal = variant_->legal_move(current(), m);
-  if (!legal) return std::unexpected(IllegalMove{});
-  push(*legal);
+  const Move legal = variant_->legal_entry(current(), m);
+  if (legal.absent()) return std::unexpected(IllegalMove{});
+  push(legal);
   return {};
 }
 

@@ -25,16 +25,14 @@ bool insufficient_material(const Position& p) {
 
 // Every caller has found the move among the legal ones; checking again would
 // double the cost of reading a line of moves.
-Position play(const Position& p, Move m) {
+void play(Position& p, Move m) {
   if (!on_board(m.from) || !on_board(m.to)) panic("Index is out of range");
   const Colour us = p.board.side_to_move();
   const bool resets = p.board.colour(!us).contains(m.to) || p.board.pieces(Role::Pawn).contains(m.from);
-  Position next = p;
-  next.board.play(m);
+  p.board.play(m);
   // Clocks saturate so that every FEN the system writes reads back.
-  next.halfmove_clock = resets ? 0 : saturating_increment(p.halfmove_clock);
-  if (us == Colour::Black) next.fullmove_number = saturating_increment(p.fullmove_number);
-  return next;
+  p.halfmove_clock = resets ? 0 : saturating_increment(p.halfmove_clock);
+  if (us == Colour::Black) p.fullmove_number = saturating_increment(p.fullmove_number);
 }
 
 std::optional<Outcome> outcome(const Position& p) {

@@ -10,7 +10,8 @@
 
 namespace vorn::rules {
 
-Position play(const Position& p, Move m);
+// Plays a legal move on `p` itself.
+void play(Position& p, Move m);
 std::optional<Outcome> outcome(const Position& p);
 // Neither side can mate by any series of legal moves, judged by material alone.
 bool insufficient_material(const Position& p);

@@ -19,8 +19,8 @@ class Shared : public Variant {
   void legal_moves_from(const Position& p, Square origin, MoveList& out) const final {
     p.board.legal_moves_from(origin, out);
   }
-  std::optional<Move> legal_move(const Position& p, Move m) const final { return p.board.legal_move(m); }
-  Position play(const Position& p, Move m) const final { return rules::play(p, m); }
+  Move legal_entry(const Position& p, Move m) const final { return p.board.legal_entry(m); }
+  void play_on(Position& p, Move m) const final { rules::play(p, m); }
   std::optional<Outcome> outcome(const Position& p) const final { return rules::outcome(p); }
   std::span<const Role> promotion_roles() const final { return kPromotionRoles; }
   std::expected<Move, MoveParseError> move_from_uci(const Position& p,
@@ -65,17 +65,14 @@ class Chess960 final : public Shared {
   }
 };
 
+// Made at compile time, so asking for one costs no guard on first use.
+constinit const Classic kClassic;
+constinit const Chess960 kChess960;
+
 }  // namespace
 
-const Variant& classic() {
-  static const Classic instance;
-  return instance;
-}
-
-const Variant& chess960() {
-  static const Chess960 instance;
-  return instance;
-}
+const Variant& classic() { return kClassic; }
+const Variant& chess960() { return kChess960; }
 
 const Variant* variant_named(std::string_view name) {
   if (name == "chess") return &classic();

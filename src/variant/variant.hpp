@@ -37,8 +37,21 @@ class Variant {
   virtual void legal_moves_from(const Position& p, Square origin, MoveList& out) const = 0;
   // The legal list's entry with `m`'s origin, destination and promotion,
   // carrying the generator's flags; none when `m` is not legal.
-  virtual std::optional<Move> legal_move(const Position& p, Move m) const = 0;
-  virtual Position play(const Position& p, Move m) const = 0;
+  std::optional<Move> legal_move(const Position& p, Move m) const {
+    const Move found = legal_entry(p, m);
+    if (found.absent()) return std::nullopt;
+    return found;
+  }
+  // The same answer as one word, Move::none() when `m` is not legal.
+  virtual Move legal_entry(const Position& p, Move m) const = 0;
+  // Plays `m`, a legal move, on `p` itself, so that a position kept in a
+  // container or an object is made where it lives instead of copied there.
+  virtual void play_on(Position& p, Move m) const = 0;
+  Position play(const Position& p, Move m) const {
+    Position next = p;
+    play_on(next, m);
+    return next;
+  }
   virtual std::optional<Outcome> outcome(const Position& p) const = 0;
   virtual std::span<const Role> promotion_roles() const = 0;
   virtual std::expected<void, PositionError> validate(const Position& p) const = 0;

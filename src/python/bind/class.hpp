@@ -165,6 +165,12 @@ Ref make(Args&&... args) {
   return emplace<Py>(Py::type(), std::forward<Args>(args)...);
 }
 
+// The value of an instance just made, for code that finishes it in place.
+template <PythonClass Py>
+ValueOf<Py>& made_value(const Ref& made) {
+  return reinterpret_cast<Py*>(made.get())->value;
+}
+
 // ---- methods ---------------------------------------------------------------
 
 enum class Receiver { Instance, Type, None };

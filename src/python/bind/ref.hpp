@@ -51,12 +51,16 @@ class Ref {
 // `slot`. Making it may run Python code and so let another thread in to make
 // its own; the first one stored is kept and the other dropped. No C++ static
 // guard is used, since a thread blocked on one would hold the interpreter lock.
+// The first use is kept out of line, so every later one is a load and a test.
+template <class Make>
+[[gnu::noinline]] void make_process_object(PyObject*& slot, Make&& make) {
+  Ref made = std::forward<Make>(make)();
+  if (slot == nullptr) slot = made.release();
+}
+
 template <class Make>
 PyObject* process_object(PyObject*& slot, Make&& make) {
-  if (slot == nullptr) {
-    Ref made = std::forward<Make>(make)();
-    if (slot == nullptr) slot = made.release();
-  }
+  if (slot == nullptr) [[unlikely]] make_process_object(slot, std::forward<Make>(make));
   return slot;
 }
 

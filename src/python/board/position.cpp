@@ -169,14 +169,19 @@ Move parse_uci(const Position& p, std::string_view text, const PyVariant* varian
 }
 
 // Text is read as a legal move already; only a given Move needs the check.
-Position play(const Position& p, PyObject* mv, const PyVariant* variant) {
+// The new position is played straight in its object.
+bind::Ref play(const Position& p, PyObject* mv, const PyVariant* variant) {
   const Variant& v = resolve(variant);
+  Move legal;
   if (const PyMove* given = bind::instance<PyMove>(mv)) {
-    const auto legal = v.legal_move(p, given->value);
-    if (!legal) illegal_here(given->value, p);
-    return v.play(p, *legal);
+    legal = v.legal_entry(p, given->value);
+    if (legal.absent()) illegal_here(given->value, p);
+  } else {
+    legal = parse_uci(p, bind::from_python<std::string_view>(mv), variant);
   }
-  return v.play(p, parse_uci(p, bind::from_python<std::string_view>(mv), variant));
+  bind::Ref next = bind::make<PyPosition>(p);
+  v.play_on(bind::made_value<PyPosition>(next), legal);
+  return next;
 }
 
 std::optional<std::string_view> outcome_of(const Position& p, const PyVariant* variant) {
