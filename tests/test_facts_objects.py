@@ -250,6 +250,20 @@ def test_to_dict_results_share_nothing_mutable(kiwipete):
     assert len(move_facts.to_dict()) == len(vorn.move_facts_catalogue())
 
 
+def test_equal_pairs_are_separate_dicts_in_every_result():
+    # Bare kings: nearly every pair is {"white": False, "black": False} or a
+    # pair of small counts.
+    facts = vorn.Facts("8/8/4k3/8/8/8/4K3/8 w - - 0 1")
+    first = facts.to_dict()
+    pairs = [value for group in first.values() for value in group.values() if isinstance(value, dict)]
+    assert len({id(pair) for pair in pairs}) == len(pairs) > 150
+    for pair in pairs:
+        pair["white"] = "changed"
+    again = facts.to_dict()
+    assert hash(facts) == record_hash(compact(["chess", again]))
+    assert again == vorn.Facts("8/8/4k3/8/8/8/4K3/8 w - - 0 1").to_dict() != first
+
+
 def test_to_dict_of_facts_holds_every_group(kiwipete):
     whole = kiwipete.to_dict()
     assert list(whole) == GROUP_NAMES

@@ -89,6 +89,21 @@ Ref sides_dict(Ref white, Ref black) {
   return made;
 }
 
+Ref kept_value(std::size_t slot) {
+  if (slot == 0) return Ref::none();
+  if (slot < 3) return bind::to_python(slot == 2);
+  return bind::to_python(slot - 3);
+}
+
+Ref kept_sides_dict(std::size_t white, std::size_t black) {
+  constexpr std::size_t kSlots = 3 + kKeptInts;
+  static constinit std::array<PyObject*, kSlots * kSlots> kept{};
+  PyObject* prototype = bind::process_object(kept[white * kSlots + black], [&] {
+    return sides_dict(kept_value(white), kept_value(black));
+  });
+  return Ref::check(PyDict_Copy(prototype));
+}
+
 }  // namespace detail
 
 Ref plain(float number) {

@@ -7,9 +7,11 @@
 #pragma once
 
 #include <array>
+#include <concepts>
 #include <cstddef>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "facts/enums.hpp"
 #include "facts/field_values.hpp"
@@ -29,6 +31,25 @@ Ref role_letter(Role role);
 Ref file_letter(File file);
 // A new dict {"white": white, "black": black}.
 Ref sides_dict(Ref white, Ref black);
+
+// Sides dicts of the commonest plain values are copied from a dict kept for
+// each pair, which spares a fresh key table and two insertions: most fields of
+// a position are such pairs. A value's slot is its place among the kept
+// values: None, False, True, then the integers from 0 below kKeptInts.
+inline constexpr std::size_t kKeptInts = 16;
+template <std::same_as<bool> Flag>
+constexpr std::optional<std::size_t> kept_slot(Flag flag) { return 1 + std::size_t(flag); }
+template <bind::Integer I>
+constexpr std::optional<std::size_t> kept_slot(I number) {
+  if (std::cmp_less(number, 0) || std::cmp_greater_equal(number, kKeptInts)) return std::nullopt;
+  return 3 + std::size_t(number);
+}
+template <class T>
+  requires requires(T value) { kept_slot(value); }
+constexpr std::optional<std::size_t> kept_slot(const std::optional<T>& value) {
+  return value ? kept_slot(*value) : std::optional<std::size_t>(0);
+}
+Ref kept_sides_dict(std::size_t white, std::size_t black);
 
 }  // namespace detail
 
@@ -75,6 +96,11 @@ Ref plain(const model::PerRank<T>& values) { return plain(values.values); }
 
 template <class T>
 Ref plain(const ByColour<T>& pair) {
+  if constexpr (requires { detail::kept_slot(pair.white); }) {
+    const auto white = detail::kept_slot(pair.white);
+    const auto black = detail::kept_slot(pair.black);
+    if (white && black) return detail::kept_sides_dict(*white, *black);
+  }
   Ref white = plain(pair.white);
   return detail::sides_dict(std::move(white), plain(pair.black));
 }
