@@ -22,24 +22,20 @@ using Option = std::optional<T>;
 template <class T>
 using Three = std::array<T, 3>;
 
-// Eight values, file a first.
-template <class T>
-struct PerFile {
+// Eight values, one per file (file a first) or per rank (counted from a
+// side's own back rank, rank 1 first).
+template <class T, class Index>
+struct Eight {
   std::array<T, 8> values{};
 
-  constexpr T& operator[](File f) { return values[std::size_t(f)]; }
-  constexpr const T& operator[](File f) const { return values[std::size_t(f)]; }
-  constexpr bool operator==(const PerFile&) const = default;
+  constexpr T& operator[](Index at) { return values[std::size_t(at)]; }
+  constexpr const T& operator[](Index at) const { return values[std::size_t(at)]; }
+  constexpr bool operator==(const Eight&) const = default;
 };
 
-// Eight values, counted from a side's own back rank.
 template <class T>
-struct PerRank {
-  std::array<T, 8> values{};
-
-  constexpr T& operator[](Rank r) { return values[std::size_t(r)]; }
-  constexpr const T& operator[](Rank r) const { return values[std::size_t(r)]; }
-  constexpr bool operator==(const PerRank&) const = default;
-};
+using PerFile = Eight<T, File>;
+template <class T>
+using PerRank = Eight<T, Rank>;
 
 }  // namespace vorn::facts

@@ -12,10 +12,8 @@
 
 namespace vorn::facts {
 
-template <class T>
-void write(json::Writer& w, const PerFile<T>& values) { json::write_items(w, values.values); }
-template <class T>
-void write(json::Writer& w, const PerRank<T>& values) { json::write_items(w, values.values); }
+template <class T, class Index>
+void write(json::Writer& w, const Eight<T, Index>& values) { json::write_items(w, values.values); }
 
 #define VORN_FACTS_RECORD_WRITE(group, Record, FIELDS, meaning) void write(json::Writer& w, const Record& record);
 VORN_FACTS_GROUPS(VORN_FACTS_RECORD_WRITE)

@@ -1,10 +1,11 @@
 // Each value type a fact is declared in describes itself at compile time:
-// ValueType<T>::text is the type's catalogue text ("ByColour<[Option<u8>; 3]>")
-// and ValueType<T>::type its description (kind, element type, run, codes),
+// ValueType<T>::text is the type's catalogue text ("ByColour<[Option<u8>; 3]>"),
+// joined from its parts' names, and ValueType<T>::type its description (kind, element type, run, codes),
 // from which the tensor layout reads dtype, shape, axes and encoding. A field
 // of a type with no description does not compile.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <concepts>
 #include <cstddef>
@@ -23,36 +24,40 @@ struct ValueType;
 
 namespace detail {
 
-// The texts joined at compile time, kept in static storage.
-template <const std::string_view&... Parts>
-struct Joined {
-  static constexpr std::array<char, (Parts.size() + ...)> chars = [] {
-    std::array<char, (Parts.size() + ...)> out{};
-    std::size_t at = 0;
-    for (const std::string_view part : {Parts...}) {
-      for (const char c : part) out[at++] = c;
-    }
-    return out;
-  }();
-  static constexpr std::string_view text{chars.data(), chars.size()};
+// A text held by value, so that a template can take one as its argument and
+// a type can join its own from its parts' at compile time.
+template <std::size_t N>
+struct Text {
+  std::array<char, N> chars{};
+
+  constexpr Text() = default;
+  constexpr Text(const char (&literal)[N + 1]) { std::copy_n(literal, N, chars.begin()); }
+  constexpr std::string_view view() const { return {chars.data(), N}; }
 };
+template <std::size_t N>
+Text(const char (&)[N]) -> Text<N - 1>;
+
+template <std::size_t A, std::size_t B>
+constexpr Text<A + B> operator+(const Text<A>& head, const Text<B>& tail) {
+  Text<A + B> out;
+  std::copy_n(head.chars.begin(), A, out.chars.begin());
+  std::copy_n(tail.chars.begin(), B, out.chars.begin() + A);
+  return out;
+}
 
 // A number's decimal digits.
 template <std::size_t N>
-struct Digits {
-  static constexpr std::size_t kCount = [] {
-    std::size_t count = 1;
-    for (std::size_t rest = N; rest >= 10; rest /= 10) ++count;
-    return count;
+constexpr auto digits() {
+  constexpr std::size_t count = [] {
+    std::size_t made = 1;
+    for (std::size_t rest = N; rest >= 10; rest /= 10) ++made;
+    return made;
   }();
-  static constexpr std::array<char, kCount> chars = [] {
-    std::array<char, kCount> out{};
-    std::size_t rest = N;
-    for (std::size_t i = kCount; i-- > 0; rest /= 10) out[i] = char('0' + rest % 10);
-    return out;
-  }();
-  static constexpr std::string_view text{chars.data(), chars.size()};
-};
+  Text<count> out;
+  std::size_t rest = N;
+  for (std::size_t i = count; i-- > 0; rest /= 10) out.chars[i] = char('0' + rest % 10);
+  return out;
+}
 
 // One-letter texts out of a run of letters: "pnbrqk" gives "p", "n", ...
 template <std::size_t N>
@@ -78,99 +83,81 @@ inline constexpr auto kSquareCodes = [] {
 inline constexpr auto kRoleCodes = letters<6>(kRoleLetters);
 inline constexpr auto kFileCodes = letters<8>(kFileNames);
 
-inline constexpr std::string_view kOption = "Option<";
-inline constexpr std::string_view kByColour = "ByColour<";
-inline constexpr std::string_view kPerFile = "PerFile<";
-inline constexpr std::string_view kPerRank = "PerRank<";
-inline constexpr std::string_view kClose = ">";
-inline constexpr std::string_view kArrayOpen = "[";
-inline constexpr std::string_view kArrayLength = "; ";
-inline constexpr std::string_view kArrayClose = "]";
-
 // A type written as its code: its own text and its code names.
-template <const std::string_view& Text, const auto& Codes>
+template <Text Name, const auto& Codes>
 struct NamedType {
-  static constexpr std::string_view text = Text;
-  static constexpr types::FieldType type{.kind = types::Kind::Named, .named = Text, .codes = Codes};
+  static constexpr auto name = Name;
+  static constexpr std::string_view text = name.view();
+  static constexpr types::FieldType type{.kind = types::Kind::Named, .named = text, .codes = Codes};
 };
 
 // A type wrapping one other: the wrapper's text around the item's.
-template <class Item, const std::string_view& Open, types::Kind Kind, types::Run Run = types::Run::Array,
-          std::size_t Len = 0>
+template <class Item, Text Open, types::Kind Kind, types::Run Run = types::Run::Array, std::size_t Len = 0>
 struct WrapperType {
-  static constexpr std::string_view text = Joined<Open, ValueType<Item>::text, kClose>::text;
+  static constexpr auto name = Open + ValueType<Item>::name + Text{">"};
+  static constexpr std::string_view text = name.view();
   static constexpr types::FieldType type{.kind = Kind, .run = Run, .len = Len, .item = &ValueType<Item>::type};
 };
 
 // A type of one kind with nothing more to say.
-template <const std::string_view& Text, types::Kind Kind>
+template <Text Name, types::Kind Kind>
 struct PlainType {
-  static constexpr std::string_view text = Text;
+  static constexpr auto name = Name;
+  static constexpr std::string_view text = name.view();
   static constexpr types::FieldType type{.kind = Kind};
 };
-
-inline constexpr std::string_view kBoolText = "bool";
-inline constexpr std::string_view kFloatText = "f32";
-inline constexpr std::string_view kSquareSetText = "SquareSet";
-inline constexpr std::string_view kFileSetText = "FileSet";
-inline constexpr std::string_view kRoleText = "Role";
-inline constexpr std::string_view kFileText = "File";
-inline constexpr std::string_view kSquareText = "Square";
 
 }  // namespace detail
 
 template <>
-struct ValueType<bool> : detail::PlainType<detail::kBoolText, types::Kind::Bool> {};
+struct ValueType<bool> : detail::PlainType<"bool", types::Kind::Bool> {};
 
 template <>
-struct ValueType<float> : detail::PlainType<detail::kFloatText, types::Kind::Float> {};
+struct ValueType<float> : detail::PlainType<"f32", types::Kind::Float> {};
 
 template <std::integral I>
   requires(!std::same_as<I, bool> && sizeof(I) <= 4)
 struct ValueType<I> {
   static constexpr unsigned kBits = 8 * sizeof(I);
-  static constexpr std::string_view kSign = std::signed_integral<I> ? "i" : "u";
-  static constexpr std::string_view text = detail::Joined<kSign, detail::Digits<kBits>::text>::text;
+  static constexpr auto name = (std::signed_integral<I> ? detail::Text{"i"} : detail::Text{"u"}) + detail::digits<kBits>();
+  static constexpr std::string_view text = name.view();
   static constexpr types::FieldType type{.kind = types::Kind::Int, .is_signed = std::signed_integral<I>, .bits = kBits};
 };
 
 template <>
-struct ValueType<SquareSet> : detail::PlainType<detail::kSquareSetText, types::Kind::SquareSet> {};
+struct ValueType<SquareSet> : detail::PlainType<"SquareSet", types::Kind::SquareSet> {};
 
 template <>
-struct ValueType<FileSet> : detail::PlainType<detail::kFileSetText, types::Kind::FileSet> {};
+struct ValueType<FileSet> : detail::PlainType<"FileSet", types::Kind::FileSet> {};
 
 template <>
-struct ValueType<Role> : detail::NamedType<detail::kRoleText, detail::kRoleCodes> {};
+struct ValueType<Role> : detail::NamedType<"Role", detail::kRoleCodes> {};
 template <>
-struct ValueType<File> : detail::NamedType<detail::kFileText, detail::kFileCodes> {};
+struct ValueType<File> : detail::NamedType<"File", detail::kFileCodes> {};
 template <>
-struct ValueType<Square> : detail::NamedType<detail::kSquareText, detail::kSquareCodes> {};
+struct ValueType<Square> : detail::NamedType<"Square", detail::kSquareCodes> {};
 
-#define VORN_FACTS_ENUM_VALUE_TYPE(Type, ROWS)                                  \
-  namespace detail {                                                            \
-  inline constexpr std::string_view k##Type##Text = #Type;                      \
-  }                                                                             \
-  template <>                                                                   \
-  struct ValueType<Type> : detail::NamedType<detail::k##Type##Text, k##Type##Names> {};
+#define VORN_FACTS_ENUM_VALUE_TYPE(Type, ROWS) \
+  template <>                                  \
+  struct ValueType<Type> : detail::NamedType<#Type, k##Type##Names> {};
 VORN_FACTS_ENUMS(VORN_FACTS_ENUM_VALUE_TYPE)
 #undef VORN_FACTS_ENUM_VALUE_TYPE
 
 template <class T>
-struct ValueType<std::optional<T>> : detail::WrapperType<T, detail::kOption, types::Kind::Optional> {};
+struct ValueType<std::optional<T>> : detail::WrapperType<T, "Option<", types::Kind::Optional> {};
 template <class T>
-struct ValueType<ByColour<T>> : detail::WrapperType<T, detail::kByColour, types::Kind::ByColour> {};
+struct ValueType<ByColour<T>> : detail::WrapperType<T, "ByColour<", types::Kind::ByColour> {};
 template <class T>
-struct ValueType<PerFile<T>> : detail::WrapperType<T, detail::kPerFile, types::Kind::Fixed, types::Run::PerFile, 8> {};
+struct ValueType<PerFile<T>> : detail::WrapperType<T, "PerFile<", types::Kind::Fixed, types::Run::PerFile, 8> {};
 template <class T>
-struct ValueType<PerRank<T>> : detail::WrapperType<T, detail::kPerRank, types::Kind::Fixed, types::Run::PerRank, 8> {};
+struct ValueType<PerRank<T>> : detail::WrapperType<T, "PerRank<", types::Kind::Fixed, types::Run::PerRank, 8> {};
 
 // Written "[T; N]", its order the one the fact's meaning states.
 template <class T, std::size_t N>
 struct ValueType<std::array<T, N>> {
-  static constexpr std::string_view text =
-      detail::Joined<detail::kArrayOpen, ValueType<T>::text, detail::kArrayLength, detail::Digits<N>::text,
-                     detail::kArrayClose>::text;
+  static constexpr auto name =
+      detail::Text{"["} + ValueType<T>::name + detail::Text{"; "} + detail::digits<N>() + detail::Text{"]"};
+  static constexpr std::string_view text = name.view();
   static constexpr types::FieldType type{
       .kind = types::Kind::Fixed, .run = types::Run::Array, .len = N, .item = &ValueType<T>::type};
 };

@@ -37,10 +37,8 @@ template <class T>
 Ref element(const std::optional<T>& value);
 template <class T, std::size_t N>
 Ref element(const std::array<T, N>& values);
-template <class T>
-Ref element(const vorn::facts::PerFile<T>& values);
-template <class T>
-Ref element(const vorn::facts::PerRank<T>& values);
+template <class T, class Index>
+Ref element(const vorn::facts::Eight<T, Index>& values);
 template <class T>
 Ref element(const ByColour<T>& pair);
 
@@ -56,10 +54,8 @@ Ref element(const std::array<T, N>& values) {
   return tuple;
 }
 
-template <class T>
-Ref element(const vorn::facts::PerFile<T>& values) { return element(values.values); }
-template <class T>
-Ref element(const vorn::facts::PerRank<T>& values) { return element(values.values); }
+template <class T, class Index>
+Ref element(const vorn::facts::Eight<T, Index>& values) { return element(values.values); }
 
 template <class T>
 Ref element(const ByColour<T>& pair) {

@@ -70,10 +70,8 @@ template <class T>
 Ref plain(const std::optional<T>& value);
 template <class T, std::size_t N>
 Ref plain(const std::array<T, N>& values);
-template <class T>
-Ref plain(const model::PerFile<T>& values);
-template <class T>
-Ref plain(const model::PerRank<T>& values);
+template <class T, class Index>
+Ref plain(const model::Eight<T, Index>& values);
 template <class T>
 Ref plain(const ByColour<T>& pair);
 
@@ -89,10 +87,8 @@ Ref plain(const std::array<T, N>& values) {
   return list;
 }
 
-template <class T>
-Ref plain(const model::PerFile<T>& values) { return plain(values.values); }
-template <class T>
-Ref plain(const model::PerRank<T>& values) { return plain(values.values); }
+template <class T, class Index>
+Ref plain(const model::Eight<T, Index>& values) { return plain(values.values); }
 
 template <class T>
 Ref plain(const ByColour<T>& pair) {
