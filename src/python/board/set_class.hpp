@@ -5,7 +5,7 @@
 //   ~s, s - t, s | t, s & t, s.is_subset(t), s == t, hash(s), repr(s), pickling
 //
 // set_class() makes a set's ClassSpec from its own getters and slots and
-// the ones every set shares; SetMembers<Set> says how its members read and print.
+// the ones every set shares; kNaming<Set> says how its members read and print.
 #pragma once
 
 #include <cstdint>
@@ -24,24 +24,24 @@
 
 namespace vorn::python {
 
+// How a set's members read from and print as their names, and what its
+// class and one member are called.
+template <class Member>
+struct SetNaming {
+  std::string_view set_class;
+  const char* member_word;
+  Member (*read)(std::string_view);
+  std::string (*name)(Member);
+};
+
+constexpr SetNaming<Square> naming(std::type_identity<SquareSet>) {
+  return {"SquareSet", "square", &convert::square_from, &convert::square_name};
+}
+constexpr SetNaming<File> naming(std::type_identity<FileSet>) {
+  return {"FileSet", "file", &convert::file_from, &convert::file_name};
+}
 template <class Set>
-struct SetMembers;
-
-template <>
-struct SetMembers<SquareSet> {
-  static constexpr std::string_view kClass = "SquareSet";
-  static constexpr const char* kWord = "square";
-  static Square read(std::string_view text) { return convert::square_from(text); }
-  static std::string name(Square square) { return convert::square_name(square); }
-};
-
-template <>
-struct SetMembers<FileSet> {
-  static constexpr std::string_view kClass = "FileSet";
-  static constexpr const char* kWord = "file";
-  static File read(std::string_view text) { return convert::file_from(text); }
-  static std::string name(File file) { return convert::file_name(file); }
-};
+inline constexpr auto kNaming = naming(std::type_identity<Set>{});
 
 namespace sets {
 
@@ -49,7 +49,7 @@ template <class Set>
 Set new_set(std::optional<std::vector<std::string>> names) {
   Set set;
   for (const std::string& name : names.value_or(std::vector<std::string>{})) {
-    set = set.with(SetMembers<Set>::read(name));
+    set = set.with(kNaming<Set>.read(name));
   }
   return set;
 }
@@ -59,19 +59,19 @@ template <class Set>
 std::vector<std::string> member_names(const Set& set) {
   std::vector<std::string> names;
   names.reserve(std::size_t(set.size()));
-  for (const auto member : set) names.push_back(SetMembers<Set>::name(member));
+  for (const auto member : set) names.push_back(kNaming<Set>.name(member));
   return names;
 }
 
 template <class Set>
 bool has_member(const Set& set, std::string_view name) {
-  return set.contains(SetMembers<Set>::read(name));
+  return set.contains(kNaming<Set>.read(name));
 }
 
 // SquareSet(["e4", "d5"]): the names in double quotes.
 template <class Set>
 std::string set_repr(const Set& set) {
-  std::string text = std::string(SetMembers<Set>::kClass) + "([";
+  std::string text = std::string(kNaming<Set>.set_class) + "([";
   bool first = true;
   for (const std::string& name : member_names(set)) {
     if (!first) text += ", ";
@@ -107,7 +107,7 @@ bind::ClassSpec<Py> set_class(const char* name, const char* doc, std::vector<bin
                               std::vector<bind::SlotEntry<Py>> slots = {}) {
   slots.insert(slots.end(),
                {bind::constructor<&sets::new_set<Set>>, bind::len<&Set::size>, bind::truth<&Set::operator bool>,
-                bind::contains<&sets::has_member<Set>>(SetMembers<Set>::kWord), bind::iter<&sets::member_names<Set>>,
+                bind::contains<&sets::has_member<Set>>(kNaming<Set>.member_word), bind::iter<&sets::member_names<Set>>,
                 bind::unary<Py_nb_invert, &Set::operator~>, bind::binary<Py_nb_subtract, (&Set::operator-)>,
                 bind::binary<Py_nb_or, &Set::operator|>, bind::binary<Py_nb_and, &Set::operator&>,
                 bind::equality<&Set::operator==>, bind::hash<&sets::set_hash<Set>>, bind::repr<&sets::set_repr<Set>>});
