@@ -478,34 +478,34 @@ def san_oracle_positions():
 
 def listed_outcomes(here):
     """What reading each SAN must give, worked out from the legal list: the
-    move, or the error's kind, by (role, origin file or None, target, promotion)."""
+    move, or the error's kind, by (role, origin file, rank or None, target, promotion)."""
     found = {}
     for mv in here.legal_moves():
         if mv.is_castling:
             continue
         role = here.piece_at(mv.origin).upper().replace("P", "")
-        for file in (None, mv.origin[0]):
-            found.setdefault((role, file, mv.destination, mv.promotion), []).append(mv)
+        for hint in (None, mv.origin[0], mv.origin[1]):
+            found.setdefault((role, hint, mv.destination, mv.promotion), []).append(mv)
     return {key: moves[0] if len(moves) == 1 else AMBIGUOUS for key, moves in found.items()}
 
 
 def test_san_reads_as_the_legal_list_says():
-    """Every role, target, origin file and promotion, against the legal list:
-    reading SAN without listing moves must give what the list gives."""
+    """Every role, target, origin file or rank and promotion, against the legal
+    list: reading SAN without listing moves must give what the list gives."""
     squares = [f + r for f in "abcdefgh" for r in "12345678"]
     for here in san_oracle_positions():
         outcomes = listed_outcomes(here)
         white = here.side_to_move == "white"
         for role in ("", "N", "B", "R", "Q", "K"):
-            files = {None} | {sq[0] for sq in squares
-                              if (here.piece_at(sq) or "").upper() == (role or "P")
-                              and here.piece_at(sq).isupper() == white}
+            origins = [sq for sq in squares if (here.piece_at(sq) or "").upper() == (role or "P")
+                       and here.piece_at(sq).isupper() == white]
+            hints = {None} | {sq[0] for sq in origins} | {sq[1] for sq in origins}
             for target in squares:
                 last = target[1] in "18"
                 for promotion in (None, "q") if role == "" and last else (None,):
-                    for file in files:
-                        text = role + (file or "") + target + ("=Q" if promotion else "")
-                        expected = outcomes.get((role, file, target, promotion), NO_MOVE)
+                    for hint in hints:
+                        text = role + (hint or "") + target + ("=Q" if promotion else "")
+                        expected = outcomes.get((role, hint, target, promotion), NO_MOVE)
                         try:
                             got = here.parse_san(text)
                         except vorn.MoveParseError as error:

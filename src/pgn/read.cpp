@@ -476,19 +476,19 @@ Reader::Flow Reader::word(Visitor& visitor, const Variant& variant, bool& game_o
   std::string_view san = text.substr(body, suffix - body);
   const auto castling = zero_castling(text.substr(0, body), san);
   if (castling) san = text.substr(body - 1, suffix - body + 1);  // the written form, its zero kept
-  const auto move = variant.move_from_san(top.position(), castling ? std::string_view(*castling) : san);
-  if (!move) {
-    const ErrorKind kind = move.error() == MoveParseError::Malformed    ? ErrorKind::MalformedMovetext
-                           : move.error() == MoveParseError::NoSuchMove ? ErrorKind::NoSuchMove
-                                                                        : ErrorKind::AmbiguousMove;
+  Move move;
+  if (const auto error = variant.read_san(top.position(), castling ? std::string_view(*castling) : san, move)) {
+    const ErrorKind kind = *error == MoveParseError::Malformed    ? ErrorKind::MalformedMovetext
+                           : *error == MoveParseError::NoSuchMove ? ErrorKind::NoSuchMove
+                                                                  : ErrorKind::AmbiguousMove;
     return fail(kind, place_of(at), std::string(text));
   }
-  top.play(variant, *move);
+  top.play(variant, move);
   if (suffix == text.size()) {
-    visitor.move(*top.before(), top.position(), *move, san, {});
+    visitor.move(*top.before(), top.position(), move, san, {});
   } else {
     const std::vector<std::uint16_t> nags = glyphs(text.substr(suffix));
-    visitor.move(*top.before(), top.position(), *move, san, nags);
+    visitor.move(*top.before(), top.position(), move, san, nags);
   }
   return Flow::Go;
 }

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstdint>
 #include <expected>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -85,7 +86,8 @@ class Reader {
     // None until the line has a move.
     const Position* before() const { return moved_ ? &slots_[now_ ^ 1] : nullptr; }
     void play(const Variant& variant, Move move) {
-      slots_[now_ ^ 1] = variant.play(slots_[now_], move);
+      // Made in its slot, not copied there.
+      std::construct_at(&slots_[now_ ^ 1], variant.play(slots_[now_], move));
       now_ ^= 1;
       moved_ = true;
     }

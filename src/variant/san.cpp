@@ -2,6 +2,8 @@
 #include <array>
 
 #include "board/attacks.hpp"
+#include "board/movegen.hpp"
+#include "core/dispatch.hpp"
 #include "variant/rules.hpp"
 
 namespace vorn::rules {
@@ -16,18 +18,20 @@ char rank_digit(Square s) { return rank_char(rank_of(s)); }
 
 // The units of `role` and colour `us` that could move to `target`: a superset
 // of those with a legal move there (pawns: on the capture diagonals or one or
-// two steps back). Lines come from the empty board and are checked for
-// blockers unit by unit, which costs less than the occupied-board tables.
+// two steps back). Pieces are found by one look from the target through the
+// board as it stands.
 SquareSet reaching(const board::Board& b, Role role, Colour us, Square target) {
   const SquareSet units = b.pieces(role, us);
-  SquareSet from;
-  if (role != Role::Pawn) {
-    for (const Square origin : units & board::attacks_of(role, target, us, SquareSet{}))
-      if (!(board::between(origin, target) & b.occupied())) from = from.with(origin);
-    return from;
+  switch (role) {
+    case Role::Pawn: break;
+    case Role::Knight: return units & board::knight_attacks(target);
+    case Role::Bishop: return units & board::bishop_attacks(target, b.occupied());
+    case Role::Rook: return units & board::rook_attacks(target, b.occupied());
+    case Role::Queen: return units & board::queen_attacks(target, b.occupied());
+    case Role::King: return units & board::king_attacks(target);
   }
   const int back = us == Colour::White ? -8 : 8;
-  from = board::pawn_attacks(!us, target);
+  SquareSet from = board::pawn_attacks(!us, target);
   for (int steps = 1; steps <= 2; ++steps) {
     const int origin = index(target) + back * steps;
     if (origin >= 0 && origin < 64) from = from.with(Square(origin));
@@ -41,7 +45,7 @@ std::string disambiguation(const Variant& v, const Position& p, Move m, Role rol
   const board::Board& b = p.board;
   const Colour us = b.side_to_move();
   bool any = false, same_file = false, same_rank = false;
-  for (const Square other : (b.pieces(role, us) & reaching(b, role, us, m.to)).without(m.from)) {
+  for (const Square other : reaching(b, role, us, m.to).without(m.from)) {
     if (!v.legal_move(p, Move::make(other, m.to))) continue;
     any = true;
     same_file |= file_of(other) == file_of(m.from);
@@ -78,34 +82,11 @@ std::optional<Wing> castling_wing(std::string_view text) {
   return std::nullopt;
 }
 
-// The move of the one unit of `role` that reaches `target`, when it is
-// legal without looking at the other moves: a king's step to a square no
-// unit attacks once the king has left; another unit's move when the side is
-// not in check, the unit is not pinned, and the move is no en-passant capture
-// or promotion. None sends the caller to the full check, which gives the
-// same answer.
-std::optional<Move> sole_unit_move(const board::Board& b, Role role, Square origin, Square target,
-                                   std::optional<Role> promotion) {
-  const Colour us = b.side_to_move();
-  if (promotion || b.colour(us).contains(target)) return std::nullopt;
-  const bool capture = b.colour(!us).contains(target);
-  if (role == Role::King) {
-    if (b.attackers(target, !us, b.occupied().without(origin))) return std::nullopt;
-  } else if (b.checkers() || b.pinned().contains(origin)) {
-    return std::nullopt;
-  } else if (role == Role::Pawn) {
-    if (rank_of(target) == relative_rank(us, Rank::Eighth)) return std::nullopt;
-    if (file_of(origin) == file_of(target)) {
-      // A step, or a double step from the start rank over an empty square.
-      const bool two = index(origin) - index(target) == 16 || index(target) - index(origin) == 16;
-      if (capture || (two && (rank_of(origin) != relative_rank(us, Rank::Second) ||
-                              b.occupied().contains(Square((index(origin) + index(target)) / 2)))))
-        return std::nullopt;
-    } else if (!capture) {
-      return std::nullopt;  // en passant, or no capture at all
-    }
-  }
-  return Move::make(origin, target, capture ? Move::kCapture : 0);
+// The legal move with `m`'s origin, destination and promotion, tested
+// inline: the reader asks this for nearly every move it reads.
+std::optional<Move> legal(const board::Board& b, Move m) {
+  return b.side_to_move() == Colour::White ? board::detail::legal_move<Colour::White>(b, m)
+                                           : board::detail::legal_move<Colour::Black>(b, m);
 }
 
 // A promotion letter in either case: knight, bishop, rook or queen.
@@ -143,17 +124,21 @@ std::string move_to_san(const Variant& v, const Position& p, Move m) {
   return san;
 }
 
-std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Position& p,
-                                                  std::string_view text) {
+VORN_HOT std::optional<MoveParseError> read_san(const Position& p, std::string_view text, Move& out) {
   while (!text.empty() && is_san_suffix(text.back())) text.remove_suffix(1);
-  if (text.empty()) return std::unexpected(MoveParseError::Malformed);
+  if (text.empty()) return MoveParseError::Malformed;
 
   if (const auto wing = castling_wing(text)) {
-    MoveList moves;
-    v.legal_moves_from(p, p.board.king(p.board.side_to_move()), moves);
-    for (const Move m : moves)
-      if (m.is_castling() && (file_of(m.to) > file_of(m.from)) == (*wing == Wing::Short)) return m;
-    return std::unexpected(MoveParseError::NoSuchMove);
+    // Castling is the king taking its own rook, the one its right names.
+    const Colour us = p.board.side_to_move();
+    if (const auto rook = p.board.castling().get(us, *wing)) {
+      const Move m = Move::make(p.board.king(us), square_at(*rook, back_rank(us)));
+      if (const auto move = legal(p.board, m); move && move->is_castling()) {
+        out = *move;
+        return std::nullopt;
+      }
+    }
+    return MoveParseError::NoSuchMove;
   }
 
   Role role = Role::Pawn;
@@ -165,7 +150,7 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
   std::string_view body = text;
   if (text.size() >= 2 && text[text.size() - 2] == '=') {
     promotion = promotion_letter(text.back());
-    if (!promotion) return std::unexpected(MoveParseError::Malformed);
+    if (!promotion) return MoveParseError::Malformed;
     body.remove_suffix(2);
   }
   // The origin hint and the target, separators dropped: at most four characters.
@@ -173,12 +158,12 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
   std::size_t count = 0;
   for (const char c : body) {
     if (c == '-' || c == 'x') continue;
-    if (c == '=' || count == squares.size()) return std::unexpected(MoveParseError::Malformed);
+    if (c == '=' || count == squares.size()) return MoveParseError::Malformed;
     squares[count++] = c;
   }
-  if (count < 2) return std::unexpected(MoveParseError::Malformed);
+  if (count < 2) return MoveParseError::Malformed;
   const auto target = parse_square(std::string_view(squares.data() + count - 2, 2));
-  if (!target) return std::unexpected(MoveParseError::Malformed);
+  if (!target) return MoveParseError::Malformed;
   std::optional<File> from_file;
   std::optional<Rank> from_rank;
   for (const char c : std::string_view(squares.data(), count - 2)) {
@@ -187,30 +172,31 @@ std::expected<Move, MoveParseError> move_from_san(const Variant& v, const Positi
     } else if (const auto rank = rank_from_char(c); rank && !from_rank) {
       from_rank = rank;
     } else {
-      return std::unexpected(MoveParseError::Malformed);
+      return MoveParseError::Malformed;
     }
   }
 
-  // Only the units that could reach the target are asked for their moves.
-  const Colour us = p.board.side_to_move();
-  SquareSet origins = p.board.pieces(role, us) & reaching(p.board, role, us, *target);
+  // Only the units that could reach the target are asked whether they may.
+  SquareSet origins = reaching(p.board, role, p.board.side_to_move(), *target);
   if (from_file) origins &= SquareSet::file(*from_file);
   if (from_rank) origins &= SquareSet::rank(*from_rank);
-  if (origins && !origins.more_than_one())
-    if (const auto move = sole_unit_move(p.board, role, origins.first(), *target, promotion)) return *move;
-  std::optional<Move> found;
-  MoveList moves;
+  bool found = false;
   for (const Square origin : origins) {
-    moves.clear();
-    v.legal_moves_from(p, origin, moves);
-    for (const Move m : moves) {
-      if (m.is_castling() || m.to != *target || m.promotion() != promotion) continue;
-      if (found) return std::unexpected(MoveParseError::Ambiguous);
-      found = m;
-    }
+    // A king onto its own rook is castling, which has its own text.
+    const auto move = legal(p.board, Move::make(origin, *target, 0, promotion));
+    if (!move || move->is_castling()) continue;
+    if (found) return MoveParseError::Ambiguous;
+    out = *move;
+    found = true;
   }
-  if (!found) return std::unexpected(MoveParseError::NoSuchMove);
-  return *found;
+  if (!found) return MoveParseError::NoSuchMove;
+  return std::nullopt;
+}
+
+std::expected<Move, MoveParseError> move_from_san(const Position& p, std::string_view text) {
+  Move move;
+  if (const auto error = read_san(p, text, move)) return std::unexpected(*error);
+  return move;
 }
 
 }  // namespace vorn::rules

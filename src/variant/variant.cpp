@@ -32,7 +32,10 @@ class Shared : public Variant {
   }
   std::expected<Move, MoveParseError> move_from_san(const Position& p,
                                                     std::string_view text) const final {
-    return rules::move_from_san(*this, p, text);
+    return rules::move_from_san(p, text);
+  }
+  std::optional<MoveParseError> read_san(const Position& p, std::string_view text, Move& out) const final {
+    return rules::read_san(p, text, out);
   }
 };
 
