@@ -1,6 +1,8 @@
 """PgnGame and PgnNode: headers, comment and result, equality, reprs, and
 the failures of their setters."""
 
+import gc
+
 import pytest
 
 from support.pgn_reading import one
@@ -112,6 +114,18 @@ def test_nodes_are_copies():
     assert game.mainline()[0].variations[0][0] is not game.mainline()[0].variations[0][0]
     with pytest.raises(AttributeError):
         e4.san = "d4"
+
+
+def test_nodes_share_their_record_and_outlive_it():
+    game = one('[Event "e"]\n1. e4 {a} (1. d4 d5) e5 *')
+    e4, e5 = game.mainline()
+    d4 = e4.variations[0][0]
+    game.set_header("Event", "changed")
+    game.comment, game.result = "new", "1-0"
+    del game
+    gc.collect()
+    assert (e4.san, e4.comment_after, e5.san, d4.san) == ("e4", "a", "e5", "d4")
+    assert [node.san for node in e4.variations[0]] == ["d4", "d5"]
 
 
 def test_tags_are_found_by_name_however_many_there_are():

@@ -504,6 +504,7 @@ void Reader::end_of_game(Visitor& visitor) {
 
 void RecordBuilder::begin_game() {
   game_ = Game{};
+  game_.nodes.reserve(expected_moves_);
   open_.clear();
 }
 
@@ -540,6 +541,9 @@ void RecordBuilder::end_variation() {
   top().back().variations.push_back(std::move(nodes));
 }
 
-void RecordBuilder::end_game(GameResult result) { game_.result = result; }
+void RecordBuilder::end_game(GameResult result) {
+  game_.result = result;
+  expected_moves_ = std::min(game_.nodes.size(), kMostExpected);
+}
 
 }  // namespace vorn::pgn

@@ -169,6 +169,11 @@ class RecordBuilder : public Visitor {
 
   Game game_;
   std::vector<Open> open_;  // variations being read, innermost last
+  // The last game's main-line length, up to a few hundred moves: room made
+  // for as many at once saves moving the nodes as the line grows, and one
+  // long game does not make every later one hold room it never uses.
+  static constexpr std::size_t kMostExpected = 512;
+  std::size_t expected_moves_ = 0;
 };
 
 // Every game of a source read into a visitor, those that fail skipped, a

@@ -10,10 +10,12 @@
 
 namespace vorn::python {
 
-VORN_CLASS(PyPgnGame, bind::BorrowCell<vorn::pgn::Game>);
+// A record is held shared, and no method changes its move tree once it is
+// made: the nodes handed out keep the record alive instead of a copy of it.
+VORN_CLASS(PyPgnGame, bind::BorrowCell<std::shared_ptr<vorn::pgn::Game>>);
 
-// A node shares one read-only copy of the tree it was handed out from, so
-// going down a level costs only the nodes that level holds.
+// A node shares the tree it was handed out from, so going down a level costs
+// only the nodes that level holds.
 VORN_CONVERTED_CLASS(PyPgnNode, std::shared_ptr<const vorn::pgn::Node>);
 
 }  // namespace vorn::python
@@ -31,7 +33,7 @@ namespace vorn::python::bind {
 
 template <>
 struct Converter<vorn::pgn::Game> {
-  static Ref to(vorn::pgn::Game game) { return make<PyPgnGame>(std::move(game)); }
+  static Ref to(vorn::pgn::Game game) { return make<PyPgnGame>(std::make_shared<vorn::pgn::Game>(std::move(game))); }
 };
 
 }  // namespace vorn::python::bind

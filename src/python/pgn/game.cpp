@@ -35,13 +35,13 @@ model::Setup setup_of(const model::Game& record) {
 
 // ---- PgnGame ---------------------------------------------------------------------
 
-model::Game new_record() { return {}; }
+std::shared_ptr<model::Game> new_record() { return std::make_shared<model::Game>(); }
 
 model::Game from_game(bind::Shared<PyGame> game) { return model::from_game(*game); }
 
 Ref headers_of(SharedRecord record) {
   Ref dict = Ref::check(PyDict_New());
-  for (const auto& [name, value] : record->headers.pairs())
+  for (const auto& [name, value] : (*record)->headers.pairs())
     bind::check(PyDict_SetItem(dict.get(), bind::to_python(name).get(), bind::to_python(value).get()));
   return dict;
 }
@@ -51,22 +51,22 @@ void set_header(Exclusive<PyPgnGame> record, std::string_view name, std::string_
   if (!model::is_tag_name(name)) errors::value_error("not a tag name: " + quoted(name));
   // Nor a "Variant" or "FEN" the reader would refuse, in the reader's words.
   if (const auto refused = model::tag_error(name, value)) errors::value_error(refused->message());
-  record->headers.set(name, value);
+  (*record)->headers.set(name, value);
 }
 
-std::string comment_of(SharedRecord record) { return record->comment; }
-void set_comment(Exclusive<PyPgnGame> record, std::string text) { record->comment = std::move(text); }
+std::string comment_of(SharedRecord record) { return (*record)->comment; }
+void set_comment(Exclusive<PyPgnGame> record, std::string text) { (*record)->comment = std::move(text); }
 
-std::string_view result_of(SharedRecord record) { return model::name(record->result); }
+std::string_view result_of(SharedRecord record) { return model::name((*record)->result); }
 
 void set_result(Exclusive<PyPgnGame> record, std::string_view marker) {
   const auto result = from_name<model::GameResult>(marker);
   if (!result) errors::value_error("not a result: " + quoted(marker));
-  record->result = *result;
+  (*record)->result = *result;
 }
 
-const Variant* variant_of(SharedRecord record) { return setup_of(*record).variant; }
-Position start_position_of(SharedRecord record) { return setup_of(*record).start; }
+const Variant* variant_of(SharedRecord record) { return setup_of(**record).variant; }
+Position start_position_of(SharedRecord record) { return setup_of(**record).start; }
 
 using SharedNode = std::shared_ptr<const model::Node>;
 
@@ -78,27 +78,28 @@ std::vector<SharedNode> shared_line(const std::shared_ptr<const void>& owner, co
   return nodes;
 }
 
-// One copy of the whole tree, shared by every node handed out from it.
+// The nodes share the record itself.
 Ref mainline_of(SharedRecord record) {
-  const auto tree = std::make_shared<const model::Line>(record->nodes);
-  return bind::to_python(shared_line(tree, *tree));
+  const std::shared_ptr<const model::Game>& game = *record;
+  return bind::to_python(shared_line(game, game->nodes));
 }
 
 Game game_of(SharedRecord record) {
-  auto game = model::mainline_game(*record);
+  auto game = model::mainline_game(**record);
   if (!game) errors::value_error(game.error().message());
   return std::move(*game);
 }
 
-std::string text_of(SharedRecord record) { return model::write(*record); }
+std::string text_of(SharedRecord record) { return model::write(**record); }
 
 std::string record_repr(SharedRecord record) {
-  const std::string* event = record->headers.find("Event");
-  return "<PgnGame " + (event ? *event : std::string("?")) + " ply " + std::to_string(record->nodes.size()) +
-         " " + std::string(model::name(record->result)) + ">";
+  const model::Game& game = **record;
+  const std::string* event = game.headers.find("Event");
+  return "<PgnGame " + (event ? *event : std::string("?")) + " ply " + std::to_string(game.nodes.size()) + " " +
+         std::string(model::name(game.result)) + ">";
 }
 
-bool same_record(SharedRecord a, SharedRecord b) { return *a == *b; }
+bool same_record(SharedRecord a, SharedRecord b) { return **a == **b; }
 
 const bind::ClassSpec<PyPgnGame> kPgnGameClass{
     .name = "vorn.pgn.PgnGame",
