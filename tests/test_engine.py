@@ -662,6 +662,43 @@ def test_a_search_stopped_from_another_thread(fake):
     assert reports and search.answer().best.uci() == "e2e4"
 
 
+def test_a_search_waiting_for_its_answer_is_stopped_from_another_thread(fake):
+    # The engine answers only after stop, so the stop must get past the wait.
+    engine = fake.start("wait-for-stop", timeout=5.0)
+    search = engine.go()
+    taken = []
+
+    def stop():
+        with Elapsed() as elapsed:
+            search.stop()
+        taken.append(elapsed.seconds)
+
+    stopper = threading.Timer(0.3, stop)
+    stopper.start()
+    with Elapsed() as waited:
+        answer = search.answer()
+    stopper.join()
+    assert taken[0] < 0.2 and waited.seconds < 1.0
+    assert answer.best.uci() == "e2e4" and engine.state == "idle"
+
+
+def test_a_bestmove_read_by_next_line_ends_the_search(fake):
+    engine = fake.start(timeout=2.0)
+    search = engine.go(Limits(depth=1))
+    assert [engine.next_line(), engine.next_line()] == ["info depth 1 score cp 10 pv e2e4", "bestmove e2e4"]
+    assert engine.state == "idle"
+    with Elapsed() as elapsed:
+        assert list(search) == [] and search.answer().best.uci() == "e2e4"
+    assert elapsed.seconds < 0.2, "no wait for a second best move"
+    # Read by next_line and followed by another search, it is over for good.
+    first = engine.go(Limits(depth=1))
+    assert [engine.next_line() for _ in range(2)][-1] == "bestmove e2e4"
+    second = engine.go(Limits(depth=1))
+    with pytest.raises(ProtocolError, match="^the search is over$"):
+        first.answer()
+    assert second.answer().best.uci() == "e2e4"
+
+
 def test_a_search_past_its_deadline(fake):
     engine = fake.start("wait-for-stop")
     search = engine.go(timeout=0.3)
@@ -729,12 +766,16 @@ def test_ponderhit(fake):
     search.answer()
 
 
-def test_waiting_for_a_busy_engine_lets_other_threads_run(fake):
+@pytest.mark.parametrize("search", ["play", "analyse"])
+def test_while_a_search_waits_short_calls_get_in_and_waiting_calls_take_their_turn(fake, search):
     engine = fake.start("think=1.0", timeout=2.0)
-    worker = threading.Thread(target=lambda: engine.play(Game()))
+    worker = threading.Thread(target=getattr(engine, search), args=(Game(),))
     worker.start()
     while "go" not in fake.wire():
         time.sleep(0.01)
+    with Elapsed() as elapsed:
+        assert (engine.state, engine.is_alive, engine.timeout) == ("searching", True, 2.0)
+    assert elapsed.seconds < 0.2
     turns = [0]
     counting = True
 
@@ -745,7 +786,8 @@ def test_waiting_for_a_busy_engine_lets_other_threads_run(fake):
     counter = threading.Thread(target=count)
     counter.start()
     with Elapsed() as elapsed:
-        assert engine.state == "idle"  # waits for the play to end
+        engine.is_ready()  # waits for the play to end, other threads running meanwhile
+        assert engine.state == "idle"
     counting = False
     counter.join()
     worker.join()
@@ -773,7 +815,7 @@ import os, signal, sys, threading, time
 from vorn import Game
 from vorn.uci import Engine, Limits
 engine = Engine(sys.executable, {args!r}, timeout={startup})
-engine.handshake()
+{setup}
 engine.timeout = 5.0
 sent = []
 def interrupt():
@@ -785,26 +827,49 @@ try:
     print("not interrupted")
 except KeyboardInterrupt:
     print("interrupted after", round(time.monotonic() - sent[0], 1))
-engine.is_ready()
-print(engine.play(Game(), Limits(depth=1)).best.uci(), engine.quit())
+{after}
 """
+USABLE = "engine.is_ready()\nprint(engine.play(Game(), Limits(depth=1)).best.uci(), engine.quit())"
+HANDSHAKE = "engine.handshake()"
+# The engine is killed and reaped: the process has no child left.
+CLOSED = ("print(engine.state, engine.is_alive, engine.quit(), "
+          "open(f'/proc/self/task/{os.getpid()}/children').read().split())")
+# Another thread's play holds the engine's turn while the main thread waits for it.
+PLAYING = HANDSHAKE + "\nthreading.Thread(target=engine.play, args=(Game(),)).start()\ntime.sleep(0.2)"
 
 
 @pytest.mark.parametrize(
-    "modes, wait",
+    "modes, setup, wait, after, last",
     [
-        ((), "engine.next_line(60)"),
+        ((), HANDSHAKE, "engine.next_line(60)", USABLE, "e2e4 0"),
+        (("slow-uci=2",), "", "engine.handshake()", USABLE, "e2e4 0"),
+        (("slow-ready=2",), HANDSHAKE, "engine.is_ready()", USABLE, "e2e4 0"),
+        (("wait-for-stop",), HANDSHAKE, "engine.play(Game(), Limits(depth=9))", USABLE, "e2e4 0"),
+        (("wait-for-stop",), HANDSHAKE, "engine.analyse(Game(), Limits(depth=9))", USABLE, "e2e4 0"),
+        (("wait-for-stop",), HANDSHAKE, "next(engine.go())", USABLE, "e2e4 0"),
+        (("wait-for-stop",), HANDSHAKE, "engine.go().answer()", USABLE, "e2e4 0"),
+        (("think=2",), PLAYING, "engine.is_ready()", USABLE, "e2e4 0"),
+        (("ignore-quit",), HANDSHAKE, "engine.quit()", CLOSED, "quitting False None []"),
     ],
-    ids=["next_line"],
+    ids=["next_line", "handshake", "is_ready", "play", "analyse", "search-next", "search-answer",
+         "waiting-for-the-turn", "quit"],
 )
-def test_ctrl_c_ends_a_wait_and_leaves_the_engine_usable(fake, modes, wait):
-    script = INTERRUPTED.format(args=fake.args(*modes), startup=STARTUP, wait=wait)
+def test_ctrl_c_ends_a_wait_and_leaves_the_engine_usable(fake, modes, setup, wait, after, last):
+    script = INTERRUPTED.format(args=fake.args(*modes), startup=STARTUP, setup=setup, wait=wait, after=after)
     done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
     assert (done.returncode, done.stderr) == (0, "")
     # The slices are 0.1 s long; the bound is generous for a busy machine.
     first, second = done.stdout.splitlines()
     assert first.startswith("interrupted after ") and float(first.split()[-1]) < 1.0
-    assert second == "e2e4 0"
+    assert second == last
+
+
+def test_ctrl_c_stops_the_search_it_interrupts(fake):
+    script = INTERRUPTED.format(args=fake.args("every-50ms"), startup=STARTUP, setup=HANDSHAKE,
+                                wait="engine.play(Game())", after="engine.quit()")
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert fake.wire()[1:] == ["position startpos", "go", "stop", "quit"]
 
 
 # ---- real engines -----------------------------------------------------------------------
@@ -869,3 +934,34 @@ def test_stockfish_stopped_from_another_thread_while_one_waits_for_the_answer():
         # A waiting step that took the slot straight back starved stop for seconds.
         assert taken[0] < 1.0
         assert answer.best in Game().legal_moves()
+
+
+@pytest.mark.parametrize("search", ["play", "analyse", "go"])
+def test_stockfish_killed_in_a_search_stays_dead(search):
+    with real_engine("stockfish") as engine:
+        engine.handshake()
+        [(pid, _)] = children()
+        started = engine.go(Limits(infinite=True)) if search == "go" else None
+        killer = threading.Timer(0.3, os.kill, (pid, signal.SIGKILL))
+        killer.start()
+        with pytest.raises(EngineDied) as died:
+            if started:
+                started.answer()
+            else:
+                getattr(engine, search)(Game(), Limits(infinite=True))
+        killer.join()
+        text = str(died.value)
+        assert (engine.state, engine.is_alive) == ("quitting", False)
+        calls = [engine.handshake, engine.is_ready, engine.new_game, lambda: engine.debug(True),
+                 lambda: engine.set_option("Hash", 16), lambda: engine.set_position(Game()), engine.go,
+                 lambda: engine.play(Game()), lambda: engine.analyse(Game()), lambda: engine.send_line("isready")]
+        if started:
+            calls += [started.stop, started.answer]
+        for call in calls:
+            with pytest.raises(EngineDied, match=f"^{text}$"):
+                call()
+        # Reports the engine wrote before it died may still be read.
+        with pytest.raises(EngineDied, match=f"^{text}$"):
+            while engine.next_line(1.0) is not None:
+                pass
+        assert engine.quit() is None

@@ -7,6 +7,7 @@ tests can assert the exact wire text.
 """
 import argparse
 import os
+import select
 import signal
 import subprocess
 import sys
@@ -35,6 +36,8 @@ MODES = {
     "bestmove": "answers go with the best move text given",
     "deaf": "never reads its input",
     "mark": "creates the file given once its output for a go is written",
+    "slow-uci": "waits the seconds given before it answers its first uci",
+    "slow-ready": "waits the seconds given before it answers its first isready",
 }
 
 
@@ -48,6 +51,7 @@ class Fake:
         self.gos = 0
         self.end = b"\r\n" if "crlf" in self.modes else b"\n"
         self.out = sys.stdout.buffer
+        self.pending = b""  # input read but not yet taken as lines
 
     def write(self, text, end=None):
         if "silent" in self.modes:
@@ -118,24 +122,35 @@ class Fake:
             open(self.modes["mark"], "w").close()
 
     def report_until_stop(self):
-        os.set_blocking(0, False)
         depth = 0
-        pending = b""
         while True:
             depth += 1
             self.write(f"info depth {depth} score cp {depth} pv e2e4")
             time.sleep(0.05)
-            try:
-                pending += os.read(0, 4096) or b""
-            except BlockingIOError:
-                continue
-            while b"\n" in pending:
-                line, pending = pending.split(b"\n", 1)
+            if select.select([0], [], [], 0)[0]:
+                self.pending += os.read(0, 4096)
+            while b"\n" in self.pending:
+                line, self.pending = self.pending.split(b"\n", 1)
                 self.note(line.decode(errors="surrogateescape"))
                 if line.strip() == b"stop":
-                    os.set_blocking(0, True)
                     self.bestmove()
                     return
+
+    def lines(self):
+        """The input's lines, read from the descriptor itself, so that lines a
+        search read ahead are not lost."""
+        while True:
+            while b"\n" not in self.pending:
+                chunk = os.read(0, 4096)
+                if not chunk:
+                    return
+                self.pending += chunk
+            line, self.pending = self.pending.split(b"\n", 1)
+            yield line
+
+    def delay_first(self, mode):
+        if mode in self.modes:
+            time.sleep(float(self.modes.pop(mode)))
 
     def note(self, line):
         self.log.write(line + "\n")
@@ -153,10 +168,12 @@ class Fake:
         if "deaf" in self.modes:
             while True:
                 time.sleep(60)
-        for raw in sys.stdin.buffer:
-            line = raw.rstrip(b"\n").decode(errors="surrogateescape")
+        for raw in self.lines():
+            line = raw.decode(errors="surrogateescape")
             self.note(line)
             word = line.split(" ", 1)[0]
+            if word in ("uci", "isready"):
+                self.delay_first(f"slow-{'uci' if word == 'uci' else 'ready'}")
             if word == "uci":
                 self.handshake()
             elif word == "isready":

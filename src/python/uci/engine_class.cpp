@@ -32,6 +32,7 @@ void set_option(const Slot& slot, std::string_view name, PyObject* value) {
   });
   if (!declared) errors::value_error("the engine offers no option " + quoted(name));
   const protocol::OptionValue read = read_value(*declared, value);
+  const auto turn = take_turn(*slot);
   on_engine(*slot, [&](engine::Engine& e) { return e.set_option(name, read); });
 }
 
@@ -94,7 +95,7 @@ std::optional<protocol::OptionSpec> option_of(const Slot& slot, std::string_view
 }
 
 std::string_view state_of(const Slot& slot) {
-  return read_slot(*slot, [](const Engine* e) {
+  return read_slot(*slot, [](Engine* e) {
     return protocol::state_name(e ? e->state() : protocol::State::Quitting);
   });
 }
@@ -111,7 +112,7 @@ std::string engine_repr(const Slot& slot) {
 // ---- through on_engine ----
 
 void handshake(const Slot& slot) {
-  on_engine(*slot, [](Engine& e) { return e.handshake(); });
+  call_and_wait(*slot, [](Engine& e) { return e.begin_handshake(); }, kNothingToTidy);
 }
 
 void set_option_from(const Slot& slot, std::string_view name, PyObject* value) { set_option(slot, name, value); }
@@ -121,15 +122,16 @@ void debug(const Slot& slot, bool on) {
 }
 
 void new_game(const Slot& slot) {
-  on_engine(*slot, [](Engine& e) { return e.new_game(); });
+  call_and_wait(*slot, [](Engine& e) { return e.begin_new_game(); }, kNothingToTidy);
 }
 
 void is_ready(const Slot& slot) {
-  on_engine(*slot, [](Engine& e) { return e.is_ready(); });
+  call_and_wait(*slot, [](Engine& e) { return e.begin_is_ready(); }, kNothingToTidy);
 }
 
 void set_position(const Slot& slot, bind::Shared<PyGame> game) {
   const Game copy = *game;
+  const auto turn = take_turn(*slot);
   on_engine(*slot, [&](Engine& e) { return e.set_position(copy); });
 }
 
@@ -140,6 +142,7 @@ void send_line(const Slot& slot, std::string_view text) {
 std::optional<std::string> next_line(const Slot& slot, std::optional<double> timeout) {
   const engine::Instant deadline = engine::deadline_after(call_timeout(*slot, timeout));
   using Line = std::optional<std::string>;
+  const auto turn = take_turn(*slot);
   return wait_on_engine(
       *slot,
       [&](Engine& e, engine::Instant end) -> std::expected<std::optional<Line>, engine::Error> {
@@ -154,15 +157,34 @@ std::optional<std::string> next_line(const Slot& slot, std::optional<double> tim
 // ---- closing ----
 
 std::optional<std::int32_t> quit(const Slot& slot) {
-  std::expected<std::optional<std::int32_t>, engine::Error> code = std::nullopt;
-  {
+  const auto turn = take_turn(*slot);
+  std::optional<Engine> taken = [&]() -> std::optional<Engine> {
     const bind::AllowThreads nogil;
     const std::lock_guard lock(slot->mutex);
-    std::optional<Engine> taken = std::exchange(slot->engine, std::nullopt);
-    if (taken && !slot->closing) code = taken->quit();
-  }  // the engine record went with `taken`, its process reaped
-  if (!code) raise_engine_error(code.error());
-  return *code;
+    std::optional<Engine> held = std::exchange(slot->engine, std::nullopt);
+    if (slot->closing) return std::nullopt;  // killed meanwhile: dropped here, reaped
+    return held;
+  }();
+  if (!taken) return std::nullopt;
+  // The engine is out of the slot: this call alone reaches it now.
+  std::optional<engine::Stepped<std::optional<std::int32_t>>> code;
+  engine::Exit exit = [&] {
+    const bind::AllowThreads nogil;
+    return taken->begin_quit();
+  }();
+  const bool finished = bind::interruptible(
+      [&](engine::Instant end) {
+        code.emplace(taken->step(exit, end));
+        return !*code || **code;
+      },
+      [&] { taken->kill(); });
+  {
+    const bind::AllowThreads nogil;
+    taken.reset();  // reaped already; dropping it waits for nothing
+  }
+  if (!finished) throw bind::PythonError{};
+  if (!*code) raise_engine_error(code->error());
+  return ***code;
 }
 
 void kill(const Slot& slot) {
@@ -190,8 +212,9 @@ const bind::ClassSpec<PyEngine> kEngineClass{
            "call that takes one. An engine that has exited raises `EngineDied` on\n"
            "every call after. Use the object as a context manager, or close it with\n"
            "`quit`. A relative `command` is found from `cwd` when one is given.\n\n"
-           "`play` with infinite or ponder limits ends only when the engine stops;\n"
-           "Ctrl-C takes effect when the call returns.",
+           "`play` with infinite or ponder limits ends only when the engine stops.\n"
+           "Ctrl-C ends any wait on the engine at once: a search under way is told\n"
+           "to stop and the engine stays usable.",
     .getters = {bind::property<&timeout_of, &set_timeout>(
                     "timeout", "How long a wait that is not given its own limit may take, in seconds.", "timeout"),
                 bind::getter<&identity_field<&engine::Identity::name>>("name", "The engine's `id name`."),

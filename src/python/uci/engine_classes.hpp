@@ -4,7 +4,6 @@
 //   search = engine.go(Limits(depth=12))                   # the same slot, one search
 #pragma once
 
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,24 +18,17 @@ namespace vorn::python::uci {
 
 VORN_CLASS(PyEngine, Slot);
 
-// A search started by `go`: its reports are read against `game`, and the
-// whole search must answer by `deadline`.
+// A search started by `go`, used only with the slot's mutex held.
 struct SearchState {
-  SearchState(Slot slot, std::uint64_t number, Game game, engine::Instant deadline, engine::Duration timeout)
-      : slot(std::move(slot)), number(number), game(std::move(game)), deadline(deadline), timeout(timeout) {}
+  SearchState(Slot slot, engine::Search search) : slot(std::move(slot)), search(std::move(search)) {}
   // Unanswered, it is abandoned: the engine's next call that needs it idle
   // stops and drains it.
   ~SearchState() {
-    if (!answer) slot->abandoned.store(number);
+    if (!search.answer()) slot->abandoned.store(search.number());
   }
 
   const Slot slot;
-  const std::uint64_t number;
-  const Game game;
-  const engine::Instant deadline;
-  const engine::Duration timeout;  // the bound the search was given, for its texts
-  std::mutex answer_mutex;
-  std::optional<engine::Answer> answer;
+  engine::Search search;
 };
 
 VORN_CLASS(PySearch, SearchState);

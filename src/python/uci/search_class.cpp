@@ -3,7 +3,6 @@
 //   with engine.go(Limits(depth=12)) as search:
 //       for info in search: info.depth, info.pv     # ends when the engine answers
 //   search.answer().best; search.done; search.stop(); search.ponderhit()
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -15,56 +14,37 @@ namespace {
 
 using engine::Engine;
 
-// Steps hold the slot for at most this long, so that a stop from another
-// thread gets in soon while a search waits.
-constexpr auto kSlice = std::chrono::milliseconds(50);
-
 bool answered(SearchState& search) {
-  const std::lock_guard lock(search.answer_mutex);
-  return search.answer.has_value();
+  return read_slot(*search.slot, [&](const Engine*) { return search.search.answer().has_value(); });
 }
 
-// The next report, or none once the answer has come (and is stored).
+// The next report, or none once the answer has come (and is stored); called
+// in the search's turn.
 std::optional<protocol::Report> step(SearchState& search) {
-  while (true) {
-    const auto left = engine::time_left(search.deadline);
-    if (left == engine::Clock::duration::zero()) engine_timeout("no bestmove within the timeout");
-    const engine::Duration slice = engine::duration_of(std::min<engine::Clock::duration>(left, kSlice));
-    std::optional<engine::Progress> progress =
-        on_engine_slice(*search.slot, [&](Engine& e) { return e.step(search.number, slice); });
-    if (!progress) {
-      if (engine::time_left(search.deadline) == engine::Clock::duration::zero())
-        raise_engine_error(engine::error::Timeout{"bestmove", search.timeout});
-      continue;
-    }
-    if (auto* answer = std::get_if<engine::Answer>(&*progress)) {
-      const std::lock_guard lock(search.answer_mutex);
-      search.answer = *answer;
-      return std::nullopt;
-    }
-    auto& info = std::get<std::unique_ptr<protocol::Info>>(*progress);
-    return protocol::report_of(std::move(*info), search.game.variant(), search.game.current());
-  }
+  if (engine::time_left(search.search.deadline()) == engine::Clock::duration::zero())
+    engine_timeout("no bestmove within the timeout");
+  engine::Progress progress = wait_on_engine(
+      *search.slot, [&](Engine& e, engine::Instant end) { return e.step(search.search, end); },
+      [&](Engine& e) { e.interrupt(search.search); });
+  if (std::holds_alternative<engine::Answer>(progress)) return std::nullopt;
+  return std::get<protocol::Report>(std::move(progress));
 }
 
 std::optional<protocol::Report> next(SearchState& search) {
+  const auto turn = take_turn(*search.slot);
   if (answered(search)) return std::nullopt;
   return step(search);
 }
 
 engine::Answer answer(SearchState& search) {
-  while (true) {
-    {
-      const std::lock_guard lock(search.answer_mutex);
-      if (search.answer) return *search.answer;
-    }
-    step(search);
-  }
+  const auto turn = take_turn(*search.slot);
+  while (!answered(search)) step(search);
+  return *search.search.answer();
 }
 
 template <auto Make>
 void tell(SearchState& search) {
-  on_engine(*search.slot, [&](Engine& e) { return e.tell_search(search.number, Make()); });
+  on_engine(*search.slot, [&](Engine& e) { return e.tell(search.search, Make()); });
 }
 
 bind::Ref enter(PyObject* self) { return bind::Ref::borrow(self); }
@@ -76,7 +56,7 @@ void exit(SearchState& search) {
     answer(search);
   } catch (...) {
     // Left unanswered: the engine's next call that needs it idle drains it.
-    search.slot->abandoned.store(search.number);
+    search.slot->abandoned.store(search.search.number());
     throw;
   }
 }

@@ -1,12 +1,15 @@
-// The engine slot that an Engine and each of its Searches share, and the two
+// The engine slot that an Engine and each of its Searches share, and the
 // ways Python reaches the engine inside it:
 //
-//   on_engine(slot, [&](Engine& e) { return e.send(command); })  # the interpreter lock released
-//   wait_on_engine(slot, [&](Engine& e, Instant end) { ... })     # a wait, in slices of the slot
-//   read_slot(slot, [](const Engine* e) { return plain copy; })   # short reads, closed: null
+//   on_engine(slot, [&](Engine& e) { return e.send(command); })  # a short call, the interpreter lock released
+//   const auto turn = take_turn(slot);                             # a call that waits, after those before it
+//   wait_on_engine(slot, [&](Engine& e, Instant end) { ... }, ...) # its wait, in slices of the slot
+//   read_slot(slot, [](const Engine* e) { return plain copy; })    # short reads, closed: null
 //
-// No thread waits for the interpreter lock while it holds the slot, and no
-// Python object is made or freed while the slot is held.
+// Calls that wait take turns, one whole call after another; short calls get
+// in between the slices of a wait, so `stop` or `state` from another thread
+// answer at once. No thread waits for the interpreter lock while it holds
+// the slot, and no Python object is made or freed while the slot is held.
 #pragma once
 
 #include <atomic>
@@ -40,6 +43,7 @@ struct EngineSlot {
 
   const std::shared_ptr<engine::Reaper> reaper;  // for a kill that does not wait for the slot
   std::mutex mutex;
+  std::timed_mutex turn;  // held through the whole of a call that waits on the engine
   std::optional<engine::Engine> engine;
   std::atomic<bool> closing = false;
   std::atomic<std::uint64_t> abandoned = 0;  // a dropped search's number, 0 for none
@@ -64,6 +68,16 @@ inline std::unique_lock<std::mutex> take_slot_for_slice(EngineSlot& slot) {
 }
 
 using Slot = std::shared_ptr<EngineSlot>;
+
+// The slot's turn for a call that waits, taken after the calls before it,
+// without the interpreter lock. A pending Ctrl-C is noticed meanwhile and
+// raised from here.
+inline std::unique_lock<std::timed_mutex> take_turn(EngineSlot& slot) {
+  std::unique_lock turn(slot.turn, std::defer_lock);
+  if (!bind::interruptible([&](engine::Instant end) { return turn.try_lock_until(end); }, [] {}))
+    throw bind::PythonError{};
+  return turn;
+}
 
 // EngineDied "the engine has been closed".
 [[noreturn]] void engine_closed();
@@ -146,6 +160,21 @@ auto wait_on_engine(EngineSlot& slot, Step&& step, OnInterrupt&& on_interrupt) {
   if (!*result) raise_engine_error(result->error());
   return std::move(**result);
 }
+
+// A call that waits, in its turn: `begin(engine)` starts it in one short
+// exchange, then its wait is stepped in slices; on Ctrl-C,
+// `on_interrupt(engine, wait)` tidies up in the slot.
+template <class Begin, class OnInterrupt>
+auto call_and_wait(EngineSlot& slot, Begin&& begin, OnInterrupt&& on_interrupt) {
+  const auto turn = take_turn(slot);
+  auto wait = on_engine(slot, std::forward<Begin>(begin));
+  return wait_on_engine(
+      slot, [&](engine::Engine& e, engine::Instant end) { return e.step(wait, end); },
+      [&](engine::Engine& e) { on_interrupt(e, wait); });
+}
+
+// For a wait that leaves nothing to tidy up when Ctrl-C ends it.
+inline constexpr auto kNothingToTidy = [](engine::Engine&, const auto&) {};
 
 // `read(engine)`, engine null when closed, with the slot locked: at once when
 // it is free, else waiting for it with the interpreter lock released.

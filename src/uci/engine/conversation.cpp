@@ -23,6 +23,7 @@ bool same_name(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::expected<void, Error> Engine::send(const Command& command) {
+  if (exited_ || check_ended()) return std::unexpected(died());
   if (search_live_ && search_abandoned_ && !protocol::Session(session_).sent(command)) {
     if (auto drained = drain_abandoned(); !drained) return drained;
   }
@@ -31,50 +32,70 @@ std::expected<void, Error> Engine::send(const Command& command) {
   return write_line(command.to_line());
 }
 
-std::expected<Message, Error> Engine::receive(Instant deadline, Duration after, std::string_view awaited) {
+bool Engine::observe(Message& message) {
+  if (!session_.received(message.kind())) return false;
+  if (auto* id = std::get_if<protocol::Id>(&message.payload)) {
+    if (id->key == "name") identity_.name = id->value;
+    else if (id->key == "author") identity_.author = id->value;
+    else identity_.others.emplace_back(id->key, id->value);
+  } else if (const auto* declared = std::get_if<protocol::OptionSpec>(&message.payload)) {
+    options_.push_back(*declared);
+  } else if (message.kind() == protocol::MessageKind::UciOk) {
+    identified_ = true;
+  } else if (const auto* bestmove = std::get_if<protocol::BestMove>(&message.payload); bestmove && search_live_) {
+    // The search in flight collects its answer, whoever read the line.
+    kept_answer_ = *bestmove;
+  }
+  return true;
+}
+
+std::expected<std::optional<Message>, Error> Engine::receive(Instant until, Instant deadline, Duration after,
+                                                             std::string_view awaited) {
   while (true) {
     const Instant now = Clock::now();
     if (now >= deadline) return std::unexpected(error::Timeout{awaited, after});
-    auto line = next_queued(std::min(deadline, now + kSlice));
+    if (now >= until) return std::nullopt;
+    auto line = next_queued(std::min({deadline, until, now + kSlice}));
     if (!line) return std::unexpected(line.error());
-    if (!*line) continue;
     // A line out of turn is skipped; the deadline is not extended.
-    if (session_.received((*line)->message.kind())) return std::move((*line)->message);
+    if (*line && observe((*line)->message)) return std::move((*line)->message);
+  }
+}
+
+std::expected<Reply, Error> Engine::begin_handshake() {
+  if (auto sent = send(Command::uci()); !sent) return std::unexpected(sent.error());
+  identity_ = {};
+  options_.clear();
+  return Reply(protocol::MessageKind::UciOk, timeout_);
+}
+
+std::expected<Reply, Error> Engine::begin_is_ready() {
+  if (auto sent = send(Command::is_ready()); !sent) return std::unexpected(sent.error());
+  return Reply(protocol::MessageKind::ReadyOk, timeout_);
+}
+
+Stepped<Done> Engine::step(Reply& reply, Instant until) {
+  const std::string_view awaited = protocol::kind_name(reply.awaited_);
+  while (true) {
+    auto message = receive(until, reply.deadline_, reply.bound_, awaited);
+    if (!message) return std::unexpected(message.error());
+    if (!*message) return std::nullopt;
+    if ((*message)->kind() == reply.awaited_) return Done{};
   }
 }
 
 std::expected<void, Error> Engine::handshake() {
-  if (auto sent = send(Command::uci()); !sent) return sent;
-  identity_ = {};
-  options_.clear();
-  const Instant deadline = deadline_after(timeout_);
-  while (true) {
-    auto message = receive(deadline, timeout_, "uciok");
-    if (!message) return std::unexpected(message.error());
-    if (auto* id = std::get_if<protocol::Id>(&message->payload)) {
-      if (id->key == "name") identity_.name = std::move(id->value);
-      else if (id->key == "author") identity_.author = std::move(id->value);
-      else identity_.others.emplace_back(std::move(id->key), std::move(id->value));
-    } else if (auto* declared = std::get_if<protocol::OptionSpec>(&message->payload)) {
-      options_.push_back(std::move(*declared));
-    } else if (message->kind() == protocol::MessageKind::UciOk) {
-      identified_ = true;
-      return {};
-    }
-  }
+  auto reply = begin_handshake();
+  if (!reply) return std::unexpected(reply.error());
+  if (auto done = finish(*reply); !done) return std::unexpected(done.error());
+  return {};
 }
 
 std::expected<void, Error> Engine::is_ready() {
-  if (auto sent = send(Command::is_ready()); !sent) return sent;
-  const Instant deadline = deadline_after(timeout_);
-  while (true) {
-    auto message = receive(deadline, timeout_, "readyok");
-    if (!message) return std::unexpected(message.error());
-    if (message->kind() == protocol::MessageKind::ReadyOk) return {};
-    // The answer of a search in flight stays for that search to collect.
-    if (auto* bestmove = std::get_if<protocol::BestMove>(&message->payload); bestmove && search_live_)
-      kept_answer_ = std::move(*bestmove);
-  }
+  auto reply = begin_is_ready();
+  if (!reply) return std::unexpected(reply.error());
+  if (auto done = finish(*reply); !done) return std::unexpected(done.error());
+  return {};
 }
 
 const protocol::OptionSpec* Engine::option(std::string_view name) const {
@@ -111,29 +132,47 @@ std::expected<void, Error> Engine::set_position(const Game& game) {
   return {};
 }
 
-std::expected<void, Error> Engine::new_game() {
-  if (auto sent = send(Command::uci_new_game()); !sent) return sent;
+std::expected<Reply, Error> Engine::begin_new_game() {
+  if (auto sent = send(Command::uci_new_game()); !sent) return std::unexpected(sent.error());
   position_.reset();
-  return is_ready();
+  return begin_is_ready();
 }
 
-std::expected<std::optional<std::int32_t>, Error> Engine::quit() {
-  if (exited_) return exit_;
-  (void)send(Command::quit());
+std::expected<void, Error> Engine::new_game() {
+  auto reply = begin_new_game();
+  if (!reply) return std::unexpected(reply.error());
+  if (auto done = finish(*reply); !done) return std::unexpected(done.error());
+  return {};
+}
+
+Exit Engine::begin_quit() {
+  if (!exited_) (void)send(Command::quit());
   stdin_.reset();
-  const Instant deadline = deadline_after(timeout_);
-  while (true) {
+  return Exit(deadline_after(timeout_));
+}
+
+Stepped<std::optional<std::int32_t>> Engine::step(Exit& exit, Instant until) {
+  while (!exited_) {
     const auto ended = child_->try_wait();
     if (!ended) return std::unexpected(os_error(ended.error()));
     if (*ended) {
       record_end();
-      return exit_;
+      break;
     }
-    if (Clock::now() >= deadline) break;
-    std::this_thread::sleep_for(kExitPoll);
+    const Instant now = Clock::now();
+    if (now >= exit.deadline_) {
+      kill();  // it would not exit
+      break;
+    }
+    if (now >= until) return std::nullopt;
+    std::this_thread::sleep_for(std::min<Clock::duration>(kExitPoll, exit.deadline_ - now));
   }
-  kill();  // it would not exit
   return exit_;
+}
+
+std::expected<std::optional<std::int32_t>, Error> Engine::quit() {
+  Exit exit = begin_quit();
+  return finish(exit);
 }
 
 }  // namespace vorn::uci::engine

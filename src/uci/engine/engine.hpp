@@ -5,11 +5,17 @@
 //
 //   auto engine = Launch("/usr/games/stockfish").spawn();
 //   engine->handshake(); engine->set_position(game);
-//   auto answer = engine->play(game, Limits{.depth = 12});
+//   auto answer = engine->play(game, Limits{.depth = 12}, engine->timeout());
 //
-// Every wait is bounded by the engine's `timeout` or a bound derived from it.
-// One thread at a time uses an Engine; only `Reaper::kill` of `reaper()` may
-// come from another.
+// Each call that waits has a step form for a caller that waits in slices
+// (to notice Ctrl-C, or to let another thread in between):
+//
+//   auto play = engine->begin_play(game, limits, bound);
+//   auto answer = engine->step(*play, Clock::now() + 100ms);  // none yet: check, step again
+//
+// Every wait is bounded by the engine's `timeout`, the bound the call was
+// given, or a bound derived from them. One thread at a time uses an Engine;
+// only `Reaper::kill` of `reaper()` may come from another.
 #pragma once
 
 #include <cstdint>
@@ -56,8 +62,99 @@ struct Identity {
 };
 
 using Answer = protocol::Answer;
-// One step of a search: a report, its move texts unchecked, or the answer.
-using Progress = std::variant<std::unique_ptr<protocol::Info>, Answer>;
+using Report = protocol::Report;
+// One step of a search: a report, its moves read on the position searched,
+// or the answer.
+using Progress = std::variant<Report, Answer>;
+
+// One step of a wait: none while the wait goes on past the step's end, else
+// what the wait ended with.
+template <class T>
+using Stepped = std::expected<std::optional<T>, Error>;
+struct Done {};
+
+// The wait for the word that answers `uci` or `isready`, bounded once.
+class Reply {
+ public:
+  using Value = Done;
+
+ private:
+  friend class Engine;
+  Reply(protocol::MessageKind awaited, Duration bound)
+      : awaited_(awaited), bound_(bound), deadline_(deadline_after(bound)) {}
+
+  protocol::MessageKind awaited_;
+  Duration bound_;
+  Instant deadline_;
+};
+
+// The wait for the process to exit after `quit`; past its deadline the
+// process is killed. Its value is the exit code.
+class Exit {
+ public:
+  using Value = std::optional<std::int32_t>;
+
+ private:
+  friend class Engine;
+  explicit Exit(Instant deadline) : deadline_(deadline) {}
+
+  Instant deadline_;
+};
+
+// A search started by `go`, its reports and answer read on `game`. Each step
+// must come by the deadline; a per-step bound renews it with every step,
+// a whole bound does not.
+class Search {
+ public:
+  using Value = Progress;
+
+  std::uint64_t number() const { return number_; }
+  Instant deadline() const { return deadline_; }
+  const std::optional<Answer>& answer() const { return answer_; }
+
+ private:
+  friend class Engine;
+  enum class Bound { PerStep, Whole };
+  Search(std::uint64_t number, Game game, Duration timeout, Bound bound)
+      : number_(number), game_(std::move(game)), timeout_(timeout), bound_(bound),
+        deadline_(deadline_after(timeout)) {}
+
+  std::uint64_t number_;
+  Game game_;
+  Duration timeout_;
+  Bound bound_;
+  Instant deadline_;
+  std::optional<Answer> answer_;
+};
+
+// A search of a position set for it, followed to its answer.
+class Play {
+ public:
+  using Value = Answer;
+  const Search& search() const { return search_; }
+
+ private:
+  friend class Engine;
+  explicit Play(Search search) : search_(std::move(search)) {}
+
+  Search search_;
+};
+
+// A search of a position set for it, keeping the last scored report of each
+// variation (its `multipv`, 1 when it has none); answered with them in
+// variation order.
+class Analysis {
+ public:
+  using Value = std::vector<Report>;
+  const Search& search() const { return search_; }
+
+ private:
+  friend class Engine;
+  explicit Analysis(Search search) : search_(std::move(search)) {}
+
+  Search search_;
+  std::vector<Report> kept_;
+};
 
 class Engine {
  public:
@@ -68,7 +165,9 @@ class Engine {
 
   // ---- lines ----
   // The oldest unread line, none if none came by `deadline`; `Died` once the
-  // output has ended and its lines are read, or the process has ended.
+  // output has ended and its lines are read, or the process has ended. The
+  // session sees the line as if the conversation had read it, so a best
+  // move read here still ends its search.
   std::expected<std::optional<std::string>, Error> next_line(Instant deadline);
   // Writes `line` and a line feed outside the conversation's order. A text
   // with a line break or a NUL is refused; a write blocked past the timeout
@@ -80,12 +179,13 @@ class Engine {
   const std::shared_ptr<Reaper>& reaper() const { return child_; }
 
   // ---- the conversation ----
+  // `Died` for an engine that has ended, before the session is asked.
   std::expected<void, Error> send(const protocol::Command& command);
-  // The next message the session accepts by `deadline`; lines out of turn
-  // are skipped. `after` and `awaited` make the timeout's text.
-  std::expected<protocol::Message, Error> receive(Instant deadline, Duration after, std::string_view awaited);
   std::expected<void, Error> handshake();
   std::expected<void, Error> is_ready();
+  // Sends uci or isready; the wait for the answer follows.
+  std::expected<Reply, Error> begin_handshake();
+  std::expected<Reply, Error> begin_is_ready();
   // The first declared option of that name, ASCII letters matched in any case.
   const protocol::OptionSpec* option(std::string_view name) const;
   std::expected<void, Error> set_option(std::string_view name, const protocol::OptionValue& value);
@@ -94,30 +194,55 @@ class Engine {
   std::expected<void, Error> set_position(const Game& game);
   // ucinewgame; the last game sent is forgotten; then isready.
   std::expected<void, Error> new_game();
+  std::expected<Reply, Error> begin_new_game();
   // Asks the engine to exit, kills it after the timeout; its exit code.
   std::expected<std::optional<std::int32_t>, Error> quit();
+  // Sends quit and closes the input; the wait for the exit follows.
+  Exit begin_quit();
 
   // ---- searches ----
-  // Sends go; the search's number, which later steps name.
-  std::expected<std::uint64_t, Error> start_search(const protocol::Limits& limits);
-  // The next step of the running search, none if none came within `wait`.
-  std::expected<std::optional<Progress>, Error> poll_progress(Duration wait);
-  // The next step of search `number`: `SearchOver` once another search has
+  // Sends go for the position last set. `per_step` bounds the wait for each
+  // step (plus the limits' movetime); `whole` bounds the whole search.
+  std::expected<Search, Error> go(const protocol::Limits& limits, Duration per_step);
+  std::expected<Search, Error> go_within(const protocol::Limits& limits, Duration whole);
+  // Stop or ponderhit for `search`: `SearchOver` once another search has
   // started or its answer has gone elsewhere.
-  std::expected<std::optional<Progress>, Error> step(std::uint64_t number, Duration wait);
-  // Stop or ponderhit for search `number`, under the same rule.
-  std::expected<void, Error> tell_search(std::uint64_t number, const protocol::Command& command);
-  // Search `number` will not be read any more: the next command that needs
-  // an idle engine stops it and drains its reports first.
+  std::expected<void, Error> tell(const Search& search, const protocol::Command& command);
+  // `search` will not be read any more: the next command that needs an idle
+  // engine stops it and drains its reports first.
   void abandon(std::uint64_t number);
-  // A search whose steps renew their bound; dropping it unanswered drains it.
-  std::expected<Search, Error> go(const protocol::Limits& limits);
-  std::expected<Answer, Error> play(const Game& game, const protocol::Limits& limits);
+  // Abandons `search`, telling the engine to stop at once.
+  void interrupt(const Search& search);
+  // Sets the position and searches it, each step bounded by `per_step`.
+  std::expected<Play, Error> begin_play(const Game& game, const protocol::Limits& limits, Duration per_step);
+  std::expected<Analysis, Error> begin_analysis(const Game& game, const protocol::Limits& limits,
+                                                Duration per_step);
+  std::expected<Answer, Error> play(const Game& game, const protocol::Limits& limits, Duration per_step);
+
+  // ---- steps: each waits at most until `until` ----
+  Stepped<Done> step(Reply& reply, Instant until);
+  Stepped<std::optional<std::int32_t>> step(Exit& exit, Instant until);
+  // `SearchOver` once another search has started or the answer went to
+  // another reader. Precondition: no answer yet.
+  Stepped<Progress> step(Search& search, Instant until);
+  // A failed search is stopped and drained before the error returns.
+  Stepped<Answer> step(Play& play, Instant until);
+  Stepped<std::vector<Report>> step(Analysis& analysis, Instant until);
+  // Steps `wait` to its end.
+  template <class Wait>
+  std::expected<typename Wait::Value, Error> finish(Wait& wait) {
+    while (true) {
+      auto stepped = step(wait, Instant::max());
+      if (!stepped) return std::unexpected(std::move(stepped.error()));
+      if (*stepped) return std::move(**stepped);
+    }
+  }
 
   // ---- state ----
   const Identity& identity() const { return identity_; }
   const std::vector<protocol::OptionSpec>& options() const { return options_; }
-  protocol::State state() const { return session_.state(); }
+  // The session's state; `Quitting` once the process is seen to have ended.
+  protocol::State state();
   const std::optional<Game>& position() const { return position_; }
   Duration timeout() const { return timeout_; }
   void set_timeout(Duration timeout) { timeout_ = timeout; }
@@ -127,10 +252,16 @@ class Engine {
 
  private:
   friend struct Launch;
-  friend class Search;
   Engine(Spawned spawned, std::shared_ptr<LineQueue> lines, Duration timeout);
 
   std::expected<std::optional<Line>, Error> next_queued(Instant deadline);
+  // The next message the session accepts, by `deadline` (`Timeout` with
+  // `after` and `awaited` past it); none when `until` comes first. Lines out
+  // of turn are skipped.
+  std::expected<std::optional<protocol::Message>, Error> receive(Instant until, Instant deadline, Duration after,
+                                                                 std::string_view awaited);
+  // Whether the session accepts the line's message; what it tells is kept.
+  bool observe(protocol::Message& message);
   std::expected<void, Error> write_line(std::string line);
   error::Died died() const { return {exit_}; }
   // Non-blocking: records the end of a process that has ended.
@@ -138,9 +269,11 @@ class Engine {
   // The process's end, waited for up to the timeout, then forced.
   void await_end();
   void record_end();
+  std::expected<Search, Error> start_search(const protocol::Limits& limits, Duration timeout, Search::Bound bound);
   // Stops and drains an abandoned search, within one fixed bound.
   std::expected<void, Error> drain_abandoned();
-  Answer answer_of(const protocol::BestMove& bestmove) const;
+  // Drains `search` when it failed unanswered on an engine still running.
+  void drop(const Search& search);
 
   std::shared_ptr<Reaper> child_;
   Fd stdin_;
@@ -157,34 +290,10 @@ class Engine {
   bool chess960_ = false;
 
   std::uint64_t search_number_ = 0;  // of the last search started
-  bool search_live_ = false;         // its answer not yet handed to anyone
+  bool search_live_ = false;         // its answer not yet handed to its search
   bool search_abandoned_ = false;
   bool search_stopped_ = false;                    // stop already sent to it
-  std::optional<protocol::BestMove> kept_answer_;  // read by isready during the search
-};
-
-// A search of `Engine::go`: each step must come within `timeout` of the
-// last, so reports keep a long search alive.
-class Search {
- public:
-  Search(Search&& other) noexcept;
-  Search& operator=(Search&&) = delete;
-  // Unanswered: stops the engine and drains the reports within one bound.
-  ~Search();
-
-  // Precondition: no answer yet.
-  std::expected<Progress, Error> progress();
-  const std::optional<Answer>& answer() const { return answer_; }
-
- private:
-  friend class Engine;
-  Search(Engine& engine, std::uint64_t number, Duration timeout);
-
-  Engine* engine_;
-  std::uint64_t number_;
-  Duration timeout_;
-  Instant deadline_;
-  std::optional<Answer> answer_;
+  std::optional<protocol::BestMove> kept_answer_;  // its best move, read and not yet handed over
 };
 
 }  // namespace vorn::uci::engine

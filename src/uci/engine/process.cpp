@@ -140,6 +140,10 @@ void Engine::kill() {
   record_end();
 }
 
+protocol::State Engine::state() {
+  return exited_ || check_ended() ? protocol::State::Quitting : session_.state();
+}
+
 bool Engine::is_alive() {
   if (exited_) return false;
   const auto ended = child_->try_wait();
@@ -162,6 +166,7 @@ std::expected<std::optional<std::string>, Error> Engine::next_line(Instant deadl
   auto line = next_queued(deadline);
   if (!line) return std::unexpected(line.error());
   if (!*line) return std::nullopt;
+  (void)observe((*line)->message);
   return std::move((*line)->text);
 }
 

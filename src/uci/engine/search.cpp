@@ -1,8 +1,10 @@
-// Searches: go, the steps that follow it, the answer read as moves of the
-// position searched, and the stop and drain of a search given up.
+// Searches: go, the steps that follow it with the reports and the answer
+// read as moves of the position searched, plays and analyses built on them,
+// and the stop and drain of a search given up.
+#include <algorithm>
 #include <limits>
-#include <stdexcept>
 
+#include "error/error.hpp"
 #include "uci/engine/engine.hpp"
 
 namespace vorn::uci::engine {
@@ -20,15 +22,12 @@ Duration plus(Duration a, Duration b) {
   return {a.seconds + b.seconds + carry, nanos - std::uint32_t(carry * 1'000'000'000)};
 }
 
+std::uint32_t variation_of(const Report& report) { return report.info.multipv.value_or(1); }
+
 }  // namespace
 
-Answer Engine::answer_of(const protocol::BestMove& bestmove) const {
-  if (position_) return protocol::answer_of(bestmove, position_->variant(), position_->current());
-  static const Position start = classic().start_position(0);
-  return protocol::answer_of(bestmove, classic(), start);
-}
-
-std::expected<std::uint64_t, Error> Engine::start_search(const protocol::Limits& limits) {
+std::expected<Search, Error> Engine::start_search(const protocol::Limits& limits, Duration timeout,
+                                                  Search::Bound bound) {
   auto command = Command::go(limits);
   if (!command) return std::unexpected(error::Unsafe{command.error()});
   if (auto sent = send(*command); !sent) return std::unexpected(sent.error());
@@ -36,41 +35,50 @@ std::expected<std::uint64_t, Error> Engine::start_search(const protocol::Limits&
   search_abandoned_ = false;
   search_stopped_ = false;
   kept_answer_.reset();
-  return ++search_number_;
+  Game game = position_ ? *position_ : Game::seeded(classic(), classic().start_position(0));
+  return Search(++search_number_, std::move(game), timeout, bound);
 }
 
-std::expected<std::optional<Progress>, Error> Engine::poll_progress(Duration wait) {
-  if (kept_answer_) {
-    search_live_ = false;
-    const Answer answer = answer_of(*std::exchange(kept_answer_, std::nullopt));
-    return answer;
-  }
-  const Instant deadline = deadline_after(wait);
+std::expected<Search, Error> Engine::go(const protocol::Limits& limits, Duration per_step) {
+  const Duration timeout = limits.movetime ? plus(per_step, *limits.movetime) : per_step;
+  return start_search(limits, timeout, Search::Bound::PerStep);
+}
+
+std::expected<Search, Error> Engine::go_within(const protocol::Limits& limits, Duration whole) {
+  return start_search(limits, whole, Search::Bound::Whole);
+}
+
+Stepped<Progress> Engine::step(Search& search, Instant until) {
+  if (search.answer_) panic("the search is over");
+  if (!search_live_ || search.number_ != search_number_) return std::unexpected(error::SearchOver{});
+  const Game& game = search.game_;
+  const auto stepped = [&](Progress progress) -> Stepped<Progress> {
+    if (search.bound_ == Search::Bound::PerStep) search.deadline_ = deadline_after(search.timeout_);
+    if (const auto* answer = std::get_if<Answer>(&progress)) search.answer_ = *answer;
+    return progress;
+  };
   while (true) {
-    auto message = receive(deadline, wait, "bestmove");
-    if (!message) {
-      if (std::holds_alternative<error::Timeout>(message.error())) return std::nullopt;
-      return std::unexpected(message.error());
-    }
-    if (auto* info = std::get_if<std::unique_ptr<protocol::Info>>(&message->payload))
-      return Progress(std::move(*info));
-    if (auto* bestmove = std::get_if<protocol::BestMove>(&message->payload)) {
+    // Whoever read the best move, it is this search's answer.
+    if (kept_answer_) {
       search_live_ = false;
-      return Progress(answer_of(*bestmove));
+      const protocol::BestMove bestmove = *std::exchange(kept_answer_, std::nullopt);
+      return stepped(protocol::answer_of(bestmove, game.variant(), game.current()));
     }
+    auto message = receive(until, search.deadline_, search.timeout_, "bestmove");
+    if (!message) return std::unexpected(message.error());
+    if (!*message) return std::nullopt;
+    if (auto* info = std::get_if<std::unique_ptr<protocol::Info>>(&(*message)->payload))
+      return stepped(protocol::report_of(std::move(**info), game.variant(), game.current()));
   }
 }
 
-std::expected<std::optional<Progress>, Error> Engine::step(std::uint64_t number, Duration wait) {
-  if (!search_live_ || number != search_number_) return std::unexpected(error::SearchOver{});
-  return poll_progress(wait);
-}
-
-std::expected<void, Error> Engine::tell_search(std::uint64_t number, const Command& command) {
+std::expected<void, Error> Engine::tell(const Search& search, const Command& command) {
   // Another search's stop would stop the wrong one; with no search running
   // the session gives its own refusal.
-  const bool searching = state() == protocol::State::Searching || state() == protocol::State::Pondering;
-  if (searching && (!search_live_ || number != search_number_)) return std::unexpected(error::SearchOver{});
+  const protocol::State now = state();
+  const bool searching = now == protocol::State::Searching || now == protocol::State::Pondering;
+  if (searching && (!search_live_ || search.number() != search_number_))
+    return std::unexpected(error::SearchOver{});
   return send(command);
 }
 
@@ -78,75 +86,96 @@ void Engine::abandon(std::uint64_t number) {
   if (search_live_ && number == search_number_) search_abandoned_ = true;
 }
 
+void Engine::interrupt(const Search& search) {
+  if (search.answer() || !search_live_ || search.number() != search_number_) return;
+  abandon(search.number());
+  if (!search_stopped_ && !kept_answer_) (void)send(Command::stop());
+}
+
 std::expected<void, Error> Engine::drain_abandoned() {
   search_abandoned_ = false;  // the stop below must not drain again
   const auto drained = [&]() -> std::expected<void, Error> {
-    if (kept_answer_ || state() == protocol::State::Idle) return {};
     if (!search_stopped_)
       if (auto sent = send(Command::stop()); !sent) return sent;
     // One fixed bound: reports after the stop do not extend it.
     const Instant deadline = deadline_after(timeout_);
-    while (true) {
-      auto message = receive(deadline, timeout_, "bestmove");
+    while (!kept_answer_) {
+      auto message = receive(deadline, deadline, timeout_, "bestmove");
       if (!message) return std::unexpected(message.error());
-      if (message->kind() == protocol::MessageKind::BestMove) return {};
     }
-  }();
-  if (!drained) {
-    search_abandoned_ = true;  // the next call that needs the engine idle tries again
-    return drained;
+    return {};
+  };
+  const protocol::State now = state();
+  if (!kept_answer_ && (now == protocol::State::Searching || now == protocol::State::Pondering)) {
+    if (auto done = drained(); !done) {
+      search_abandoned_ = true;  // the next call that needs the engine idle tries again
+      return done;
+    }
   }
   kept_answer_.reset();
   search_live_ = false;
   return {};
 }
 
-std::expected<Search, Error> Engine::go(const protocol::Limits& limits) {
-  auto number = start_search(limits);
-  if (!number) return std::unexpected(number.error());
-  return Search(*this, *number, limits.movetime ? plus(timeout_, *limits.movetime) : timeout_);
+void Engine::drop(const Search& search) {
+  if (search.answer() || exited_) return;
+  abandon(search.number());
+  if (search_abandoned_) (void)drain_abandoned();
 }
 
-std::expected<Answer, Error> Engine::play(const Game& game, const protocol::Limits& limits) {
+std::expected<Play, Error> Engine::begin_play(const Game& game, const protocol::Limits& limits,
+                                              Duration per_step) {
   if (auto set = set_position(game); !set) return std::unexpected(set.error());
-  auto search = go(limits);
+  auto search = go(limits, per_step);
   if (!search) return std::unexpected(search.error());
-  while (!search->answer()) {
-    auto step = search->progress();
-    if (!step) return std::unexpected(step.error());
+  return Play(std::move(*search));
+}
+
+std::expected<Analysis, Error> Engine::begin_analysis(const Game& game, const protocol::Limits& limits,
+                                                      Duration per_step) {
+  auto play = begin_play(game, limits, per_step);
+  if (!play) return std::unexpected(play.error());
+  return Analysis(std::move(play->search_));
+}
+
+Stepped<Answer> Engine::step(Play& play, Instant until) {
+  while (true) {
+    auto progress = step(play.search_, until);
+    if (!progress) {
+      drop(play.search_);
+      return std::unexpected(progress.error());
+    }
+    if (!*progress) return std::nullopt;
+    if (const auto* answer = std::get_if<Answer>(&**progress)) return *answer;
   }
-  return *search->answer();
 }
 
-// ---- Search ----
-
-Search::Search(Engine& engine, std::uint64_t number, Duration timeout)
-    : engine_(&engine), number_(number), timeout_(timeout), deadline_(deadline_after(timeout)) {}
-
-Search::Search(Search&& other) noexcept
-    : engine_(std::exchange(other.engine_, nullptr)),
-      number_(other.number_),
-      timeout_(other.timeout_),
-      deadline_(other.deadline_),
-      answer_(std::move(other.answer_)) {}
-
-std::expected<Progress, Error> Search::progress() {
-  if (answer_) throw std::logic_error("the search is over");
-  const Clock::duration left = time_left(deadline_);
-  if (left == Clock::duration::zero()) return std::unexpected(error::Timeout{"bestmove", timeout_});
-  auto step = engine_->step(number_, duration_of(left));
-  if (!step) return std::unexpected(step.error());
-  // The bound reported is the configured one, never the time that was left.
-  if (!*step) return std::unexpected(error::Timeout{"bestmove", timeout_});
-  deadline_ = deadline_after(timeout_);
-  if (const auto* answer = std::get_if<Answer>(&**step)) answer_ = *answer;
-  return std::move(**step);
+Stepped<std::vector<Report>> Engine::step(Analysis& analysis, Instant until) {
+  std::vector<Report>& kept = analysis.kept_;
+  while (true) {
+    auto progress = step(analysis.search_, until);
+    if (!progress) {
+      drop(analysis.search_);
+      return std::unexpected(progress.error());
+    }
+    if (!*progress) return std::nullopt;
+    if (std::holds_alternative<Answer>(**progress)) {
+      std::ranges::stable_sort(kept, {}, variation_of);
+      return std::move(kept);
+    }
+    Report& report = std::get<Report>(**progress);
+    if (!report.info.score) continue;
+    // A later report of a variation replaces the earlier one in its place.
+    const auto same = std::ranges::find(kept, variation_of(report), variation_of);
+    if (same == kept.end()) kept.push_back(std::move(report));
+    else *same = std::move(report);
+  }
 }
 
-Search::~Search() {
-  if (!engine_ || answer_ || engine_->exited()) return;
-  engine_->abandon(number_);
-  (void)engine_->drain_abandoned();
+std::expected<Answer, Error> Engine::play(const Game& game, const protocol::Limits& limits, Duration per_step) {
+  auto play = begin_play(game, limits, per_step);
+  if (!play) return std::unexpected(play.error());
+  return finish(*play);
 }
 
 }  // namespace vorn::uci::engine
