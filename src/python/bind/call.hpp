@@ -14,12 +14,12 @@
 #include <array>
 #include <functional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <type_traits>
 #include <utility>
 
+#include "error/error.hpp"
 #include "python/bind/convert.hpp"
 #include "python/bind/signature.hpp"
 
@@ -144,17 +144,16 @@ template <class Py, auto F, class Use, class Params>
 void attach_signature(std::string function, std::string_view name, const char* doc, bool receiver) {
   Signature signature = Signature::parse(std::move(function), name, doc, receiver);
   if (signature.size() != kCount<Params>) {
-    throw std::logic_error("text signature of " + signature.function() + " names " +
-                           std::to_string(signature.size()) + " parameters; the C++ function takes " +
-                           std::to_string(kCount<Params>));
+    panic("text signature of " + signature.function() + " names " + std::to_string(signature.size()) +
+          " parameters; the C++ function takes " + std::to_string(kCount<Params>));
   }
   const auto accepts_absent = []<class... P>(TypeList<P...>) {
     return std::array<bool, sizeof...(P)>{(kOptional<std::remove_cvref_t<P>> || std::is_same_v<P, PyObject*>)...};
   }(Params{});
   for (std::size_t i = 0; i < signature.size(); ++i) {
     if (signature.may_be_absent(i) && !accepts_absent[i]) {
-      throw std::logic_error(signature.function() + ": parameter " + signature.name(i) +
-                             " defaults to ... but is neither a std::optional nor a PyObject*");
+      panic(signature.function() + ": parameter " + signature.name(i) +
+            " defaults to ... but is neither a std::optional nor a PyObject*");
     }
   }
   site<Py, F, Use>().signature = std::move(signature);
