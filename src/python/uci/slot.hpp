@@ -36,6 +36,13 @@ struct EngineSlot {
 
   // The open engine, or null once closed; call with `mutex` held.
   engine::Engine* open() { return engine && !closing ? &*engine : nullptr; }
+  // The open engine, told first of a search Python dropped meanwhile; null
+  // once closed. Call with `mutex` held.
+  engine::Engine* open_for_call() {
+    engine::Engine* open_engine = open();
+    if (const std::uint64_t dropped = open_engine ? abandoned.exchange(0) : 0) open_engine->abandon(dropped);
+    return open_engine;
+  }
   // Empties the slot if `kill` asked for it while the slot was busy.
   void close_if_asked() {
     if (closing) engine.reset();
@@ -94,17 +101,17 @@ struct Expected<std::expected<T, engine::Error>> {
   using Value = T;
 };
 
-// Runs `operation(engine)` with the interpreter lock released and the slot
-// taken by `take`; its error is raised once the lock is back.
-template <class Take, class Operation>
-auto run_in_slot(EngineSlot& slot, Take&& take, Operation&& operation) {
+// `operation(engine)` as one short call, with the interpreter lock released
+// and the slot taken in the queue of short calls; its error is raised once
+// the lock is back.
+template <class Operation>
+auto on_engine(EngineSlot& slot, Operation&& operation) {
   using Result = std::invoke_result_t<Operation, engine::Engine&>;
   std::optional<Result> result;
   {
     const bind::AllowThreads nogil;
-    const auto lock = take(slot);
-    if (engine::Engine* engine = slot.open()) {
-      if (const std::uint64_t dropped = slot.abandoned.exchange(0)) engine->abandon(dropped);
+    const auto lock = take_slot(slot);
+    if (engine::Engine* engine = slot.open_for_call()) {
       result.emplace(std::forward<Operation>(operation)(*engine));
     }
     slot.close_if_asked();
@@ -112,18 +119,6 @@ auto run_in_slot(EngineSlot& slot, Take&& take, Operation&& operation) {
   if (!result) engine_closed();
   if (!*result) raise_engine_error(result->error());
   if constexpr (!std::is_void_v<typename Expected<Result>::Value>) return std::move(**result);
-}
-
-// `operation(engine)` as one call, in the slot's queue of short calls.
-template <class Operation>
-auto on_engine(EngineSlot& slot, Operation&& operation) {
-  return run_in_slot(slot, take_slot, std::forward<Operation>(operation));
-}
-
-// `operation(engine)` as one slice of a longer wait, after the short calls queued.
-template <class Operation>
-auto on_engine_slice(EngineSlot& slot, Operation&& operation) {
-  return run_in_slot(slot, take_slot_for_slice, std::forward<Operation>(operation));
 }
 
 // A wait on the engine: runs `step(engine, end_of_slice)` in slices, each with
@@ -138,7 +133,7 @@ auto wait_on_engine(EngineSlot& slot, Step&& step, OnInterrupt&& on_interrupt) {
   std::optional<std::expected<Value, engine::Error>> result;  // none: the engine was closed
   const auto in_slot = [&](auto&& body) {
     const auto lock = take_slot_for_slice(slot);
-    engine::Engine* engine = slot.open();
+    engine::Engine* engine = slot.open_for_call();
     const bool done = engine == nullptr || body(*engine);
     slot.close_if_asked();
     return done;
@@ -146,7 +141,6 @@ auto wait_on_engine(EngineSlot& slot, Step&& step, OnInterrupt&& on_interrupt) {
   const bool finished = bind::interruptible(
       [&](engine::Instant end) {
         return in_slot([&](engine::Engine& engine) {
-          if (const std::uint64_t dropped = slot.abandoned.exchange(0)) engine.abandon(dropped);
           Stepped stepped = step(engine, end);
           if (stepped && !*stepped) return false;
           if (stepped) result.emplace(std::move(**stepped));
