@@ -5,6 +5,7 @@ carries the list's own flags."""
 
 import random
 
+import chess
 import pytest
 
 import vorn
@@ -101,3 +102,31 @@ def test_random_games_from_start_positions(variant):
         fen = vorn.Game(variant=variant, seed=seed).position.fen
         for position in reached(variant, fen, rng):
             check_every_input(position, variant)
+
+
+# Sliders on a line with the king behind units of either colour: a check only
+# with nothing between, a pin only with one unit of the mover's between.
+CHECK_LINES = [
+    pytest.param("4k3/8/8/8/8/8/4B3/4K2r w - - 0 1", id="rook-on-rank"),
+    pytest.param("4k3/8/8/8/8/4r3/4b3/4K3 w - - 0 1", id="rook-behind-their-bishop"),
+    pytest.param("4k3/8/8/8/4q3/8/4N3/4K3 w - - 0 1", id="queen-pins-knight"),
+    pytest.param("4k3/8/8/1b6/8/3P4/4P3/4K3 w - - 0 1", id="bishop-behind-two"),
+    pytest.param("4k3/8/8/8/8/8/3n4/r3K3 w - - 0 1", id="rook-and-knight"),
+    pytest.param("4k3/8/8/8/7b/8/8/1q2K3 w - - 0 1", id="queen-and-bishop"),
+    pytest.param("4k3/4r3/8/8/8/8/4R3/4K3 b - - 0 1", id="black-pinned-rook"),
+]
+
+
+@pytest.mark.parametrize("variant, fen", SEEDS + [pytest.param(CHESS, p.values[0], id=p.id) for p in CHECK_LINES])
+def test_checkers_agree_with_python_chess(variant, fen):
+    """The checkers and the legal moves of positions reached by random
+    playouts, set beside python-chess's (in its Chess960 mode, where castling
+    is the king taking its rook, as here)."""
+    rng = random.Random(fen)
+    for position in reached(variant, fen, rng):
+        board = chess.Board(position.fen, chess960=True)
+        assert sorted(position.checkers()) == sorted(chess.square_name(s) for s in board.checkers()), position.fen
+        ours = {(m.origin, m.destination, m.promotion) for m in position.legal_moves(variant=variant)}
+        theirs = {(chess.square_name(m.from_square), chess.square_name(m.to_square),
+                   chess.piece_symbol(m.promotion) if m.promotion else None) for m in board.legal_moves}
+        assert ours == theirs, position.fen
