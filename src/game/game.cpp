@@ -143,8 +143,8 @@ std::expected<void, ReplayError> Game::replay_uci(std::span<const std::string> t
   return {};
 }
 
-std::optional<Move> Game::undo() {
-  if (history_->moves.empty()) return std::nullopt;
+Move Game::undo() {
+  if (history_->moves.empty()) return Move::none();
   History& history = own_history();
   const Move last = history.moves.back();
   history.moves.pop_back();

@@ -78,8 +78,8 @@ class Game {
   // Plays UCI texts in order, stopping at the first that names no legal
   // move; the game then stands where that text was read.
   std::expected<void, ReplayError> replay_uci(std::span<const std::string> texts);
-  // Takes back the last move; none at the start.
-  std::optional<Move> undo();
+  // Takes back the last move and returns it; Move::none() at the start.
+  Move undo();
 
   std::optional<Termination> outcome() const;
   // How many of the keys equal the current one, the current one included;

@@ -81,7 +81,11 @@ void play_san(Exclusive<PyGame> game, std::string_view text) {
   }
 }
 
-std::optional<Move> undo(Exclusive<PyGame> game) { return game->undo(); }
+// None at the start.
+bind::Ref undo(Exclusive<PyGame> game) {
+  const Move last = game->undo();
+  return last.absent() ? bind::Ref::none() : bind::to_python(last);
+}
 
 // ---- the current position ------------------------------------------------------
 
