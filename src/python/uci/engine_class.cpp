@@ -213,8 +213,10 @@ const bind::ClassSpec<PyEngine> kEngineClass{
            "every call after. Use the object as a context manager, or close it with\n"
            "`quit`. A relative `command` is found from `cwd` when one is given.\n\n"
            "`play` with infinite or ponder limits ends only when the engine stops.\n"
-           "Ctrl-C ends any wait on the engine at once: a search under way is told\n"
-           "to stop and the engine stays usable.",
+           "Ctrl-C ends any wait on the engine within a tenth of a second: a search\n"
+           "under way is told to stop, and the engine stays usable. Calls of several\n"
+           "threads that wait on the engine take turns; meanwhile `state`, `is_alive`\n"
+           "and a search's `stop` answer at once.",
     .getters = {bind::property<&timeout_of, &set_timeout>(
                     "timeout", "How long a wait that is not given its own limit may take, in seconds.", "timeout"),
                 bind::getter<&identity_field<&engine::Identity::name>>("name", "The engine's `id name`."),
