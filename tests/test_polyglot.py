@@ -637,6 +637,41 @@ def test_add_pgn_counts_main_lines_of_the_games_that_read(tmp_path, how):
         (SET_UP.polyglot_key, "e2e4"), (SET_UP.play("e2e4").polyglot_key, "e8d7")])
 
 
+def random_games_and_counts(seed, games):
+    """The PGN text of `games` random legal games, and how often each (key, uci) occurs in them."""
+    draw = random.Random(seed)
+    texts, counts = [], {}
+    for _ in range(games):
+        game = vorn.Game()
+        for _ in range(draw.randint(80, 120)):
+            moves = game.legal_moves()
+            if not moves:
+                break
+            move = draw.choice(moves)
+            pair = (game.position.polyglot_key, move.uci())
+            counts[pair] = counts.get(pair, 0) + 1
+            game.play(move)
+        texts.append(str(game.to_pgn()))
+    return "\n".join(texts), counts
+
+
+def test_counts_stay_right_however_the_pairs_are_batched_and_read():
+    # Over a million moves in one call, and the same games fed in parts with
+    # the counts read between them: pairs counted earlier meet the same
+    # pairs again, each way must give the counts of the games.
+    text, counts = random_games_and_counts(5, 200)
+    expected = sorted((key, uci, 60 * n) for (key, uci), n in counts.items())
+    whole = PolyglotBuilder()
+    assert whole.add_pgn_string(text * 60) == 12_000
+    in_parts = PolyglotBuilder()
+    for part in (1, 2, 3, 6, 48):
+        assert in_parts.add_pgn_string(text * part) == 200 * part
+        assert len(in_parts) == len(counts)
+    for builder in (whole, in_parts):
+        assert len(builder) == len(counts)
+        assert sorted((r.key, r.uci, r.weight) for r in builder.entries()) == expected
+
+
 @pytest.mark.parametrize(("max_ply", "moves"), [(0, 0), (1, 2), (None, 6)])
 def test_add_pgn_counts_games_whatever_max_ply_counts(max_ply, moves):
     builder = PolyglotBuilder(max_ply=max_ply)

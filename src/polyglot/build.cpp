@@ -63,10 +63,9 @@ namespace vorn::polyglot::build {
 
 void Builder::add_game(const Game& game) {
   const std::vector<Move>& moves = game.moves();
-  const std::size_t counted = std::min(moves.size(), limit());
-  // Room for every move first: a game counts whole or, on MemoryError, not at all.
-  counts_.reserve(counted);
-  for (std::size_t i = 0; i < counted; ++i) counts_.add(key(game.positions()[i]), pack(moves[i]));
+  std::vector<MoveCounts::Pair> pairs(std::min(moves.size(), limit()));
+  for (std::size_t i = 0; i < pairs.size(); ++i) pairs[i] = {key(game.positions()[i]), pack(moves[i])};
+  counts_.add_all(pairs);
 }
 
 namespace {
@@ -112,7 +111,6 @@ std::vector<Raw> Builder::entries() const {
   counts_.for_each([&](const MoveCounts::Slot& slot) {
     if (slot.count >= min_count_) kept.push_back(slot);
   });
-  std::ranges::sort(kept, {}, &MoveCounts::Slot::key);
   std::vector<Raw> records;
   records.reserve(kept.size());
   for (std::size_t first = 0, end = 0; first < kept.size(); first = end) {
