@@ -34,6 +34,7 @@ FAKE = Path(__file__).parent / "support" / "fake_engine.py"
 HASH = "option name Hash type spin default 16 min 1 max 1024"
 MULTIPV = "option name MultiPV type spin default 1 min 1 max 500"
 NAME = "option name Name type string default <empty>"
+CHESS960_OPTION = "option name UCI_Chess960 type check default false"
 STARTUP = 10.0
 
 
@@ -812,7 +813,7 @@ def test_other_threads_run_while_an_engine_thinks(fake):
 # wait runs; the wait must give way to it soon, and the engine must then work.
 INTERRUPTED = """
 import os, signal, sys, threading, time
-from vorn import Game
+from vorn import CHESS960, Game
 from vorn.uci import Engine, Limits
 engine = Engine(sys.executable, {args!r}, timeout={startup})
 {setup}
@@ -834,6 +835,8 @@ HANDSHAKE = "engine.handshake()"
 # The engine is killed and reaped: the process has no child left.
 CLOSED = ("print(engine.state, engine.is_alive, engine.quit(), "
           "open(f'/proc/self/task/{os.getpid()}/children').read().split())")
+# A search dropped unanswered, which the next play must stop and drain first.
+DROPPED = HANDSHAKE + "\nengine.go()"
 # Another thread's play holds the engine's turn while the main thread waits for it.
 PLAYING = HANDSHAKE + "\nthreading.Thread(target=engine.play, args=(Game(),)).start()\ntime.sleep(0.2)"
 
@@ -850,9 +853,10 @@ PLAYING = HANDSHAKE + "\nthreading.Thread(target=engine.play, args=(Game(),)).st
         (("wait-for-stop",), HANDSHAKE, "engine.go().answer()", USABLE, "e2e4 0"),
         (("think=2",), PLAYING, "engine.is_ready()", USABLE, "e2e4 0"),
         (("ignore-quit",), HANDSHAKE, "engine.quit()", CLOSED, "quitting False None []"),
+        (("wait-for-stop", "slow-stop=2"), DROPPED, "engine.play(Game(), Limits(depth=1))", USABLE, "e2e4 0"),
     ],
     ids=["next_line", "handshake", "is_ready", "play", "analyse", "search-next", "search-answer",
-         "waiting-for-the-turn", "quit"],
+         "waiting-for-the-turn", "quit", "drain-of-a-dropped-search"],
 )
 def test_ctrl_c_ends_a_wait_and_leaves_the_engine_usable(fake, modes, setup, wait, after, last):
     script = INTERRUPTED.format(args=fake.args(*modes), startup=STARTUP, setup=setup, wait=wait, after=after)
@@ -862,6 +866,19 @@ def test_ctrl_c_ends_a_wait_and_leaves_the_engine_usable(fake, modes, setup, wai
     first, second = done.stdout.splitlines()
     assert first.startswith("interrupted after ") and float(first.split()[-1]) < 1.0
     assert second == last
+
+
+def test_ctrl_c_in_a_chess960_switch_leaves_the_mode_to_be_switched_again(fake):
+    script = INTERRUPTED.format(args=fake.args("slow-ready=2", options=[CHESS960_OPTION]), startup=STARTUP,
+                                setup=HANDSHAKE, wait="engine.set_position(Game(variant=CHESS960, seed=518))",
+                                after=USABLE)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines()[1] == "e2e4 0"
+    # Unconfirmed, the switch on is undone before the classic game goes out.
+    assert fake.wire()[1:] == ["setoption name UCI_Chess960 value true", "isready", "isready",
+                               "setoption name UCI_Chess960 value false", "isready", "position startpos",
+                               "go depth 1", "quit"]
 
 
 def test_ctrl_c_stops_the_search_it_interrupts(fake):

@@ -38,6 +38,7 @@ MODES = {
     "mark": "creates the file given once its output for a go is written",
     "slow-uci": "waits the seconds given before it answers its first uci",
     "slow-ready": "waits the seconds given before it answers its first isready",
+    "slow-stop": "waits the seconds given before it answers its first stop",
 }
 
 
@@ -185,6 +186,7 @@ class Fake:
                     self.write("info depth 1 score cp 1 pv e2e4")
                     time.sleep(0.001)
             elif word == "stop" and self.searching:
+                self.delay_first("slow-stop")
                 self.bestmove()
             elif word == "quit" and "ignore-quit" not in self.modes:
                 return

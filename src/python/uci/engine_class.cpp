@@ -32,7 +32,7 @@ void set_option(const Slot& slot, std::string_view name, PyObject* value) {
   });
   if (!declared) errors::value_error("the engine offers no option " + quoted(name));
   const protocol::OptionValue read = read_value(*declared, value);
-  const auto turn = take_turn(*slot);
+  const auto turn = take_idle_turn(*slot);
   on_engine(*slot, [&](engine::Engine& e) { return e.set_option(name, read); });
 }
 
@@ -112,7 +112,8 @@ std::string engine_repr(const Slot& slot) {
 // ---- through on_engine ----
 
 void handshake(const Slot& slot) {
-  call_and_wait(*slot, [](Engine& e) { return e.begin_handshake(); }, kNothingToTidy);
+  const auto turn = take_idle_turn(*slot);
+  begin_and_wait(*slot, [](Engine& e) { return e.begin_handshake(); }, kNothingToTidy);
 }
 
 void set_option_from(const Slot& slot, std::string_view name, PyObject* value) { set_option(slot, name, value); }
@@ -122,17 +123,19 @@ void debug(const Slot& slot, bool on) {
 }
 
 void new_game(const Slot& slot) {
-  call_and_wait(*slot, [](Engine& e) { return e.begin_new_game(); }, kNothingToTidy);
+  const auto turn = take_idle_turn(*slot);
+  begin_and_wait(*slot, [](Engine& e) { return e.begin_new_game(); }, kNothingToTidy);
 }
 
 void is_ready(const Slot& slot) {
-  call_and_wait(*slot, [](Engine& e) { return e.begin_is_ready(); }, kNothingToTidy);
+  const auto turn = take_turn(*slot);
+  begin_and_wait(*slot, [](Engine& e) { return e.begin_is_ready(); }, kNothingToTidy);
 }
 
 void set_position(const Slot& slot, bind::Shared<PyGame> game) {
   const Game copy = *game;
-  const auto turn = take_turn(*slot);
-  on_engine(*slot, [&](Engine& e) { return e.set_position(copy); });
+  const auto turn = take_idle_turn(*slot);
+  begin_and_wait(*slot, [&](Engine& e) { return e.begin_set_position(copy); }, kNothingToTidy);
 }
 
 void send_line(const Slot& slot, std::string_view text) {

@@ -17,14 +17,16 @@ protocol::Limits limits_of(const PyLimits* limits) { return limits ? limits->val
 
 // On Ctrl-C the search is told to stop; the next call that needs the engine
 // idle drains it.
-constexpr auto kStopSearch = [](Engine& e, const auto& wait) { e.interrupt(wait.search()); };
+constexpr auto kStopSearch = [](Engine& e, const engine::PositionSearch& wait) {
+  if (const engine::Search* search = wait.search()) e.interrupt(*search);
+};
 
 }  // namespace
 
 bind::Ref go(const Slot& slot, const PyLimits* limits, std::optional<double> timeout) {
   const protocol::Limits bounds = limits_of(limits);
   const engine::Duration wait = call_timeout(*slot, timeout);
-  const auto turn = take_turn(*slot);
+  const auto turn = take_idle_turn(*slot);
   engine::Search search = on_engine(*slot, [&](Engine& e) { return e.go_within(bounds, wait); });
   return bind::make<PySearch>(slot, std::move(search));
 }
@@ -34,7 +36,8 @@ engine::Answer play(const Slot& slot, bind::Shared<PyGame> game, const PyLimits*
   const protocol::Limits bounds = limits_of(limits);
   const engine::Duration wait = call_timeout(*slot, timeout);
   const Game copy = *game;
-  return call_and_wait(*slot, [&](Engine& e) { return e.begin_play(copy, bounds, wait); }, kStopSearch);
+  const auto turn = take_idle_turn(*slot);
+  return begin_and_wait(*slot, [&](Engine& e) { return e.begin_play(copy, bounds, wait); }, kStopSearch);
 }
 
 std::vector<protocol::Report> analyse(const Slot& slot, bind::Shared<PyGame> game, const PyLimits* limits,
@@ -43,7 +46,8 @@ std::vector<protocol::Report> analyse(const Slot& slot, bind::Shared<PyGame> gam
   const protocol::Limits bounds = limits_of(limits);
   const engine::Duration wait = call_timeout(*slot, timeout);
   const Game copy = *game;
-  return call_and_wait(*slot, [&](Engine& e) { return e.begin_analysis(copy, bounds, wait); }, kStopSearch);
+  const auto turn = take_idle_turn(*slot);
+  return begin_and_wait(*slot, [&](Engine& e) { return e.begin_analysis(copy, bounds, wait); }, kStopSearch);
 }
 
 }  // namespace vorn::python::uci

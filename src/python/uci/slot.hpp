@@ -3,6 +3,7 @@
 //
 //   on_engine(slot, [&](Engine& e) { return e.send(command); })  # a short call, the interpreter lock released
 //   const auto turn = take_turn(slot);                             # a call that waits, after those before it
+//   const auto turn = take_idle_turn(slot);                        # the same, a search given up drained first
 //   wait_on_engine(slot, [&](Engine& e, Instant end) { ... }, ...) # its wait, in slices of the slot
 //   read_slot(slot, [](const Engine* e) { return plain copy; })    # short reads, closed: null
 //
@@ -159,12 +160,21 @@ auto wait_on_engine(EngineSlot& slot, Step&& step, OnInterrupt&& on_interrupt) {
 // exchange, then its wait is stepped in slices; on Ctrl-C,
 // `on_interrupt(engine, wait)` tidies up in the slot.
 template <class Begin, class OnInterrupt>
-auto call_and_wait(EngineSlot& slot, Begin&& begin, OnInterrupt&& on_interrupt) {
-  const auto turn = take_turn(slot);
+auto begin_and_wait(EngineSlot& slot, Begin&& begin, OnInterrupt&& on_interrupt) {
   auto wait = on_engine(slot, std::forward<Begin>(begin));
   return wait_on_engine(
       slot, [&](engine::Engine& e, engine::Instant end) { return e.step(wait, end); },
       [&](engine::Engine& e) { on_interrupt(e, wait); });
+}
+
+// The turn of a call that needs the engine idle: a search given up and still
+// running is stopped and drained first, in slices like any wait.
+inline std::unique_lock<std::timed_mutex> take_idle_turn(EngineSlot& slot) {
+  auto turn = take_turn(slot);
+  if (auto drain = on_engine(slot, [](engine::Engine& e) { return e.begin_drain(); }))
+    wait_on_engine(
+        slot, [&](engine::Engine& e, engine::Instant end) { return e.step(*drain, end); }, [](engine::Engine&) {});
+  return turn;
 }
 
 // For a wait that leaves nothing to tidy up when Ctrl-C ends it.

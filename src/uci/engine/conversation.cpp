@@ -115,20 +115,44 @@ std::expected<void, Error> Engine::set_option(std::string_view name, const proto
   return send(*command);
 }
 
-std::expected<void, Error> Engine::set_position(const Game& game) {
+std::expected<Positioning, Error> Engine::begin_set_position(const Game& game) {
   constexpr std::string_view kChess960Option = "UCI_Chess960";
-  const bool wanted = game.variant().name() == "chess960";
-  if (wanted != chess960_) {
+  Positioning positioning(game, game.variant().name() == "chess960");
+  if (positioning.chess960_ != chess960_) {
     if (!identified_) return std::unexpected(error::NotIdentified{});
-    if (wanted || option(kChess960Option)) {
-      if (auto set = set_option(kChess960Option, protocol::value::Check{wanted}); !set) return set;
-      if (auto ready = is_ready(); !ready) return ready;
+    if (positioning.chess960_ || option(kChess960Option)) {
+      if (auto set = set_option(kChess960Option, protocol::value::Check{positioning.chess960_}); !set)
+        return std::unexpected(set.error());
+      // Until readyok confirms it, the mode is unknown, and the next game
+      // switches it again whichever mode it needs.
+      chess960_.reset();
+      auto ready = begin_is_ready();
+      if (!ready) return std::unexpected(ready.error());
+      positioning.switching_.emplace(*ready);
+    } else {
+      chess960_ = false;
     }
-    chess960_ = wanted;
   }
-  const auto style = chess960_ ? CastlingStyle::KingToRook : CastlingStyle::KingTwoSquares;
-  if (auto sent = send(Command::position(game, style)); !sent) return sent;
-  position_ = game;
+  return positioning;
+}
+
+Stepped<Done> Engine::step(Positioning& positioning, Instant until) {
+  if (positioning.switching_) {
+    auto ready = step(*positioning.switching_, until);
+    if (!ready || !*ready) return ready;
+    positioning.switching_.reset();
+    chess960_ = positioning.chess960_;
+  }
+  const auto style = chess960_ == true ? CastlingStyle::KingToRook : CastlingStyle::KingTwoSquares;
+  if (auto sent = send(Command::position(positioning.game_, style)); !sent) return std::unexpected(sent.error());
+  position_ = std::move(positioning.game_);
+  return Done{};
+}
+
+std::expected<void, Error> Engine::set_position(const Game& game) {
+  auto positioning = begin_set_position(game);
+  if (!positioning) return std::unexpected(positioning.error());
+  if (auto done = finish(*positioning); !done) return std::unexpected(done.error());
   return {};
 }
 

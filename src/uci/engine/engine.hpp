@@ -95,6 +95,8 @@ class Engine {
   // Switches the engine's Chess960 mode when the game's variant needs it,
   // then sends the game.
   std::expected<void, Error> set_position(const Game& game);
+  // Sends what switches the mode; sending the game follows the switch.
+  std::expected<Positioning, Error> begin_set_position(const Game& game);
   // ucinewgame; the last game sent is forgotten; then isready.
   std::expected<void, Error> new_game();
   std::expected<Reply, Error> begin_new_game();
@@ -116,6 +118,9 @@ class Engine {
   void abandon(std::uint64_t number);
   // Abandons `search`, telling the engine to stop at once.
   void interrupt(const Search& search);
+  // Stops an abandoned search still running; draining it follows. None when
+  // there is nothing to drain.
+  std::expected<std::optional<Drain>, Error> begin_drain();
   // Sets the position and searches it, each step bounded by `per_step`.
   std::expected<Play, Error> begin_play(const Game& game, const protocol::Limits& limits, Duration per_step);
   std::expected<Analysis, Error> begin_analysis(const Game& game, const protocol::Limits& limits,
@@ -125,6 +130,8 @@ class Engine {
   // ---- steps: each waits at most until `until` ----
   Stepped<Done> step(Reply& reply, Instant until);
   Stepped<std::optional<std::int32_t>> step(Exit& exit, Instant until);
+  Stepped<Done> step(Drain& drain, Instant until);
+  Stepped<Done> step(Positioning& positioning, Instant until);
   // `SearchOver` once another search has started or the answer went to
   // another reader. Precondition: no answer yet.
   Stepped<Progress> step(Search& search, Instant until);
@@ -177,6 +184,9 @@ class Engine {
   std::expected<void, Error> drain_abandoned();
   // Drains `search` when it failed unanswered on an engine still running.
   void drop(const Search& search);
+  // The next step of the search, the position set and the search started
+  // first; a failed search is dropped.
+  Stepped<Progress> step_search(PositionSearch& searched, Instant until);
 
   std::shared_ptr<Reaper> child_;
   Fd stdin_;
@@ -190,7 +200,7 @@ class Engine {
   std::optional<Game> position_;
   protocol::Session session_;
   bool identified_ = false;
-  bool chess960_ = false;
+  std::optional<bool> chess960_ = false;  // the engine's mode; none while a switch is unconfirmed
 
   std::uint64_t search_number_ = 0;  // of the last search started
   bool search_live_ = false;         // its answer not yet handed to its search

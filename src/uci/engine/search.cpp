@@ -92,59 +92,79 @@ void Engine::interrupt(const Search& search) {
   if (!search_stopped_ && !kept_answer_) (void)send(Command::stop());
 }
 
-std::expected<void, Error> Engine::drain_abandoned() {
-  search_abandoned_ = false;  // the stop below must not drain again
-  const auto drained = [&]() -> std::expected<void, Error> {
-    if (!search_stopped_)
-      if (auto sent = send(Command::stop()); !sent) return sent;
-    // One fixed bound: reports after the stop do not extend it.
-    const Instant deadline = deadline_after(timeout_);
-    while (!kept_answer_) {
-      auto message = receive(deadline, deadline, timeout_, "bestmove");
-      if (!message) return std::unexpected(message.error());
-    }
-    return {};
-  };
+std::expected<std::optional<Drain>, Error> Engine::begin_drain() {
+  if (!search_live_ || !search_abandoned_) return std::nullopt;
   const protocol::State now = state();
   if (!kept_answer_ && (now == protocol::State::Searching || now == protocol::State::Pondering)) {
-    if (auto done = drained(); !done) {
-      search_abandoned_ = true;  // the next call that needs the engine idle tries again
-      return done;
-    }
+    if (!search_stopped_)
+      if (auto sent = send(Command::stop()); !sent) return std::unexpected(sent.error());
+    // One fixed bound: reports after the stop do not extend it.
+    return Drain(timeout_);
   }
   kept_answer_.reset();
-  search_live_ = false;
+  search_live_ = search_abandoned_ = false;
+  return std::nullopt;
+}
+
+Stepped<Done> Engine::step(Drain& drain, Instant until) {
+  // Failing, the search stays abandoned: the next call that needs the engine
+  // idle tries again.
+  while (!kept_answer_) {
+    auto message = receive(until, drain.deadline_, drain.bound_, "bestmove");
+    if (!message) return std::unexpected(message.error());
+    if (!*message) return std::nullopt;
+  }
+  kept_answer_.reset();
+  search_live_ = search_abandoned_ = false;
+  return Done{};
+}
+
+std::expected<void, Error> Engine::drain_abandoned() {
+  auto drain = begin_drain();
+  if (!drain) return std::unexpected(drain.error());
+  if (!*drain) return {};
+  if (auto done = finish(**drain); !done) return std::unexpected(done.error());
   return {};
 }
 
 void Engine::drop(const Search& search) {
   if (search.answer() || exited_) return;
   abandon(search.number());
-  if (search_abandoned_) (void)drain_abandoned();
+  (void)drain_abandoned();
 }
 
 std::expected<Play, Error> Engine::begin_play(const Game& game, const protocol::Limits& limits,
                                               Duration per_step) {
-  if (auto set = set_position(game); !set) return std::unexpected(set.error());
-  auto search = go(limits, per_step);
-  if (!search) return std::unexpected(search.error());
-  return Play(std::move(*search));
+  auto positioning = begin_set_position(game);
+  if (!positioning) return std::unexpected(positioning.error());
+  return Play(PositionSearch(std::move(*positioning), limits, per_step));
 }
 
 std::expected<Analysis, Error> Engine::begin_analysis(const Game& game, const protocol::Limits& limits,
                                                       Duration per_step) {
-  auto play = begin_play(game, limits, per_step);
-  if (!play) return std::unexpected(play.error());
-  return Analysis(std::move(play->search_));
+  auto positioning = begin_set_position(game);
+  if (!positioning) return std::unexpected(positioning.error());
+  return Analysis(PositionSearch(std::move(*positioning), limits, per_step));
+}
+
+Stepped<Progress> Engine::step_search(PositionSearch& searched, Instant until) {
+  if (!searched.search_) {
+    auto set = step(searched.positioning_, until);
+    if (!set) return std::unexpected(set.error());
+    if (!*set) return std::nullopt;
+    auto search = go(searched.limits_, searched.per_step_);
+    if (!search) return std::unexpected(search.error());
+    searched.search_.emplace(std::move(*search));
+  }
+  auto progress = step(*searched.search_, until);
+  if (!progress) drop(*searched.search_);
+  return progress;
 }
 
 Stepped<Answer> Engine::step(Play& play, Instant until) {
   while (true) {
-    auto progress = step(play.search_, until);
-    if (!progress) {
-      drop(play.search_);
-      return std::unexpected(progress.error());
-    }
+    auto progress = step_search(play, until);
+    if (!progress) return std::unexpected(progress.error());
     if (!*progress) return std::nullopt;
     if (const auto* answer = std::get_if<Answer>(&**progress)) return *answer;
   }
@@ -153,11 +173,8 @@ Stepped<Answer> Engine::step(Play& play, Instant until) {
 Stepped<std::vector<Report>> Engine::step(Analysis& analysis, Instant until) {
   std::vector<Report>& kept = analysis.kept_;
   while (true) {
-    auto progress = step(analysis.search_, until);
-    if (!progress) {
-      drop(analysis.search_);
-      return std::unexpected(progress.error());
-    }
+    auto progress = step_search(analysis, until);
+    if (!progress) return std::unexpected(progress.error());
     if (!*progress) return std::nullopt;
     if (std::holds_alternative<Answer>(**progress)) {
       std::ranges::stable_sort(kept, {}, variation_of);

@@ -1,6 +1,7 @@
 // The waits of an engine's calls, each a value the engine steps a slice at a
 // time (`Engine::step(wait, until)`): the answer to uci or isready, the exit
-// after quit, a search, and the plays and analyses built on a search.
+// after quit, a search, the drain of a search given up, a position set, and
+// the plays and analyses built on a position and a search.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "game/game.hpp"
 #include "uci/engine/error.hpp"
+#include "uci/limits.hpp"
 #include "uci/protocol.hpp"
 #include "uci/reading.hpp"
 
@@ -84,32 +86,71 @@ class Search {
   std::optional<Answer> answer_;
 };
 
-// A search of a position set for it, followed to its answer.
-class Play {
+// The stop and drain of a search abandoned unanswered, within one fixed bound.
+class Drain {
  public:
-  using Value = Answer;
-  const Search& search() const { return search_; }
+  using Value = Done;
 
  private:
   friend class Engine;
-  explicit Play(Search search) : search_(std::move(search)) {}
+  explicit Drain(Duration bound) : bound_(bound), deadline_(deadline_after(bound)) {}
 
-  Search search_;
+  Duration bound_;
+  Instant deadline_;
 };
 
-// A search of a position set for it, keeping the last scored report of each
-// variation (its `multipv`, 1 when it has none); answered with them in
-// variation order.
-class Analysis {
+// A game being set as the engine's position: the engine's Chess960 mode
+// switched first when the game needs it, confirmed by readyok.
+class Positioning {
  public:
-  using Value = std::vector<Report>;
-  const Search& search() const { return search_; }
+  using Value = Done;
 
  private:
   friend class Engine;
-  explicit Analysis(Search search) : search_(std::move(search)) {}
+  Positioning(Game game, bool chess960) : game_(std::move(game)), chess960_(chess960) {}
 
-  Search search_;
+  Game game_;
+  bool chess960_;                   // the mode the game needs
+  std::optional<Reply> switching_;  // the readyok that confirms the switch
+};
+
+// A position set, then searched: what a play and an analysis follow.
+class PositionSearch {
+ public:
+  // None until the position is set and the search started.
+  const Search* search() const { return search_ ? &*search_ : nullptr; }
+
+ private:
+  friend class Engine;
+  PositionSearch(Positioning positioning, const protocol::Limits& limits, Duration per_step)
+      : positioning_(std::move(positioning)), limits_(limits), per_step_(per_step) {}
+
+  Positioning positioning_;
+  protocol::Limits limits_;
+  Duration per_step_;
+  std::optional<Search> search_;
+};
+
+// A position searched to the engine's answer.
+class Play : public PositionSearch {
+ public:
+  using Value = Answer;
+
+ private:
+  friend class Engine;
+  explicit Play(PositionSearch searched) : PositionSearch(std::move(searched)) {}
+};
+
+// A position searched, keeping the last scored report of each variation
+// (its `multipv`, 1 when it has none); answered with them in variation order.
+class Analysis : public PositionSearch {
+ public:
+  using Value = std::vector<Report>;
+
+ private:
+  friend class Engine;
+  explicit Analysis(PositionSearch searched) : PositionSearch(std::move(searched)) {}
+
   std::vector<Report> kept_;
 };
 
