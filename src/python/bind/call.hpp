@@ -98,12 +98,15 @@ struct Site {
   const char* argument = nullptr;
 };
 
+// Never destroyed: its default values must not be released after the
+// interpreter has gone, at process exit. Made when the library loads, so a
+// call reaches it with no first-use guard.
+template <class Py, auto F, class Use>
+inline Site& kSite = *new Site;
+
 template <class Py, auto F, class Use>
 Site& site() {
-  // Never destroyed: its default values must not be released after the
-  // interpreter has gone, at process exit.
-  static Site& kept = *new Site;
-  return kept;
+  return kSite<Py, F, Use>;
 }
 
 // What a parameter is converted to: the parameter type itself, except that

@@ -59,7 +59,7 @@ Py* instance(PyObject* object) {
 void name_argument(const char* name);
 
 template <class T>
-T from_python(PyObject* object, const char* name = nullptr) {
+[[gnu::always_inline]] inline T from_python(PyObject* object, const char* name = nullptr) {
   try {
     return Converter<T>::from(object);
   } catch (const PythonError&) {
