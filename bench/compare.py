@@ -292,7 +292,7 @@ def main():
         for peer in peers:
             if (peer, op) in samples:
                 theirs = statistics.median(samples[(peer, op)])
-                row += f"{theirs:15.3f} {theirs / ours:6.1f}x  "
+                row += f"{theirs:15.3f} {theirs / ours:6.2f}x  "
             else:
                 row += f"{'-':>24}"
         print(row)
