@@ -437,6 +437,27 @@ def test_kill_does_not_wait_for_a_busy_engine(fake):
     assert engine.state == "quitting"
 
 
+def test_quit_does_not_wait_for_a_search_another_thread_waits_on(fake):
+    engine = fake.start("wait-for-stop", timeout=5.0)
+    search = engine.go()
+    failure = []
+
+    def wait():
+        try:
+            search.answer()
+        except UciError as error:
+            failure.append(error)
+
+    waiter = threading.Thread(target=wait)
+    waiter.start()
+    time.sleep(0.2)
+    with Elapsed() as elapsed:
+        assert engine.quit() == 0
+    waiter.join(5)
+    assert elapsed.seconds < 1.0
+    assert [str(error) for error in failure] == ["the engine has been closed"]
+
+
 def test_dropping_the_engine_reaps_it(fake):
     engine = fake.start()
     del engine  # the fixture finds no child left

@@ -159,11 +159,12 @@ std::optional<std::string> next_line(const Slot& slot, std::optional<double> tim
 
 // ---- closing ----
 
+// Like kill, quit does not wait for the turn: a call waiting on the engine
+// finds it closed.
 std::optional<std::int32_t> quit(const Slot& slot) {
-  const auto turn = take_turn(*slot);
   std::optional<Engine> taken = [&]() -> std::optional<Engine> {
     const bind::AllowThreads nogil;
-    const std::lock_guard lock(slot->mutex);
+    const auto lock = take_slot(*slot);
     std::optional<Engine> held = std::exchange(slot->engine, std::nullopt);
     if (slot->closing) return std::nullopt;  // killed meanwhile: dropped here, reaped
     return held;
