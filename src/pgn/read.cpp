@@ -116,6 +116,15 @@ bool is_tag_name(std::string_view name) {
 }
 
 std::string collapse(std::string_view text) {
+  // Most comments are ASCII words between single spaces, and only their ends
+  // need trimming.
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  const bool spaced_once = std::ranges::none_of(text, [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x80 || (kAsciiSpace[byte] && byte != ' ');
+  }) && text.find("  ") == std::string_view::npos;
+  if (spaced_once) return std::string(text);
   std::string out;
   out.reserve(text.size());
   bool gap = false;
@@ -367,8 +376,17 @@ Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
 }
 
 Reader::Flow Reader::comment_braced(Visitor& visitor) {
-  const Place at = here();
-  ++pos_;
+  const std::size_t open = pos_++;
+  // Most comments close on the line they open: they are collapsed straight
+  // from it, and their place, needed only when one never closes, is not
+  // counted out.
+  if (const std::size_t close = line_.find('}', pos_); close != std::string_view::npos) {
+    const std::string_view text = line_.substr(pos_, close - pos_);
+    pos_ = close + 1;
+    attach(visitor, visitor.wants_comments() ? collapse(text) : std::string());
+    return Flow::Go;
+  }
+  const Place at = place_of(open);
   bool keep = visitor.wants_comments();
   comment_.clear();
   // Past this size a comment is scanned to its end before it is kept, when
