@@ -89,6 +89,32 @@ std::optional<Move> legal(const board::Board& b, Move m) {
                                            : board::detail::legal_move<Colour::Black>(b, m);
 }
 
+// The move of the one unit of `role` that reaches `target`, when it is
+// plainly legal: the side is not in check, the unit is not pinned, and the
+// move is a piece's move (reaching already showed the line clear) or a
+// pawn's step, double step or capture, none a promotion or en passant. None
+// sends the caller to the full test, which gives the same answer.
+std::optional<Move> plain_move(const board::Board& b, Role role, Square origin, Square target,
+                               std::optional<Role> promotion) {
+  const Colour us = b.side_to_move();
+  if (role == Role::King || promotion || b.colour(us).contains(target) || b.checkers() ||
+      b.pinned().contains(origin))
+    return std::nullopt;
+  const bool capture = b.colour(!us).contains(target);
+  if (role == Role::Pawn) {
+    if (rank_of(target) == relative_rank(us, Rank::Eighth)) return std::nullopt;
+    if (file_of(origin) == file_of(target)) {
+      const bool two = index(origin) - index(target) == 16 || index(target) - index(origin) == 16;
+      if (capture || (two && (rank_of(origin) != relative_rank(us, Rank::Second) ||
+                              b.occupied().contains(Square((index(origin) + index(target)) / 2)))))
+        return std::nullopt;
+    } else if (!capture) {
+      return std::nullopt;
+    }
+  }
+  return Move::make(origin, target, capture ? Move::kCapture : 0);
+}
+
 // A promotion letter in either case: knight, bishop, rook or queen.
 std::optional<Role> promotion_letter(char c) {
   const auto role = san_role(ascii_upper(c));
@@ -180,6 +206,11 @@ VORN_HOT std::optional<MoveParseError> read_san(const Position& p, std::string_v
   SquareSet origins = reaching(p.board, role, p.board.side_to_move(), *target);
   if (from_file) origins &= SquareSet::file(*from_file);
   if (from_rank) origins &= SquareSet::rank(*from_rank);
+  if (origins && !origins.more_than_one())
+    if (const auto move = plain_move(p.board, role, origins.first(), *target, promotion)) {
+      out = *move;
+      return std::nullopt;
+    }
   bool found = false;
   for (const Square origin : origins) {
     // A king onto its own rook is castling, which has its own text.
