@@ -437,19 +437,23 @@ bool Reader::keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume
 }
 
 std::string_view Reader::scan_word() {
-  const std::size_t start = pos_;
-  while (pos_ < line_.size()) {
-    const char c = line_[pos_];
-    if (static_cast<unsigned char>(c) < 0x80) {
-      if (kEndsWord[std::size_t(c)]) break;
-      ++pos_;
+  // A local end: stepping the member would store it at every byte read.
+  const std::string_view line = line_;
+  std::size_t end = pos_;
+  while (end < line.size()) {
+    const auto byte = static_cast<unsigned char>(line[end]);
+    if (byte < 0x80) {
+      if (kEndsWord[byte]) break;
+      ++end;
     } else {
       std::size_t length = 0;
-      if (is_space_at(line_, pos_, length)) break;
-      pos_ += length;
+      if (is_space_at(line, end, length)) break;
+      end += length;
     }
   }
-  return line_.substr(start, pos_ - start);
+  const std::string_view word = line.substr(pos_, end - pos_);
+  pos_ = end;
+  return word;
 }
 
 void Reader::attach(Visitor& visitor, std::string_view text) {

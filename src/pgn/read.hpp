@@ -20,7 +20,6 @@
 #include <chrono>
 #include <cstdint>
 #include <expected>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -86,8 +85,9 @@ class Reader {
     // None until the line has a move.
     const Position* before() const { return moved_ ? &slots_[now_ ^ 1] : nullptr; }
     void play(const Variant& variant, Move move) {
-      // Made in its slot, not copied there.
-      std::construct_at(&slots_[now_ ^ 1], variant.play(slots_[now_], move));
+      // Copied into its slot once and played there.
+      slots_[now_ ^ 1] = slots_[now_];
+      variant.play_on(slots_[now_ ^ 1], move);
       now_ ^= 1;
       moved_ = true;
     }
