@@ -70,19 +70,17 @@ Position start_position_of(SharedRecord record) { return setup_of(**record).star
 
 using SharedNode = std::shared_ptr<const model::Node>;
 
-// The nodes of `line`, each keeping alive the tree `owner` holds.
-std::vector<SharedNode> shared_line(const std::shared_ptr<const void>& owner, const model::Line& line) {
-  std::vector<SharedNode> nodes;
-  nodes.reserve(line.size());
-  for (const model::Node& node : line) nodes.emplace_back(owner, &node);
-  return nodes;
+// A list of the nodes of `line`, each keeping alive the tree `owner` holds;
+// made straight into the list, each node's share is taken once.
+Ref node_list(const std::shared_ptr<const void>& owner, const model::Line& line) {
+  Ref list = Ref::check(PyList_New(Py_ssize_t(line.size())));
+  for (std::size_t i = 0; i < line.size(); ++i)
+    PyList_SetItem(list.get(), Py_ssize_t(i), bind::make<PyPgnNode>(SharedNode(owner, &line[i])).release());
+  return list;
 }
 
 // The nodes share the record itself.
-Ref mainline_of(SharedRecord record) {
-  const std::shared_ptr<const model::Game>& game = *record;
-  return bind::to_python(shared_line(game, game->nodes));
-}
+Ref mainline_of(SharedRecord record) { return node_list(*record, (*record)->nodes); }
 
 Game game_of(SharedRecord record) {
   auto game = model::mainline_game(**record);
@@ -133,10 +131,11 @@ std::string_view node_comment_before(const PyPgnNode& node) { return node.value-
 std::string_view node_comment_after(const PyPgnNode& node) { return node.value->comment_after; }
 
 Ref node_variations(const PyPgnNode& node) {
-  std::vector<std::vector<SharedNode>> lines;
-  lines.reserve(node.value->variations.size());
-  for (const model::Line& line : node.value->variations) lines.push_back(shared_line(node.value, line));
-  return bind::to_python(lines);
+  const std::vector<model::Line>& variations = node.value->variations;
+  Ref lines = Ref::check(PyList_New(Py_ssize_t(variations.size())));
+  for (std::size_t i = 0; i < variations.size(); ++i)
+    PyList_SetItem(lines.get(), Py_ssize_t(i), node_list(node.value, variations[i]).release());
+  return lines;
 }
 
 std::string node_repr(const PyPgnNode& node) { return "<PgnNode " + node.value->san + ">"; }
