@@ -1,5 +1,8 @@
 // Standard Algebraic Notation in both directions, through a variant.
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 #include "board/attacks.hpp"
 #include "board/movegen.hpp"
@@ -89,30 +92,39 @@ std::optional<Move> legal(const board::Board& b, Move m) {
                                            : board::detail::legal_move<Colour::Black>(b, m);
 }
 
+// Writes `m` as one word: the caller reads it back whole, and a move stored
+// a byte at a time would make that read wait.
+void store(Move& out, Move m) {
+  const auto word = std::bit_cast<std::uint32_t>(m);
+  std::memcpy(static_cast<void*>(&out), &word, sizeof word);
+}
+
 // The move of the one unit of `role` that reaches `target`, when it is
 // plainly legal: the side is not in check, the unit is not pinned, and the
 // move is a piece's move (reaching already showed the line clear) or a
-// pawn's step, double step or capture, none a promotion or en passant. None
-// sends the caller to the full test, which gives the same answer.
-std::optional<Move> plain_move(const board::Board& b, Role role, Square origin, Square target,
-                               std::optional<Role> promotion) {
+// pawn's step, double step or capture, none a promotion or en passant; it is
+// written to `out`. False sends the caller to the full test, which gives the
+// same answer.
+bool plain_move(const board::Board& b, Role role, Square origin, Square target, std::optional<Role> promotion,
+                Move& out) {
   const Colour us = b.side_to_move();
   if (role == Role::King || promotion || b.colour(us).contains(target) || b.checkers() ||
       b.pinned().contains(origin))
-    return std::nullopt;
+    return false;
   const bool capture = b.colour(!us).contains(target);
   if (role == Role::Pawn) {
-    if (rank_of(target) == relative_rank(us, Rank::Eighth)) return std::nullopt;
+    if (rank_of(target) == relative_rank(us, Rank::Eighth)) return false;
     if (file_of(origin) == file_of(target)) {
       const bool two = index(origin) - index(target) == 16 || index(target) - index(origin) == 16;
       if (capture || (two && (rank_of(origin) != relative_rank(us, Rank::Second) ||
                               b.occupied().contains(Square((index(origin) + index(target)) / 2)))))
-        return std::nullopt;
+        return false;
     } else if (!capture) {
-      return std::nullopt;
+      return false;
     }
   }
-  return Move::make(origin, target, capture ? Move::kCapture : 0);
+  store(out, Move::make(origin, target, capture ? Move::kCapture : 0));
+  return true;
 }
 
 // A promotion letter in either case: knight, bishop, rook or queen.
@@ -160,7 +172,7 @@ VORN_HOT std::optional<MoveParseError> read_san(const Position& p, std::string_v
     if (const auto rook = p.board.castling().get(us, *wing)) {
       const Move m = Move::make(p.board.king(us), square_at(*rook, back_rank(us)));
       if (const auto move = legal(p.board, m); move && move->is_castling()) {
-        out = *move;
+        store(out, *move);
         return std::nullopt;
       }
     }
@@ -206,18 +218,15 @@ VORN_HOT std::optional<MoveParseError> read_san(const Position& p, std::string_v
   SquareSet origins = reaching(p.board, role, p.board.side_to_move(), *target);
   if (from_file) origins &= SquareSet::file(*from_file);
   if (from_rank) origins &= SquareSet::rank(*from_rank);
-  if (origins && !origins.more_than_one())
-    if (const auto move = plain_move(p.board, role, origins.first(), *target, promotion)) {
-      out = *move;
-      return std::nullopt;
-    }
+  if (origins && !origins.more_than_one() && plain_move(p.board, role, origins.first(), *target, promotion, out))
+    return std::nullopt;
   bool found = false;
   for (const Square origin : origins) {
     // A king onto its own rook is castling, which has its own text.
     const auto move = legal(p.board, Move::make(origin, *target, 0, promotion));
     if (!move || move->is_castling()) continue;
     if (found) return MoveParseError::Ambiguous;
-    out = *move;
+    store(out, *move);
     found = true;
   }
   if (!found) return MoveParseError::NoSuchMove;
