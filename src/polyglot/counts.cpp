@@ -1,7 +1,7 @@
 #include "polyglot/counts.hpp"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <limits>
 
 namespace vorn::polyglot {
@@ -15,29 +15,56 @@ using Slot = MoveCounts::Slot;
 // merging it costs a pass over every slot.
 constexpr std::size_t kLeastBatch = std::size_t{1} << 20;
 
-// The pairs by key, then bits: spread into buckets by the top bits of the
-// key (position keys are random, so the buckets hold a few pairs each),
-// then each bucket sorted on its own. A failed allocation changes nothing.
-std::vector<Pair> sorted(const std::vector<Pair>& pairs) {
-  const int bits = std::clamp(int(std::bit_width(pairs.size())) - 3, 1, 16);
-  const auto bucket = [bits](const Pair& pair) { return std::size_t(pair.first >> (64 - bits)); };
-  std::vector<std::size_t> starts((std::size_t{1} << bits) + 1);
-  std::vector<Pair> out(pairs.size());
-  for (const Pair& pair : pairs) ++starts[bucket(pair) + 1];
+// Bucket sort on 11 bits of the key at a time: 2048 buckets, whose write
+// positions stay in the cache while the pairs are spread.
+constexpr int kDigit = 11;
+constexpr std::size_t kBuckets = std::size_t{1} << kDigit;
+using Starts = std::array<std::size_t, kBuckets + 1>;
+
+// Spreads [first, last) into `to` by the key's digit at `shift`; where each bucket starts goes to `starts`.
+template <class From, class To>
+void spread(From first, From last, To to, int shift, Starts& starts) {
+  const auto digit = [shift](const Pair& pair) { return std::size_t(pair.first >> shift) & (kBuckets - 1); };
+  starts.fill(0);
+  for (From pair = first; pair != last; ++pair) ++starts[digit(*pair) + 1];
   for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-  std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-  for (const Pair& pair : pairs) out[next[bucket(pair)]++] = pair;
-  for (std::size_t b = 0; b + 1 < starts.size(); ++b)
-    std::sort(out.begin() + std::ptrdiff_t(starts[b]), out.begin() + std::ptrdiff_t(starts[b + 1]));
-  return out;
+  std::array<std::size_t, kBuckets> next;
+  std::copy(starts.begin(), starts.end() - 1, next.begin());
+  for (From pair = first; pair != last; ++pair) to[next[digit(*pair)]++] = *pair;
 }
 
-bool before(const Slot& slot, const Pair& pair) {
-  return slot.key != pair.first ? slot.key < pair.first : slot.bits < pair.second;
+// The pairs by key, then bits: spread by the key's top digit, each large
+// bucket spread again by the next one (position keys are random, so that
+// leaves a pair or so per bucket), and what shares both digits sorted on its
+// own (the same position played again). A failed allocation changes nothing.
+std::vector<Pair> sorted(const std::vector<Pair>& pairs) {
+  constexpr std::ptrdiff_t kSortedWhole = 32;
+  std::vector<Pair> out(pairs.size());
+  std::vector<Pair> scratch;
+  Starts top, inner;
+  spread(pairs.begin(), pairs.end(), out.begin(), 64 - kDigit, top);
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    const auto first = out.begin() + std::ptrdiff_t(top[b]), last = out.begin() + std::ptrdiff_t(top[b + 1]);
+    if (last - first <= kSortedWhole) {
+      std::sort(first, last);
+      continue;
+    }
+    scratch.resize(std::size_t(last - first));
+    spread(first, last, scratch.begin(), 64 - 2 * kDigit, inner);
+    for (std::size_t i = 0; i < kBuckets; ++i)
+      if (inner[i + 1] - inner[i] > 1)
+        std::sort(scratch.begin() + std::ptrdiff_t(inner[i]), scratch.begin() + std::ptrdiff_t(inner[i + 1]));
+    std::copy(scratch.begin(), scratch.end(), first);
+  }
+  return out;
 }
 
 std::uint32_t saturating_sum(std::uint64_t a, std::uint64_t b) {
   return std::uint32_t(std::min<std::uint64_t>(a + b, std::numeric_limits<std::uint32_t>::max()));
+}
+
+bool before(const Slot& slot, const Pair& pair) {
+  return slot.key != pair.first ? slot.key < pair.first : slot.bits < pair.second;
 }
 
 }  // namespace
