@@ -369,6 +369,17 @@ Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
         continue;
       }
     }
+    if (is_digit(c)) {
+      // A move number, every other word, is stepped over here; digits
+      // followed by anything else are read as a word.
+      std::size_t end = pos_ + 1;
+      while (end < line_.size() && (is_digit(line_[end]) || line_[end] == '.')) ++end;
+      if (end == line_.size() || (static_cast<unsigned char>(line_[end]) < 0x80 &&
+                                  kEndsWord[static_cast<unsigned char>(line_[end])])) {
+        pos_ = end;
+        continue;
+      }
+    }
     bool game_over = false;
     if (word(visitor, variant, game_over) != Flow::Go) return Flow::Failed;
     if (game_over) return Flow::Go;
