@@ -655,6 +655,23 @@ def random_games_and_counts(seed, games):
     return "\n".join(texts), counts
 
 
+# Castling rights lost to a capture on the rook's corner, which random games
+# need not hold.
+@pytest.mark.parametrize(("fen", "sans"), [
+    ("r3k3/1P6/8/8/8/8/8/4K3 w q - 0 1", ["bxa8=Q+", "Ke7", "Qb7+", "Kf6", "Ke2"]),
+    ("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", ["Rxa8+", "Ke7", "Raxh8", "Kf6", "O-O", "Kg5"]),
+], ids=["promotion-takes-a-rook", "rook-taken-on-its-corner"])
+def test_pgn_keys_kept_move_by_move_are_the_positions_keys(fen, sans):
+    # The reader keeps the key up move by move: it must be the key the position has.
+    game, expected = vorn.Game.from_fen(fen), []
+    for san in sans:
+        expected.append((game.position.polyglot_key, game.position.parse_san(san).uci()))
+        game.play_san(san)
+    builder = PolyglotBuilder()
+    assert builder.add_pgn_string(str(game.to_pgn())) == 1
+    assert sorted((r.key, r.uci) for r in builder.entries()) == sorted(expected)
+
+
 def test_counts_stay_right_however_the_pairs_are_batched_and_read():
     # Over a million moves in one call, and the same games fed in parts with
     # the counts read between them: pairs counted earlier meet the same

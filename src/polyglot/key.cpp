@@ -25,6 +25,17 @@ std::uint64_t units_part(Role r, Colour c, SquareSet squares) {
   return part;
 }
 
+// The part of the unit on `s`, none when the square is empty. Worked out
+// without a branch: which role and colour stand there is a random guess for
+// the moves of a game.
+std::uint64_t unit_part(const board::Board& b, Square s) {
+  const auto on = [s](SquareSet set) { return std::uint64_t(set.contains(s)); };
+  std::uint64_t role = 0;
+  for (const Role r : kRoles) role += std::uint64_t(index(r)) * on(b.pieces(r));
+  const std::uint64_t white = on(b.colour(Colour::White)), occupied = white | on(b.colour(Colour::Black));
+  return kRandom64[128 * role + 64 * white + std::uint64_t(index(s))] & (0 - occupied);
+}
+
 std::uint64_t castling_part(const board::Board& b) {
   std::uint64_t part = 0;
   for (const Colour c : kColours)
@@ -55,8 +66,13 @@ std::uint64_t key_after(const Position& before, std::uint64_t before_key, const 
   const board::Board &from = before.board, &to = after.board;
   std::uint64_t key = before_key ^ en_passant_part(from) ^ en_passant_part(to) ^ side_part(from) ^ side_part(to);
   if (!(from.castling() == to.castling())) key ^= castling_part(from) ^ castling_part(to);
-  for (const Colour c : kColours)
-    for (const Role r : kRoles) key ^= units_part(r, c, from.pieces(r, c) ^ to.pieces(r, c));
+  // A move changes two to four squares: only their units are looked up. A
+  // square may keep its colour and change its role (Chess960 castling swaps
+  // king and rook), so roles are compared too.
+  SquareSet changed = (from.colour(Colour::White) ^ to.colour(Colour::White)) |
+                      (from.colour(Colour::Black) ^ to.colour(Colour::Black));
+  for (const Role r : kRoles) changed |= from.pieces(r) ^ to.pieces(r);
+  for (const Square s : changed) key ^= unit_part(from, s) ^ unit_part(to, s);
   return key;
 }
 
