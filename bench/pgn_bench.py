@@ -173,6 +173,14 @@ def side_by_side(folder, rounds):
         print(f"    add_pgn / pgn_count      {rates['PolyglotBuilder.add_pgn'] / rates['pgn_count']:5.2f}x")
 
 
+def one_game_file(folder):
+    """A file of one empty game: the baseline of the peak-RSS figure."""
+    path = os.path.join(folder, "one.pgn")
+    with open(path, "w") as out:
+        out.write("*\n")
+    return path
+
+
 def peak_rss_mb(path):
     """The child's own peak (VmHWM): ru_maxrss would carry this process's peak over the fork."""
     code = f"import vorn.pgn; vorn.pgn.pgn_count({path!r}); " \
@@ -222,7 +230,7 @@ def main():
                 for _ in range(max(1, int(args.rss * 1e6 / len(chunk)))):
                     out.write(chunk)
             print(f"peak RSS counting {os.path.getsize(big) / 1e6:,.0f} MB: {peak_rss_mb(big):.1f} MB "
-                  f"(baseline {peak_rss_mb(write_one('*')):.1f} MB)")
+                  f"(baseline {peak_rss_mb(one_game_file(folder)):.1f} MB)")
 
 
 if __name__ == "__main__":
