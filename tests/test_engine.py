@@ -872,11 +872,14 @@ PLAYING = HANDSHAKE + "\nthreading.Thread(target=engine.play, args=(Game(),)).st
         (("wait-for-stop",), HANDSHAKE, "engine.analyse(Game(), Limits(depth=9))", USABLE, "e2e4 0"),
         (("wait-for-stop",), HANDSHAKE, "next(engine.go())", USABLE, "e2e4 0"),
         (("wait-for-stop",), HANDSHAKE, "engine.go().answer()", USABLE, "e2e4 0"),
+        # Reports come faster than the slices: the wait must not end with each.
+        (("every-50ms",), HANDSHAKE, "engine.go().answer()", "engine.is_ready()\nprint(engine.state, engine.quit())",
+         "idle 0"),
         (("think=2",), PLAYING, "engine.is_ready()", USABLE, "e2e4 0"),
         (("ignore-quit",), HANDSHAKE, "engine.quit()", CLOSED, "quitting False None []"),
         (("wait-for-stop", "slow-stop=2"), DROPPED, "engine.play(Game(), Limits(depth=1))", USABLE, "e2e4 0"),
     ],
-    ids=["next_line", "handshake", "is_ready", "play", "analyse", "search-next", "search-answer",
+    ids=["next_line", "handshake", "is_ready", "play", "analyse", "search-next", "search-answer", "search-reporting",
          "waiting-for-the-turn", "quit", "drain-of-a-dropped-search"],
 )
 def test_ctrl_c_ends_a_wait_and_leaves_the_engine_usable(fake, modes, setup, wait, after, last):

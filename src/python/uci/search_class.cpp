@@ -18,27 +18,38 @@ bool answered(SearchState& search) {
   return read_slot(*search.slot, [&](const Engine*) { return search.search.answer().has_value(); });
 }
 
-// The next report, or none once the answer has come (and is stored); called
-// in the search's turn.
-std::optional<protocol::Report> step(SearchState& search) {
+// The next report, or none once the answer has come (and is stored); with
+// `to_the_answer`, reports are dropped on the way. Called in the search's
+// turn; one wait in slices throughout, so Ctrl-C is noticed however fast
+// the reports come.
+std::optional<protocol::Report> step(SearchState& search, bool to_the_answer) {
   if (engine::time_left(search.search.deadline()) == engine::Clock::duration::zero())
     engine_timeout("no bestmove within the timeout");
-  engine::Progress progress = wait_on_engine(
-      *search.slot, [&](Engine& e, engine::Instant end) { return e.step(search.search, end); },
+  using Step = std::optional<protocol::Report>;
+  return wait_on_engine(
+      *search.slot,
+      [&](Engine& e, engine::Instant end) -> engine::Stepped<Step> {
+        while (true) {
+          auto progress = e.step(search.search, end);
+          if (!progress) return std::unexpected(std::move(progress.error()));
+          if (!*progress) return std::nullopt;
+          if (std::holds_alternative<engine::Answer>(**progress)) return std::optional<Step>(std::in_place);
+          if (!to_the_answer)
+            return std::optional<Step>(std::in_place, std::get<protocol::Report>(std::move(**progress)));
+        }
+      },
       [&](Engine& e) { e.interrupt(search.search); });
-  if (std::holds_alternative<engine::Answer>(progress)) return std::nullopt;
-  return std::get<protocol::Report>(std::move(progress));
 }
 
 std::optional<protocol::Report> next(SearchState& search) {
   const auto turn = take_turn(*search.slot);
   if (answered(search)) return std::nullopt;
-  return step(search);
+  return step(search, false);
 }
 
 engine::Answer answer(SearchState& search) {
   const auto turn = take_turn(*search.slot);
-  while (!answered(search)) step(search);
+  if (!answered(search)) step(search, true);
   return *search.search.answer();
 }
 
