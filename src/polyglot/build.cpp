@@ -86,7 +86,7 @@ class MainlineCounter : public pgn::Visitor {
             std::span<const std::uint16_t>) override {
     if (depth_ != 0 || pairs_.size() == limit_) return;
     pairs_.push_back({key_, pack(move)});
-    key_ = key_after(before, key_, after);
+    key_ = key_after(before, key_, move, after);
   }
   void begin_variation() override { ++depth_; }
   void end_variation() override { --depth_; }

@@ -62,13 +62,17 @@ std::uint64_t key(const Position& position) {
   return key;
 }
 
-std::uint64_t key_after(const Position& before, std::uint64_t before_key, const Position& after) {
+std::uint64_t key_after(const Position& before, std::uint64_t before_key, Move move, const Position& after) {
   const board::Board &from = before.board, &to = after.board;
   std::uint64_t key = before_key ^ en_passant_part(from) ^ en_passant_part(to) ^ side_part(from) ^ side_part(to);
   if (!(from.castling() == to.castling())) key ^= castling_part(from) ^ castling_part(to);
-  // A move changes two to four squares: only their units are looked up. A
-  // square may keep its colour and change its role (Chess960 castling swaps
-  // king and rook), so roles are compared too.
+  // Most moves change their two squares only: the unit leaves its origin and
+  // stands on the target, in place of whatever stood there.
+  if (!move.is_castling() && !move.is_en_passant())
+    return key ^ unit_part(from, move.from) ^ unit_part(from, move.to) ^ unit_part(to, move.to);
+  // Castling and en passant change up to four: every square whose unit
+  // changed is looked up. A square may keep its colour and change its role
+  // (Chess960 castling swaps king and rook), so roles are compared too.
   SquareSet changed = (from.colour(Colour::White) ^ to.colour(Colour::White)) |
                       (from.colour(Colour::Black) ^ to.colour(Colour::Black));
   for (const Role r : kRoles) changed |= from.pieces(r) ^ to.pieces(r);
