@@ -1,11 +1,13 @@
 // How often each move was played in each position: 16-byte slots keyed by
-// (position key, move bits), sorted. Pairs are gathered as they come and
-// counted a batch at a time: the batch is sorted and merged into the slots,
-// so counting a large corpus reads and writes memory in order, where a hash
-// table would miss the cache once per move, and the counts hold no room
-// beyond one slot per distinct pair.
+// (position key, move bits), sorted. Pairs are gathered as they come, each
+// into the part of the batch its key's top bits name, and counted a batch at
+// a time: each part, small enough for the cache, is sorted there and merged
+// into the slots in turn. So counting a large corpus reads and writes memory
+// in order, where a hash table would miss the cache once per move, and the
+// counts hold no room beyond one slot per distinct pair.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -23,6 +25,10 @@ class MoveCounts {
   };
 
   using Pair = std::pair<std::uint64_t, std::uint16_t>;  // (key, bits)
+
+  // The part of the batch a pair goes to is its key's top bits, so the parts
+  // in order hold the keys in order.
+  static constexpr int kPartBits = 8;
 
   // One more occurrence of each pair, saturating at the largest count. Room
   // is made first, so a failed allocation (std::bad_alloc) counts none.
@@ -44,7 +50,9 @@ class MoveCounts {
 
   // Counted lazily, so the readers settle them: they are the one state.
   mutable std::vector<Slot> slots_;  // by key, then bits
-  mutable std::vector<Pair> batch_;  // pairs not yet counted, whole games only
+  // Pairs not yet counted, whole games only, by the top bits of their keys.
+  mutable std::array<std::vector<Pair>, std::size_t{1} << kPartBits> batch_;
+  mutable std::size_t batch_size_ = 0;
 };
 static_assert(sizeof(MoveCounts::Slot) == 16);
 
