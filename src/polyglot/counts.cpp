@@ -58,9 +58,12 @@ void MoveCounts::add_all(std::span<const Pair> pairs) {
   // A batch as large as half the slots costs no more to merge than it saves.
   if (batch_size_ + pairs.size() > std::max(kLeastBatch, slots_.size() / 2)) settle();
   // Room in every part first, so that a failed allocation counts none.
+  // Only the parts these pairs go to are looked at: a game's moves reach
+  // fewer parts than there are.
   std::array<std::uint32_t, std::size_t{1} << kPartBits> wanted{};
   for (const Pair& pair : pairs) ++wanted[pair.first >> kPartShift];
-  for (std::size_t p = 0; p < wanted.size(); ++p) {
+  for (const Pair& pair : pairs) {
+    const std::size_t p = pair.first >> kPartShift;
     std::vector<Pair>& part = batch_[p];
     if (part.capacity() - part.size() < wanted[p])
       part.reserve(std::max(part.size() + wanted[p], 2 * part.capacity()));
