@@ -72,15 +72,10 @@ class Board {
 
   // The move legal generation would list with these origin, destination and
   // promotion (castling as the king taking its own rook), with its flags;
-  // none when it lists no such move. Costs the same whatever the position.
-  std::optional<Move> legal_move(Move m) const {
-    const Move found = legal_entry(m);
-    if (found.absent()) return std::nullopt;
-    return found;
-  }
-  // The same answer as one word, Move::none() when there is none.
+  // Move::none() when it lists no such move. Costs the same whatever the
+  // position.
   Move legal_entry(Move m) const;
-  bool is_legal(Move m) const { return legal_move(m).has_value(); }
+  bool is_legal(Move m) const { return !legal_entry(m).absent(); }
   // Every legal move, appended in generation order (see movegen.hpp).
   void legal_moves(MoveList& out) const;
   // The legal moves of the unit on `origin` only.

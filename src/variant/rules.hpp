@@ -22,7 +22,6 @@ bool has_classic_castling(const Position& p);
 std::expected<Move, MoveParseError> move_from_uci(const Variant& v, const Position& p,
                                                   std::string_view text);
 std::string move_to_san(const Variant& v, const Position& p, Move m);
-std::expected<Move, MoveParseError> move_from_san(const Position& p, std::string_view text);
 std::optional<MoveParseError> read_san(const Position& p, std::string_view text, Move& out);
 
 }  // namespace vorn::rules

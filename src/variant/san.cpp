@@ -233,10 +233,4 @@ VORN_HOT std::optional<MoveParseError> read_san(const Position& p, std::string_v
   return std::nullopt;
 }
 
-std::expected<Move, MoveParseError> move_from_san(const Position& p, std::string_view text) {
-  Move move;
-  if (const auto error = read_san(p, text, move)) return std::unexpected(*error);
-  return move;
-}
-
 }  // namespace vorn::rules

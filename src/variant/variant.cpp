@@ -30,10 +30,6 @@ class Shared : public Variant {
   std::string move_to_san(const Position& p, Move m) const final {
     return rules::move_to_san(*this, p, m);
   }
-  std::expected<Move, MoveParseError> move_from_san(const Position& p,
-                                                    std::string_view text) const final {
-    return rules::move_from_san(p, text);
-  }
   std::optional<MoveParseError> read_san(const Position& p, std::string_view text, Move& out) const final {
     return rules::read_san(p, text, out);
   }

@@ -60,13 +60,16 @@ class Variant {
   virtual std::expected<Move, MoveParseError> move_from_uci(const Position& p,
                                                             std::string_view text) const = 0;
   virtual std::string move_to_san(const Position& p, Move m) const = 0;
-  virtual std::expected<Move, MoveParseError> move_from_san(const Position& p,
-                                                            std::string_view text) const = 0;
-  // The same with the move written to `out`, for callers that read a move
-  // at a time: a move returned beside a flag reaches the caller in byte
-  // pieces that it has to put together again through memory.
+  // The move written to `out`, for callers that read a move at a time: a
+  // move returned beside a flag reaches the caller in byte pieces that it has
+  // to put together again through memory.
   virtual std::optional<MoveParseError> read_san(const Position& p, std::string_view text,
                                                  Move& out) const = 0;
+  std::expected<Move, MoveParseError> move_from_san(const Position& p, std::string_view text) const {
+    Move move;
+    if (const auto error = read_san(p, text, move)) return std::unexpected(*error);
+    return move;
+  }
 };
 
 // The shared instances; they live for the whole process.
