@@ -84,20 +84,6 @@ Stepped<Done> Engine::step(Reply& reply, Instant until) {
   }
 }
 
-std::expected<void, Error> Engine::handshake() {
-  auto reply = begin_handshake();
-  if (!reply) return std::unexpected(reply.error());
-  if (auto done = finish(*reply); !done) return std::unexpected(done.error());
-  return {};
-}
-
-std::expected<void, Error> Engine::is_ready() {
-  auto reply = begin_is_ready();
-  if (!reply) return std::unexpected(reply.error());
-  if (auto done = finish(*reply); !done) return std::unexpected(done.error());
-  return {};
-}
-
 const protocol::OptionSpec* Engine::option(std::string_view name) const {
   const auto found =
       std::ranges::find_if(options_, [&](const protocol::OptionSpec& o) { return same_name(o.name, name); });
@@ -149,24 +135,10 @@ Stepped<Done> Engine::step(Positioning& positioning, Instant until) {
   return Done{};
 }
 
-std::expected<void, Error> Engine::set_position(const Game& game) {
-  auto positioning = begin_set_position(game);
-  if (!positioning) return std::unexpected(positioning.error());
-  if (auto done = finish(*positioning); !done) return std::unexpected(done.error());
-  return {};
-}
-
 std::expected<Reply, Error> Engine::begin_new_game() {
   if (auto sent = send(Command::uci_new_game()); !sent) return std::unexpected(sent.error());
   position_.reset();
   return begin_is_ready();
-}
-
-std::expected<void, Error> Engine::new_game() {
-  auto reply = begin_new_game();
-  if (!reply) return std::unexpected(reply.error());
-  if (auto done = finish(*reply); !done) return std::unexpected(done.error());
-  return {};
 }
 
 Exit Engine::begin_quit() {
@@ -192,11 +164,6 @@ Stepped<std::optional<std::int32_t>> Engine::step(Exit& exit, Instant until) {
     std::this_thread::sleep_for(std::min<Clock::duration>(kExitPoll, exit.deadline_ - now));
   }
   return exit_;
-}
-
-std::expected<std::optional<std::int32_t>, Error> Engine::quit() {
-  Exit exit = begin_quit();
-  return finish(exit);
 }
 
 }  // namespace vorn::uci::engine

@@ -4,13 +4,13 @@
 // order, and searches followed to their best move.
 //
 //   auto engine = Launch("/usr/games/stockfish").spawn();
-//   engine->handshake(); engine->set_position(game);
-//   auto answer = engine->play(game, Limits{.depth = 12}, engine->timeout());
+//   auto play = engine->begin_play(game, Limits{.depth = 12}, engine->timeout());
+//   auto answer = engine->finish(*play);
 //
-// Each call that waits has a step form for a caller that waits in slices
-// (to notice Ctrl-C, or to let another thread in between):
+// A call that waits begins, then its wait is stepped: to its end by
+// `finish`, or in slices by a caller that notices Ctrl-C or lets another
+// thread in between:
 //
-//   auto play = engine->begin_play(game, limits, bound);
 //   auto answer = engine->step(*play, Clock::now() + 100ms);  // none yet: check, step again
 //
 // Every wait is bounded by the engine's `timeout`, the bound the call was
@@ -84,24 +84,17 @@ class Engine {
   // ---- the conversation ----
   // `Died` for an engine that has ended, before the session is asked.
   std::expected<void, Error> send(const protocol::Command& command);
-  std::expected<void, Error> handshake();
-  std::expected<void, Error> is_ready();
   // Sends uci or isready; the wait for the answer follows.
   std::expected<Reply, Error> begin_handshake();
   std::expected<Reply, Error> begin_is_ready();
   // The first declared option of that name, ASCII letters matched in any case.
   const protocol::OptionSpec* option(std::string_view name) const;
   std::expected<void, Error> set_option(std::string_view name, const protocol::OptionValue& value);
-  // Switches the engine's Chess960 mode when the game's variant needs it,
-  // then sends the game.
-  std::expected<void, Error> set_position(const Game& game);
-  // Sends what switches the mode; sending the game follows the switch.
+  // Sends what switches the engine's Chess960 mode when the game's variant
+  // needs it; the switch confirmed, sending the game follows.
   std::expected<Positioning, Error> begin_set_position(const Game& game);
   // ucinewgame; the last game sent is forgotten; then isready.
-  std::expected<void, Error> new_game();
   std::expected<Reply, Error> begin_new_game();
-  // Asks the engine to exit, kills it after the timeout; its exit code.
-  std::expected<std::optional<std::int32_t>, Error> quit();
   // Sends quit and closes the input; the wait for the exit follows.
   Exit begin_quit();
 
@@ -125,7 +118,6 @@ class Engine {
   std::expected<Play, Error> begin_play(const Game& game, const protocol::Limits& limits, Duration per_step);
   std::expected<Analysis, Error> begin_analysis(const Game& game, const protocol::Limits& limits,
                                                 Duration per_step);
-  std::expected<Answer, Error> play(const Game& game, const protocol::Limits& limits, Duration per_step);
 
   // ---- steps: each waits at most until `until` ----
   Stepped<Done> step(Reply& reply, Instant until);

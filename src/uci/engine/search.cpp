@@ -189,10 +189,4 @@ Stepped<std::vector<Report>> Engine::step(Analysis& analysis, Instant until) {
   }
 }
 
-std::expected<Answer, Error> Engine::play(const Game& game, const protocol::Limits& limits, Duration per_step) {
-  auto play = begin_play(game, limits, per_step);
-  if (!play) return std::unexpected(play.error());
-  return finish(*play);
-}
-
 }  // namespace vorn::uci::engine
