@@ -62,18 +62,6 @@ const Sliders kSliders{};
 
 }  // namespace tables
 
-SquareSet attacks_of(Role role, Square s, Colour colour, SquareSet occupied) {
-  switch (role) {
-    case Role::Pawn: return pawn_attacks(colour, s);
-    case Role::Knight: return knight_attacks(s);
-    case Role::Bishop: return bishop_attacks(s, occupied);
-    case Role::Rook: return rook_attacks(s, occupied);
-    case Role::Queen: return queen_attacks(s, occupied);
-    case Role::King: return king_attacks(s);
-  }
-  return {};
-}
-
 SquareSet attackers(Square s, Colour colour, const std::array<SquareSet, 6>& sets,
                     SquareSet occupied) {
   const SquareSet diagonal = sets[index(Role::Bishop)] | sets[index(Role::Queen)];

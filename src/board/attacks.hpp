@@ -93,8 +93,18 @@ inline SquareSet between(Square a, Square b) { return tables::kSliders.between[i
 inline SquareSet line(Square a, Square b) { return tables::kSliders.line[index(a)][index(b)]; }
 
 // The attack set a unit of `role` and `colour` would have on `s` (the colour
-// matters only for pawns).
-SquareSet attacks_of(Role role, Square s, Colour colour, SquareSet occupied);
+// matters only for pawns). Inline: reading a move's text asks it once a move.
+inline SquareSet attacks_of(Role role, Square s, Colour colour, SquareSet occupied) {
+  switch (role) {
+    case Role::Pawn: return pawn_attacks(colour, s);
+    case Role::Knight: return knight_attacks(s);
+    case Role::Bishop: return bishop_attacks(s, occupied);
+    case Role::Rook: return rook_attacks(s, occupied);
+    case Role::Queen: return queen_attacks(s, occupied);
+    case Role::King: return king_attacks(s);
+  }
+  return {};
+}
 // The units among `sets` (one colour's units, by role) that attack `s`. The
 // sets are not masked by `occupied`.
 SquareSet attackers(Square s, Colour colour, const std::array<SquareSet, 6>& sets,

@@ -22,24 +22,18 @@ char rank_digit(Square s) { return rank_char(rank_of(s)); }
 // The units of `role` and colour `us` that could move to `target`: a superset
 // of those with a legal move there (pawns: on the capture diagonals or one or
 // two steps back). Pieces are found by one look from the target through the
-// board as it stands.
+// board as it stands: a unit reaches the target from where the other side's
+// unit of its kind on the target would attack.
 SquareSet reaching(const board::Board& b, Role role, Colour us, Square target) {
-  const SquareSet units = b.pieces(role, us);
-  switch (role) {
-    case Role::Pawn: break;
-    case Role::Knight: return units & board::knight_attacks(target);
-    case Role::Bishop: return units & board::bishop_attacks(target, b.occupied());
-    case Role::Rook: return units & board::rook_attacks(target, b.occupied());
-    case Role::Queen: return units & board::queen_attacks(target, b.occupied());
-    case Role::King: return units & board::king_attacks(target);
+  SquareSet from = board::attacks_of(role, target, !us, b.occupied());
+  if (role == Role::Pawn) {
+    const int back = us == Colour::White ? -8 : 8;
+    for (int steps = 1; steps <= 2; ++steps) {
+      const int origin = index(target) + back * steps;
+      if (origin >= 0 && origin < 64) from = from.with(Square(origin));
+    }
   }
-  const int back = us == Colour::White ? -8 : 8;
-  SquareSet from = board::pawn_attacks(!us, target);
-  for (int steps = 1; steps <= 2; ++steps) {
-    const int origin = index(target) + back * steps;
-    if (origin >= 0 && origin < 64) from = from.with(Square(origin));
-  }
-  return units & from;
+  return b.pieces(role, us) & from;
 }
 
 // What tells a piece's move from those of the other pieces of its kind that
