@@ -3,17 +3,14 @@ it over positions reached by random play in both variants: attack sets,
 attacked and hanging units, pins, checks, attack-based mobility, captures,
 promotions, mates, stalemates and legal-move counts of both sides."""
 
-import os
 import random
 
 import pytest
 
 import vorn
+from support.oracle import python_chess
 
-if os.environ.get("CI"):
-    import chess
-else:
-    chess = pytest.importorskip("chess", reason="the independent library `chess` is not installed")
+chess = python_chess()
 
 ROLES = ["pawns", "knights", "bishops", "rooks", "queens", "kings"]
 SIDES = {"white": True, "black": False}

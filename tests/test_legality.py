@@ -5,10 +5,10 @@ carries the list's own flags."""
 
 import random
 
-import chess
 import pytest
 
 import vorn
+from support.oracle import python_chess
 from vorn import CHESS960, CLASSIC as CHESS
 
 SQUARES = [f + r for r in "12345678" for f in "abcdefgh"]
@@ -122,6 +122,7 @@ def test_checkers_agree_with_python_chess(variant, fen):
     """The checkers and the legal moves of positions reached by random
     playouts, set beside python-chess's (in its Chess960 mode, where castling
     is the king taking its rook, as here)."""
+    chess = python_chess()
     rng = random.Random(fen)
     for position in reached(variant, fen, rng):
         board = chess.Board(position.fen, chess960=True)

@@ -11,10 +11,11 @@ import struct
 import pytest
 
 import vorn
+from support.oracle import python_chess
 from support.siphash13 import siphash13
 from vorn.openings import Opening, openings_count, openings_lookup
 
-chess = pytest.importorskip("chess")
+chess = python_chess()
 import chess.polyglot  # noqa: E402
 
 TABLES = pathlib.Path(__file__).resolve().parent.parent / "data" / "openings"

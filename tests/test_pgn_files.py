@@ -7,11 +7,10 @@ import re
 
 import pytest
 
+from support.oracle import python_chess
 from support.pgn_files import ECO, PUZZLES, STUDIES, ids, require
 from support.pgn_reading import drain, items, one
 from vorn.pgn import pgn_count, pgn_read, pgn_read_string
-
-chess_pgn = pytest.importorskip("chess.pgn")
 
 THREE_GAMES = '[Event "1"]\n1. e4 e5 *\n\n[Event "2"]\n1. e4 Ke7 *\n\n[Event "3"]\n1. d4 d5 1/2-1/2\n'
 
@@ -78,7 +77,7 @@ def chunks(path, encoding="utf-8"):
 
 
 def independent_reading(text):
-    game = chess_pgn.read_game(io.StringIO(text))
+    game = python_chess("chess.pgn").read_game(io.StringIO(text))
     assert not game.errors, game.errors
     board, sans = game.board(), []
     for move in game.mainline_moves():

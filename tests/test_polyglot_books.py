@@ -10,11 +10,12 @@ import pytest
 
 from support import pgn_files
 import vorn
+from support.oracle import python_chess
 from support.random_play import random_positions
 from support.real_files import real_file
 from vorn.polyglot import PolyglotBook, PolyglotBuilder
 
-chess = pytest.importorskip("chess")
+chess = python_chess()
 import chess.polyglot  # noqa: E402
 
 BOOKS = {
