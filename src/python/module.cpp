@@ -5,7 +5,9 @@
 //   Variant, SquareSet, FileSet, ByColour, Move, Position, Game
 //   ... the classes and functions of analysis, records, books and engines
 //   CLASSIC, CHESS960, KING_TO_ROOK, KING_TWO_SQUARES, __version__
-//   _exports                                 which package module presents which names
+//
+// and, for the package alone, `_exports`: which package module presents which
+// names. The package takes it off at import (python/vorn/_export.py).
 #include <atomic>
 #include <cstdint>
 #include <string_view>
@@ -79,7 +81,7 @@ int exec_module(PyObject* module) {
       bind::Module filled(module, exports, area.presented_in);
       area.fill(filled);
     }
-    // Last, so that it lists everything above.
+    // Last, so that it lists everything above; the package removes it.
     bind::check(PyObject_SetAttrString(module, "_exports", exports.to_python().get()));
     return 0;
   });

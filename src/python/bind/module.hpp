@@ -9,8 +9,8 @@
 //
 // Every name added is also recorded with the package modules that present
 // it, and the record becomes the module's `_exports`
-// ({"vorn": ("Error", ...), "vorn.pgn": ("PgnGame", ...)}), from which
-// python/vorn/ copies each module's names:
+// ({"vorn": ("Error", ...), "vorn.pgn": ("PgnGame", ...)}), which python/vorn/
+// takes off the module at import and from which it copies each module's names:
 //   a class                 the module its __module__ names, where pickle finds it;
 //   any other public name   the package and the area's module (functions,
 //                           constants, exception classes made by `type`);
