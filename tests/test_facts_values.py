@@ -200,6 +200,12 @@ CASES = {
     "direct-opposition": ("8/8/4k3/8/4K3/8/8/8 w - - 0 1", "endgame.opposition", "direct"),
     "distant-opposition": ("4k3/8/8/8/4K3/8/8/8 w - - 0 1", "endgame.opposition", "distant"),
     "six-between": (BARE, "endgame.opposition", None),
+    # A unit of either side between the kings breaks the opposition on every kind of line.
+    "direct-blocked": ("8/8/4k3/4P3/4K3/8/8/8 w - - 0 1", "endgame.opposition", None),
+    "distant-blocked": ("4k3/8/8/8/4p3/8/4K3/8 w - - 0 1", "endgame.opposition", None),
+    "distant-rank-blocked": ("8/8/8/8/1K1N1k2/8/8/8 w - - 0 1", "endgame.opposition", None),
+    "distant-diagonal": ("8/8/8/4k3/8/8/8/K7 w - - 0 1", "endgame.opposition", "distant"),
+    "distant-diagonal-blocked": ("8/8/8/4k3/8/2n5/8/K7 w - - 0 1", "endgame.opposition", None),
     "key-square-pawn-e5": ("k7/8/4K3/4P3/8/8/8/8 w - - 0 1", "endgame.key_square_occupied.white", True),
     "key-square-pawn-e4": ("k7/8/4K3/8/4P3/8/8/8 w - - 0 1", "endgame.key_square_occupied.white", True),
     "wrong-bishop": ("4k3/8/8/8/8/8/P7/2B1K3 w - - 0 1", "endgame.wrong_colour_bishop.white", True),

@@ -15,6 +15,9 @@ CASTLING = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"
 KNIGHTS_BF = "4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1"
 KNIGHTS_BB = "4k3/8/8/8/8/1N6/8/1N2K3 w - - 0 1"
 QUEENS = "8/k7/8/8/4Q2Q/8/8/K6Q w - - 0 1"
+# The knight on f3 and the rook on d5 are pinned to their king.
+KNIGHT_TWIN_PINNED = "4k3/8/2b5/8/8/5N2/8/1N5K w - - 0 1"
+ROOK_TWIN_PINNED = "4k3/8/8/K2R3r/8/8/8/3R4 w - - 0 1"
 PROMOTION = "7k/4P3/8/8/8/8/8/4K3 w - - 0 1"
 PROMOTION_MATE = "7k/4P1pp/8/8/8/8/8/4K3 w - - 0 1"
 EN_PASSANT = "rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3"
@@ -47,6 +50,9 @@ class TestWriteSan:
             pytest.param(KNIGHTS_BF, "f3d2", "Nfd2", id="by-file-other"),
             pytest.param(KNIGHTS_BB, "b1d2", "N1d2", id="by-rank"),
             pytest.param(KNIGHTS_BB, "b3d2", "N3d2", id="by-rank-other"),
+            # A twin pinned to its king cannot reach the target, so it needs no telling apart.
+            pytest.param(KNIGHT_TWIN_PINNED, "b1d2", "Nd2", id="pinned-twin"),
+            pytest.param(ROOK_TWIN_PINNED, "d1d3", "Rd3", id="pinned-twin-on-file"),
             pytest.param(QUEENS, "h4e1", "Qh4e1", id="by-square"),
             pytest.param(QUEENS, "e4e1", "Qee1", id="queen-by-file"),
             pytest.param(QUEENS, "h1e1", "Q1e1", id="queen-by-rank"),
@@ -467,6 +473,8 @@ SAN_ORACLE_FENS = [
     "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1",  # en passant
     "8/1P2k3/8/8/8/8/8/4K3 w - - 0 1",  # promotion
     "4k3/8/8/2KpP2r/8/8/8/8 w - d6 0 1",  # en passant that uncovers a rook
+    KNIGHT_TWIN_PINNED,  # a twin that would make "Nd2" ambiguous, were it free
+    ROOK_TWIN_PINNED,
 ]
 
 
