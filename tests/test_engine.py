@@ -905,6 +905,35 @@ def test_ctrl_c_in_a_chess960_switch_leaves_the_mode_to_be_switched_again(fake):
                                "go depth 1", "quit"]
 
 
+# A terminal sends Ctrl-C to its whole foreground process group; the child
+# interpreter leads a session of its own, so the signal cannot reach the tests.
+TERMINAL = """
+import os, signal, sys, threading
+from vorn import Game
+from vorn.uci import Engine, Limits
+engine = Engine({command!r}, {args!r}, timeout={startup})
+engine.handshake()
+threading.Timer(0.3, os.killpg, (os.getpgrp(), signal.SIGINT)).start()
+try:
+    engine.play(Game(), Limits(infinite=True))
+    print("not interrupted")
+except KeyboardInterrupt:
+    print("interrupted")
+print(engine.play(Game(), Limits(depth=4)).best in Game().legal_moves(), engine.quit())
+"""
+
+
+@pytest.mark.parametrize("name", ["fake", "stockfish"])
+def test_a_terminals_ctrl_c_reaches_the_host_not_the_engine(fake, name):
+    # The fake dies of SIGINT, as Python does by default.
+    command = [sys.executable, *fake.args("wait-for-stop")] if name == "fake" else REAL[name]
+    require(command[0])
+    script = TERMINAL.format(command=command[0], args=command[1:], startup=STARTUP)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60,
+                          start_new_session=True)
+    assert (done.returncode, done.stdout, done.stderr) == (0, "interrupted\nTrue 0\n", "")
+
+
 def test_ctrl_c_stops_the_search_it_interrupts(fake):
     script = INTERRUPTED.format(args=fake.args("every-50ms"), startup=STARTUP, setup=HANDSHAKE,
                                 wait="engine.play(Game())", after="engine.quit()")
@@ -923,12 +952,16 @@ REAL = {
 }
 
 
+def require(program):
+    if not Path(program).exists():
+        if os.environ.get("CI"):
+            pytest.fail(f"{program} is not installed")
+        pytest.skip(f"{program} is not installed")
+
+
 def real_engine(name):
     command = REAL[name]
-    if not Path(command[0]).exists():
-        if os.environ.get("CI"):
-            pytest.fail(f"{command[0]} is not installed")
-        pytest.skip(f"{command[0]} is not installed")
+    require(command[0])
     return Engine(command[0], command[1:], timeout=5.0)
 
 

@@ -154,7 +154,12 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   sigaddset(&defaults, SIGXFSZ);
   if (!failed) failed = ::posix_spawnattr_setsigmask(&setup.attributes_, &none);
   if (!failed) failed = ::posix_spawnattr_setsigdefault(&setup.attributes_, &defaults);
-  if (!failed) failed = ::posix_spawnattr_setflags(&setup.attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // A group of its own: a terminal's Ctrl-C, sent to the whole foreground
+  // group, reaches the host alone, which tells the engine to stop.
+  if (!failed) failed = ::posix_spawnattr_setpgroup(&setup.attributes_, 0);
+  if (!failed)
+    failed = ::posix_spawnattr_setflags(&setup.attributes_,
+                                        POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   if (failed) return std::unexpected(os_error(failed));
 
   std::vector<char*> argv;
