@@ -211,6 +211,31 @@ def test_a_relative_program_is_found_from_cwd(tmp_path, fake):
         assert engine.name == "Fake"
 
 
+def test_a_bare_program_name_is_looked_up_on_path_not_in_cwd(tmp_path, fake, monkeypatch):
+    (tmp_path / "vorn-test-python").symlink_to(sys.executable)
+    with pytest.raises(FileNotFoundError) as raised:
+        Engine("vorn-test-python", fake.args(), cwd=tmp_path)
+    assert raised.value.filename == "vorn-test-python"
+    monkeypatch.setenv("PATH", f"{tmp_path}{os.pathsep}{os.environ['PATH']}")
+    with Engine("vorn-test-python", fake.args(), cwd="/", timeout=STARTUP) as engine:
+        engine.handshake()
+        assert engine.name == "Fake"
+
+
+@pytest.mark.parametrize(
+    "cwd, error, number",
+    [("missing", FileNotFoundError, errno.ENOENT), ("file", NotADirectoryError, errno.ENOTDIR),
+     ("file/below", NotADirectoryError, errno.ENOTDIR)],
+    ids=["missing", "file", "below-a-file"],
+)
+def test_a_working_directory_that_cannot_be_is_named_in_the_error(tmp_path, fake, cwd, error, number):
+    # As Python's subprocess does: the directory, not the program, is at fault.
+    (tmp_path / "file").write_text("")
+    with pytest.raises(error) as raised:
+        Engine(sys.executable, fake.args(), cwd=tmp_path / cwd)
+    assert (raised.value.errno, raised.value.filename) == (number, tmp_path / cwd)
+
+
 def test_the_timeout_must_be_a_count_of_seconds(fake):
     with pytest.raises(ValueError, match="^timeout is a count of seconds, not -1$"):
         Engine(sys.executable, fake.args(), timeout=-1)

@@ -46,14 +46,15 @@ Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cw
   if (args != nullptr) {
     for (bind::Path& arg : bind::from_python<std::vector<bind::Path>>(args, "args")) launch.arguments.push_back(std::move(arg.bytes));
   }
-  if (cwd) launch.cwd = std::move(cwd->bytes);
+  if (cwd) launch.cwd = cwd->bytes;
   launch.timeout = seconds("timeout", timeout);
   auto started = std::move(launch).spawn();
   if (!started) {
     // A program that cannot start is Python's own error: FileNotFoundError,
-    // PermissionError, ... with its errno and the program as the filename.
+    // PermissionError, ... with its errno and, as the filename, the program
+    // or the working directory, whichever failed.
     if (const auto* failed = std::get_if<engine::error::Io>(&started.error()); failed && failed->code != 0)
-      bind::raise_os_error(failed->code, command);
+      bind::raise_os_error(failed->code, failed->in_working_directory ? *cwd : command);
     raise_engine_error(started.error());
   }
   return std::make_shared<EngineSlot>(std::move(*started));
@@ -213,9 +214,12 @@ const bind::ClassSpec<PyEngine> kEngineClass{
     .doc = "Engine(command, args=..., *, cwd=None, timeout=10.0)\n--\n\n"
            "A UCI engine process, addressed with blocking calls.\n\n"
            "Every wait is bounded by `timeout` seconds, or by the `timeout` of the\n"
-           "call that takes one. An engine that has exited raises `EngineDied` on\n"
-           "every call after. Use the object as a context manager, or close it with\n"
-           "`quit`. A relative `command` is found from `cwd` when one is given.\n\n"
+           "call that takes one: `play` and `analyse` bound each silence between two\n"
+           "lines, while a `go` search's `timeout` bounds the whole search. An engine\n"
+           "that has exited raises `EngineDied` on every call after. Use the object\n"
+           "as a context manager, or close it with `quit`. A `command` without a\n"
+           "slash is looked up on `PATH`; another relative one is found from `cwd`\n"
+           "when one is given.\n\n"
            "`play` with infinite or ponder limits ends only when the engine stops.\n"
            "Ctrl-C ends any wait on the engine within a tenth of a second: a search\n"
            "under way is told to stop, and the engine stays usable. Calls of several\n"

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,6 +129,15 @@ class SpawnSetup {
   posix_spawnattr_t attributes_;
 };
 
+// Why `cwd` cannot be a working directory, 0 when it can: a failed spawn
+// names the directory, not the program, when the fault is the directory's.
+int directory_fault(const std::string& cwd) {
+  struct stat found {};
+  if (::stat(cwd.c_str(), &found) < 0) return errno;
+  if (!S_ISDIR(found.st_mode)) return ENOTDIR;
+  return ::access(cwd.c_str(), X_OK) < 0 ? errno : 0;
+}
+
 }  // namespace
 
 std::expected<Spawned, Error> spawn_child(const std::string& program, const std::vector<std::string>& args,
@@ -169,7 +179,12 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
 
   pid_t pid = 0;
   failed = ::posix_spawnp(&pid, program.c_str(), &setup.actions_, &setup.attributes_, argv.data(), environ);
-  if (failed) return std::unexpected(os_error(failed));
+  if (failed) {
+    const int fault = cwd ? directory_fault(*cwd) : 0;
+    error::Io spawn_error = os_error(fault ? fault : failed);
+    spawn_error.in_working_directory = fault != 0;
+    return std::unexpected(std::move(spawn_error));
+  }
 
   // The parent's writes must not block for ever on an engine that stopped reading.
   const int flags = ::fcntl((*input)[1].get(), F_GETFL);
