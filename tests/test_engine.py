@@ -398,6 +398,37 @@ print(Engine(sys.executable, {fake.args()!r}, timeout={STARTUP}).quit())
     assert (done.returncode, done.stdout, done.stderr) == (0, "the engine closed its output\nFalse None\nNone\n", "")
 
 
+@pytest.mark.parametrize(
+    "mode, wait, state",
+    [("close-on-go", lambda engine: engine.play(Game(), Limits(depth=1)), "searching"),
+     ("deaf", lambda engine: engine.send_line("x" * 1_000_000), "started")],
+    ids=["output-closed-process-alive", "input-not-read"],
+)
+def test_a_wait_on_the_process_lets_other_threads_in(fake, mode, wait, state):
+    # The wait for the end of an engine that closed its output, and a write
+    # the engine does not take, hold the engine a slice at a time.
+    engine = fake.start(mode, timeout=4.0, handshake=mode != "deaf")
+    failure = []
+
+    def run():
+        try:
+            wait(engine)
+        except UciError as error:
+            failure.append(str(error))
+
+    worker = threading.Thread(target=run)
+    worker.start()
+    time.sleep(0.5)
+    with Elapsed() as reading:
+        assert engine.state == state
+    with Elapsed() as quitting:
+        engine.quit()
+    worker.join(10)
+    # Far below the engine's timeout of 4 s, with room for a busy machine.
+    assert reading.seconds < 1.0 and quitting.seconds < 2.0
+    assert failure == ["the engine has been closed"]
+
+
 def test_quit_kills_an_engine_that_ignores_it(fake):
     engine = fake.start("ignore-quit", timeout=0.3)
     with Elapsed() as elapsed:
@@ -903,9 +934,12 @@ PLAYING = HANDSHAKE + "\nthreading.Thread(target=engine.play, args=(Game(),)).st
         (("think=2",), PLAYING, "engine.is_ready()", USABLE, "e2e4 0"),
         (("ignore-quit",), HANDSHAKE, "engine.quit()", CLOSED, "quitting False None []"),
         (("wait-for-stop", "slow-stop=2"), DROPPED, "engine.play(Game(), Limits(depth=1))", USABLE, "e2e4 0"),
+        # The process's end awaited after its output closed, and a write it does not take.
+        (("close-on-go",), HANDSHAKE, "engine.play(Game(), Limits(depth=1))", CLOSED, "searching True 0 []"),
+        (("deaf",), "", "engine.send_line('x' * 1_000_000)", CLOSED, "started True None []"),
     ],
     ids=["next_line", "handshake", "is_ready", "play", "analyse", "search-next", "search-answer", "search-reporting",
-         "waiting-for-the-turn", "quit", "drain-of-a-dropped-search"],
+         "waiting-for-the-turn", "quit", "drain-of-a-dropped-search", "end-after-output-closed", "write-not-taken"],
 )
 def test_ctrl_c_ends_a_wait_and_leaves_the_engine_usable(fake, modes, setup, wait, after, last):
     script = INTERRUPTED.format(args=fake.args(*modes), startup=STARTUP, setup=setup, wait=wait, after=after)

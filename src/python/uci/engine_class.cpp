@@ -5,7 +5,6 @@
 //       engine.set_option("Hash", 64); engine.is_ready(); engine.set_position(game)
 //       engine.send_line("d"); engine.next_line(0.2); engine.state, engine.is_alive
 //   engine.quit() -> exit code or None; engine.kill()
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -145,17 +144,9 @@ void send_line(const Slot& slot, std::string_view text) {
 
 std::optional<std::string> next_line(const Slot& slot, std::optional<double> timeout) {
   const engine::Instant deadline = engine::deadline_after(call_timeout(*slot, timeout));
-  using Line = std::optional<std::string>;
   const auto turn = take_turn(*slot);
   return wait_on_engine(
-      *slot,
-      [&](Engine& e, engine::Instant end) -> std::expected<std::optional<Line>, engine::Error> {
-        auto line = e.next_line(std::min(end, deadline));
-        if (!line) return std::unexpected(line.error());
-        if (*line || end >= deadline) return std::optional<Line>(std::in_place, std::move(*line));
-        return std::nullopt;
-      },
-      [](Engine&) {});
+      *slot, [&](Engine& e, engine::Instant end) { return e.next_line(end, deadline); }, [](Engine&) {});
 }
 
 // ---- closing ----
