@@ -449,8 +449,11 @@ def test_a_closed_engine(fake):
     assert repr(engine) == "<Engine quitting>"
     engine.timeout = 3.0
     assert engine.timeout == 0.0
-    with pytest.raises(ValueError, match='^the engine offers no option "Hash"$'):
-        engine.set_option("Hash", 1)
+    # Closed, not an engine without options: as play says.
+    for call in (lambda: engine.set_option("Hash", 16), lambda: engine.analyse(Game(), Limits(depth=1), multipv=2),
+                 lambda: engine.play(Game())):
+        with pytest.raises(EngineDied, match="^the engine has been closed$"):
+            call()
 
 
 def test_an_engine_that_exits_before_quit(fake):
@@ -962,6 +965,44 @@ def test_ctrl_c_in_a_chess960_switch_leaves_the_mode_to_be_switched_again(fake):
     assert fake.wire()[1:] == ["setoption name UCI_Chess960 value true", "isready", "isready",
                                "setoption name UCI_Chess960 value false", "isready", "position startpos",
                                "go depth 1", "quit"]
+
+
+# A handshake cut short by Ctrl-C or by its timeout; the next call waits for
+# the engine's uciok first, and the engine is then identified and idle.
+CUT_SHORT = """
+import os, signal, sys, threading
+from vorn import Game
+from vorn.uci import Engine, EngineTimeout, Limits
+engine = Engine(sys.executable, {args!r}, timeout={timeout})
+if {interrupt}:
+    threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT)).start()
+try:
+    engine.handshake()
+except (KeyboardInterrupt, EngineTimeout) as cut:
+    print(type(cut).__name__, engine.state)
+engine.timeout = {startup}
+{call}
+print(engine.name, engine.state, list(engine.options), engine.quit())
+"""
+
+
+@pytest.mark.parametrize("cut", ["KeyboardInterrupt", "EngineTimeout"])
+@pytest.mark.parametrize(
+    "call, wire",
+    [("engine.handshake()", ["uci", "uci"]),
+     ("engine.set_option('hash', 16)", ["uci", "setoption name Hash value 16"]),
+     ("engine.play(Game(), Limits(depth=1))", ["uci", "position startpos", "go depth 1"]),
+     ("engine.go(Limits(depth=1)).answer()", ["uci", "go depth 1"]),
+     ("engine.new_game()", ["uci", "ucinewgame", "isready"])],
+    ids=["handshake", "set_option", "play", "go", "new_game"],
+)
+def test_a_handshake_cut_short_is_finished_by_the_next_call(fake, cut, call, wire):
+    interrupt = cut == "KeyboardInterrupt"
+    script = CUT_SHORT.format(args=fake.args("slow-uci=2", options=[HASH]), timeout=5.0 if interrupt else 0.3,
+                              interrupt=interrupt, startup=STARTUP, call=call)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stdout, done.stderr) == (0, f"{cut} identifying\nFake idle ['Hash'] 0\n", "")
+    assert fake.wire() == wire + ["quit"]
 
 
 # A terminal sends Ctrl-C to its whole foreground process group; the child

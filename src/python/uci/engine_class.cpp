@@ -25,13 +25,18 @@ engine::Duration call_timeout(EngineSlot& slot, std::optional<double> timeout) {
 }
 
 void set_option(const Slot& slot, std::string_view name, PyObject* value) {
+  // The turn comes first for a closed engine, which it refuses, and for one
+  // still identifying, whose options it waits for.
+  std::optional<std::unique_lock<std::timed_mutex>> turn;
+  if (read_slot(*slot, [](engine::Engine* e) { return !e || e->state() == protocol::State::Identifying; }))
+    turn.emplace(take_idle_turn(*slot));
   const auto declared = read_slot(*slot, [&](const engine::Engine* e) {
     const protocol::OptionSpec* found = e ? e->option(name) : nullptr;
     return found ? std::optional(*found) : std::nullopt;
   });
   if (!declared) errors::value_error("the engine offers no option " + quoted(name));
   const protocol::OptionValue read = read_value(*declared, value);
-  const auto turn = take_idle_turn(*slot);
+  if (!turn) turn.emplace(take_idle_turn(*slot));
   on_engine(*slot, [&](engine::Engine& e) { return e.set_option(name, read); });
 }
 

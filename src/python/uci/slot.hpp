@@ -3,7 +3,7 @@
 //
 //   on_engine(slot, [&](Engine& e) { return e.send(command); })  # a short call, the interpreter lock released
 //   const auto turn = take_turn(slot);                             # a call that waits, after those before it
-//   const auto turn = take_idle_turn(slot);                        # the same, a search given up drained first
+//   const auto turn = take_idle_turn(slot);                        # the same, what a call given up left owed first
 //   wait_on_engine(slot, [&](Engine& e, Instant end) { ... }, ...) # its wait, in slices of the slot
 //   read_slot(slot, [](const Engine* e) { return plain copy; })    # short reads, closed: null
 //
@@ -173,8 +173,9 @@ auto begin_and_wait(EngineSlot& slot, Begin&& begin, OnInterrupt&& on_interrupt)
       [&](engine::Engine& e) { on_interrupt(e, wait); });
 }
 
-// The turn of a call that needs the engine idle: a search given up and still
-// running is stopped and drained first, in slices like any wait.
+// The turn of a call that needs the engine idle: what a call given up left
+// the engine owing (the answer to a handshake cut short, a search given up
+// and still running, stopped) is waited for first, in slices like any wait.
 inline std::unique_lock<std::timed_mutex> take_idle_turn(EngineSlot& slot) {
   auto turn = take_turn(slot);
   if (auto drain = on_engine(slot, [](engine::Engine& e) { return e.begin_drain(); }))

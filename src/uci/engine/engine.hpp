@@ -121,8 +121,10 @@ class Engine {
   void abandon(std::uint64_t number);
   // Abandons `search`, telling the engine to stop at once.
   void interrupt(const Search& search);
-  // Stops an abandoned search still running; draining it follows. None when
-  // there is nothing to drain.
+  // What a call given up left the engine owing, to be waited for before the
+  // engine is idle: the uciok of a handshake cut short, or an abandoned
+  // search still running, stopped here; draining it follows. None when
+  // nothing is owed.
   std::expected<std::optional<Drain>, Error> begin_drain();
   // Sets the position and searches it, each step bounded by `per_step`.
   std::expected<Play, Error> begin_play(const Game& game, const protocol::Limits& limits, Duration per_step);
