@@ -768,6 +768,7 @@ def test_a_bestmove_read_by_next_line_ends_the_search(fake):
     search = engine.go(Limits(depth=1))
     assert [engine.next_line(), engine.next_line()] == ["info depth 1 score cp 10 pv e2e4", "bestmove e2e4"]
     assert engine.state == "idle"
+    assert (search.done, repr(search)) == (True, "<Search answered>"), "done once its answer has passed"
     with Elapsed() as elapsed:
         assert list(search) == [] and search.answer().best.uci() == "e2e4"
     assert elapsed.seconds < 0.2, "no wait for a second best move"
@@ -775,6 +776,7 @@ def test_a_bestmove_read_by_next_line_ends_the_search(fake):
     first = engine.go(Limits(depth=1))
     assert [engine.next_line() for _ in range(2)][-1] == "bestmove e2e4"
     second = engine.go(Limits(depth=1))
+    assert first.done
     with pytest.raises(ProtocolError, match="^the search is over$"):
         first.answer()
     assert second.answer().best.uci() == "e2e4"

@@ -72,11 +72,13 @@ void exit(SearchState& search) {
   }
 }
 
-bool done(SearchState& search) { return answered(search); }
-
-std::string search_repr(SearchState& search) {
-  return answered(search) ? "<Search answered>" : "<Search running>";
+// Its answer has passed, whoever read it (`next_line` may have).
+bool done(SearchState& search) {
+  return read_slot(*search.slot,
+                   [&](const Engine* e) { return search.search.answer() || (e && e->answered(search.search)); });
 }
+
+std::string search_repr(SearchState& search) { return done(search) ? "<Search answered>" : "<Search running>"; }
 
 const bind::ClassSpec<PySearch> kSearchClass{
     .name = "vorn.uci.Search",

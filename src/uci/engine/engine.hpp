@@ -116,6 +116,9 @@ class Engine {
   // Stop or ponderhit for `search`: `SearchOver` once another search has
   // started or its answer has gone elsewhere.
   std::expected<void, Error> tell(const Search& search, const protocol::Command& command);
+  // Whether the answer of `search` has passed: read by its steps or by
+  // another reader, or a later search has started.
+  bool answered(const Search& search) const;
   // `search` will not be read any more: the next command that needs an idle
   // engine stops it and drains its reports first.
   void abandon(std::uint64_t number);

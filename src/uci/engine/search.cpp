@@ -82,6 +82,10 @@ std::expected<void, Error> Engine::tell(const Search& search, const Command& com
   return send(command);
 }
 
+bool Engine::answered(const Search& search) const {
+  return search.answer() || kept_answer_ || !search_live_ || search.number() != search_number_;
+}
+
 void Engine::abandon(std::uint64_t number) {
   if (search_live_ && number == search_number_) search_abandoned_ = true;
 }
