@@ -399,12 +399,13 @@ print(Engine(sys.executable, {fake.args()!r}, timeout={STARTUP}).quit())
 
 
 @pytest.mark.parametrize(
-    "mode, wait, state",
-    [("close-on-go", lambda engine: engine.play(Game(), Limits(depth=1)), "searching"),
-     ("deaf", lambda engine: engine.send_line("x" * 1_000_000), "started")],
+    "mode, wait, sent, state",
+    [("close-on-go", lambda engine: engine.play(Game(), Limits(depth=1)), ["uci", "position startpos", "go depth 1"],
+      "searching"),
+     ("deaf", lambda engine: engine.send_line("x" * 1_000_000), [], "started")],
     ids=["output-closed-process-alive", "input-not-read"],
 )
-def test_a_wait_on_the_process_lets_other_threads_in(fake, mode, wait, state):
+def test_a_wait_on_the_process_lets_other_threads_in(fake, mode, wait, sent, state):
     # The wait for the end of an engine that closed its output, and a write
     # the engine does not take, hold the engine a slice at a time.
     engine = fake.start(mode, timeout=4.0, handshake=mode != "deaf")
@@ -418,7 +419,9 @@ def test_a_wait_on_the_process_lets_other_threads_in(fake, mode, wait, state):
 
     worker = threading.Thread(target=run)
     worker.start()
-    time.sleep(0.5)
+    while fake.wire() != sent:
+        time.sleep(0.01)
+    time.sleep(0.3)
     with Elapsed() as reading:
         assert engine.state == state
     with Elapsed() as quitting:
