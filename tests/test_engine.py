@@ -211,6 +211,31 @@ def test_a_relative_program_is_found_from_cwd(tmp_path, fake):
         assert engine.name == "Fake"
 
 
+def test_a_bare_program_name_is_looked_up_on_path_not_in_cwd(tmp_path, fake, monkeypatch):
+    (tmp_path / "vorn-test-python").symlink_to(sys.executable)
+    with pytest.raises(FileNotFoundError) as raised:
+        Engine("vorn-test-python", fake.args(), cwd=tmp_path)
+    assert raised.value.filename == "vorn-test-python"
+    monkeypatch.setenv("PATH", f"{tmp_path}{os.pathsep}{os.environ['PATH']}")
+    with Engine("vorn-test-python", fake.args(), cwd="/", timeout=STARTUP) as engine:
+        engine.handshake()
+        assert engine.name == "Fake"
+
+
+@pytest.mark.parametrize(
+    "cwd, error, number",
+    [("missing", FileNotFoundError, errno.ENOENT), ("file", NotADirectoryError, errno.ENOTDIR),
+     ("file/below", NotADirectoryError, errno.ENOTDIR)],
+    ids=["missing", "file", "below-a-file"],
+)
+def test_a_working_directory_that_cannot_be_is_named_in_the_error(tmp_path, fake, cwd, error, number):
+    # As Python's subprocess does: the directory, not the program, is at fault.
+    (tmp_path / "file").write_text("")
+    with pytest.raises(error) as raised:
+        Engine(sys.executable, fake.args(), cwd=tmp_path / cwd)
+    assert (raised.value.errno, raised.value.filename) == (number, tmp_path / cwd)
+
+
 def test_the_timeout_must_be_a_count_of_seconds(fake):
     with pytest.raises(ValueError, match="^timeout is a count of seconds, not -1$"):
         Engine(sys.executable, fake.args(), timeout=-1)
@@ -373,6 +398,40 @@ print(Engine(sys.executable, {fake.args()!r}, timeout={STARTUP}).quit())
     assert (done.returncode, done.stdout, done.stderr) == (0, "the engine closed its output\nFalse None\nNone\n", "")
 
 
+@pytest.mark.parametrize(
+    "mode, wait, sent, state",
+    [("close-on-go", lambda engine: engine.play(Game(), Limits(depth=1)), ["uci", "position startpos", "go depth 1"],
+      "searching"),
+     ("deaf", lambda engine: engine.send_line("x" * 1_000_000), [], "started")],
+    ids=["output-closed-process-alive", "input-not-read"],
+)
+def test_a_wait_on_the_process_lets_other_threads_in(fake, mode, wait, sent, state):
+    # The wait for the end of an engine that closed its output, and a write
+    # the engine does not take, hold the engine a slice at a time.
+    engine = fake.start(mode, timeout=4.0, handshake=mode != "deaf")
+    failure = []
+
+    def run():
+        try:
+            wait(engine)
+        except UciError as error:
+            failure.append(str(error))
+
+    worker = threading.Thread(target=run)
+    worker.start()
+    while fake.wire() != sent:
+        time.sleep(0.01)
+    time.sleep(0.3)
+    with Elapsed() as reading:
+        assert engine.state == state
+    with Elapsed() as quitting:
+        engine.quit()
+    worker.join(10)
+    # Far below the engine's timeout of 4 s, with room for a busy machine.
+    assert reading.seconds < 1.0 and quitting.seconds < 2.0
+    assert failure == ["the engine has been closed"]
+
+
 def test_quit_kills_an_engine_that_ignores_it(fake):
     engine = fake.start("ignore-quit", timeout=0.3)
     with Elapsed() as elapsed:
@@ -393,8 +452,11 @@ def test_a_closed_engine(fake):
     assert repr(engine) == "<Engine quitting>"
     engine.timeout = 3.0
     assert engine.timeout == 0.0
-    with pytest.raises(ValueError, match='^the engine offers no option "Hash"$'):
-        engine.set_option("Hash", 1)
+    # Closed, not an engine without options: as play says.
+    for call in (lambda: engine.set_option("Hash", 16), lambda: engine.analyse(Game(), Limits(depth=1), multipv=2),
+                 lambda: engine.play(Game())):
+        with pytest.raises(EngineDied, match="^the engine has been closed$"):
+            call()
 
 
 def test_an_engine_that_exits_before_quit(fake):
@@ -709,6 +771,7 @@ def test_a_bestmove_read_by_next_line_ends_the_search(fake):
     search = engine.go(Limits(depth=1))
     assert [engine.next_line(), engine.next_line()] == ["info depth 1 score cp 10 pv e2e4", "bestmove e2e4"]
     assert engine.state == "idle"
+    assert (search.done, repr(search)) == (True, "<Search answered>"), "done once its answer has passed"
     with Elapsed() as elapsed:
         assert list(search) == [] and search.answer().best.uci() == "e2e4"
     assert elapsed.seconds < 0.2, "no wait for a second best move"
@@ -716,6 +779,7 @@ def test_a_bestmove_read_by_next_line_ends_the_search(fake):
     first = engine.go(Limits(depth=1))
     assert [engine.next_line() for _ in range(2)][-1] == "bestmove e2e4"
     second = engine.go(Limits(depth=1))
+    assert first.done
     with pytest.raises(ProtocolError, match="^the search is over$"):
         first.answer()
     assert second.answer().best.uci() == "e2e4"
@@ -878,9 +942,12 @@ PLAYING = HANDSHAKE + "\nthreading.Thread(target=engine.play, args=(Game(),)).st
         (("think=2",), PLAYING, "engine.is_ready()", USABLE, "e2e4 0"),
         (("ignore-quit",), HANDSHAKE, "engine.quit()", CLOSED, "quitting False None []"),
         (("wait-for-stop", "slow-stop=2"), DROPPED, "engine.play(Game(), Limits(depth=1))", USABLE, "e2e4 0"),
+        # The process's end awaited after its output closed, and a write it does not take.
+        (("close-on-go",), HANDSHAKE, "engine.play(Game(), Limits(depth=1))", CLOSED, "searching True 0 []"),
+        (("deaf",), "", "engine.send_line('x' * 1_000_000)", CLOSED, "started True None []"),
     ],
     ids=["next_line", "handshake", "is_ready", "play", "analyse", "search-next", "search-answer", "search-reporting",
-         "waiting-for-the-turn", "quit", "drain-of-a-dropped-search"],
+         "waiting-for-the-turn", "quit", "drain-of-a-dropped-search", "end-after-output-closed", "write-not-taken"],
 )
 def test_ctrl_c_ends_a_wait_and_leaves_the_engine_usable(fake, modes, setup, wait, after, last):
     script = INTERRUPTED.format(args=fake.args(*modes), startup=STARTUP, setup=setup, wait=wait, after=after)
@@ -905,6 +972,73 @@ def test_ctrl_c_in_a_chess960_switch_leaves_the_mode_to_be_switched_again(fake):
                                "go depth 1", "quit"]
 
 
+# A handshake cut short by Ctrl-C or by its timeout; the next call waits for
+# the engine's uciok first, and the engine is then identified and idle.
+CUT_SHORT = """
+import os, signal, sys, threading
+from vorn import Game
+from vorn.uci import Engine, EngineTimeout, Limits
+engine = Engine(sys.executable, {args!r}, timeout={timeout})
+if {interrupt}:
+    threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT)).start()
+try:
+    engine.handshake()
+except (KeyboardInterrupt, EngineTimeout) as cut:
+    print(type(cut).__name__, engine.state)
+engine.timeout = {startup}
+{call}
+print(engine.name, engine.state, list(engine.options), engine.quit())
+"""
+
+
+@pytest.mark.parametrize("cut", ["KeyboardInterrupt", "EngineTimeout"])
+@pytest.mark.parametrize(
+    "call, wire",
+    [("engine.handshake()", ["uci", "uci"]),
+     ("engine.set_option('hash', 16)", ["uci", "setoption name Hash value 16"]),
+     ("engine.play(Game(), Limits(depth=1))", ["uci", "position startpos", "go depth 1"]),
+     ("engine.go(Limits(depth=1)).answer()", ["uci", "go depth 1"]),
+     ("engine.new_game()", ["uci", "ucinewgame", "isready"])],
+    ids=["handshake", "set_option", "play", "go", "new_game"],
+)
+def test_a_handshake_cut_short_is_finished_by_the_next_call(fake, cut, call, wire):
+    interrupt = cut == "KeyboardInterrupt"
+    script = CUT_SHORT.format(args=fake.args("slow-uci=2", options=[HASH]), timeout=5.0 if interrupt else 0.3,
+                              interrupt=interrupt, startup=STARTUP, call=call)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stdout, done.stderr) == (0, f"{cut} identifying\nFake idle ['Hash'] 0\n", "")
+    assert fake.wire() == wire + ["quit"]
+
+
+# A terminal sends Ctrl-C to its whole foreground process group; the child
+# interpreter leads a session of its own, so the signal cannot reach the tests.
+TERMINAL = """
+import os, signal, sys, threading
+from vorn import Game
+from vorn.uci import Engine, Limits
+engine = Engine({command!r}, {args!r}, timeout={startup})
+engine.handshake()
+threading.Timer(0.3, os.killpg, (os.getpgrp(), signal.SIGINT)).start()
+try:
+    engine.play(Game(), Limits(infinite=True))
+    print("not interrupted")
+except KeyboardInterrupt:
+    print("interrupted")
+print(engine.play(Game(), Limits(depth=4)).best in Game().legal_moves(), engine.quit())
+"""
+
+
+@pytest.mark.parametrize("name", ["fake", "stockfish"])
+def test_a_terminals_ctrl_c_reaches_the_host_not_the_engine(fake, name):
+    # The fake dies of SIGINT, as Python does by default.
+    command = [sys.executable, *fake.args("wait-for-stop")] if name == "fake" else REAL[name]
+    require(command[0])
+    script = TERMINAL.format(command=command[0], args=command[1:], startup=STARTUP)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60,
+                          start_new_session=True)
+    assert (done.returncode, done.stdout, done.stderr) == (0, "interrupted\nTrue 0\n", "")
+
+
 def test_ctrl_c_stops_the_search_it_interrupts(fake):
     script = INTERRUPTED.format(args=fake.args("every-50ms"), startup=STARTUP, setup=HANDSHAKE,
                                 wait="engine.play(Game())", after="engine.quit()")
@@ -923,12 +1057,16 @@ REAL = {
 }
 
 
+def require(program):
+    if not Path(program).exists():
+        if os.environ.get("CI"):
+            pytest.fail(f"{program} is not installed")
+        pytest.skip(f"{program} is not installed")
+
+
 def real_engine(name):
     command = REAL[name]
-    if not Path(command[0]).exists():
-        if os.environ.get("CI"):
-            pytest.fail(f"{command[0]} is not installed")
-        pytest.skip(f"{command[0]} is not installed")
+    require(command[0])
     return Engine(command[0], command[1:], timeout=5.0)
 
 

@@ -5,7 +5,6 @@
 //       engine.set_option("Hash", 64); engine.is_ready(); engine.set_position(game)
 //       engine.send_line("d"); engine.next_line(0.2); engine.state, engine.is_alive
 //   engine.quit() -> exit code or None; engine.kill()
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,13 +25,18 @@ engine::Duration call_timeout(EngineSlot& slot, std::optional<double> timeout) {
 }
 
 void set_option(const Slot& slot, std::string_view name, PyObject* value) {
+  // The turn comes first for a closed engine, which it refuses, and for one
+  // still identifying, whose options it waits for.
+  std::optional<std::unique_lock<std::timed_mutex>> turn;
+  if (read_slot(*slot, [](engine::Engine* e) { return !e || e->state() == protocol::State::Identifying; }))
+    turn.emplace(take_idle_turn(*slot));
   const auto declared = read_slot(*slot, [&](const engine::Engine* e) {
     const protocol::OptionSpec* found = e ? e->option(name) : nullptr;
     return found ? std::optional(*found) : std::nullopt;
   });
   if (!declared) errors::value_error("the engine offers no option " + quoted(name));
   const protocol::OptionValue read = read_value(*declared, value);
-  const auto turn = take_idle_turn(*slot);
+  if (!turn) turn.emplace(take_idle_turn(*slot));
   on_engine(*slot, [&](engine::Engine& e) { return e.set_option(name, read); });
 }
 
@@ -46,14 +50,15 @@ Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cw
   if (args != nullptr) {
     for (bind::Path& arg : bind::from_python<std::vector<bind::Path>>(args, "args")) launch.arguments.push_back(std::move(arg.bytes));
   }
-  if (cwd) launch.cwd = std::move(cwd->bytes);
+  if (cwd) launch.cwd = cwd->bytes;
   launch.timeout = seconds("timeout", timeout);
   auto started = std::move(launch).spawn();
   if (!started) {
     // A program that cannot start is Python's own error: FileNotFoundError,
-    // PermissionError, ... with its errno and the program as the filename.
+    // PermissionError, ... with its errno and, as the filename, the program
+    // or the working directory, whichever failed.
     if (const auto* failed = std::get_if<engine::error::Io>(&started.error()); failed && failed->code != 0)
-      bind::raise_os_error(failed->code, command);
+      bind::raise_os_error(failed->code, failed->in_working_directory ? *cwd : command);
     raise_engine_error(started.error());
   }
   return std::make_shared<EngineSlot>(std::move(*started));
@@ -144,17 +149,9 @@ void send_line(const Slot& slot, std::string_view text) {
 
 std::optional<std::string> next_line(const Slot& slot, std::optional<double> timeout) {
   const engine::Instant deadline = engine::deadline_after(call_timeout(*slot, timeout));
-  using Line = std::optional<std::string>;
   const auto turn = take_turn(*slot);
   return wait_on_engine(
-      *slot,
-      [&](Engine& e, engine::Instant end) -> std::expected<std::optional<Line>, engine::Error> {
-        auto line = e.next_line(std::min(end, deadline));
-        if (!line) return std::unexpected(line.error());
-        if (*line || end >= deadline) return std::optional<Line>(std::in_place, std::move(*line));
-        return std::nullopt;
-      },
-      [](Engine&) {});
+      *slot, [&](Engine& e, engine::Instant end) { return e.next_line(end, deadline); }, [](Engine&) {});
 }
 
 // ---- closing ----
@@ -213,9 +210,12 @@ const bind::ClassSpec<PyEngine> kEngineClass{
     .doc = "Engine(command, args=..., *, cwd=None, timeout=10.0)\n--\n\n"
            "A UCI engine process, addressed with blocking calls.\n\n"
            "Every wait is bounded by `timeout` seconds, or by the `timeout` of the\n"
-           "call that takes one. An engine that has exited raises `EngineDied` on\n"
-           "every call after. Use the object as a context manager, or close it with\n"
-           "`quit`. A relative `command` is found from `cwd` when one is given.\n\n"
+           "call that takes one: `play` and `analyse` bound each silence between two\n"
+           "lines, while a `go` search's `timeout` bounds the whole search. An engine\n"
+           "that has exited raises `EngineDied` on every call after. Use the object\n"
+           "as a context manager, or close it with `quit`. A `command` without a\n"
+           "slash is looked up on `PATH`; another relative one is found from `cwd`\n"
+           "when one is given.\n\n"
            "`play` with infinite or ponder limits ends only when the engine stops.\n"
            "Ctrl-C ends any wait on the engine within a tenth of a second: a search\n"
            "under way is told to stop, and the engine stays usable. Calls of several\n"

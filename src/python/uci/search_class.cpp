@@ -72,11 +72,13 @@ void exit(SearchState& search) {
   }
 }
 
-bool done(SearchState& search) { return answered(search); }
-
-std::string search_repr(SearchState& search) {
-  return answered(search) ? "<Search answered>" : "<Search running>";
+// Its answer has passed, whoever read it (`next_line` may have).
+bool done(SearchState& search) {
+  return read_slot(*search.slot,
+                   [&](const Engine* e) { return search.search.answer() || (e && e->answered(search.search)); });
 }
+
+std::string search_repr(SearchState& search) { return done(search) ? "<Search answered>" : "<Search running>"; }
 
 const bind::ClassSpec<PySearch> kSearchClass{
     .name = "vorn.uci.Search",
@@ -84,7 +86,7 @@ const bind::ClassSpec<PySearch> kSearchClass{
            "answer.\n\n"
            "A search that is neither finished nor stopped leaves the engine searching.\n"
            "Use it as a context manager, or call `stop` and `answer`.",
-    .getters = {bind::getter<&done>("done", "Whether the engine has answered.")},
+    .getters = {bind::getter<&done>("done", "Whether the search is over: its answer has passed, whoever read it.")},
     .methods = {bind::method<&answer>(
                     "answer", "answer($self)\n--\n\nThe engine's answer, with the reports still to come dropped."),
                 bind::method<&tell<&protocol::Command::stop>>(

@@ -3,7 +3,7 @@
 //
 //   on_engine(slot, [&](Engine& e) { return e.send(command); })  # a short call, the interpreter lock released
 //   const auto turn = take_turn(slot);                             # a call that waits, after those before it
-//   const auto turn = take_idle_turn(slot);                        # the same, a search given up drained first
+//   const auto turn = take_idle_turn(slot);                        # the same, what a call given up left owed first
 //   wait_on_engine(slot, [&](Engine& e, Instant end) { ... }, ...) # its wait, in slices of the slot
 //   read_slot(slot, [](const Engine* e) { return plain copy; })    # short reads, closed: null
 //
@@ -102,26 +102,6 @@ struct Expected<std::expected<T, engine::Error>> {
   using Value = T;
 };
 
-// `operation(engine)` as one short call, with the interpreter lock released
-// and the slot taken in the queue of short calls; its error is raised once
-// the lock is back.
-template <class Operation>
-auto on_engine(EngineSlot& slot, Operation&& operation) {
-  using Result = std::invoke_result_t<Operation, engine::Engine&>;
-  std::optional<Result> result;
-  {
-    const bind::AllowThreads nogil;
-    const auto lock = take_slot(slot);
-    if (engine::Engine* engine = slot.open_for_call()) {
-      result.emplace(std::forward<Operation>(operation)(*engine));
-    }
-    slot.close_if_asked();
-  }
-  if (!result) engine_closed();
-  if (!*result) raise_engine_error(result->error());
-  if constexpr (!std::is_void_v<typename Expected<Result>::Value>) return std::move(**result);
-}
-
 // A wait on the engine: runs `step(engine, end_of_slice)` in slices, each with
 // the slot locked and the interpreter lock released, until it answers a value
 // (`std::expected<std::optional<T>, Error>`, none: not yet). Between slices the
@@ -156,6 +136,32 @@ auto wait_on_engine(EngineSlot& slot, Step&& step, OnInterrupt&& on_interrupt) {
   return std::move(**result);
 }
 
+// `operation(engine)` as one short call, with the interpreter lock released
+// and the slot taken in the queue of short calls; its error is raised once
+// the lock is back. What it wrote and the engine's input did not take at
+// once is written in slices, like any wait.
+template <class Operation>
+auto on_engine(EngineSlot& slot, Operation&& operation) {
+  using Result = std::invoke_result_t<Operation, engine::Engine&>;
+  std::optional<Result> result;
+  bool settling = false;
+  {
+    const bind::AllowThreads nogil;
+    const auto lock = take_slot(slot);
+    if (engine::Engine* engine = slot.open_for_call()) {
+      result.emplace(std::forward<Operation>(operation)(*engine));
+      settling = engine->settling();
+    }
+    slot.close_if_asked();
+  }
+  if (!result) engine_closed();
+  if (!*result) raise_engine_error(result->error());
+  if (settling)
+    wait_on_engine(
+        slot, [](engine::Engine& e, engine::Instant end) { return e.flush(end); }, [](engine::Engine&) {});
+  if constexpr (!std::is_void_v<typename Expected<Result>::Value>) return std::move(**result);
+}
+
 // A call that waits, in its turn: `begin(engine)` starts it in one short
 // exchange, then its wait is stepped in slices; on Ctrl-C,
 // `on_interrupt(engine, wait)` tidies up in the slot.
@@ -167,8 +173,9 @@ auto begin_and_wait(EngineSlot& slot, Begin&& begin, OnInterrupt&& on_interrupt)
       [&](engine::Engine& e) { on_interrupt(e, wait); });
 }
 
-// The turn of a call that needs the engine idle: a search given up and still
-// running is stopped and drained first, in slices like any wait.
+// The turn of a call that needs the engine idle: what a call given up left
+// the engine owing (the answer to a handshake cut short, a search given up
+// and still running, stopped) is waited for first, in slices like any wait.
 inline std::unique_lock<std::timed_mutex> take_idle_turn(EngineSlot& slot) {
   auto turn = take_turn(slot);
   if (auto drain = on_engine(slot, [](engine::Engine& e) { return e.begin_drain(); }))

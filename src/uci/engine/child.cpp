@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,6 +129,15 @@ class SpawnSetup {
   posix_spawnattr_t attributes_;
 };
 
+// Why `cwd` cannot be a working directory, 0 when it can: a failed spawn
+// names the directory, not the program, when the fault is the directory's.
+int directory_fault(const std::string& cwd) {
+  struct stat found {};
+  if (::stat(cwd.c_str(), &found) < 0) return errno;
+  if (!S_ISDIR(found.st_mode)) return ENOTDIR;
+  return ::access(cwd.c_str(), X_OK) < 0 ? errno : 0;
+}
+
 }  // namespace
 
 std::expected<Spawned, Error> spawn_child(const std::string& program, const std::vector<std::string>& args,
@@ -154,7 +164,12 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   sigaddset(&defaults, SIGXFSZ);
   if (!failed) failed = ::posix_spawnattr_setsigmask(&setup.attributes_, &none);
   if (!failed) failed = ::posix_spawnattr_setsigdefault(&setup.attributes_, &defaults);
-  if (!failed) failed = ::posix_spawnattr_setflags(&setup.attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // A group of its own: a terminal's Ctrl-C, sent to the whole foreground
+  // group, reaches the host alone, which tells the engine to stop.
+  if (!failed) failed = ::posix_spawnattr_setpgroup(&setup.attributes_, 0);
+  if (!failed)
+    failed = ::posix_spawnattr_setflags(&setup.attributes_,
+                                        POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   if (failed) return std::unexpected(os_error(failed));
 
   std::vector<char*> argv;
@@ -164,7 +179,12 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
 
   pid_t pid = 0;
   failed = ::posix_spawnp(&pid, program.c_str(), &setup.actions_, &setup.attributes_, argv.data(), environ);
-  if (failed) return std::unexpected(os_error(failed));
+  if (failed) {
+    const int fault = cwd ? directory_fault(*cwd) : 0;
+    error::Io spawn_error = os_error(fault ? fault : failed);
+    spawn_error.in_working_directory = fault != 0;
+    return std::unexpected(std::move(spawn_error));
+  }
 
   // The parent's writes must not block for ever on an engine that stopped reading.
   const int flags = ::fcntl((*input)[1].get(), F_GETFL);

@@ -68,8 +68,9 @@ struct Spawned {
 
 // Starts `program` (looked up on PATH when it has no slash; a relative path is
 // found from `cwd` when one is given) with `args`, its standard streams piped,
-// SIGPIPE at its default and no signal blocked. The pipes are close-on-exec in
-// the parent, whose input end does not block.
+// SIGPIPE at its default, no signal blocked, in a process group of its own.
+// The pipes are close-on-exec in the parent, whose input end does not block.
+// A `cwd` that cannot be the working directory fails as the directory's fault.
 std::expected<Spawned, Error> spawn_child(const std::string& program, const std::vector<std::string>& args,
                                           const std::optional<std::string>& cwd);
 

@@ -53,9 +53,12 @@ std::expected<std::optional<Message>, Error> Engine::receive(Instant until, Inst
                                                              std::string_view awaited) {
   while (true) {
     const Instant now = Clock::now();
-    if (now >= deadline) return std::unexpected(error::Timeout{awaited, after});
+    // A write or the process's end awaited has a bound of its own, and ends
+    // in `Died` or lets the wait go on.
+    const bool settling = this->settling();
+    if (now >= deadline && !settling) return std::unexpected(error::Timeout{awaited, after});
     if (now >= until) return std::nullopt;
-    auto line = next_queued(std::min({deadline, until, now + kSlice}));
+    auto line = next_queued(std::min({settling ? until : deadline, until, now + kSlice}));
     if (!line) return std::unexpected(line.error());
     // A line out of turn is skipped; the deadline is not extended.
     if (*line && observe((*line)->message)) return std::move((*line)->message);
@@ -143,6 +146,7 @@ std::expected<Reply, Error> Engine::begin_new_game() {
 
 Exit Engine::begin_quit() {
   if (!exited_) (void)send(Command::quit());
+  if (!unsent_.empty()) kill();  // it will not read quit either
   stdin_.reset();
   return Exit(deadline_after(timeout_));
 }

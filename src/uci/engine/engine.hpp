@@ -14,8 +14,10 @@
 //   auto answer = engine->step(*play, Clock::now() + 100ms);  // none yet: check, step again
 //
 // Every wait is bounded by the engine's `timeout`, the bound the call was
-// given, or a bound derived from them. One thread at a time uses an Engine;
-// only `Reaper::kill` of `reaper()` may come from another.
+// given, or a bound derived from them. A line the engine's input does not
+// take at once is written by the steps that follow, or by `flush`. One
+// thread at a time uses an Engine; only `Reaper::kill` of `reaper()` may
+// come from another.
 #pragma once
 
 #include <cstdint>
@@ -67,15 +69,22 @@ class Engine {
   ~Engine();
 
   // ---- lines ----
-  // The oldest unread line, none if none came by `deadline`; `Died` once the
-  // output has ended and its lines are read, or the process has ended. The
-  // session sees the line as if the conversation had read it, so a best
-  // move read here still ends its search.
-  std::expected<std::optional<std::string>, Error> next_line(Instant deadline);
+  // A step to the oldest unread line, or to none if none came by `deadline`;
+  // `Died` once the output has ended and its lines are read, or the process
+  // has ended. The session sees the line as if the conversation had read
+  // it, so a best move read here still ends its search.
+  Stepped<std::optional<std::string>> next_line(Instant until, Instant deadline);
   // Writes `line` and a line feed outside the conversation's order. A text
-  // with a line break or a NUL is refused; a write blocked past the timeout
-  // kills the engine.
+  // with a line break or a NUL is refused.
   std::expected<void, Error> send_line(std::string_view line);
+  // Writes what the engine's input has not taken yet, waiting for room until
+  // `until`; a write blocked past the timeout kills the engine. Once the
+  // output has ended or the input broke, the process's end is awaited
+  // instead, up to the timeout, then forced: `Died`.
+  Stepped<Done> flush(Instant until);
+  // A write not yet taken, or the end of the process, is awaited: every wait
+  // steps it first, past the wait's own deadline.
+  bool settling() const { return !unsent_.empty() || end_due_.has_value(); }
   // Closes the input, kills and reaps the process. Never fails.
   void kill();
   // Kills the process from any thread, the engine being busy or not.
@@ -95,7 +104,8 @@ class Engine {
   std::expected<Positioning, Error> begin_set_position(const Game& game);
   // ucinewgame; the last game sent is forgotten; then isready.
   std::expected<Reply, Error> begin_new_game();
-  // Sends quit and closes the input; the wait for the exit follows.
+  // Sends quit and closes the input; the wait for the exit follows. An
+  // engine whose input has not taken what was written is killed at once.
   Exit begin_quit();
 
   // ---- searches ----
@@ -106,13 +116,18 @@ class Engine {
   // Stop or ponderhit for `search`: `SearchOver` once another search has
   // started or its answer has gone elsewhere.
   std::expected<void, Error> tell(const Search& search, const protocol::Command& command);
+  // Whether the answer of `search` has passed: read by its steps or by
+  // another reader, or a later search has started.
+  bool answered(const Search& search) const;
   // `search` will not be read any more: the next command that needs an idle
   // engine stops it and drains its reports first.
   void abandon(std::uint64_t number);
   // Abandons `search`, telling the engine to stop at once.
   void interrupt(const Search& search);
-  // Stops an abandoned search still running; draining it follows. None when
-  // there is nothing to drain.
+  // What a call given up left the engine owing, to be waited for before the
+  // engine is idle: the uciok of a handshake cut short, or an abandoned
+  // search still running, stopped here; draining it follows. None when
+  // nothing is owed.
   std::expected<std::optional<Drain>, Error> begin_drain();
   // Sets the position and searches it, each step bounded by `per_step`.
   std::expected<Play, Error> begin_play(const Game& game, const protocol::Limits& limits, Duration per_step);
@@ -168,8 +183,9 @@ class Engine {
   error::Died died() const { return {exit_}; }
   // Non-blocking: records the end of a process that has ended.
   bool check_ended();
-  // The process's end, waited for up to the timeout, then forced.
-  void await_end();
+  // The process's end, awaited until `until` and forced past `end_due_`
+  // (set here first): false while it may still come.
+  bool await_end(Instant until);
   void record_end();
   std::expected<Search, Error> start_search(const protocol::Limits& limits, Duration timeout, Search::Bound bound);
   // Stops and drains an abandoned search, within one fixed bound.
@@ -186,6 +202,9 @@ class Engine {
   std::optional<std::int32_t> exit_;
   bool exited_ = false;
   Duration timeout_;
+  std::string unsent_;              // written, not yet taken by the engine's input
+  Instant write_due_;               // when the input must have taken it, or the engine is killed
+  std::optional<Instant> end_due_;  // the output ended or the input broke: when the process must have ended
 
   Identity identity_;
   std::vector<protocol::OptionSpec> options_;

@@ -30,6 +30,7 @@ namespace error {
 struct Io {
   int code = 0;
   std::string text;  // the system's description, or the failure's own text
+  bool in_working_directory = false;  // the child's working directory failed, not the program
 };
 struct Timeout {
   std::string_view awaited;  // "uciok", "readyok" or "bestmove"

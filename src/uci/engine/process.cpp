@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -47,26 +48,34 @@ class SigpipeBlock {
 
 enum class Written { Whole, Broken, Blocked };
 
-// Writes all of `data` to the non-blocking `fd`, waiting for room until `deadline`.
-Written write_all(int fd, std::string_view data, Instant deadline) {
+// Writes what it can of `data` to the non-blocking `fd`, waiting for room
+// until `until`; what was written leaves `data`.
+Written write_some(int fd, std::string& data, Instant until) {
   const SigpipeBlock block;
-  while (!data.empty()) {
-    const ssize_t wrote = ::write(fd, data.data(), data.size());
+  std::size_t done = 0;
+  Written result = Written::Whole;
+  while (done < data.size()) {
+    const ssize_t wrote = ::write(fd, data.data() + done, data.size() - done);
     if (wrote > 0) {
-      data.remove_prefix(std::size_t(wrote));
+      done += std::size_t(wrote);
       continue;
     }
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote < 0 && errno != EAGAIN) {
       if (errno == EPIPE) block.consume();
-      return Written::Broken;
+      result = Written::Broken;
+      break;
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(time_left(deadline)).count();
-    if (left <= 0) return Written::Blocked;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(time_left(until)).count();
+    if (left <= 0) {
+      result = Written::Blocked;
+      break;
+    }
     pollfd room{fd, POLLOUT, 0};
     ::poll(&room, 1, int(std::min<long long>(left, 1'000'000)));
   }
-  return Written::Whole;
+  data.erase(0, done);
+  return result;
 }
 
 }  // namespace
@@ -122,20 +131,26 @@ bool Engine::check_ended() {
   return true;
 }
 
-void Engine::await_end() {
-  const Instant deadline = deadline_after(timeout_);
-  while (!check_ended()) {
-    if (Clock::now() >= deadline) {
-      kill();
-      return;
+bool Engine::await_end(Instant until) {
+  if (!end_due_) end_due_ = deadline_after(timeout_);
+  while (!exited_ && !check_ended()) {
+    const Instant now = Clock::now();
+    if (now >= *end_due_) {
+      kill();  // it would not end
+      break;
     }
-    std::this_thread::sleep_for(kExitPoll);
+    if (now >= until) return false;
+    std::this_thread::sleep_for(std::min<Clock::duration>({kExitPoll, *end_due_ - now, until - now}));
   }
+  return true;
 }
 
 void Engine::kill() {
-  stdin_.reset();
+  // Signalled before its input closes: an engine that ends at the end of its
+  // input must not exit cleanly in between.
   child_->kill();
+  stdin_.reset();
+  unsent_.clear();
   child_->wait();
   record_end();
 }
@@ -152,22 +167,32 @@ bool Engine::is_alive() {
 }
 
 std::expected<std::optional<Line>, Error> Engine::next_queued(Instant deadline) {
-  LineQueue::Popped popped = lines_->pop(deadline);
+  if (!end_due_) {
+    auto written = flush(deadline);
+    if (!written) return std::unexpected(written.error());
+    if (!*written) return std::nullopt;
+  }
+  // Once the process's end is awaited, the lines it wrote before come first.
+  LineQueue::Popped popped = lines_->pop(end_due_ ? Instant{} : deadline);
   if (auto* line = std::get_if<Line>(&popped)) return std::move(*line);
-  if (std::holds_alternative<LineQueue::Empty>(popped)) {
+  if (std::holds_alternative<LineQueue::Empty>(popped) && !end_due_) {
     if (exited_ || check_ended()) return std::unexpected(died());
     return std::nullopt;
   }
-  await_end();  // the output has ended; so, soon, should the process
+  // The output has ended; so, soon, should the process.
+  if (!await_end(deadline)) return std::nullopt;
   return std::unexpected(died());
 }
 
-std::expected<std::optional<std::string>, Error> Engine::next_line(Instant deadline) {
-  auto line = next_queued(deadline);
+Stepped<std::optional<std::string>> Engine::next_line(Instant until, Instant deadline) {
+  auto line = next_queued(settling() ? until : std::min(until, deadline));
   if (!line) return std::unexpected(line.error());
-  if (!*line) return std::nullopt;
-  (void)observe((*line)->message);
-  return std::move((*line)->text);
+  if (*line) {
+    (void)observe((*line)->message);
+    return std::optional<std::string>(std::move((*line)->text));
+  }
+  if (Clock::now() >= deadline && !settling()) return std::optional<std::string>();
+  return std::nullopt;
 }
 
 std::expected<void, Error> Engine::send_line(std::string_view line) {
@@ -177,17 +202,32 @@ std::expected<void, Error> Engine::send_line(std::string_view line) {
 
 std::expected<void, Error> Engine::write_line(std::string line) {
   if (exited_ || check_ended() || !stdin_) return std::unexpected(died());
-  line += '\n';
-  switch (write_all(stdin_.get(), line, deadline_after(timeout_))) {
-    case Written::Whole:
-      return {};
-    case Written::Broken:
-      await_end();
-      break;
-    case Written::Blocked:  // an engine that stopped reading its input
-      kill();
-      break;
+  if (unsent_.empty()) write_due_ = deadline_after(timeout_);
+  unsent_ += line;
+  unsent_ += '\n';
+  // What the pipe takes now; the rest goes in the steps that follow.
+  auto written = flush(Clock::now());
+  if (!written) return std::unexpected(written.error());
+  return {};
+}
+
+Stepped<Done> Engine::flush(Instant until) {
+  if (!unsent_.empty()) {
+    switch (write_some(stdin_.get(), unsent_, std::min(until, write_due_))) {
+      case Written::Whole:
+        break;
+      case Written::Blocked:
+        if (Clock::now() < write_due_) return std::nullopt;
+        kill();  // an engine that stopped reading its input
+        return std::unexpected(died());
+      case Written::Broken:
+        unsent_.clear();
+        if (!end_due_) end_due_ = deadline_after(timeout_);
+        break;
+    }
   }
+  if (!end_due_) return Done{};
+  if (!await_end(until)) return std::nullopt;
   return std::unexpected(died());
 }
 

@@ -82,6 +82,10 @@ std::expected<void, Error> Engine::tell(const Search& search, const Command& com
   return send(command);
 }
 
+bool Engine::answered(const Search& search) const {
+  return search.answer() || kept_answer_ || !search_live_ || search.number() != search_number_;
+}
+
 void Engine::abandon(std::uint64_t number) {
   if (search_live_ && number == search_number_) search_abandoned_ = true;
 }
@@ -93,13 +97,15 @@ void Engine::interrupt(const Search& search) {
 }
 
 std::expected<std::optional<Drain>, Error> Engine::begin_drain() {
-  if (!search_live_ || !search_abandoned_) return std::nullopt;
   const protocol::State now = state();
+  // Nobody waits for the answer to uci any more: the next call waits first.
+  if (now == protocol::State::Identifying) return Drain(protocol::MessageKind::UciOk, timeout_);
+  if (!search_live_ || !search_abandoned_) return std::nullopt;
   if (!kept_answer_ && (now == protocol::State::Searching || now == protocol::State::Pondering)) {
     if (!search_stopped_)
       if (auto sent = send(Command::stop()); !sent) return std::unexpected(sent.error());
     // One fixed bound: reports after the stop do not extend it.
-    return Drain(timeout_);
+    return Drain(protocol::MessageKind::BestMove, timeout_);
   }
   kept_answer_.reset();
   search_live_ = search_abandoned_ = false;
@@ -107,15 +113,19 @@ std::expected<std::optional<Drain>, Error> Engine::begin_drain() {
 }
 
 Stepped<Done> Engine::step(Drain& drain, Instant until) {
-  // Failing, the search stays abandoned: the next call that needs the engine
-  // idle tries again.
-  while (!kept_answer_) {
-    auto message = receive(until, drain.deadline_, drain.bound_, "bestmove");
+  // Failing, the handshake stays unanswered or the search abandoned: the
+  // next call that needs the engine idle tries again.
+  const bool identifying = drain.awaited_ == protocol::MessageKind::UciOk;
+  const auto owed = [&] { return identifying ? session_.state() == protocol::State::Identifying : !kept_answer_; };
+  while (owed()) {
+    auto message = receive(until, drain.deadline_, drain.bound_, protocol::kind_name(drain.awaited_));
     if (!message) return std::unexpected(message.error());
     if (!*message) return std::nullopt;
   }
-  kept_answer_.reset();
-  search_live_ = search_abandoned_ = false;
+  if (!identifying) {
+    kept_answer_.reset();
+    search_live_ = search_abandoned_ = false;
+  }
   return Done{};
 }
 

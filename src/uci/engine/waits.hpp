@@ -86,15 +86,19 @@ class Search {
   std::optional<Answer> answer_;
 };
 
-// The stop and drain of a search abandoned unanswered, within one fixed bound.
+// What a call given up left the engine owing, within one fixed bound: the
+// uciok of a handshake cut short, or the best move of a search abandoned
+// unanswered (stopped first).
 class Drain {
  public:
   using Value = Done;
 
  private:
   friend class Engine;
-  explicit Drain(Duration bound) : bound_(bound), deadline_(deadline_after(bound)) {}
+  Drain(protocol::MessageKind awaited, Duration bound)
+      : awaited_(awaited), bound_(bound), deadline_(deadline_after(bound)) {}
 
+  protocol::MessageKind awaited_;  // uciok or bestmove
   Duration bound_;
   Instant deadline_;
 };
