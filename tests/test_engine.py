@@ -861,7 +861,7 @@ def test_while_a_search_waits_short_calls_get_in_and_waiting_calls_take_their_tu
         time.sleep(0.01)
     with Elapsed() as elapsed:
         assert (engine.state, engine.is_alive, engine.timeout) == ("searching", True, 2.0)
-    assert elapsed.seconds < 0.2
+    assert elapsed.seconds < 0.5  # far below the second the search thinks
     turns = [0]
     counting = True
 
