@@ -9,6 +9,9 @@
   other (wall time, median of five interleaved runs): about 2x when the
   interpreter lock is released, 1x when it is held;
 - how many times a thread's 10 ms sleep loop runs during one pgn_count;
+- pgn_read of 3,000 games beside one busy Python thread against alone (wall
+  time, median of five interleaved runs): the fair share of the interpreter
+  lock is about 2x, and a plain Python loop as long is shown for scale;
 - how late a SIGINT sent during pgn_count raises KeyboardInterrupt (median
   of nine runs in child interpreters).
 """
@@ -22,7 +25,7 @@ import threading
 import time
 
 import vorn
-from vorn.pgn import pgn_count, pgn_read_string
+from vorn.pgn import pgn_count, pgn_read, pgn_read_string
 
 
 def cpu_seconds(function, runs=3):
@@ -92,6 +95,32 @@ def sleep_loop_ticks(path):
     return ticks[0], seconds
 
 
+def python_loop(count):
+    total = 0
+    for i in range(count):
+        total += i
+
+
+def beside_busy_thread(work, runs=5):
+    """The wall time of `work` alone and beside a thread that never waits."""
+    alone, beside = [], []
+    for _ in range(runs):
+        alone.append(wall_seconds(work))
+        busy = [True]
+
+        def spin():
+            x = 0
+            while busy[0]:
+                x += 1
+
+        thread = threading.Thread(target=spin)
+        thread.start()
+        beside.append(wall_seconds(work))
+        busy[0] = False
+        thread.join()
+    return statistics.median(alone), statistics.median(beside)
+
+
 INTERRUPT = """
 import os, signal, sys, threading, time
 import vorn.pgn
@@ -122,6 +151,15 @@ def main():
               f"{statistics.median(two):.2f} s ({statistics.median(one) / statistics.median(two):.2f}x)")
         ticks, seconds = sleep_loop_ticks(path)
         print(f"a 10 ms sleep loop ran {ticks} times during one pgn_count of {seconds:.2f} s")
+        few = os.path.join(folder, "few.pgn")
+        corpus(few, games=3_000, distinct=1_000)
+        alone, beside = beside_busy_thread(lambda: sum(1 for _ in pgn_read(few)))
+        print(f"pgn_read of 3,000 games alone: {alone:.3f} s; beside one busy thread: {beside:.3f} s "
+              f"({beside / alone:.1f}x)")
+        loops = int(1e6 * alone / wall_seconds(lambda: python_loop(1_000_000)))
+        alone, beside = beside_busy_thread(lambda: python_loop(loops))
+        print(f"a Python loop as long, for scale: alone {alone:.3f} s; beside the same thread: {beside:.3f} s "
+              f"({beside / alone:.1f}x)")
         big = os.path.join(folder, "big.pgn")
         with open(path) as source, open(big, "w") as out:
             text = source.read()

@@ -1,8 +1,8 @@
-"""Whole-file PGN and book work beside other Python threads and under
-Ctrl-C: files opened and read without the interpreter lock, a pipe's
-blocked open or read that a signal cuts short running the handlers, and a
-KeyboardInterrupt raised from the call itself. Each case runs in a child
-interpreter that sends itself SIGINT."""
+"""PGN and book work beside other Python threads and under Ctrl-C: files
+opened and read without the interpreter lock, a pipe's blocked open or read
+that a signal cuts short running the handlers, a KeyboardInterrupt raised
+from the call itself, and a PgnReader that reads on after one losing
+nothing. Each case runs in a child interpreter that sends itself a signal."""
 
 import os
 import subprocess
@@ -135,3 +135,182 @@ def test_another_thread_touching_a_busy_builder_gets_the_borrow_error(tmp_path):
     """
     assert run(tmp_path, code, tmp_path / "pipe").splitlines() == [
         "1", "Already mutably borrowed", "Already mutably borrowed", "Already mutably borrowed", "Already borrowed"]
+
+
+# The child's writer sends TEXT up to SPLIT, stalls until the reader's next()
+# has been interrupted, then sends the rest. The reader prints what each
+# next() gave: a game's Event, "error", "interrupted", or "end".
+RESUME = """
+import os, signal, sys, threading
+import vorn.pgn
+
+PATH, TEXT, SPLIT, SKIP = sys.argv[1], sys.argv[2].encode(), int(sys.argv[3]), sys.argv[4] == "skip"
+os.mkfifo(PATH)
+interrupted = threading.Event()
+
+def writer():
+    with open(PATH, "wb", buffering=0) as out:
+        out.write(TEXT[:SPLIT])
+        interrupted.wait()
+        out.write(TEXT[SPLIT:])
+
+threading.Thread(target=writer).start()
+threading.Timer(0.5, lambda: os.kill(os.getpid(), signal.SIGINT)).start()
+reader = vorn.pgn.pgn_read(PATH, skip_errors=SKIP)
+seen = []
+while True:
+    try:
+        seen.append(next(reader).headers["Event"])
+    except StopIteration:
+        break
+    except ValueError:
+        seen.append("error")
+    except KeyboardInterrupt:
+        seen.append("interrupted")
+        interrupted.set()
+print(*seen)
+"""
+
+GAMES = '[Event "a"]\n\n1. e4 e5 *\n\n[Event "b"]\n[Site "?"]\n\n1. d4 {a comment\nover lines} d5 2. c4 e6 *\n\n' \
+        '[Event "c"]\n\n1. c4 *\n'
+BAD_FIRST = '[Event "a"]\n\n1. e4 Ke3 *\nmore of a\n\n[Event "b"]\n\n1. d4 d5 2. c4 e6 *\n\n[Event "c"]\n\n1. c4 *\n'
+
+
+@pytest.mark.parametrize(
+    ("text", "split", "skip", "expected"),
+    [
+        pytest.param(GAMES, GAMES.index("d5 2."), "", "a interrupted b c", id="in-a-line-of-movetext"),
+        pytest.param(GAMES, GAMES.index("e6 *") + 1, "", "a interrupted b c", id="in-a-word"),
+        pytest.param(GAMES, GAMES.index("[Site"), "", "a interrupted b c", id="between-tag-lines"),
+        pytest.param(GAMES, GAMES.index("Event \"b"), "", "a interrupted b c", id="in-a-tag"),
+        pytest.param(GAMES, GAMES.index("over lines"), "", "a interrupted b c", id="in-a-comment-over-lines"),
+        pytest.param(GAMES, GAMES.index("[Event \"b"), "", "a interrupted b c", id="between-games"),
+        pytest.param(GAMES, 0, "", "interrupted a b c", id="before-anything"),
+        pytest.param(BAD_FIRST, BAD_FIRST.index("of a"), "", "error interrupted b c", id="in-recovery"),
+        pytest.param(BAD_FIRST, BAD_FIRST.index("of a"), "skip", "interrupted b c", id="in-recovery-skipping"),
+    ],
+)
+def test_an_interrupted_read_of_a_pipe_loses_nothing(tmp_path, text, split, skip, expected):
+    assert run(tmp_path, RESUME, tmp_path / "pipe", text, split, skip or "keep") == expected
+
+
+def test_a_thread_waiting_for_a_reader_in_use_can_be_interrupted(tmp_path):
+    # Another thread's next() holds the reader while its read waits on the
+    # pipe; the main thread's next() waits for the reader, not for the pipe.
+    code = """
+    import os, signal, sys, threading, time
+    import vorn.pgn
+
+    path = sys.argv[1]
+    os.mkfifo(path)
+    go_on = threading.Event()
+
+    def writer():
+        with open(path, "wb", buffering=0) as out:
+            out.write(b'[Event "a"]\\n\\n1. e4')
+            go_on.wait()
+            out.write(b' e5 *\\n\\n[Event "b"]\\n\\n1. d4 *\\n')
+
+    threading.Thread(target=writer).start()
+    reader = vorn.pgn.pgn_read(path)
+    first = []
+    holder = threading.Thread(target=lambda: first.append(next(reader).headers["Event"]))
+    holder.start()
+    time.sleep(0.3)
+    sent = []
+    threading.Timer(0.3, lambda: (sent.append(time.monotonic()), os.kill(os.getpid(), signal.SIGINT))).start()
+    try:
+        next(reader)
+        print("not interrupted")
+    except KeyboardInterrupt:
+        print("interrupted", "late" if time.monotonic() - sent[0] > 2 else "in time")
+    go_on.set()
+    holder.join()
+    print(*first, *(game.headers["Event"] for game in reader))
+    """
+    assert run(tmp_path, code, tmp_path / "pipe").splitlines() == ["interrupted in time", "a b"]
+
+
+@pytest.mark.parametrize(
+    "call",
+    [
+        "vorn.pgn.pgn_count(PATH)",
+        "list(vorn.pgn.pgn_read(PATH, skip_errors=True))",
+        "vorn.polyglot.PolyglotBuilder().add_pgn(PATH)",
+    ],
+    ids=["pgn_count", "pgn_read", "add_pgn"],
+)
+def test_ctrl_c_reaches_a_read_of_a_source_without_line_feeds(tmp_path, call):
+    # /dev/zero never ends a line: its lines are refused at the bound and the
+    # rest skipped without being held, for as long as Ctrl-C does not come.
+    code = f"""
+    import os, signal, threading, time
+    import vorn.pgn, vorn.polyglot
+
+    PATH = "/dev/zero"
+    sent = []
+    threading.Timer(1.0, lambda: (sent.append(time.monotonic()), os.kill(os.getpid(), signal.SIGINT))).start()
+    try:
+        {call}
+        print("not interrupted")
+    except KeyboardInterrupt:
+        print("interrupted", "late" if time.monotonic() - sent[0] > 2 else "in time")
+    peak = next(int(line.split()[1]) for line in open("/proc/self/status") if line.startswith("VmHWM:"))
+    print("peak under 256 MiB" if peak < 256 * 1024 else f"peak {{peak}} kB")
+    """
+    assert run(tmp_path, code).splitlines() == ["interrupted in time", "peak under 256 MiB"]
+
+
+@pytest.mark.parametrize("source", ["file", "pipe"])
+def test_reads_interrupted_again_and_again_lose_and_repeat_no_game(tmp_path, source):
+    # A handler raises at every alarm for a while, wherever the reader is:
+    # between games, or at a refill inside a game that spans buffers. The
+    # games go into a list by extend, which keeps what it took when an
+    # exception ends it and runs no Python code that could lose one.
+    code = """
+    import os, signal, sys, threading
+    import vorn.pgn
+
+    path, source = sys.argv[1], sys.argv[2]
+    games = [f'[Event "{i}"]\\n\\n1. e4 {{{"x " * (i % 5000)}\\n{"y " * (i % 70)}}} e5 *\\n\\n' for i in range(3_000)]
+    text = "".join(games).encode()
+    if source == "pipe":
+        os.mkfifo(path)
+
+        def writer():
+            with open(path, "wb") as out:
+                out.write(text)
+
+        threading.Thread(target=writer).start()
+    else:
+        with open(path, "wb") as out:
+            out.write(text)
+    alarms, armed = [0], [False]
+
+    def alarm(*_):
+        # Armed only while the games are taken, and disarmed by its own raise.
+        if not armed[0]:
+            return
+        armed[0] = False
+        alarms[0] += 1
+        if alarms[0] > 200:
+            signal.setitimer(signal.ITIMER_REAL, 0)
+        raise KeyboardInterrupt
+
+    signal.signal(signal.SIGALRM, alarm)
+    signal.setitimer(signal.ITIMER_REAL, 0.001, 0.001)
+    reader, read, interrupted = vorn.pgn.pgn_read(path), [], 0
+    while True:
+        try:
+            armed[0] = True
+            read.extend(reader)
+            armed[0] = False
+            break
+        except KeyboardInterrupt:
+            interrupted += 1
+    signal.setitimer(signal.ITIMER_REAL, 0)
+    seen = [int(game.headers["Event"]) for game in read]
+    assert all(game.mainline()[0].comment_after.count("x") == i % 5000 for i, game in zip(seen, read))
+    print(seen == list(range(3_000)), interrupted > 0)
+    """
+    assert run(tmp_path, code, tmp_path / "games.pgn", source) == "True True"

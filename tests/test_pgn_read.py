@@ -5,7 +5,7 @@ import pytest
 
 from support.pgn_reading import drain, items, one, outline
 from vorn import Move
-from vorn.pgn import pgn_read, pgn_read_string
+from vorn.pgn import pgn_count, pgn_read, pgn_read_string
 
 
 @pytest.mark.parametrize(
@@ -264,3 +264,48 @@ def test_an_unterminated_comment_of_megabytes_is_an_error(tmp_path):
     path = tmp_path / "open.pgn"
     path.write_bytes(b"1. e4 {" + b"\xe9t\xe9 and more words\n" * 80_000)
     assert drain(pgn_read(path)) == ["line 1, column 7: unterminated comment"]
+
+
+MIB = 1 << 20
+LONGEST_LINE = 16 * MIB
+
+
+def bounded_lines_text():
+    """A game with a comment line of just the longest length, one with a line a byte longer, then a short one."""
+    at_bound = "1. e4 {" + "a" * (LONGEST_LINE - 8) + "}"
+    past_bound = "{" + "b" * (LONGEST_LINE - 1) + "}"
+    assert (len(at_bound), len(past_bound)) == (LONGEST_LINE, LONGEST_LINE + 1)
+    return f'[A "1"]\n{at_bound}\n*\n\n[A "2"]\n{past_bound}\n*\n\n[A "3"]\n1. d4 *\n'
+
+
+@pytest.mark.parametrize("source", ["string", "file"])
+def test_a_line_past_the_bound_is_a_located_error(tmp_path, source):
+    text = bounded_lines_text()
+    if source == "file":
+        path = tmp_path / "long.pgn"
+        path.write_text(text)
+        got = drain(pgn_read(path))
+    else:
+        got = items(text)
+    first, error, last = got
+    assert len(first.mainline()[0].comment_after) == LONGEST_LINE - 8
+    assert error == "line 6, column 1: a line longer than 16 MiB"
+    assert last.headers == {"A": "3"}
+
+
+def test_a_game_past_the_bound_is_a_located_error(tmp_path):
+    # Percent lines count for the game's length and cost the reader nothing.
+    filler = ("%" + "x" * (MIB - 2) + "\n") * 65
+    path = tmp_path / "long.pgn"
+    path.write_text(f'[A "1"]\n1. e4\n{filler}e5 *\n\n[A "2"]\n1. d4 *\n')
+    error, second = drain(pgn_read(path))
+    # The first two lines take 14 bytes, so the 64th percent line, line 66, crosses 64 MiB.
+    assert error == "line 66, column 1: a game longer than 64 MiB"
+    assert second.headers == {"A": "2"}
+    assert pgn_count(path) == 1
+
+
+def test_a_source_without_line_feeds_is_refused_at_the_bound():
+    reader = pgn_read("/dev/zero")
+    with pytest.raises(ValueError, match="^line 1, column 1: a line longer than 16 MiB$"):
+        next(reader)

@@ -147,7 +147,7 @@ bool GameRun::read_until(std::chrono::steady_clock::time_point end) {
   while (true) {
     const auto step = reader_.read_game(visitor_);
     if (!step) failed_ = step.error();
-    if (!step || *step == Reader::Step::End) return true;
+    if (!step || *step == Reader::Step::End || *step == Reader::Step::Interrupted) return true;
     ++games_;
     if (std::chrono::steady_clock::now() >= end) return false;
   }
@@ -173,14 +173,27 @@ bool Reader::next_line() {
   pos_ = column_pos_ = 0;
   column_count_ = 0;
   while (true) {
+    const std::uint64_t offset = source_.tell();
     const auto taken = source_.next();
     if (!taken) {
-      io_ = taken.error();
+      const NoLine& why = taken.error();
+      if (std::holds_alternative<End>(why)) return false;
+      if (const auto* failure = std::get_if<IoError>(&why)) {
+        halt_ = *failure;
+      } else if (std::holds_alternative<Interrupted>(why)) {
+        halt_ = Interrupted{};
+      } else {
+        ++line_number_;
+        halt_ = OverlongLine{};
+      }
       return false;
     }
-    if (!*taken) return false;
-    std::string_view line = **taken;
+    std::string_view line = *taken;
     if (line_number_++ == 0 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+    if (game_start_ && source_.tell() - game_start_->offset > kLongestGame) {
+      halt_ = OverlongGame{};
+      return false;
+    }
     while (line.ends_with('\r')) line.remove_suffix(1);
     if (line.starts_with('%')) continue;
     if (!utf8::is_valid(line)) {
@@ -188,6 +201,8 @@ bool Reader::next_line() {
       line = decoded_;
     }
     line_ = line;
+    line_offset_ = offset;
+    pos_ = std::exchange(resume_pos_, 0);
     return true;
   }
 }
@@ -207,36 +222,77 @@ bool Reader::skip_space_in_line() {
 
 Reader::Flow Reader::fail(ErrorKind kind, Place at, std::string detail) {
   error_ = PgnError{kind, std::move(detail), at.line, at.column};
+  blank_before_ = false;  // recovery starts on the error's own line, never blank
   return Flow::Failed;
 }
 
-void Reader::recover(bool keep_line) {
-  if (keep_line) return;  // the next game begins right here
-  bool blank_before = false;  // the error's own line never counts as blank
-  while (next_line()) {
-    if (blank_before && line_.starts_with('[')) return;
-    blank_before = is_blank(line_);
+void Reader::recover() {
+  while (true) {
+    if (!next_line()) {
+      if (halt_ && std::holds_alternative<OverlongLine>(*halt_)) {
+        halt_.reset();  // dropped like any other line, and not blank
+        blank_before_ = false;
+        continue;
+      }
+      recovering_ = halt_.has_value();  // interrupted or failed: not over yet
+      return;
+    }
+    if (blank_before_ && line_.starts_with('[')) break;
+    blank_before_ = is_blank(line_);
   }
+  recovering_ = false;
 }
 
 // ---- games ---------------------------------------------------------------------
 
 std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
   while (!ended_) {
-    const Step step = attempt(visitor);
-    if (io_) {
-      ended_ = true;
-      return std::unexpected(*io_);
+    if (recovering_) recover();
+    Step step = halt_ ? Step::End : attempt(visitor);
+    if (halt_) {
+      const auto halted = after_halt(*std::exchange(halt_, std::nullopt));
+      if (halted) return *halted;
+      step = Step::Error;
     }
+    game_start_.reset();
+    source_.release();
     if (step == Step::End) ended_ = true;
     else if (step == Step::Game || !skip_errors_) return step;
   }
   return Step::End;
 }
 
+std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt) {
+  if (std::holds_alternative<Interrupted>(halt)) {
+    // The game begun is read again from its first byte.
+    if (const auto start = std::exchange(game_start_, std::nullopt)) {
+      if (const auto back = source_.seek(start->offset); !back) {
+        halt = back.error();
+      } else {
+        line_number_ = start->line - 1;
+        line_ = {};
+        pos_ = 0;
+        resume_pos_ = start->pos;
+      }
+    }
+    source_.release();
+    if (std::holds_alternative<Interrupted>(halt)) return Step::Interrupted;
+  }
+  if (const auto* failure = std::get_if<IoError>(&halt)) {
+    ended_ = true;
+    return std::unexpected(*failure);
+  }
+  const bool line = std::holds_alternative<OverlongLine>(halt);
+  fail(line ? ErrorKind::LineTooLong : ErrorKind::GameTooLong, {line_number_, 1});
+  recovering_ = true;
+  return std::nullopt;
+}
+
 Reader::Step Reader::attempt(Visitor& visitor) {
   while (!skip_space_in_line())
     if (!next_line()) return Step::End;
+  game_start_ = Mark{line_offset_, line_number_, pos_};
+  source_.hold(line_offset_);
   visitor.begin_game();
   headers_.clear();
   setup_place_.reset();
@@ -249,16 +305,16 @@ Reader::Step Reader::attempt(Visitor& visitor) {
     }
     if (line_[pos_] != '[') break;
     if (tag(here()) != Flow::Go) {
-      recover(false);
+      recovering_ = true;
       return Step::Error;
     }
   }
-  if (io_) return Step::End;
+  if (halt_) return Step::End;
   const auto set = setup(headers_);
   if (!set) {
     const Place at = setup_place_.value_or(Place{0, 0});
     fail(set.error().kind, at, set.error().detail);
-    recover(false);
+    recovering_ = true;
     return Step::Error;
   }
   visitor.begin_movetext(headers_, *set->variant, set->start);
@@ -270,7 +326,7 @@ Reader::Step Reader::attempt(Visitor& visitor) {
     // An open variation found at the next game's "[" leaves that game whole.
     const bool at_next_game = pos_ < line_.size() && line_[pos_] == '[' &&
                               error_.kind == ErrorKind::UnterminatedVariation;
-    recover(at_next_game);
+    recovering_ = !at_next_game;
     return Step::Error;
   }
   return Step::End;
@@ -315,7 +371,7 @@ Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
   while (true) {
     if (pos_ >= line_.size()) {
       if (!next_line()) {
-        if (io_) return Flow::Io;
+        if (halt_) return Flow::Halted;
         if (frames_.size() > 1) return fail(ErrorKind::UnterminatedVariation, {line_number_, 1});
         end_of_game(visitor);
         return Flow::Go;
@@ -407,7 +463,7 @@ Reader::Flow Reader::comment_braced(Visitor& visitor) {
   while (true) {
     const std::size_t close = line_.find('}', pos_);
     if (close != std::string_view::npos) {
-      if (resume && !keep_rest_of_comment(*resume, close)) return Flow::Io;
+      if (resume && !keep_rest_of_comment(*resume, close)) return Flow::Halted;
       if (keep) comment_.append(line_.substr(pos_, close - pos_));
       pos_ = close + 1;
       break;
@@ -418,7 +474,7 @@ Reader::Flow Reader::comment_braced(Visitor& visitor) {
       keep = false;
     }
     if (!next_line()) {
-      if (io_) return Flow::Io;
+      if (halt_) return Flow::Halted;
       return fail(ErrorKind::UnterminatedComment, at);
     }
     if (keep) comment_ += ' ';
@@ -430,13 +486,13 @@ Reader::Flow Reader::comment_braced(Visitor& visitor) {
 bool Reader::keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume, std::size_t close) {
   const std::uint64_t closing_line = line_number_;
   if (const auto back = source_.seek(resume.first); !back) {
-    io_ = back.error();
+    halt_ = back.error();
     return false;
   }
   line_number_ = resume.second;
   while (true) {
     if (!next_line()) {
-      if (!io_) panic("a scanned line reads again");
+      if (!halt_) panic("a scanned line reads again");
       return false;
     }
     comment_ += ' ';

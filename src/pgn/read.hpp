@@ -14,7 +14,9 @@
 //
 // A text is held line by line as UTF-8; a line that is not UTF-8 is read as
 // ISO-8859-1. Memory stays bounded by the current line, one frame per open
-// variation and what the visitor keeps.
+// variation and what the visitor keeps. A line longer than kLongestLine, or a
+// game longer than kLongestGame, is an error located at its line and
+// column 1, far above any real game: the reader never grows without limit.
 #pragma once
 
 #include <chrono>
@@ -24,6 +26,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "pgn/record.hpp"
@@ -32,6 +35,9 @@
 #include "variant/variant.hpp"
 
 namespace vorn::pgn {
+
+// Counted in bytes from the line the game begins on.
+inline constexpr std::uint64_t kLongestGame = std::uint64_t(64) << 20;
 
 // Where a comment goes: after the last move of the line being read, before
 // the first move of the game, or before the next move of a variation.
@@ -61,7 +67,9 @@ class Visitor {
 
 class Reader {
  public:
-  enum class Step : std::uint8_t { Game, Error, End };
+  // Interrupted: the source gave a read up (Interrupted); the game it was
+  // in is abandoned, and the next call reads it again from its start.
+  enum class Step : std::uint8_t { Game, Error, End, Interrupted };
 
   Reader(LineSource& source, bool skip_errors);
 
@@ -72,9 +80,19 @@ class Reader {
   const PgnError& error() const { return error_; }
 
  private:
-  enum class Flow : std::uint8_t { Go, Failed, Io };
+  enum class Flow : std::uint8_t { Go, Failed, Halted };
   struct Place {
     std::uint64_t line, column;
+  };
+  // A game past kLongestGame.
+  struct OverlongGame {};
+  // Why next_line gave no line, short of the end of the input.
+  using Halt = std::variant<IoError, Interrupted, OverlongLine, OverlongGame>;
+  // Where a game begins: its line's offset in the source and number, and
+  // its first byte on that line.
+  struct Mark {
+    std::uint64_t offset, line;
+    std::size_t pos;
   };
   // The positions after and before the last move of one line, in two slots
   // that swap roles, so a move writes one position and copies none.
@@ -99,8 +117,11 @@ class Reader {
   };
 
   Step attempt(Visitor& visitor);
+  // What a halt makes of the step: the reader ended (an IoError), the game
+  // to be read again, or an error.
+  std::optional<std::expected<Step, IoError>> after_halt(Halt halt);
   // Line layer.
-  bool next_line();  // false at the end of the input, or on a read failure (kept in io_)
+  bool next_line();  // false at the end of the input, or on a halt (kept in halt_)
   std::uint64_t column_at(std::size_t pos);
   // The place of a byte of the current line; columns are counted only when
   // an error needs one.
@@ -121,20 +142,28 @@ class Reader {
   Flow fail(ErrorKind kind, Place at, std::string detail = {});
   void attach(Visitor& visitor, std::string_view text);
   void end_of_game(Visitor& visitor);
-  void recover(bool keep_line);
+  // After an error, lines are dropped up to the next game, at the start of
+  // the next call, so that an interrupted drop goes on where it stood.
+  void recover();
 
   LineSource& source_;
   bool skip_errors_;
   bool ended_ = false;
-  std::optional<IoError> io_;
-  // The current line as UTF-8, and the next byte to look at.
+  std::optional<Halt> halt_;
+  bool recovering_ = false;
+  bool blank_before_ = false;  // while recovering: the line taken last was blank
+  // The current line as UTF-8, where it starts in the source, and the next
+  // byte to look at.
   std::string_view line_;
+  std::uint64_t line_offset_ = 0;
   std::size_t pos_ = 0;
+  std::size_t resume_pos_ = 0;  // where the next line taken is looked at from, after going back
   std::uint64_t line_number_ = 0;
   std::string decoded_;  // a line read as ISO-8859-1
   std::size_t column_pos_ = 0;
   std::uint64_t column_count_ = 0;  // characters before column_pos_
   // The game being read.
+  std::optional<Mark> game_start_;
   Headers headers_;
   std::optional<Place> setup_place_;
   std::optional<GameResult> result_word_;
@@ -185,7 +214,8 @@ class RecordBuilder : public Visitor {
 class GameRun {
  public:
   GameRun(LineSource& source, Visitor& visitor) : reader_(source, true), visitor_(visitor) {}
-  // Reads until the input ends (true) or, between two games, the clock passes `end` (false).
+  // Reads until the input ends or a read is interrupted (true) or, between
+  // two games, the clock passes `end` (false).
   bool read_until(std::chrono::steady_clock::time_point end);
   std::expected<std::uint64_t, IoError> result() const;
 

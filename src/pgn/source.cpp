@@ -1,9 +1,12 @@
 #include "pgn/source.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
 
@@ -13,14 +16,28 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
 
+// Whether `fd` has input (or its end) within `timeout` ms (-1: no limit);
+// false also when a signal cut the wait short, so that the caller looks at it.
+bool ready_within(int fd, int timeout) {
+  pollfd wanted{fd, POLLIN, 0};
+  return ::poll(&wanted, 1, timeout) == 1;
+}
+
+int milliseconds_until(Instant end) {
+  if (end == Instant::max()) return -1;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+  return int(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
+}
+
 }  // namespace
 
-std::expected<std::optional<std::string_view>, IoError> TextSource::next() {
-  if (pos_ >= text_.size()) return std::nullopt;
+std::expected<std::string_view, NoLine> TextSource::next() {
+  if (pos_ >= text_.size()) return std::unexpected(End{});
   const std::size_t feed = text_.find('\n', pos_);
   const std::size_t end = feed == std::string_view::npos ? text_.size() : feed;
   const std::string_view line = text_.substr(pos_, end - pos_);
   pos_ = feed == std::string_view::npos ? text_.size() : feed + 1;
+  if (line.size() > kLongestLine) return std::unexpected(OverlongLine{});
   return line;
 }
 
@@ -29,7 +46,14 @@ std::expected<void, IoError> TextSource::seek(std::uint64_t offset) {
   return {};
 }
 
-std::expected<FileSource, IoError> FileSource::open(const std::string& path, OnSignal on_signal) {
+bool Refills::wait(const std::function<bool(Instant)>& read_by) {
+  while (!read_by(Instant::max())) {
+  }
+  return true;
+}
+
+std::expected<FileSource, IoError> FileSource::open(const std::string& path, OnSignal on_signal,
+                                                    std::unique_ptr<Refills> refills) {
   const int fd = call_through_signals([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }, on_signal);
   if (fd < 0) return std::unexpected(IoError{errno});
   struct stat info {};
@@ -38,69 +62,129 @@ std::expected<FileSource, IoError> FileSource::open(const std::string& path, OnS
     ::close(fd);
     return std::unexpected(IoError{code});
   }
-  return FileSource(fd, S_ISREG(info.st_mode), std::move(on_signal));
+  if (!refills) refills = std::make_unique<Refills>();
+  return FileSource(fd, S_ISREG(info.st_mode), std::move(refills));
 }
 
-FileSource::FileSource(int fd, bool seekable, OnSignal on_signal)
-    : fd_(fd), seekable_(seekable), on_signal_(std::move(on_signal)), buffer_(kBufferSize) {}
+FileSource::FileSource(int fd, bool regular, std::unique_ptr<Refills> refills)
+    : fd_(fd), regular_(regular), refills_(std::move(refills)), buffer_(kBufferSize) {}
 
 FileSource::FileSource(FileSource&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
-      seekable_(other.seekable_),
-      on_signal_(std::move(other.on_signal_)),
-      read_(other.read_),
+      regular_(other.regular_),
+      refills_(std::move(other.refills_)),
       buffer_(std::move(other.buffer_)),
+      offset_(other.offset_),
       begin_(other.begin_),
+      scanned_(other.scanned_),
       end_(other.end_),
-      carry_(std::move(other.carry_)),
-      at_end_(other.at_end_) {}
+      held_(other.held_),
+      at_end_(other.at_end_),
+      skipping_(other.skipping_) {}
 
 FileSource::~FileSource() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::expected<bool, IoError> FileSource::refill() {
-  const ssize_t got = call_through_signals([&] { return ::read(fd_, buffer_.data(), buffer_.size()); }, on_signal_);
-  if (got < 0) return std::unexpected(IoError{errno});
-  begin_ = 0;
-  end_ = std::size_t(got);
-  read_ += end_;
-  return got > 0;
+void FileSource::hold(std::uint64_t offset) {
+  if (!regular_) held_ = offset;
 }
 
 std::expected<void, IoError> FileSource::seek(std::uint64_t offset) {
+  if (!regular_) {
+    // Only back into what is kept.
+    if (offset < offset_ || offset > offset_ + end_) return std::unexpected(IoError{ESPIPE});
+    begin_ = scanned_ = std::size_t(offset - offset_);
+    return {};
+  }
   if (::lseek(fd_, off_t(offset), SEEK_SET) < 0) return std::unexpected(IoError{errno});
-  read_ = offset;
-  begin_ = end_ = 0;
+  offset_ = offset;
+  begin_ = scanned_ = end_ = 0;
   at_end_ = false;
   return {};
 }
 
-std::expected<std::optional<std::string_view>, IoError> FileSource::next() {
-  carry_.clear();
-  bool carried = false;
+long FileSource::read_into_buffer() { return ::read(fd_, buffer_.data() + end_, buffer_.size() - end_); }
+
+std::optional<long> FileSource::read_at_once() {
+  if (regular_) {
+#ifdef RWF_NOWAIT
+    // Served from the page cache, or EAGAIN where the disk would be waited for.
+    iovec room{buffer_.data() + end_, buffer_.size() - end_};
+    const long got = ::preadv2(fd_, &room, 1, -1, RWF_NOWAIT);
+    if (got >= 0 || (errno != EAGAIN && errno != EOPNOTSUPP && errno != EINVAL && errno != EINTR)) return got;
+#endif
+    return std::nullopt;
+  }
+  if (!ready_within(fd_, 0)) return std::nullopt;
+  const long got = read_into_buffer();
+  if (got < 0 && errno == EINTR) return std::nullopt;
+  return got;
+}
+
+std::expected<void, NoLine> FileSource::refill() {
+  if (!refills_->go_on()) return std::unexpected(Interrupted{});
+  // What is neither handed out yet nor held goes; moving no more than that
+  // keeps the copying linear. A buffer still short of room doubles.
+  const std::size_t keep = held_ ? std::min(begin_, std::size_t(*held_ - offset_)) : begin_;
+  if (keep > 0 && end_ - keep <= keep) {
+    std::memmove(buffer_.data(), buffer_.data() + keep, end_ - keep);
+    offset_ += keep;
+    begin_ -= keep;
+    scanned_ -= keep;
+    end_ -= keep;
+  }
+  if (buffer_.size() - end_ < kBufferSize / 2) buffer_.resize(2 * buffer_.size());
+  long got = 0;
+  int failure = 0;
+  if (const auto at_once = read_at_once()) {
+    got = *at_once;
+    failure = errno;
+  } else {
+    const bool read = refills_->wait([&](Instant end) {
+      if (!regular_ && !ready_within(fd_, milliseconds_until(end))) return false;
+      got = read_into_buffer();
+      failure = errno;
+      return got >= 0 || failure != EINTR;
+    });
+    if (!read) return std::unexpected(Interrupted{});
+  }
+  if (got < 0) return std::unexpected(IoError{failure});
+  if (got == 0) return std::unexpected(End{});
+  end_ += std::size_t(got);
+  return {};
+}
+
+std::expected<std::string_view, NoLine> FileSource::next() {
   while (true) {
-    if (begin_ == end_) {
-      if (at_end_) return carried ? std::optional<std::string_view>(carry_) : std::nullopt;
-      const auto filled = refill();
-      if (!filled) return std::unexpected(filled.error());
-      if (!*filled) {
-        at_end_ = true;
-        continue;
-      }
-    }
-    const char* start = buffer_.data() + begin_;
-    const auto* feed = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+    const char* start = buffer_.data() + scanned_;
+    const auto* feed = static_cast<const char*>(std::memchr(start, '\n', end_ - scanned_));
     if (feed != nullptr) {
-      const std::size_t length = std::size_t(feed - start);
-      begin_ += length + 1;
-      if (!carried) return std::string_view(start, length);
-      carry_.append(start, length);
-      return std::string_view(carry_);
+      const std::size_t line_end = std::size_t(feed - buffer_.data());
+      const std::string_view line(buffer_.data() + begin_, line_end - begin_);
+      begin_ = scanned_ = line_end + 1;
+      if (std::exchange(skipping_, false)) continue;
+      if (line.size() > kLongestLine) return std::unexpected(OverlongLine{});
+      return line;
     }
-    carry_.append(start, end_ - begin_);
-    carried = true;
-    begin_ = end_;
+    scanned_ = end_;
+    if (skipping_) begin_ = end_;
+    if (end_ - begin_ > kLongestLine) {
+      begin_ = end_;
+      skipping_ = true;
+      return std::unexpected(OverlongLine{});
+    }
+    if (at_end_) {
+      if (begin_ == end_) return std::unexpected(End{});
+      const std::string_view line(buffer_.data() + begin_, end_ - begin_);
+      begin_ = scanned_ = end_;
+      return line;
+    }
+    if (const auto filled = refill(); !filled) {
+      if (!std::holds_alternative<End>(filled.error())) return std::unexpected(filled.error());
+      at_end_ = true;
+      skipping_ = false;
+    }
   }
 }
 

@@ -3,38 +3,57 @@
 // that stays valid until the next call.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <expected>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "core/signal_call.hpp"
 
 namespace vorn::pgn {
 
+// No real game comes near this: a longer line is refused, not held.
+inline constexpr std::size_t kLongestLine = std::size_t(16) << 20;
+
 // An operating-system failure: its errno.
 struct IoError {
   int code;
 };
+// The input is over.
+struct End {};
+// A read given up at its user's asking (Ctrl-C, say): nothing is lost, and
+// the next call reads on from where this one stood.
+struct Interrupted {};
+// A line longer than kLongestLine: the next call skips its rest.
+struct OverlongLine {};
+using NoLine = std::variant<End, IoError, Interrupted, OverlongLine>;
 
 class LineSource {
  public:
   virtual ~LineSource() = default;
-  // The bytes up to the next line feed (not included), or none at the end.
-  virtual std::expected<std::optional<std::string_view>, IoError> next() = 0;
+  // The bytes up to the next line feed (not included), or why there is none.
+  virtual std::expected<std::string_view, NoLine> next() = 0;
   // Where the next line starts, and going back there, for a source that can.
   virtual bool can_seek() const = 0;
   virtual std::uint64_t tell() const = 0;
   virtual std::expected<void, IoError> seek(std::uint64_t offset) = 0;
+  // Until release(), seek may go back as far as `offset` even where the
+  // source cannot seek: a pipe keeps what it read from there on.
+  virtual void hold(std::uint64_t /*offset*/) {}
+  virtual void release() {}
 };
 
 class TextSource : public LineSource {
  public:
   explicit TextSource(std::string_view text) : text_(text) {}
-  std::expected<std::optional<std::string_view>, IoError> next() override;
+  std::expected<std::string_view, NoLine> next() override;
   bool can_seek() const override { return true; }
   std::uint64_t tell() const override { return pos_; }
   std::expected<void, IoError> seek(std::uint64_t offset) override;
@@ -48,7 +67,7 @@ class TextSource : public LineSource {
 class OwnedTextSource : public LineSource {
  public:
   explicit OwnedTextSource(std::string text) : text_(std::move(text)), lines_(text_) {}
-  std::expected<std::optional<std::string_view>, IoError> next() override { return lines_.next(); }
+  std::expected<std::string_view, NoLine> next() override { return lines_.next(); }
   bool can_seek() const override { return true; }
   std::uint64_t tell() const override { return lines_.tell(); }
   std::expected<void, IoError> seek(std::uint64_t offset) override { return lines_.seek(offset); }
@@ -58,31 +77,58 @@ class OwnedTextSource : public LineSource {
   TextSource lines_;
 };
 
+using Instant = std::chrono::steady_clock::time_point;
+
+// What a file source does at each refill of its buffer, its user's choice:
+// the Python binding checks for Ctrl-C there and lets other threads run
+// while a read waits for its input.
+class Refills {
+ public:
+  virtual ~Refills() = default;
+  // Before each refill; false gives the read up as interrupted.
+  virtual bool go_on() { return true; }
+  // A read that has to wait (for a writer, or for the disk):
+  // `read_by(end)` answers true once it has read, false when `end` came
+  // first. False gives the read up as interrupted.
+  virtual bool wait(const std::function<bool(Instant)>& read_by);
+};
+
 class FileSource : public LineSource {
  public:
   // A directory is EISDIR here rather than at the first read. `on_signal`
-  // decides what a signal that cuts the open or a later read short does.
-  static std::expected<FileSource, IoError> open(const std::string& path, OnSignal on_signal = {});
+  // decides what a signal that cuts the open short does; `refills` (none:
+  // the plain ones) what a refill does.
+  static std::expected<FileSource, IoError> open(const std::string& path, OnSignal on_signal = {},
+                                                 std::unique_ptr<Refills> refills = nullptr);
   FileSource(FileSource&& other) noexcept;
   FileSource& operator=(FileSource&&) = delete;
   ~FileSource() override;
-  std::expected<std::optional<std::string_view>, IoError> next() override;
-  bool can_seek() const override { return seekable_; }
-  std::uint64_t tell() const override { return read_ - (end_ - begin_); }
+  std::expected<std::string_view, NoLine> next() override;
+  bool can_seek() const override { return regular_; }
+  std::uint64_t tell() const override { return offset_ + begin_; }
   std::expected<void, IoError> seek(std::uint64_t offset) override;
+  void hold(std::uint64_t offset) override;
+  void release() override { held_.reset(); }
 
  private:
-  FileSource(int fd, bool seekable, OnSignal on_signal);
-  std::expected<bool, IoError> refill();  // false at the end of the file
+  FileSource(int fd, bool regular, std::unique_ptr<Refills> refills);
+  // More bytes at the end of the buffer; End when the file has none.
+  std::expected<void, NoLine> refill();
+  // A read that does not wait: the bytes read, or none when it would have to.
+  std::optional<long> read_at_once();
+  long read_into_buffer();
 
   int fd_;
-  bool seekable_;
-  OnSignal on_signal_;
-  std::uint64_t read_ = 0;  // bytes taken from the file so far
+  bool regular_;
+  std::unique_ptr<Refills> refills_;
+  // Bytes read from the file, the first at offset_; from begin_ on not yet
+  // handed out, and up to scanned_ known to hold no line feed.
   std::vector<char> buffer_;
-  std::size_t begin_ = 0, end_ = 0;
-  std::string carry_;  // a line that runs past the buffer
+  std::uint64_t offset_ = 0;
+  std::size_t begin_ = 0, scanned_ = 0, end_ = 0;
+  std::optional<std::uint64_t> held_;  // kept for seek, where the file cannot seek
   bool at_end_ = false;
+  bool skipping_ = false;  // the rest of a line too long to hold
 };
 
 }  // namespace vorn::pgn

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <chrono>
+#include <mutex>
 #include <utility>
 
 #include "python/bind/gil.hpp"
@@ -35,6 +36,17 @@ bool interruptible(Slice&& slice, OnInterrupt&& on_interrupt, std::chrono::milli
       return false;
     }
   }
+}
+
+// `mutex` locked: at once when it is free, else waited for in slices without
+// the interpreter lock, so that the thread that holds it may take that lock
+// meanwhile and a Ctrl-C is raised from here.
+template <class TimedMutex>
+std::unique_lock<TimedMutex> lock_in_slices(TimedMutex& mutex) {
+  std::unique_lock lock(mutex, std::try_to_lock);
+  if (!lock.owns_lock() && !interruptible([&](auto end) { return lock.try_lock_until(end); }, [] {}))
+    throw PythonError{};
+  return lock;
 }
 
 // For a system call cut short by a signal in a thread that released the

@@ -28,9 +28,11 @@ using bind::Path;
 using bind::Ref;
 
 // One stream of games: its source, the reader over it and the record being
-// built. A step runs without the interpreter lock and under the stream's
-// own mutex, so steps never interleave; one that broke an invariant leaves
-// the stream unusable, while running out of memory (MemoryError) does not.
+// built. A step runs under the stream's own mutex, so steps never
+// interleave, and with the interpreter lock held but while a read waits:
+// giving the lock away for each game would leave the step waiting to take it
+// back behind every busy thread. A step that broke an invariant leaves the
+// stream unusable, while running out of memory (MemoryError) does not.
 struct Stream {
   Stream(std::unique_ptr<model::LineSource> source, bool skip_errors, std::optional<std::string> path)
       : source(std::move(source)), reader(*this->source, skip_errors), path(std::move(path)) {}
@@ -40,7 +42,7 @@ struct Stream {
   model::RecordBuilder builder;
   std::optional<std::string> path;  // the file's bytes, to name it in a read failure
   bool broken = false;
-  std::mutex mutex;
+  std::timed_mutex mutex;
 };
 
 VORN_CLASS(PyPgnReader, Stream);
@@ -64,8 +66,9 @@ std::optional<model::Game> next_game(PyPgnReader& self) {
   // their own: a Ctrl-C is raised here, before the next game is taken.
   if (PyErr_CheckSignals() < 0) throw bind::PythonError{};
   Stream& stream = self.value;
-  Step taken = bind::without_lock([&] {
-    const std::lock_guard lock(stream.mutex);
+  Step taken = [&] {
+    // Another thread's step may hold the stream while its read waits.
+    const auto lock = bind::lock_in_slices(stream.mutex);
     if (stream.broken) panic("a PGN reader is used again after an internal failure broke it");
     Step out;
     try {
@@ -77,11 +80,13 @@ std::optional<model::Game> next_game(PyPgnReader& self) {
     if (out.step && *out.step == model::Reader::Step::Game) out.game = stream.builder.take();
     if (out.step && *out.step == model::Reader::Step::Error) out.error = stream.reader.error().message();
     return out;
-  });
+  }();
   if (!taken.step) read_failed(stream, taken.step.error());
   switch (*taken.step) {
     case model::Reader::Step::Game: return std::move(taken.game);
     case model::Reader::Step::Error: errors::value_error(taken.error);
+    // The handler's exception is set; the game is read again by the next call.
+    case model::Reader::Step::Interrupted: throw bind::PythonError{};
     case model::Reader::Step::End: break;
   }
   return std::nullopt;
@@ -96,7 +101,7 @@ const bind::ClassSpec<PyPgnReader> kPgnReaderClass{
 };
 
 Ref pgn_read(const Path& path, bool skip_errors) {
-  auto file = std::make_unique<model::FileSource>(pgn::open_file(path));
+  auto file = std::make_unique<model::FileSource>(pgn::open_stream(path));
   return bind::make<PyPgnReader>(std::move(file), skip_errors, path.bytes);
 }
 
@@ -123,7 +128,9 @@ void pgn::add_reader(bind::Module& module) {
                           "Streams the games of the PGN file at `path`.\n\n"
                           "With `skip_errors`, a malformed game is dropped; without it, one raises\n"
                           "`ValueError` naming the line and column, and the stream goes on with the\n"
-                          "next game."));
+                          "next game. A line longer than 16 MiB, or a game longer than 64 MiB, is\n"
+                          "malformed. A read that Ctrl-C interrupts loses nothing: the next call\n"
+                          "reads the game again."));
   module.add_function(bind::function<&pgn_read_string>(
                           "pgn_read_string",
                           "pgn_read_string(text, *, skip_errors=False)\n--\n\nStreams the games PGN `text` holds."));

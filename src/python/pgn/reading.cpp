@@ -1,19 +1,75 @@
 #include "python/pgn/reading.hpp"
 
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <utility>
 
 #include "error/error.hpp"
+#include "python/bind/gil.hpp"
 #include "python/bind/interrupt.hpp"
 
 namespace vorn::python::pgn {
 
 namespace model = vorn::pgn;
+using namespace std::chrono_literals;
 
-model::FileSource open_file(const bind::Path& path) {
-  auto file = bind::without_lock([&] { return model::FileSource::open(path.bytes, bind::run_signal_handlers); });
+namespace {
+
+// Refills made without the interpreter lock: taking it at every refill would
+// wait out another thread's switch interval each time, so the handlers run
+// once per slice.
+class SlicedRefills : public model::Refills {
+ public:
+  bool go_on() override {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < next_check_) return true;
+    next_check_ = now + 100ms;
+    return bind::run_signal_handlers();
+  }
+  bool wait(const std::function<bool(model::Instant)>& read_by) override {
+    while (!read_by(std::chrono::steady_clock::now() + 100ms))
+      if (!bind::run_signal_handlers()) return false;
+    return true;
+  }
+
+ private:
+  model::Instant next_check_ = std::chrono::steady_clock::now() + 100ms;
+};
+
+// Refills made with the interpreter lock held: checking for signals costs
+// little then. A read that waits lets the lock go, and so does a step that
+// has read on for a slice's length (a source that never ends a line), so
+// that other threads run.
+class HeldRefills : public model::Refills {
+ public:
+  bool go_on() override {
+    if (const auto now = std::chrono::steady_clock::now(); now >= next_turn_) {
+      { const bind::AllowThreads others; }
+      next_turn_ = std::chrono::steady_clock::now() + 100ms;
+    }
+    return PyErr_CheckSignals() == 0;
+  }
+  bool wait(const std::function<bool(model::Instant)>& read_by) override {
+    return bind::interruptible([&](model::Instant end) { return read_by(end); }, [] {});
+  }
+
+ private:
+  model::Instant next_turn_ = std::chrono::steady_clock::now() + 100ms;
+};
+
+model::FileSource open_with(const bind::Path& path, std::unique_ptr<model::Refills> refills) {
+  auto file = bind::without_lock(
+      [&] { return model::FileSource::open(path.bytes, bind::run_signal_handlers, std::move(refills)); });
   if (!file) bind::raise_os_error(file.error().code, path);
   return std::move(*file);
 }
+
+}  // namespace
+
+model::FileSource open_file(const bind::Path& path) { return open_with(path, std::make_unique<SlicedRefills>()); }
+
+model::FileSource open_stream(const bind::Path& path) { return open_with(path, std::make_unique<HeldRefills>()); }
 
 std::uint64_t read_all_games(model::LineSource& source, model::Visitor& visitor, const bind::Path* path) {
   model::GameRun run(source, visitor);

@@ -1,6 +1,7 @@
-// Whole-file PGN work for the binding: files opened and games read with the
-// interpreter lock released, so other threads run meanwhile, and Ctrl-C
-// raised from the call within a slice.
+// PGN files for the binding: whole-file work with the interpreter lock
+// released, so other threads run meanwhile, and a PgnReader's stream read
+// with it held, let go only while a read waits; Ctrl-C raised from the call
+// either way.
 #pragma once
 
 #include <cstdint>
@@ -11,15 +12,21 @@
 
 namespace vorn::python::pgn {
 
-// The file at `path`, opened with the lock released; a signal that cuts the
-// open or a later read short runs the handlers. Raises OSError naming `path`.
+// The file at `path`, opened with the lock released, for read_all_games:
+// its reads run the signal handlers once a slice's length has passed, and
+// when a read waits. Raises OSError naming `path`.
 vorn::pgn::FileSource open_file(const bind::Path& path);
+
+// The same for a stream read with the lock held: the signal handlers run at
+// every refill, and a read that waits (for a pipe's writer, or the disk)
+// lets the lock go in slices.
+vorn::pgn::FileSource open_stream(const bind::Path& path);
 
 // Every game of `source` into `visitor`, bad ones skipped, in slices of
 // 0.1 s with the lock released; how many read. A signal handler that raises
-// stops the reading between two games, or at an interrupted read, and its
-// exception is raised; a failed read raises OSError naming `path` (text in
-// memory has none).
+// stops the reading between two games or at a refill, and its exception is
+// raised; a failed read raises OSError naming `path` (text in memory has
+// none).
 std::uint64_t read_all_games(vorn::pgn::LineSource& source, vorn::pgn::Visitor& visitor, const bind::Path* path);
 
 }  // namespace vorn::python::pgn
