@@ -109,14 +109,13 @@ template <class Operation>
 auto on_engine(EngineSlot& slot, Operation&& operation) {
   using Result = std::invoke_result_t<Operation, engine::Engine&>;
   std::optional<Result> result;
-  {
-    const bind::AllowThreads nogil;
+  bind::without_gil([&] {
     const auto lock = take_slot(slot);
     if (engine::Engine* engine = slot.open_for_call()) {
       result.emplace(std::forward<Operation>(operation)(*engine));
     }
     slot.close_if_asked();
-  }
+  });
   if (!result) engine_closed();
   if (!*result) raise_engine_error(result->error());
   if constexpr (!std::is_void_v<typename Expected<Result>::Value>) return std::move(**result);
@@ -187,9 +186,10 @@ auto read_slot(EngineSlot& slot, Read&& read) {
   const auto run = [&] { return std::forward<Read>(read)(static_cast<engine::Engine*>(slot.open())); };
   std::unique_lock lock(slot.mutex, std::try_to_lock);
   if (lock.owns_lock()) return run();
-  const bind::AllowThreads nogil;
-  const auto wait = take_slot(slot);
-  return run();
+  return bind::without_gil([&] {
+    const auto wait = take_slot(slot);
+    return run();
+  });
 }
 
 }  // namespace vorn::python::uci
