@@ -1,6 +1,7 @@
-"""The end of the interpreter, in child interpreters: a daemon thread still
-inside a call when the script ends must not abort the exit, and an engine
-still running then is killed."""
+"""The end of the interpreter and fork(), each in child interpreters: a daemon
+thread still inside a call when the script ends must not abort the exit, an
+engine still running then is killed, and a forked child's copy of an engine
+is dead to it and harmless to the parent's."""
 
 import json
 import os
@@ -124,3 +125,141 @@ def test_an_engine_that_does_not_read_its_input_is_killed_at_exit(tmp_path, writ
     assert (done.returncode, done.stderr) == (0, "")
     [pid] = map(int, done.stdout.split())
     assert not running_fake(pid)
+
+
+# ---- fork ------------------------------------------------------------------------------
+
+# Every member of an Engine and of a Search, called in the forked child: each
+# raises the same EngineDied.
+IN_THE_CHILD = """
+from vorn import Game
+from vorn.uci import EngineDied
+members = {
+    "handshake": engine.handshake, "is_ready": engine.is_ready, "new_game": engine.new_game,
+    "debug": lambda: engine.debug(True), "set_option": lambda: engine.set_option("Hash", 16),
+    "option": lambda: engine.option("Hash"), "set_position": lambda: engine.set_position(Game()),
+    "go": engine.go, "play": lambda: engine.play(Game()), "analyse": lambda: engine.analyse(Game()),
+    "send_line": lambda: engine.send_line("isready"), "next_line": lambda: engine.next_line(0.1),
+    "timeout": lambda: engine.timeout, "set timeout": lambda: setattr(engine, "timeout", 1.0),
+    "name": lambda: engine.name, "options": lambda: engine.options, "state": lambda: engine.state,
+    "is_alive": lambda: engine.is_alive, "repr": lambda: repr(engine), "kill": engine.kill,
+    "quit": engine.quit, "exit": lambda: engine.__exit__(None, None, None),
+    "search next": lambda: next(search), "search answer": search.answer, "search stop": search.stop,
+    "search ponderhit": search.ponderhit, "search done": lambda: search.done,
+    "search repr": lambda: repr(search), "search exit": lambda: search.__exit__(None, None, None),
+}
+raised = set()
+for name, member in members.items():
+    try:
+        member()
+        raised.add(name + " answered")
+    except EngineDied as died:
+        raised.add(str(died))
+print(*sorted(raised), flush=True)
+"""
+
+# The parent's engine answers a search left open across the fork and plays
+# on; then nothing of it is left.
+FORKED = """
+import gc, os, sys, warnings
+warnings.simplefilter("ignore", DeprecationWarning)  # fork() with the engine's reader threads running
+from vorn import Game
+from vorn.uci import Engine, Limits
+fds = len(os.listdir("/proc/self/fd"))
+engine = Engine(sys.executable, {args!r}, timeout={startup})
+engine.handshake()
+search = engine.go(Limits(depth=1))
+child = os.fork()
+if child == 0:
+{in_the_child}
+    {drop}
+    os._exit(0)
+_, status = os.waitpid(child, 0)
+print(os.waitstatus_to_exitcode(status))
+print(search.answer().best.uci(), engine.play(Game(), Limits(depth=1)).best.uci(), engine.quit())
+del engine, search
+gc.collect()
+print(open(f"/proc/self/task/{{os.getpid()}}/children").read().split(), len(os.listdir("/proc/self/fd")) - fds)
+"""
+
+
+@pytest.mark.parametrize("drop, code", [("del engine, search; gc.collect()", 0), ("sys.exit(3)", 3)],
+                         ids=["del", "sys.exit"])
+def test_a_forked_child_cannot_touch_the_parents_engine(tmp_path, drop, code):
+    script = FORKED.format(args=fake_args(tmp_path / "wire.log"), startup=STARTUP,
+                           in_the_child=textwrap.indent(IN_THE_CHILD, "    "), drop=drop)
+    done = run(script)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["the engine belongs to another process", str(code), "e2e4 e2e4 0", "[] 0"]
+    # Nothing of the child's reached the engine.
+    assert (tmp_path / "wire.log").read_text().splitlines() == [
+        "uci", "go depth 1", "position startpos", "go depth 1", "quit"]
+
+
+# A thread of the parent holds the engine's turn and slot, waiting for a
+# slow readyok, when the process forks.
+FORKED_WHILE_WAITING = """
+import os, sys, threading, time, warnings
+warnings.simplefilter("ignore", DeprecationWarning)
+from vorn.uci import Engine, EngineDied
+engine = Engine(sys.executable, {args!r}, timeout={startup})
+engine.handshake()
+waiter = threading.Thread(target=engine.is_ready)
+waiter.start()
+time.sleep(0.5)
+child = os.fork()
+if child == 0:
+    start = time.monotonic()
+    try:
+        engine.{call}
+    except EngineDied as died:
+        print(died, time.monotonic() - start < 1.0, flush=True)
+    os._exit(0)
+os.waitpid(child, 0)
+waiter.join()
+print(engine.state, engine.quit())
+"""
+
+
+@pytest.mark.parametrize("call", ["is_ready()", "state", "quit()"])
+def test_a_child_forked_while_a_thread_waits_on_the_engine_is_told_at_once(tmp_path, call):
+    script = FORKED_WHILE_WAITING.format(args=fake_args(tmp_path / "wire.log", "slow-ready=2"), startup=STARTUP,
+                                         call=call)
+    done = run(script, timeout=30)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["the engine belongs to another process True", "idle 0"]
+
+
+# A multiprocessing Process forked from the host starts its own engine in
+# the place of the global, dropping its copy of the parent's.
+REBOUND = """
+import multiprocessing, os, sys, warnings
+warnings.simplefilter("ignore", DeprecationWarning)
+from vorn import Game
+from vorn.uci import Engine, Limits
+ARGS = {args!r}
+engine = Engine(sys.executable, ARGS, timeout={startup})
+engine.handshake()
+
+def work(answers):
+    global engine
+    engine = Engine(sys.executable, ARGS, timeout={startup})
+    engine.handshake()
+    answers.put(engine.play(Game(), Limits(depth=1)).best.uci())
+    engine.quit()
+
+context = multiprocessing.get_context("fork")
+answers = context.Queue()
+process = context.Process(target=work, args=(answers,))
+process.start()
+print(answers.get(timeout=60))
+process.join(60)
+print(process.exitcode, engine.play(Game(), Limits(depth=1)).best.uci(), engine.quit())
+print(open(f"/proc/self/task/{{os.getpid()}}/children").read().split())
+"""
+
+
+def test_a_multiprocessing_child_that_rebinds_the_engine_leaves_the_parents_alone(tmp_path):
+    done = run(REBOUND.format(args=fake_args(tmp_path / "wire.log"), startup=STARTUP))
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["e2e4", "0 e2e4 0", "[]"]

@@ -162,6 +162,7 @@ std::optional<std::string> next_line(const Slot& slot, std::optional<double> tim
 // Like kill, quit does not wait for the turn: a call waiting on the engine
 // finds it closed.
 std::optional<std::int32_t> quit(const Slot& slot) {
+  check_process(*slot);
   std::optional<Engine> taken = bind::without_gil([&]() -> std::optional<Engine> {
     const auto lock = take_slot(*slot);
     std::optional<Engine> held = std::exchange(slot->engine, std::nullopt);
@@ -185,6 +186,7 @@ std::optional<std::int32_t> quit(const Slot& slot) {
 }
 
 void kill(const Slot& slot) {
+  check_process(*slot);
   bind::without_gil([&] {
     slot->closing = true;
     slot->reaper->kill();

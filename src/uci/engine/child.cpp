@@ -32,9 +32,11 @@ void Fd::reset() {
 
 // ---- Reaper ----
 
-Reaper::Reaper(pid_t pid) : pid_(pid) { enlist(*this); }
+Reaper::Reaper(pid_t pid) : pid_(pid), parent_(::getpid()) { enlist(*this); }
 
 Reaper::~Reaper() { strike_off(*this); }
+
+bool Reaper::belongs_here() const { return parent_ == ::getpid(); }
 
 void Reaper::kill() {
   const std::lock_guard lock(mutex_);

@@ -1,7 +1,8 @@
 // One engine's child process: started with posix_spawn and three pipes, asked
 // whether it has ended, killed and reaped. The pid is signalled only while it
 // is known not to be collected, so a reused pid is never hit; the kill may
-// come from any thread, the waits from the owner's.
+// come from any thread, the waits from the owner's. Only the process that
+// started it may signal or wait for it: a forked copy belongs to the parent.
 #pragma once
 
 #include <sys/types.h>
@@ -47,6 +48,9 @@ class Reaper {
   Reaper(const Reaper&) = delete;
   Reaper& operator=(const Reaper&) = delete;
 
+  // Whether this is the process that started the child (not a forked copy).
+  bool belongs_here() const;
+
   // SIGKILL, unless the process has been collected already.
   void kill();
   // Collects the process if it has ended; true once it is collected.
@@ -62,6 +66,7 @@ class Reaper {
  private:
   mutable std::mutex mutex_;
   const pid_t pid_;
+  const pid_t parent_;  // the process that started it
   bool collected_ = false;
   std::optional<int> status_;  // the wait status, once collected (none: lost)
 };
