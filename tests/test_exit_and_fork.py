@@ -47,7 +47,7 @@ def running_fake(pid):
 EXIT = """
 import json, os, sys, threading, time
 from vorn import Game
-from vorn.pgn import pgn_count
+from vorn.pgn import pgn_count, pgn_read
 from vorn.polyglot import PolyglotBuilder
 from vorn.uci import Engine, Limits
 
@@ -60,6 +60,7 @@ calls = {{
     "is_ready": engine.is_ready,
     "search-next": lambda: next(engine.go()),
     "pgn_count": lambda: pgn_count(pgn),
+    "pgn_read": lambda: list(pgn_read(pgn)),
     "add_pgn": lambda: PolyglotBuilder().add_pgn(pgn),
 }}
 
@@ -90,7 +91,7 @@ def big_pgn(tmp_path_factory):
     return path
 
 
-@pytest.mark.parametrize("kind", ["play", "is_ready", "search-next", "pgn_count", "add_pgn"])
+@pytest.mark.parametrize("kind", ["play", "is_ready", "search-next", "pgn_count", "pgn_read", "add_pgn"])
 def test_the_interpreter_exits_cleanly_while_a_daemon_thread_is_inside_a_call(tmp_path, big_pgn, kind):
     def one(n):
         log = tmp_path / f"wire{n}.log"
