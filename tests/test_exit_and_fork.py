@@ -41,9 +41,22 @@ def running_fake(pid):
 
 # ---- interpreter exit --------------------------------------------------------------
 
+# Put before a child script: the interpreter's finalization lingers with the
+# lock released, so a daemon thread that asks for the lock then is ended.
+LINGERING = """
+import sys, time
+
+class Slow:
+    def __del__(self, sleep=time.sleep):
+        sleep(0.3)
+
+sys.slow = Slow()  # deleted late in the finalization, after the modules
+"""
+
 # A daemon thread makes the call; the script ends while the call waits. The
-# engine ignores quit, SIGTERM and the end of its input, so only a kill from
-# the host ends it; its pid is printed for the test to look for.
+# engine ignores quit, SIGTERM and the end of
+# its input, so only a kill from the host ends it; its pid is printed for the
+# test to look for.
 EXIT = """
 import json, os, sys, threading, time
 from vorn import Game
@@ -96,7 +109,7 @@ def test_the_interpreter_exits_cleanly_while_a_daemon_thread_is_inside_a_call(tm
     def one(n):
         log = tmp_path / f"wire{n}.log"
         modes = ["ignore-quit", "wait-for-stop", "slow-ready=3600"]
-        return run(EXIT.format(startup=STARTUP), kind, json.dumps(fake_args(log, *modes)), big_pgn)
+        return run(LINGERING + EXIT.format(startup=STARTUP), kind, json.dumps(fake_args(log, *modes)), big_pgn)
 
     with ThreadPoolExecutor(RUNS) as pool:
         done = list(pool.map(one, range(RUNS)))
@@ -105,6 +118,50 @@ def test_the_interpreter_exits_cleanly_while_a_daemon_thread_is_inside_a_call(tm
     # The call was still waiting when the interpreter ended, and its engine is gone.
     assert all("returned" not in d.stdout for d in done)
     assert len(engines) == RUNS and not any(map(running_fake, engines))
+
+
+# A daemon thread blocked on a pipe in a call that reads a file; a signal cuts
+# the open or the read short, and its handlers then ask for the interpreter
+# lock, which the main thread keeps until the interpreter is finalizing: the
+# thread ends there, deep in the reading.
+SIGNALLED = """
+import os, signal, sys, threading, time
+from vorn.pgn import pgn_count, pgn_read
+from vorn.polyglot import PolyglotBook, PolyglotBuilder
+
+path, call, feed = sys.argv[1:]
+os.mkfifo(path)
+if feed == "silent":
+    writer = os.open(path, os.O_RDWR)  # a writer that never writes
+calls = {
+    "pgn_count": lambda: pgn_count(path),
+    "pgn_read": lambda: list(pgn_read(path)),
+    "add_pgn": lambda: PolyglotBuilder().add_pgn(path),
+    "PolyglotBook": lambda: PolyglotBook(path),
+}
+signal.signal(signal.SIGURG, lambda *_: None)
+reader = threading.Thread(target=calls[call], daemon=True)
+reader.start()
+time.sleep(0.3)
+
+sys.setswitchinterval(1000)
+signal.pthread_kill(reader.ident, signal.SIGURG)
+end = time.monotonic() + 0.2
+while time.monotonic() < end:  # the handler runs, the lock kept
+    pass
+"""
+
+
+@pytest.mark.parametrize(
+    "call, feed",
+    [("pgn_count", "silent"), ("pgn_count", "absent"), ("pgn_read", "silent"), ("add_pgn", "silent"),
+     ("PolyglotBook", "silent"), ("PolyglotBook", "absent")],
+    ids=["pgn_count-blocked-read", "pgn_count-blocked-open", "pgn_read-blocked-read", "add_pgn-blocked-read",
+         "book-blocked-read", "book-blocked-open"],
+)
+def test_the_interpreter_exits_cleanly_while_a_daemon_thread_runs_signal_handlers_in_a_read(tmp_path, call, feed):
+    done = run(LINGERING + SIGNALLED, tmp_path / "pipe", call, feed)
+    assert (done.returncode, done.stderr) == (0, "")
 
 
 # A deaf engine, which never reads its input, alone or with a daemon thread
