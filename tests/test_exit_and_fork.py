@@ -54,9 +54,8 @@ sys.slow = Slow()  # deleted late in the finalization, after the modules
 """
 
 # A daemon thread makes the call; the script ends while the call waits. The
-# engine ignores quit, SIGTERM and the end of
-# its input, so only a kill from the host ends it; its pid is printed for the
-# test to look for.
+# engine ignores quit, SIGTERM and the end of its input, so only a kill from
+# the host ends it; its pid is printed for the test to look for.
 EXIT = """
 import json, os, sys, threading, time
 from vorn import Game
@@ -131,8 +130,8 @@ from vorn.polyglot import PolyglotBook, PolyglotBuilder
 
 path, call, feed = sys.argv[1:]
 os.mkfifo(path)
-if feed == "silent":
-    writer = os.open(path, os.O_RDWR)  # a writer that never writes
+if feed == "silent":  # a writer that never writes: the read blocks; else the open does
+    writer = os.open(path, os.O_RDWR)
 calls = {
     "pgn_count": lambda: pgn_count(path),
     "pgn_read": lambda: list(pgn_read(path)),
@@ -143,11 +142,10 @@ signal.signal(signal.SIGURG, lambda *_: None)
 reader = threading.Thread(target=calls[call], daemon=True)
 reader.start()
 time.sleep(0.3)
-
-sys.setswitchinterval(1000)
+sys.setswitchinterval(1000)  # from here this thread lets go of the lock only when it must
 signal.pthread_kill(reader.ident, signal.SIGURG)
 end = time.monotonic() + 0.2
-while time.monotonic() < end:  # the handler runs, the lock kept
+while time.monotonic() < end:  # the (empty) handler runs here
     pass
 """
 
