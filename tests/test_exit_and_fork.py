@@ -100,7 +100,8 @@ GAME = ('[Event "x"]\n[Result "*"]\n\n'
 def big_pgn(tmp_path_factory):
     path = tmp_path_factory.mktemp("pgn") / "big.pgn"
     path.write_text(GAME * (100_000_000 // len(GAME)))
-    return path
+    yield path
+    path.unlink()  # not kept with the last runs' temporary files
 
 
 @pytest.mark.parametrize("kind", ["play", "is_ready", "search-next", "pgn_count", "pgn_read", "add_pgn"])
