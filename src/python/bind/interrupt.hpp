@@ -26,13 +26,9 @@ using std::chrono_literals::operator""ms;
 template <class Slice, class OnInterrupt>
 bool interruptible(Slice&& slice, OnInterrupt&& on_interrupt, std::chrono::milliseconds every = 100ms) {
   while (true) {
-    {
-      const AllowThreads nogil;
-      if (slice(std::chrono::steady_clock::now() + every)) return true;
-    }
+    if (without_gil([&] { return slice(std::chrono::steady_clock::now() + every); })) return true;
     if (PyErr_CheckSignals() < 0) {
-      const AllowThreads nogil;
-      std::forward<OnInterrupt>(on_interrupt)();
+      without_gil(std::forward<OnInterrupt>(on_interrupt));
       return false;
     }
   }
@@ -52,7 +48,9 @@ std::unique_lock<TimedMutex> lock_in_slices(TimedMutex& mutex) {
 // For a system call cut short by a signal in a thread that released the
 // interpreter lock (an OnSignal): takes the lock and runs the signal
 // handlers; true when none raised, so the call is made again, false with
-// the handler's exception set, so the call gives up.
+// the handler's exception set, so the call gives up. At finalization the
+// lock is not given and the thread ends by a forced unwind from here: the
+// code that called this lets it through.
 inline bool run_signal_handlers() {
   const PyGILState_STATE state = PyGILState_Ensure();
   const bool clean = PyErr_CheckSignals() == 0;
@@ -65,10 +63,7 @@ inline bool run_signal_handlers() {
 // meanwhile, through run_signal_handlers, is raised from here.
 template <class Call>
 auto without_lock(Call&& call) {
-  auto result = [&] {
-    const AllowThreads nogil;
-    return std::forward<Call>(call)();
-  }();
+  auto result = without_gil(std::forward<Call>(call));
   if (PyErr_Occurred() != nullptr) throw PythonError{};
   return result;
 }

@@ -8,8 +8,11 @@
 // PythonError leaves the error already set; std::bad_alloc becomes
 // MemoryError; a vorn::Panic or any other exception becomes PanicException
 // (a BaseException, so ordinary handlers do not swallow a broken invariant).
-// Nothing escapes into CPython, so nothing aborts the interpreter.
+// Nothing escapes into CPython but the forced unwind of a thread that CPython
+// itself ends with pthread_exit, so nothing aborts the interpreter.
 #pragma once
+
+#include <cxxabi.h>
 
 #include <string>
 #include <string_view>
@@ -37,9 +40,11 @@ PyObject* panic_exception();
 void set_error_from_current_exception() noexcept;
 
 template <class Result, class Body>
-Result guarded(Result failure, Body&& body) noexcept {
+Result guarded(Result failure, Body&& body) {
   try {
     return std::forward<Body>(body)();
+  } catch (abi::__forced_unwind&) {
+    throw;  // a thread CPython ends at finalization (gil.hpp): it unwinds through CPython too
   } catch (...) {
     set_error_from_current_exception();
     return failure;

@@ -45,7 +45,7 @@ class HeldRefills : public model::Refills {
  public:
   bool go_on() override {
     if (const auto now = std::chrono::steady_clock::now(); now >= next_turn_) {
-      { const bind::AllowThreads others; }
+      bind::without_gil([] {});  // lets the other threads have a turn
       next_turn_ = std::chrono::steady_clock::now() + 100ms;
     }
     return PyErr_CheckSignals() == 0;

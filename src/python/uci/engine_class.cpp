@@ -159,42 +159,38 @@ std::optional<std::string> next_line(const Slot& slot, std::optional<double> tim
 // Like kill, quit does not wait for the turn: a call waiting on the engine
 // finds it closed.
 std::optional<std::int32_t> quit(const Slot& slot) {
-  std::optional<Engine> taken = [&]() -> std::optional<Engine> {
-    const bind::AllowThreads nogil;
+  check_process(*slot);
+  std::optional<Engine> taken = bind::without_gil([&]() -> std::optional<Engine> {
     const auto lock = take_slot(*slot);
     std::optional<Engine> held = std::exchange(slot->engine, std::nullopt);
     if (slot->closing) return std::nullopt;  // killed meanwhile: dropped here, reaped
     return held;
-  }();
+  });
   if (!taken) return std::nullopt;
   // The engine is out of the slot: this call alone reaches it now.
   std::optional<engine::Stepped<std::optional<std::int32_t>>> code;
-  engine::Exit exit = [&] {
-    const bind::AllowThreads nogil;
-    return taken->begin_quit();
-  }();
+  engine::Exit exit = bind::without_gil([&] { return taken->begin_quit(); });
   const bool finished = bind::interruptible(
       [&](engine::Instant end) {
         code.emplace(taken->step(exit, end));
         return !*code || **code;
       },
       [&] { taken->kill(); });
-  {
-    const bind::AllowThreads nogil;
-    taken.reset();  // reaped already; dropping it waits for nothing
-  }
+  bind::without_gil([&] { taken.reset(); });  // reaped already; dropping it waits for nothing
   if (!finished) throw bind::PythonError{};
   if (!*code) raise_engine_error(code->error());
   return ***code;
 }
 
 void kill(const Slot& slot) {
-  const bind::AllowThreads nogil;
-  slot->closing = true;
-  slot->reaper->kill();
-  // A busy slot is emptied by its holder when it lets go.
-  const std::unique_lock lock(slot->mutex, std::try_to_lock);
-  if (lock.owns_lock()) slot->engine.reset();
+  check_process(*slot);
+  bind::without_gil([&] {
+    slot->closing = true;
+    slot->reaper->kill();
+    // A busy slot is emptied by its holder when it lets go.
+    const std::unique_lock lock(slot->mutex, std::try_to_lock);
+    if (lock.owns_lock()) slot->engine.reset();
+  });
 }
 
 bind::Ref enter(PyObject* self) { return bind::Ref::borrow(self); }

@@ -71,6 +71,8 @@ constexpr Raised raised(const error::Unsafe&) { return Raised::Value; }
 
 void engine_closed() { raise(UciErrorClass::EngineDied, "the engine has been closed"); }
 
+void engine_of_another_process() { raise(UciErrorClass::EngineDied, "the engine belongs to another process"); }
+
 void raise_engine_error(const engine::Error& error) {
   const std::string text = engine::message(error);
   switch (std::visit([](const auto& kind) { return raised(kind); }, error)) {

@@ -11,6 +11,7 @@
 // in between the slices of a wait, so `stop` or `state` from another thread
 // answer at once. No thread waits for the interpreter lock while it holds
 // the slot, and no Python object is made or freed while the slot is held.
+// In a process forked from the engine's, every way in raises EngineDied.
 #pragma once
 
 #include <atomic>
@@ -77,18 +78,30 @@ inline std::unique_lock<std::mutex> take_slot_for_slice(EngineSlot& slot) {
 
 using Slot = std::shared_ptr<EngineSlot>;
 
+// EngineDied "the engine belongs to another process".
+[[noreturn]] void engine_of_another_process();
+// EngineDied "the engine has been closed".
+[[noreturn]] void engine_closed();
+
+// Raises EngineDied in a process forked from the one that started the
+// engine, before any lock of the slot is touched: a thread that is not in
+// this process may have held it at the fork, and only the engine's parent
+// may signal or wait for it. Every way into the slot begins here.
+inline void check_process(const EngineSlot& slot) {
+  if (!slot.reaper->belongs_here()) engine_of_another_process();
+}
+
 // The slot's turn for a call that waits, taken after the calls before it,
 // without the interpreter lock. A pending Ctrl-C is noticed meanwhile and
 // raised from here.
 inline std::unique_lock<std::timed_mutex> take_turn(EngineSlot& slot) {
+  check_process(slot);
   std::unique_lock turn(slot.turn, std::defer_lock);
   if (!bind::interruptible([&](engine::Instant end) { return turn.try_lock_until(end); }, [] {}))
     throw bind::PythonError{};
   return turn;
 }
 
-// EngineDied "the engine has been closed".
-[[noreturn]] void engine_closed();
 // EngineTimeout with a text of the caller's.
 [[noreturn]] void engine_timeout(std::string_view text);
 // The exception of an engine error: OSError, EngineTimeout, EngineDied,
@@ -143,17 +156,17 @@ auto wait_on_engine(EngineSlot& slot, Step&& step, OnInterrupt&& on_interrupt) {
 template <class Operation>
 auto on_engine(EngineSlot& slot, Operation&& operation) {
   using Result = std::invoke_result_t<Operation, engine::Engine&>;
+  check_process(slot);
   std::optional<Result> result;
   bool settling = false;
-  {
-    const bind::AllowThreads nogil;
+  bind::without_gil([&] {
     const auto lock = take_slot(slot);
     if (engine::Engine* engine = slot.open_for_call()) {
       result.emplace(std::forward<Operation>(operation)(*engine));
       settling = engine->settling();
     }
     slot.close_if_asked();
-  }
+  });
   if (!result) engine_closed();
   if (!*result) raise_engine_error(result->error());
   if (settling)
@@ -192,11 +205,13 @@ inline constexpr auto kNothingToTidy = [](engine::Engine&, const auto&) {};
 template <class Read>
 auto read_slot(EngineSlot& slot, Read&& read) {
   const auto run = [&] { return std::forward<Read>(read)(static_cast<engine::Engine*>(slot.open())); };
+  check_process(slot);
   std::unique_lock lock(slot.mutex, std::try_to_lock);
   if (lock.owns_lock()) return run();
-  const bind::AllowThreads nogil;
-  const auto wait = take_slot(slot);
-  return run();
+  return bind::without_gil([&] {
+    const auto wait = take_slot(slot);
+    return run();
+  });
 }
 
 }  // namespace vorn::python::uci

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "uci/engine/live.hpp"
+
 extern char** environ;
 
 namespace vorn::uci::engine {
@@ -30,6 +32,12 @@ void Fd::reset() {
 }
 
 // ---- Reaper ----
+
+Reaper::Reaper(pid_t pid) : pid_(pid), parent_(::getpid()) { enlist(*this); }
+
+Reaper::~Reaper() { strike_off(*this); }
+
+bool Reaper::belongs_here() const { return parent_ == ::getpid(); }
 
 void Reaper::kill() {
   const std::lock_guard lock(mutex_);
@@ -55,6 +63,8 @@ std::expected<bool, int> Reaper::try_wait() {
 }
 
 void Reaper::wait() {
+  // Its pid may be another process's by now.
+  if (collected()) return;
   // Waiting without collecting leaves a zombie whose pid cannot be reused,
   // so `kill` from another thread stays safe until the collection below.
   siginfo_t info{};

@@ -1,7 +1,8 @@
 // One engine's child process: started with posix_spawn and three pipes, asked
 // whether it has ended, killed and reaped. The pid is signalled only while it
 // is known not to be collected, so a reused pid is never hit; the kill may
-// come from any thread, the waits from the owner's.
+// come from any thread, the waits from the owner's. Only the process that
+// started it may signal or wait for it: a forked copy belongs to the parent.
 #pragma once
 
 #include <sys/types.h>
@@ -38,16 +39,24 @@ class Fd {
 };
 
 // The pid and whether it has been collected, shared by the owner and by
-// whoever may kill the process from another thread.
+// whoever may kill the process from another thread. Listed among the live
+// engines (live.hpp) from its start to its end.
 class Reaper {
  public:
-  explicit Reaper(pid_t pid) : pid_(pid) {}
+  explicit Reaper(pid_t pid);
+  ~Reaper();
+  Reaper(const Reaper&) = delete;
+  Reaper& operator=(const Reaper&) = delete;
+
+  // Whether this is the process that started the child (not a forked copy).
+  bool belongs_here() const;
 
   // SIGKILL, unless the process has been collected already.
   void kill();
   // Collects the process if it has ended; true once it is collected.
   std::expected<bool, int> try_wait();
-  // Blocks until the process has ended, then collects it.
+  // Blocks until the process has ended, then collects it; at once when it
+  // has been collected.
   void wait();
   // The exit code of a process that exited; none for one a signal ended,
   // one not yet collected, and one whose status was lost (ECHILD).
@@ -56,7 +65,8 @@ class Reaper {
 
  private:
   mutable std::mutex mutex_;
-  pid_t pid_;
+  const pid_t pid_;
+  const pid_t parent_;  // the process that started it
   bool collected_ = false;
   std::optional<int> status_;  // the wait status, once collected (none: lost)
 };

@@ -65,7 +65,8 @@ class Engine {
  public:
   Engine(Engine&&) noexcept = default;
   Engine& operator=(Engine&&) = delete;
-  // Kills and reaps a process still running.
+  // Kills and reaps a process still running; in a forked child, only closes
+  // the descriptors.
   ~Engine();
 
   // ---- lines ----

@@ -116,7 +116,8 @@ Engine::Engine(Spawned spawned, std::shared_ptr<LineQueue> lines, Duration timeo
       timeout_(timeout) {}
 
 Engine::~Engine() {
-  if (child_ && !child_->collected()) kill();
+  // A forked copy closes its own descriptors only: the process is the parent's.
+  if (child_ && child_->belongs_here() && !child_->collected()) kill();
 }
 
 void Engine::record_end() {

@@ -1,0 +1,62 @@
+#include "uci/engine/live.hpp"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "uci/engine/child.hpp"
+
+namespace vorn::uci::engine {
+
+namespace {
+
+struct Live {
+  std::mutex mutex;
+  std::vector<Reaper*> reapers;
+};
+
+// Made with the first engine and never freed, so a reaper dropped during
+// static destruction still finds it.
+std::atomic<Live*> live = nullptr;
+
+// In a forked child the parent's list is left as it stands, lock and all.
+void start_afresh() { live = new Live; }
+
+Live& the_list() {
+  [[maybe_unused]] static const bool made = [] {
+    if (::pthread_atfork(nullptr, nullptr, &start_afresh) != 0) throw std::bad_alloc();  // its only failure
+    live = new Live;
+    return true;
+  }();
+  return *live;
+}
+
+}  // namespace
+
+void enlist(Reaper& reaper) {
+  Live& list = the_list();
+  const std::lock_guard lock(list.mutex);
+  list.reapers.push_back(&reaper);
+}
+
+void strike_off(Reaper& reaper) {
+  Live& list = *live;
+  const std::lock_guard lock(list.mutex);
+  std::erase(list.reapers, &reaper);
+}
+
+void kill_live_engines() noexcept {
+  Live* const list = live;
+  if (list == nullptr) return;  // no engine was ever started
+  const std::lock_guard lock(list->mutex);
+  for (Reaper* reaper : list->reapers) {
+    reaper->kill();
+    reaper->wait();
+  }
+}
+
+}  // namespace vorn::uci::engine

@@ -1,0 +1,23 @@
+// Every engine process this process has started and still holds, so that
+// the host can kill and reap them all as it ends, whoever holds them then
+// (a thread ended in the middle of a call, a reference never released).
+//
+//   Py_AtExit(&kill_live_engines);
+//
+// A forked child starts with an empty list: its parent's engines are not
+// its own to kill, and a thread of the parent may have held the list's lock.
+#pragma once
+
+namespace vorn::uci::engine {
+
+class Reaper;
+
+// By the reaper itself, from its start to its end. Listing the first one
+// may fail for want of memory (std::bad_alloc).
+void enlist(Reaper& reaper);
+void strike_off(Reaper& reaper);
+
+// Kills and reaps each listed engine not collected yet.
+void kill_live_engines() noexcept;
+
+}  // namespace vorn::uci::engine

@@ -1,0 +1,322 @@
+"""The end of the interpreter and fork(), each in child interpreters: a daemon
+thread still inside a call when the script ends must not abort the exit, an
+engine still running then is killed, and a forked child's copy of an engine
+is dead to it and harmless to the parent's."""
+
+import json
+import os
+import subprocess
+import sys
+import textwrap
+from concurrent.futures import ThreadPoolExecutor
+from pathlib import Path
+
+import pytest
+
+FAKE = Path(__file__).parent / "support" / "fake_engine.py"
+STARTUP = 10.0
+# Runs per case of the exit: the abort came in up to 9 runs of 10.
+RUNS = 10
+
+
+def fake_args(log, *modes):
+    args = [str(FAKE), "--log", str(log)]
+    for mode in modes:
+        args += ["--mode", mode]
+    return args
+
+
+def run(code, *args, timeout=60):
+    return subprocess.run([sys.executable, "-c", textwrap.dedent(code), *map(str, args)],
+                          capture_output=True, text=True, timeout=timeout)
+
+
+def running_fake(pid):
+    """Whether `pid` is still one of the fake engines (a reused pid is not)."""
+    try:
+        return str(FAKE).encode() in Path(f"/proc/{pid}/cmdline").read_bytes()
+    except OSError:
+        return False
+
+
+# ---- interpreter exit --------------------------------------------------------------
+
+# Put before a child script: the interpreter's finalization lingers with the
+# lock released, so a daemon thread that asks for the lock then is ended.
+LINGERING = """
+import sys, time
+
+class Slow:
+    def __del__(self, sleep=time.sleep):
+        sleep(0.3)
+
+sys.slow = Slow()  # deleted late in the finalization, after the modules
+"""
+
+# A daemon thread makes the call; the script ends while the call waits. The
+# engine ignores quit, SIGTERM and the end of its input, so only a kill from
+# the host ends it; its pid is printed for the test to look for.
+EXIT = """
+import json, os, sys, threading, time
+from vorn import Game
+from vorn.pgn import pgn_count, pgn_read
+from vorn.polyglot import PolyglotBuilder
+from vorn.uci import Engine, Limits
+
+kind, args, pgn = sys.argv[1], json.loads(sys.argv[2]), sys.argv[3]
+engine = Engine(sys.executable, args, timeout={startup})
+engine.handshake()
+engine.timeout = 3600.0
+calls = {{
+    "play": lambda: engine.play(Game(), Limits(depth=1)),
+    "is_ready": engine.is_ready,
+    "search-next": lambda: next(engine.go()),
+    "pgn_count": lambda: pgn_count(pgn),
+    "pgn_read": lambda: list(pgn_read(pgn)),
+    "add_pgn": lambda: PolyglotBuilder().add_pgn(pgn),
+}}
+
+def call():
+    calls[kind]()
+    print("returned", flush=True)
+
+threading.Thread(target=call, daemon=True).start()
+log = args[args.index("--log") + 1]
+deadline = time.monotonic() + {startup}
+while kind in ("play", "search-next", "is_ready") and not any(
+        line.startswith(("go", "isready")) for line in open(log).read().splitlines()):
+    assert time.monotonic() < deadline
+    time.sleep(0.01)
+time.sleep(0.3)
+print(*open(f"/proc/self/task/{{os.getpid()}}/children").read().split())
+"""
+
+# Knights out and back, about 0.6 kB: 100 MB of them take the calls seconds.
+GAME = ('[Event "x"]\n[Result "*"]\n\n'
+        + " ".join(f"{n}. Nf3 Nf6 {n + 1}. Ng1 Ng8" for n in range(1, 60, 2)) + " *\n\n")
+
+
+@pytest.fixture(scope="module")
+def big_pgn(tmp_path_factory):
+    path = tmp_path_factory.mktemp("pgn") / "big.pgn"
+    path.write_text(GAME * (100_000_000 // len(GAME)))
+    yield path
+    path.unlink()  # not kept with the last runs' temporary files
+
+
+@pytest.mark.parametrize("kind", ["play", "is_ready", "search-next", "pgn_count", "pgn_read", "add_pgn"])
+def test_the_interpreter_exits_cleanly_while_a_daemon_thread_is_inside_a_call(tmp_path, big_pgn, kind):
+    def one(n):
+        log = tmp_path / f"wire{n}.log"
+        modes = ["ignore-quit", "wait-for-stop", "slow-ready=3600"]
+        return run(LINGERING + EXIT.format(startup=STARTUP), kind, json.dumps(fake_args(log, *modes)), big_pgn)
+
+    with ThreadPoolExecutor(RUNS) as pool:
+        done = list(pool.map(one, range(RUNS)))
+    assert [(d.returncode, d.stderr) for d in done] == [(0, "")] * RUNS
+    engines = [int(pid) for d in done for pid in d.stdout.split() if pid.isdigit()]
+    # The call was still waiting when the interpreter ended, and its engine is gone.
+    assert all("returned" not in d.stdout for d in done)
+    assert len(engines) == RUNS and not any(map(running_fake, engines))
+
+
+# A daemon thread blocked on a pipe in a call that reads a file; a signal cuts
+# the open or the read short, and its handlers then ask for the interpreter
+# lock, which the main thread keeps until the interpreter is finalizing: the
+# thread ends there, deep in the reading.
+SIGNALLED = """
+import os, signal, sys, threading, time
+from vorn.pgn import pgn_count, pgn_read
+from vorn.polyglot import PolyglotBook, PolyglotBuilder
+
+path, call, feed = sys.argv[1:]
+os.mkfifo(path)
+if feed == "silent":  # a writer that never writes: the read blocks; else the open does
+    writer = os.open(path, os.O_RDWR)
+calls = {
+    "pgn_count": lambda: pgn_count(path),
+    "pgn_read": lambda: list(pgn_read(path)),
+    "add_pgn": lambda: PolyglotBuilder().add_pgn(path),
+    "PolyglotBook": lambda: PolyglotBook(path),
+}
+signal.signal(signal.SIGURG, lambda *_: None)
+reader = threading.Thread(target=calls[call], daemon=True)
+reader.start()
+time.sleep(0.3)
+sys.setswitchinterval(1000)  # from here this thread lets go of the lock only when it must
+signal.pthread_kill(reader.ident, signal.SIGURG)
+end = time.monotonic() + 0.2
+while time.monotonic() < end:  # the (empty) handler runs here
+    pass
+"""
+
+
+@pytest.mark.parametrize(
+    "call, feed",
+    [("pgn_count", "silent"), ("pgn_count", "absent"), ("pgn_read", "silent"), ("add_pgn", "silent"),
+     ("PolyglotBook", "silent"), ("PolyglotBook", "absent")],
+    ids=["pgn_count-blocked-read", "pgn_count-blocked-open", "pgn_read-blocked-read", "add_pgn-blocked-read",
+         "book-blocked-read", "book-blocked-open"],
+)
+def test_the_interpreter_exits_cleanly_while_a_daemon_thread_runs_signal_handlers_in_a_read(tmp_path, call, feed):
+    done = run(LINGERING + SIGNALLED, tmp_path / "pipe", call, feed)
+    assert (done.returncode, done.stderr) == (0, "")
+
+
+# A deaf engine, which never reads its input, alone or with a daemon thread
+# blocked in a write to it.
+DEAF = """
+import os, sys, threading, time
+from vorn.uci import Engine
+engine = Engine(sys.executable, {args!r}, timeout=3600.0)
+if {writer}:
+    threading.Thread(target=engine.send_line, args=("x" * 1_000_000,), daemon=True).start()
+    time.sleep(0.5)
+print(*open(f"/proc/self/task/{{os.getpid()}}/children").read().split())
+"""
+
+
+@pytest.mark.parametrize("writer", [False, True], ids=["idle", "written-to"])
+def test_an_engine_that_does_not_read_its_input_is_killed_at_exit(tmp_path, writer):
+    done = run(DEAF.format(args=fake_args(tmp_path / "wire.log", "deaf"), writer=writer))
+    assert (done.returncode, done.stderr) == (0, "")
+    [pid] = map(int, done.stdout.split())
+    assert not running_fake(pid)
+
+
+# ---- fork ------------------------------------------------------------------------------
+
+# Every member of an Engine and of a Search, called in the forked child: each
+# raises the same EngineDied.
+IN_THE_CHILD = """
+from vorn import Game
+from vorn.uci import EngineDied
+members = {
+    "handshake": engine.handshake, "is_ready": engine.is_ready, "new_game": engine.new_game,
+    "debug": lambda: engine.debug(True), "set_option": lambda: engine.set_option("Hash", 16),
+    "option": lambda: engine.option("Hash"), "set_position": lambda: engine.set_position(Game()),
+    "go": engine.go, "play": lambda: engine.play(Game()), "analyse": lambda: engine.analyse(Game()),
+    "send_line": lambda: engine.send_line("isready"), "next_line": lambda: engine.next_line(0.1),
+    "timeout": lambda: engine.timeout, "set timeout": lambda: setattr(engine, "timeout", 1.0),
+    "name": lambda: engine.name, "options": lambda: engine.options, "state": lambda: engine.state,
+    "is_alive": lambda: engine.is_alive, "repr": lambda: repr(engine), "kill": engine.kill,
+    "quit": engine.quit, "exit": lambda: engine.__exit__(None, None, None),
+    "search next": lambda: next(search), "search answer": search.answer, "search stop": search.stop,
+    "search ponderhit": search.ponderhit, "search done": lambda: search.done,
+    "search repr": lambda: repr(search), "search exit": lambda: search.__exit__(None, None, None),
+}
+raised = set()
+for name, member in members.items():
+    try:
+        member()
+        raised.add(name + " answered")
+    except EngineDied as died:
+        raised.add(str(died))
+print(*sorted(raised), flush=True)
+"""
+
+# The parent's engine answers a search left open across the fork and plays
+# on; then nothing of it is left.
+FORKED = """
+import gc, os, sys, warnings
+warnings.simplefilter("ignore", DeprecationWarning)  # fork() with the engine's reader threads running
+from vorn import Game
+from vorn.uci import Engine, Limits
+fds = len(os.listdir("/proc/self/fd"))
+engine = Engine(sys.executable, {args!r}, timeout={startup})
+engine.handshake()
+search = engine.go(Limits(depth=1))
+child = os.fork()
+if child == 0:
+{in_the_child}
+    {drop}
+    os._exit(0)
+_, status = os.waitpid(child, 0)
+print(os.waitstatus_to_exitcode(status))
+print(search.answer().best.uci(), engine.play(Game(), Limits(depth=1)).best.uci(), engine.quit())
+del engine, search
+gc.collect()
+print(open(f"/proc/self/task/{{os.getpid()}}/children").read().split(), len(os.listdir("/proc/self/fd")) - fds)
+"""
+
+
+@pytest.mark.parametrize("drop, code", [("del engine, search; gc.collect()", 0), ("sys.exit(3)", 3)],
+                         ids=["del", "sys.exit"])
+def test_a_forked_child_cannot_touch_the_parents_engine(tmp_path, drop, code):
+    script = FORKED.format(args=fake_args(tmp_path / "wire.log"), startup=STARTUP,
+                           in_the_child=textwrap.indent(IN_THE_CHILD, "    "), drop=drop)
+    done = run(script)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["the engine belongs to another process", str(code), "e2e4 e2e4 0", "[] 0"]
+    # Nothing of the child's reached the engine.
+    assert (tmp_path / "wire.log").read_text().splitlines() == [
+        "uci", "go depth 1", "position startpos", "go depth 1", "quit"]
+
+
+# A thread of the parent holds the engine's turn and slot, waiting for a
+# slow readyok, when the process forks.
+FORKED_WHILE_WAITING = """
+import os, sys, threading, time, warnings
+warnings.simplefilter("ignore", DeprecationWarning)
+from vorn.uci import Engine, EngineDied
+engine = Engine(sys.executable, {args!r}, timeout={startup})
+engine.handshake()
+waiter = threading.Thread(target=engine.is_ready)
+waiter.start()
+time.sleep(0.5)
+child = os.fork()
+if child == 0:
+    start = time.monotonic()
+    try:
+        engine.{call}
+    except EngineDied as died:
+        print(died, time.monotonic() - start < 1.0, flush=True)
+    os._exit(0)
+os.waitpid(child, 0)
+waiter.join()
+print(engine.state, engine.quit())
+"""
+
+
+@pytest.mark.parametrize("call", ["is_ready()", "state", "quit()"])
+def test_a_child_forked_while_a_thread_waits_on_the_engine_is_told_at_once(tmp_path, call):
+    script = FORKED_WHILE_WAITING.format(args=fake_args(tmp_path / "wire.log", "slow-ready=2"), startup=STARTUP,
+                                         call=call)
+    done = run(script, timeout=30)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["the engine belongs to another process True", "idle 0"]
+
+
+# A multiprocessing Process forked from the host starts its own engine in
+# the place of the global, dropping its copy of the parent's.
+REBOUND = """
+import multiprocessing, os, sys, warnings
+warnings.simplefilter("ignore", DeprecationWarning)
+from vorn import Game
+from vorn.uci import Engine, Limits
+ARGS = {args!r}
+engine = Engine(sys.executable, ARGS, timeout={startup})
+engine.handshake()
+
+def work(answers):
+    global engine
+    engine = Engine(sys.executable, ARGS, timeout={startup})
+    engine.handshake()
+    answers.put(engine.play(Game(), Limits(depth=1)).best.uci())
+    engine.quit()
+
+context = multiprocessing.get_context("fork")
+answers = context.Queue()
+process = context.Process(target=work, args=(answers,))
+process.start()
+print(answers.get(timeout=60))
+process.join(60)
+print(process.exitcode, engine.play(Game(), Limits(depth=1)).best.uci(), engine.quit())
+print(open(f"/proc/self/task/{{os.getpid()}}/children").read().split())
+"""
+
+
+def test_a_multiprocessing_child_that_rebinds_the_engine_leaves_the_parents_alone(tmp_path):
+    done = run(REBOUND.format(args=fake_args(tmp_path / "wire.log"), startup=STARTUP))
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["e2e4", "0 e2e4 0", "[]"]
