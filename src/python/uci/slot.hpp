@@ -96,10 +96,7 @@ inline void check_process(const EngineSlot& slot) {
 // raised from here.
 inline std::unique_lock<std::timed_mutex> take_turn(EngineSlot& slot) {
   check_process(slot);
-  std::unique_lock turn(slot.turn, std::defer_lock);
-  if (!bind::interruptible([&](engine::Instant end) { return turn.try_lock_until(end); }, [] {}))
-    throw bind::PythonError{};
-  return turn;
+  return bind::lock_in_slices(slot.turn);
 }
 
 // EngineTimeout with a text of the caller's.
