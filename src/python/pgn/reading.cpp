@@ -38,9 +38,9 @@ class SlicedRefills : public model::Refills {
 };
 
 // Refills made with the interpreter lock held: checking for signals costs
-// little then. A read that waits lets the lock go, and so does a step that
-// has read on for a slice's length (a source that never ends a line), so
-// that other threads run.
+// little then. A read that waits lets the lock go, and so does a refill once
+// a slice's length has passed since the last time it did, so that other
+// threads run even while one step reads on (a source that never ends a line).
 class HeldRefills : public model::Refills {
  public:
   bool go_on() override {
