@@ -86,7 +86,7 @@ const bind::ClassSpec<PySearch> kSearchClass{
            "answer.\n\n"
            "A search that is neither finished nor stopped leaves the engine searching.\n"
            "Use it as a context manager, or call `stop` and `answer`.",
-    .getters = {bind::getter<&done>("done", "Whether the search is over: its answer has passed, whoever read it.")},
+    .getters = {bind::getter<&done>("done", "Whether the engine has answered.")},
     .methods = {bind::method<&answer>(
                     "answer", "answer($self)\n--\n\nThe engine's answer, with the reports still to come dropped."),
                 bind::method<&tell<&protocol::Command::stop>>(
