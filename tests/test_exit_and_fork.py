@@ -5,6 +5,8 @@ is dead to it and harmless to the parent's."""
 
 import json
 import os
+import resource
+import signal
 import subprocess
 import sys
 import textwrap
@@ -35,6 +37,13 @@ def running_fake(pid):
     """Whether `pid` is still one of the fake engines (a reused pid is not)."""
     try:
         return str(FAKE).encode() in Path(f"/proc/{pid}/cmdline").read_bytes()
+    except OSError:
+        return False
+
+
+def running_cat(pid):
+    try:
+        return Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")[0].endswith(b"cat")
     except OSError:
         return False
 
@@ -161,6 +170,42 @@ while time.monotonic() < end:  # the (empty) handler runs here
 def test_the_interpreter_exits_cleanly_while_a_daemon_thread_runs_signal_handlers_in_a_read(tmp_path, call, feed):
     done = run(LINGERING + SIGNALLED, tmp_path / "pipe", call, feed)
     assert (done.returncode, done.stderr) == (0, "")
+
+
+# A daemon thread reads a pipe that never ends its game while a thousand
+# engines are still held at exit (references no one gives back): the exit
+# hook that kills and reaps them runs after CPython has freed the thread
+# states, and the reading thread's checks for signals go on meanwhile.
+HELD_AT_EXIT = """
+import ctypes, os, resource, sys, threading, time
+from vorn.pgn import pgn_count
+from vorn.polyglot import PolyglotBuilder
+from vorn.uci import Engine
+
+path, call, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
+resource.setrlimit(resource.RLIMIT_NOFILE, (resource.getrlimit(resource.RLIMIT_NOFILE)[1],) * 2)
+for _ in range(count):
+    ctypes.pythonapi.Py_IncRef(ctypes.py_object(Engine("cat")))
+os.mkfifo(path)
+writer = os.open(path, os.O_RDWR)
+calls = {"pgn_count": pgn_count, "add_pgn": lambda path: PolyglotBuilder().add_pgn(path)}
+threading.Thread(target=calls[call], args=(path,), daemon=True).start()
+time.sleep(0.3)
+print(*open(f"/proc/self/task/{os.getpid()}/children").read().split(), flush=True)
+"""
+
+
+@pytest.mark.parametrize("call", ["pgn_count", "add_pgn"])
+def test_a_reading_daemon_thread_outlives_the_exit_hook_that_kills_engines(tmp_path, call):
+    engines = 1000  # about 0.2 s of killing and reaping: a crash came in 4 runs of 5
+    if resource.getrlimit(resource.RLIMIT_NOFILE)[1] < 4 * engines:
+        pytest.skip("the descriptor limit is too low for the engines' pipes")
+    for n in range(4):
+        done = run(HELD_AT_EXIT, tmp_path / f"pipe{n}", call, engines)
+        left = [int(pid) for pid in done.stdout.split() if running_cat(pid)]
+        for pid in left:  # a crashed host leaves its engines; they go before the test fails
+            os.kill(pid, signal.SIGKILL)
+        assert (done.returncode, done.stderr, len(left)) == (0, "", 0)
 
 
 # A deaf engine, which never reads its input, alone or with a daemon thread

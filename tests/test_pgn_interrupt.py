@@ -111,6 +111,53 @@ def test_a_handler_that_does_not_raise_runs_during_a_blocked_read(tmp_path):
     assert run(tmp_path, code, tmp_path / "pipe") == "3"
 
 
+# Only the main interpreter runs signal handlers: a whole-file call made in a
+# subinterpreter reads to the end, and the Ctrl-C it saw is raised in the
+# main interpreter once the call is back there.
+IN_A_SUBINTERPRETER = """
+import os, signal, sys, threading, time
+try:
+    import _xxsubinterpreters as interpreters
+except ImportError:
+    import _interpreters as interpreters
+
+def subinterpreter():
+    try:
+        return interpreters.create(isolated=False)  # 3.12: vorn is a module of the old kind
+    except TypeError:
+        return interpreters.create("legacy") if sys.version_info >= (3, 13) else interpreters.create()
+
+path, call = sys.argv[1:]
+os.mkfifo(path)
+game = b'[Event "x"]\\n\\n1. e4 e5 2. Nf3 *\\n\\n'
+
+def writer():
+    with open(path, "wb") as out:
+        out.write(game * 1000)
+        out.flush()
+        os.kill(os.getpid(), signal.SIGINT)
+        time.sleep(0.3)
+        out.write(game * 1000)
+
+threading.Thread(target=writer).start()
+try:
+    interpreters.run_string(subinterpreter(), f\"\"\"
+import vorn.pgn, vorn.polyglot
+calls = {{"pgn_count": vorn.pgn.pgn_count, "add_pgn": vorn.polyglot.PolyglotBuilder().add_pgn}}
+print(calls[{call!r}]({path!r}), flush=True)
+\"\"\")
+    time.sleep(1)
+except KeyboardInterrupt:
+    print("interrupted in the main interpreter")
+"""
+
+
+@pytest.mark.parametrize("call", ["pgn_count", "add_pgn"])
+def test_ctrl_c_during_a_call_in_a_subinterpreter_is_raised_in_the_main_one(tmp_path, call):
+    assert run(tmp_path, IN_A_SUBINTERPRETER, tmp_path / "pipe", call).split("\n") == [
+        "2000", "interrupted in the main interpreter"]
+
+
 def test_another_thread_touching_a_busy_builder_gets_the_borrow_error(tmp_path):
     code = """
     import os, signal, sys, threading

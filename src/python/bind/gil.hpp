@@ -23,11 +23,19 @@ namespace vorn::python::bind {
 
 namespace detail {
 
+// The thread state that the release this thread is inside saved, so that the
+// work can take the lock back for a moment (run_signal_handlers): it names
+// the calling interpreter, and at finalization CPython ends a thread that
+// takes it back cleanly, where the GILState calls may touch freed states.
+inline thread_local PyThreadState* saved_state = nullptr;
+
 // Runs `work()`, which answers nothing, with the lock released.
 template <class Work>
 void released(Work&& work) {
   std::exception_ptr failure;
   PyThreadState* const state = PyEval_SaveThread();
+  // A signal handler that run_signal_handlers ran may release the lock again.
+  PyThreadState* const outer = std::exchange(saved_state, state);
   try {
     work();
   } catch (abi::__forced_unwind&) {
@@ -35,6 +43,7 @@ void released(Work&& work) {
   } catch (...) {
     failure = std::current_exception();
   }
+  saved_state = outer;
   PyEval_RestoreThread(state);
   if (failure) std::rethrow_exception(failure);
 }

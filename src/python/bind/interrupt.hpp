@@ -11,6 +11,7 @@
 #include <mutex>
 #include <utility>
 
+#include "error/error.hpp"
 #include "python/bind/gil.hpp"
 #include "python/bind/python.hpp"
 
@@ -45,16 +46,18 @@ std::unique_lock<TimedMutex> lock_in_slices(TimedMutex& mutex) {
   return lock;
 }
 
-// For a system call cut short by a signal in a thread that released the
-// interpreter lock (an OnSignal): takes the lock and runs the signal
-// handlers; true when none raised, so the call is made again, false with
-// the handler's exception set, so the call gives up. At finalization the
-// lock is not given and the thread ends by a forced unwind from here: the
-// code that called this lets it through.
+// For a system call cut short by a signal in work that without_gil runs (an
+// OnSignal): takes the lock back with the thread state the release saved and
+// runs the signal handlers; true when none raised, so the call is made
+// again, false with the handler's exception set, so the call gives up. At
+// finalization the lock is not given and the thread ends by a forced unwind
+// from here: the code that called this lets it through.
 inline bool run_signal_handlers() {
-  const PyGILState_STATE state = PyGILState_Ensure();
+  PyThreadState* const state = detail::saved_state;
+  if (state == nullptr) panic("signal handlers run from a thread that has not released the interpreter lock");
+  PyEval_RestoreThread(state);
   const bool clean = PyErr_CheckSignals() == 0;
-  PyGILState_Release(state);
+  PyEval_SaveThread();
   return clean;
 }
 
