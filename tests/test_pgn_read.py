@@ -1,6 +1,10 @@
 """Reading PGN text: tags, movetext, comments, glyphs, variations, results,
 located errors and recovery at the next game."""
 
+import os
+import threading
+import time
+
 import pytest
 
 from support.pgn_reading import drain, items, one, outline
@@ -270,20 +274,22 @@ MIB = 1 << 20
 LONGEST_LINE = 16 * MIB
 
 
-def bounded_lines_text():
-    """A game with a comment line of just the longest length, one with a line a byte longer, then a short one."""
+def bounded_lines_text(ending):
+    """A game with a comment line of just the longest length, one with a line a byte longer, then a short one;
+    the line ending is no part of a line's length."""
     at_bound = "1. e4 {" + "a" * (LONGEST_LINE - 8) + "}"
     past_bound = "{" + "b" * (LONGEST_LINE - 1) + "}"
     assert (len(at_bound), len(past_bound)) == (LONGEST_LINE, LONGEST_LINE + 1)
-    return f'[A "1"]\n{at_bound}\n*\n\n[A "2"]\n{past_bound}\n*\n\n[A "3"]\n1. d4 *\n'
+    return f'[A "1"]\n{at_bound}\n*\n\n[A "2"]\n{past_bound}\n*\n\n[A "3"]\n1. d4 *\n'.replace("\n", ending)
 
 
+@pytest.mark.parametrize("ending", [pytest.param("\n", id="lf"), pytest.param("\r\n", id="cr-lf")])
 @pytest.mark.parametrize("source", ["string", "file"])
-def test_a_line_past_the_bound_is_a_located_error(tmp_path, source):
-    text = bounded_lines_text()
+def test_a_line_past_the_bound_is_a_located_error(tmp_path, source, ending):
+    text = bounded_lines_text(ending)
     if source == "file":
         path = tmp_path / "long.pgn"
-        path.write_text(text)
+        path.write_bytes(text.encode())
         got = drain(pgn_read(path))
     else:
         got = items(text)
@@ -293,16 +299,113 @@ def test_a_line_past_the_bound_is_a_located_error(tmp_path, source):
     assert last.headers == {"A": "3"}
 
 
+def test_a_line_of_the_bound_reads_when_a_pipe_brings_its_line_feed_after_its_carriage_return(tmp_path):
+    # The reader sees the carriage return at the end of what it holds, and
+    # cannot tell yet whether it ends the line.
+    line = b"1. e4 {" + b"a" * (LONGEST_LINE - 8) + b"}\r"
+    path = tmp_path / "pipe"
+    os.mkfifo(path)
+
+    def write():
+        with open(path, "wb", buffering=0) as out:
+            out.write(b'[A "1"]\r\n' + line)
+            time.sleep(0.3)  # for the reader to take in all there is
+            out.write(b"\n*\r\n")
+
+    writer = threading.Thread(target=write, daemon=True)
+    writer.start()
+    try:
+        got = drain(pgn_read(path))
+    finally:
+        writer.join(30)
+    assert [len(game.mainline()[0].comment_after) for game in got] == [LONGEST_LINE - 8]
+
+
 def test_a_game_past_the_bound_is_a_located_error(tmp_path):
     # Percent lines count for the game's length and cost the reader nothing.
     filler = ("%" + "x" * (MIB - 2) + "\n") * 65
     path = tmp_path / "long.pgn"
     path.write_text(f'[A "1"]\n1. e4\n{filler}e5 *\n\n[A "2"]\n1. d4 *\n')
     error, second = drain(pgn_read(path))
-    # The first two lines take 14 bytes, so the 64th percent line, line 66, crosses 64 MiB.
-    assert error == "line 66, column 1: a game longer than 64 MiB"
+    # The first two lines take 14 bytes, so the 65th percent line, line 67, is the first to start past 64 MiB.
+    assert error == "line 67, column 1: a game longer than 64 MiB"
     assert second.headers == {"A": "2"}
     assert pgn_count(path) == 1
+
+
+GAME_BOUND = 64 * MIB
+NEXT_GAME = b'[A "2"]\n1. d4 *\n'
+
+
+def game_of(size, start, rest, before=b""):
+    """`before`, then a game whose text up to the line `rest` begins with takes `size` bytes: `start`, then
+    percent lines (which count for a game's length and cost the reader nothing)."""
+    filler = size - len(start)
+    whole, part = divmod(filler, MIB)
+    last = b"%" + b"x" * (part - 2) + b"\n" if part > 1 else b"\n" * part
+    return before + start + (b"%" + b"x" * (MIB - 2) + b"\n") * whole + last + rest
+
+
+def between_games(line):
+    return b'[A "1"]\n1. e4 *\n' + line + b"\n" + NEXT_GAME
+
+
+# Each game's "A" tag, or an error's message, in the order read. The sized
+# games take 2 lines before their 64 percent lines, so line 67 begins after them.
+@pytest.mark.parametrize(
+    ("build", "expected"),
+    [
+        pytest.param(lambda: game_of(GAME_BOUND, b'[A "1"]\n1. e4\n', NEXT_GAME), ["1", "2"],
+                     id="game-of-the-bound-ending-at-the-next-tag-line"),
+        pytest.param(lambda: game_of(GAME_BOUND + 1, b'[A "1"]\n1. e4\n', NEXT_GAME),
+                     ["line 67, column 1: a game longer than 64 MiB", "2"],
+                     id="game-past-the-bound-ending-at-the-next-tag-line"),
+        pytest.param(lambda: game_of(GAME_BOUND - 1000, b'[A "2"] 1. d4\n', b"d5 *\n",
+                                     before=b'[A "1"]\n1. e4 {' + b" " * (10 * MIB) + b"} * "),
+                     ["1", "2"], id="game-begun-where-one-ends-counts-its-own-bytes"),
+        pytest.param(lambda: game_of(GAME_BOUND, b'[A "2"] 1. d4\n', b"d5 *\n",
+                                     before=b'[A "1"]\n1. e4 {' + b" " * (10 * MIB) + b"} * "),
+                     ["1", "2"], id="game-of-the-bound-begun-where-one-ends"),
+        pytest.param(lambda: game_of(GAME_BOUND + 1, b'[A "2"] 1. d4\n', b"d5 *\n",
+                                     before=b'[A "1"]\n1. e4 {' + b" " * (10 * MIB) + b"} * "),
+                     ["1", "line 67, column 1: a game longer than 64 MiB"], id="game-past-the-bound-begun-where-one-ends"),
+        pytest.param(lambda: game_of(GAME_BOUND, b'[A "1"]\n1. e4\n', NEXT_GAME, before=b"\xef\xbb\xbf"), ["1", "2"],
+                     id="game-of-the-bound-after-a-byte-order-mark"),
+        pytest.param(lambda: between_games(b" " * (LONGEST_LINE + 1)),
+                     ["1", "line 3, column 1: a line longer than 16 MiB", "2"], id="spaces-past-the-line-bound-between-games"),
+        pytest.param(lambda: between_games(b"%" * (LONGEST_LINE + 1)),
+                     ["1", "line 3, column 1: a line longer than 16 MiB", "2"],
+                     id="percent-line-past-the-line-bound-between-games"),
+        pytest.param(lambda: b'[A "1"]\n1. e4 {' + b"x" * LONGEST_LINE + b"}\n" + NEXT_GAME,
+                     ["line 2, column 1: a line longer than 16 MiB", "2"], id="comment-line-past-the-line-bound-then-a-game"),
+    ],
+)
+def test_a_bound_error_loses_no_following_game(tmp_path, build, expected):
+    path = tmp_path / "bounds.pgn"
+    path.write_bytes(build())
+    text = path.read_text()
+    games = [item for item in expected if not item.startswith("line ")]
+    for skip_errors in (False, True):
+        for got in (drain(pgn_read(path, skip_errors=skip_errors)), items(text, skip_errors)):
+            assert [item if isinstance(item, str) else item.headers["A"] for item in got] == \
+                   (games if skip_errors else expected)
+    assert pgn_count(path) == len(games)
+
+
+@pytest.mark.parametrize(
+    ("size", "expected"),
+    [
+        pytest.param(GAME_BOUND, ["1", "2"], id="of-the-bound"),
+        pytest.param(GAME_BOUND + 1, ["1", "line 67, column 1: a game longer than 64 MiB"], id="past-the-bound"),
+    ],
+)
+def test_a_game_begun_on_a_line_read_as_latin_1_counts_its_bytes_in_the_file(tmp_path, size, expected):
+    # Each byte of the first game's comment is two in the line as read.
+    path = tmp_path / "latin-1.pgn"
+    path.write_bytes(game_of(size, b'[A "2"] 1. d4\n', b"d5 *\n",
+                             before=b'[A "1"]\n1. e4 {' + b"\xe9" * (5 * MIB) + b"} * "))
+    assert [item if isinstance(item, str) else item.headers["A"] for item in drain(pgn_read(path))] == expected
+    assert pgn_count(path) == 1 + (size == GAME_BOUND)
 
 
 def test_a_source_without_line_feeds_is_refused_at_the_bound():

@@ -174,6 +174,10 @@ bool Reader::next_line() {
   column_count_ = 0;
   while (true) {
     const std::uint64_t offset = source_.tell();
+    if (game_start_ && offset - game_start_->first > kLongestGame) {
+      halt_ = OverlongGame{};
+      return false;
+    }
     const auto taken = source_.next();
     if (!taken) {
       const NoLine& why = taken.error();
@@ -190,13 +194,11 @@ bool Reader::next_line() {
     }
     std::string_view line = *taken;
     if (line_number_++ == 0 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
-    if (game_start_ && source_.tell() - game_start_->offset > kLongestGame) {
-      halt_ = OverlongGame{};
-      return false;
-    }
     while (line.ends_with('\r')) line.remove_suffix(1);
     if (line.starts_with('%')) continue;
-    if (!utf8::is_valid(line)) {
+    text_offset_ = offset + std::uint64_t(line.data() - taken->data());
+    latin1_ = !utf8::is_valid(line);
+    if (latin1_) {
       decoded_ = utf8::from_latin1(line);
       line = decoded_;
     }
@@ -205,6 +207,10 @@ bool Reader::next_line() {
     pos_ = std::exchange(resume_pos_, 0);
     return true;
   }
+}
+
+std::uint64_t Reader::offset_of(std::size_t pos) const {
+  return text_offset_ + (latin1_ ? utf8::length(line_.substr(0, pos)) : pos);
 }
 
 std::uint64_t Reader::column_at(std::size_t pos) {
@@ -230,8 +236,8 @@ void Reader::recover() {
   while (true) {
     if (!next_line()) {
       if (halt_ && std::holds_alternative<OverlongLine>(*halt_)) {
-        halt_.reset();  // dropped like any other line, and not blank
-        blank_before_ = false;
+        halt_.reset();  // dropped, and taken for blank like all a bound refuses
+        blank_before_ = true;
         continue;
       }
       recovering_ = halt_.has_value();  // interrupted or failed: not over yet
@@ -282,8 +288,10 @@ std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt
     ended_ = true;
     return std::unexpected(*failure);
   }
+  // An overlong line has been taken; the line a game was refused at has not.
   const bool line = std::holds_alternative<OverlongLine>(halt);
-  fail(line ? ErrorKind::LineTooLong : ErrorKind::GameTooLong, {line_number_, 1});
+  fail(line ? ErrorKind::LineTooLong : ErrorKind::GameTooLong, {line ? line_number_ : line_number_ + 1, 1});
+  blank_before_ = true;  // what a bound refuses ends like a blank line, so a game right after it is read
   recovering_ = true;
   return std::nullopt;
 }
@@ -291,7 +299,7 @@ std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt
 Reader::Step Reader::attempt(Visitor& visitor) {
   while (!skip_space_in_line())
     if (!next_line()) return Step::End;
-  game_start_ = Mark{line_offset_, line_number_, pos_};
+  game_start_ = Mark{line_offset_, line_number_, pos_, offset_of(pos_)};
   source_.hold(line_offset_);
   visitor.begin_game();
   headers_.clear();

@@ -17,6 +17,8 @@
 // variation and what the visitor keeps. A line longer than kLongestLine, or a
 // game longer than kLongestGame, is an error located at its line and
 // column 1, far above any real game: the reader never grows without limit.
+// Recovery takes what a bound refuses for a blank line, so a game that
+// follows it at once is read.
 #pragma once
 
 #include <chrono>
@@ -36,7 +38,9 @@
 
 namespace vorn::pgn {
 
-// Counted in bytes from the line the game begins on.
+// Counted in bytes from the game's first byte to the start of each line it
+// needs: a game is refused at the first that starts past the bound, and that
+// line, which may begin the next game, is left to recovery.
 inline constexpr std::uint64_t kLongestGame = std::uint64_t(64) << 20;
 
 // Where a comment goes: after the last move of the line being read, before
@@ -88,11 +92,12 @@ class Reader {
   struct OverlongGame {};
   // Why next_line gave no line, short of the end of the input.
   using Halt = std::variant<IoError, Interrupted, OverlongLine, OverlongGame>;
-  // Where a game begins: its line's offset in the source and number, and
-  // its first byte on that line.
+  // Where a game begins: its line's offset in the source and number, its
+  // first byte on that line, and that byte's offset in the source.
   struct Mark {
     std::uint64_t offset, line;
     std::size_t pos;
+    std::uint64_t first;
   };
   // The positions after and before the last move of one line, in two slots
   // that swap roles, so a move writes one position and copies none.
@@ -123,6 +128,8 @@ class Reader {
   // Line layer.
   bool next_line();  // false at the end of the input, or on a halt (kept in halt_)
   std::uint64_t column_at(std::size_t pos);
+  // Where a byte of the current line is in the source.
+  std::uint64_t offset_of(std::size_t pos) const;
   // The place of a byte of the current line; columns are counted only when
   // an error needs one.
   Place place_of(std::size_t pos) { return {line_number_, column_at(pos)}; }
@@ -156,6 +163,10 @@ class Reader {
   // byte to look at.
   std::string_view line_;
   std::uint64_t line_offset_ = 0;
+  // Where its text starts in the source (past a byte-order mark), and
+  // whether it was read as ISO-8859-1, a byte a character.
+  std::uint64_t text_offset_ = 0;
+  bool latin1_ = false;
   std::size_t pos_ = 0;
   std::size_t resume_pos_ = 0;  // where the next line taken is looked at from, after going back
   std::uint64_t line_number_ = 0;

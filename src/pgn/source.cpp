@@ -23,6 +23,10 @@ bool ready_within(int fd, int timeout) {
   return ::poll(&wanted, 1, timeout) == 1;
 }
 
+// A carriage return before the line feed is the line's ending, not its
+// text; one at the end of what is held may turn out to be either.
+bool is_overlong(std::string_view line) { return line.size() - (line.ends_with('\r') ? 1 : 0) > kLongestLine; }
+
 int milliseconds_until(Instant end) {
   if (end == Instant::max()) return -1;
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
@@ -37,7 +41,7 @@ std::expected<std::string_view, NoLine> TextSource::next() {
   const std::size_t end = feed == std::string_view::npos ? text_.size() : feed;
   const std::string_view line = text_.substr(pos_, end - pos_);
   pos_ = feed == std::string_view::npos ? text_.size() : feed + 1;
-  if (line.size() > kLongestLine) return std::unexpected(OverlongLine{});
+  if (is_overlong(line)) return std::unexpected(OverlongLine{});
   return line;
 }
 
@@ -164,12 +168,12 @@ std::expected<std::string_view, NoLine> FileSource::next() {
       const std::string_view line(buffer_.data() + begin_, line_end - begin_);
       begin_ = scanned_ = line_end + 1;
       if (std::exchange(skipping_, false)) continue;
-      if (line.size() > kLongestLine) return std::unexpected(OverlongLine{});
+      if (is_overlong(line)) return std::unexpected(OverlongLine{});
       return line;
     }
     scanned_ = end_;
     if (skipping_) begin_ = end_;
-    if (end_ - begin_ > kLongestLine) {
+    if (is_overlong(std::string_view(buffer_.data() + begin_, end_ - begin_))) {
       begin_ = end_;
       skipping_ = true;
       return std::unexpected(OverlongLine{});

@@ -19,7 +19,8 @@
 
 namespace vorn::pgn {
 
-// No real game comes near this: a longer line is refused, not held.
+// No real game comes near this: a longer line is refused, not held. Its
+// ending, a line feed with or without a carriage return before it, does not count.
 inline constexpr std::size_t kLongestLine = std::size_t(16) << 20;
 
 // An operating-system failure: its errno.
