@@ -57,11 +57,11 @@ void read_failed(const Stream& stream, model::IoError error) {
 // What one step gives, taken out of the stream before its mutex is let go.
 struct Step {
   std::expected<model::Reader::Step, model::IoError> step;
-  std::optional<model::Game> game;
+  std::optional<Ref> game;
   std::string error;
 };
 
-std::optional<model::Game> next_game(PyPgnReader& self) {
+std::optional<Ref> next_game(PyPgnReader& self) {
   // Loops that drive an iterator from C (list(reader)) check no signals of
   // their own: a Ctrl-C is raised here, before the next game is taken.
   if (PyErr_CheckSignals() < 0) throw bind::PythonError{};
@@ -73,11 +73,22 @@ std::optional<model::Game> next_game(PyPgnReader& self) {
     Step out;
     try {
       out.step = stream.reader.read_game(stream.builder);
+      if (out.step && *out.step == model::Reader::Step::Game) {
+        // A handler's exception pending as the call returns would be raised
+        // before the caller stores the game: signals are looked at once
+        // more, after all but the return itself, and a game that one
+        // interrupts goes back for the next call.
+        out.game = bind::to_python(stream.builder.take());
+        if (PyErr_CheckSignals() < 0) {
+          out.game.reset();
+          stream.reader.read_again();
+          out.step = model::Reader::Step::Interrupted;
+        }
+      }
     } catch (const Panic&) {
       stream.broken = true;
       throw;
     }
-    if (out.step && *out.step == model::Reader::Step::Game) out.game = stream.builder.take();
     if (out.step && *out.step == model::Reader::Step::Error) out.error = stream.reader.error().message();
     return out;
   }();
@@ -130,7 +141,9 @@ void pgn::add_reader(bind::Module& module) {
                           "`ValueError` naming the line and column, and the stream goes on with the\n"
                           "next game. A line longer than 16 MiB, or a game longer than 64 MiB, is\n"
                           "malformed. A read that Ctrl-C interrupts loses nothing: the next call\n"
-                          "reads the game again."));
+                          "reads the game again. Signals are checked once more just before `next()`\n"
+                          "hands a game out: only a Ctrl-C in the moment between that check and the\n"
+                          "caller storing the game (as `next()` returns) loses it."));
   module.add_function(bind::function<&pgn_read_string>(
                           "pgn_read_string",
                           "pgn_read_string(text, *, skip_errors=False)\n--\n\nStreams the games PGN `text` holds."));
