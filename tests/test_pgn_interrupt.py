@@ -397,3 +397,46 @@ def test_explicit_next_calls_interrupted_again_and_again_lose_almost_no_game(tmp
     assert interrupts >= 200
     assert lost <= 5 + interrupts // 100, f"{lost} games lost in {interrupts} interrupts"
 
+
+def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused(tmp_path):
+    # The main thread's next() holds the reader while it waits on the pipe;
+    # the alarm's handler runs inside it and calls next() on the same reader:
+    # RuntimeError at once, where it used to wait for ever on itself. Another
+    # thread that calls next() meanwhile waits its turn and gets the game after.
+    code = """
+    import os, signal, sys, threading, time
+    import vorn.pgn
+
+    path = sys.argv[1]
+    os.mkfifo(path)
+    handled = threading.Event()
+
+    def writer():
+        with open(path, "wb", buffering=0) as out:
+            out.write(b'[Event "a"]\\n\\n1. e4')
+            handled.wait()
+            out.write(b' e5 *\\n\\n[Event "b"]\\n\\n1. d4 *\\n')
+
+    threading.Thread(target=writer).start()
+    reader = vorn.pgn.pgn_read(path)
+    refusal, taken = [], []
+    other = threading.Thread(target=lambda: taken.append(next(reader).headers["Event"]))
+
+    def alarm(*_):
+        other.start()
+        time.sleep(0.3)  # the other thread's next() waits for the reader
+        began = time.monotonic()
+        try:
+            next(reader)
+            refusal.append("no error")
+        except RuntimeError:
+            refusal.append("RuntimeError " + ("in time" if time.monotonic() - began < 2 else "late"))
+        handled.set()
+
+    signal.signal(signal.SIGALRM, alarm)
+    signal.setitimer(signal.ITIMER_REAL, 0.5)
+    first = next(reader).headers["Event"]
+    other.join()
+    print(*refusal, first, *taken, sep="\\n")
+    """
+    assert run(tmp_path, code, tmp_path / "pipe").splitlines() == ["RuntimeError in time", "a", "b"]
