@@ -361,3 +361,129 @@ def test_reads_interrupted_again_and_again_lose_and_repeat_no_game(tmp_path, sou
     print(seen == list(range(3_000)), interrupted > 0)
     """
     assert run(tmp_path, code, tmp_path / "games.pgn", source) == "True True"
+
+
+@pytest.mark.parametrize("source", ["file", "pipe", "text"])
+def test_explicit_next_calls_interrupted_again_and_again_lose_almost_no_game(tmp_path, source):
+    # An alarm every 0.2 ms raises wherever the reader is, mostly inside
+    # next() after its last refill. A game is lost only when the alarm comes
+    # between next()'s last look at signals and the caller storing the game:
+    # a few per thousand interrupts at most, where nearly all were lost when
+    # signals were looked at only at refills.
+    code = """
+    import os, random, signal, sys, threading
+    import vorn, vorn.pgn
+
+    directory, source = sys.argv[1], sys.argv[2]
+    draw = random.Random(27)
+
+    def movetext():
+        game = vorn.Game()
+        for _ in range(80):
+            moves = game.legal_moves()
+            if not moves:
+                break
+            game.play(draw.choice(moves))
+        return str(game.to_pgn()).split("\\n\\n", 1)[1]
+
+    bodies = [movetext() for _ in range(50)]
+    count = 3_000
+    text = "".join(f'[Event "{i}"]\\n\\n{bodies[i % 50]}\\n\\n' for i in range(count))
+    with open(os.path.join(directory, "games.pgn"), "w") as out:
+        out.write(text)
+
+    def reader(n):
+        if source == "text":
+            return vorn.pgn.pgn_read_string(text)
+        if source == "file":
+            return vorn.pgn.pgn_read(os.path.join(directory, "games.pgn"))
+        path = os.path.join(directory, f"pipe{n}")
+        os.mkfifo(path)
+
+        def writer():
+            with open(path, "w") as out:
+                out.write(text)
+
+        threading.Thread(target=writer).start()
+        return vorn.pgn.pgn_read(path)
+
+    class Tick(Exception):
+        pass
+
+    armed = [False]
+
+    def alarm(*_):
+        # Armed while next() is called, and disarmed by its own raise.
+        if armed[0]:
+            armed[0] = False
+            raise Tick
+
+    signal.signal(signal.SIGALRM, alarm)
+    signal.setitimer(signal.ITIMER_REAL, 0.0002, 0.0002)
+    interrupts = lost = 0
+    for n in range(20):
+        games, seen = reader(n), []
+        while True:
+            game = seen  # neither a game nor the end: next() gave nothing
+            try:
+                armed[0] = True
+                game = next(games, None)
+                armed[0] = False
+            except Tick:
+                interrupts += 1
+            if game is None:
+                break
+            if game is not seen:
+                seen.append(int(game.headers["Event"]))
+        assert seen == sorted(set(seen)), "a game repeated or out of order"
+        lost += count - len(seen)
+    signal.setitimer(signal.ITIMER_REAL, 0)
+    print(interrupts, lost)
+    """
+    interrupts, lost = map(int, run(tmp_path, code, tmp_path, source).split())
+    assert interrupts >= 200
+    assert lost <= 5 + interrupts // 100, f"{lost} games lost in {interrupts} interrupts"
+
+
+def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused(tmp_path):
+    # The main thread's next() holds the reader while it waits on the pipe;
+    # the alarm's handler runs inside it and calls next() on the same reader:
+    # RuntimeError at once, where it used to wait for ever on itself. Another
+    # thread that calls next() meanwhile waits its turn and gets the game after.
+    code = """
+    import os, signal, sys, threading, time
+    import vorn.pgn
+
+    path = sys.argv[1]
+    os.mkfifo(path)
+    handled = threading.Event()
+
+    def writer():
+        with open(path, "wb", buffering=0) as out:
+            out.write(b'[Event "a"]\\n\\n1. e4')
+            handled.wait()
+            out.write(b' e5 *\\n\\n[Event "b"]\\n\\n1. d4 *\\n')
+
+    threading.Thread(target=writer).start()
+    reader = vorn.pgn.pgn_read(path)
+    refusal, taken = [], []
+    other = threading.Thread(target=lambda: taken.append(next(reader).headers["Event"]))
+
+    def alarm(*_):
+        other.start()
+        time.sleep(0.3)  # the other thread's next() waits for the reader
+        began = time.monotonic()
+        try:
+            next(reader)
+            refusal.append("no error")
+        except RuntimeError:
+            refusal.append("RuntimeError " + ("in time" if time.monotonic() - began < 2 else "late"))
+        handled.set()
+
+    signal.signal(signal.SIGALRM, alarm)
+    signal.setitimer(signal.ITIMER_REAL, 0.5)
+    first = next(reader).headers["Event"]
+    other.join()
+    print(*refusal, first, *taken, sep="\\n")
+    """
+    assert run(tmp_path, code, tmp_path / "pipe").splitlines() == ["RuntimeError in time", "a", "b"]

@@ -252,6 +252,7 @@ void Reader::recover() {
 // ---- games ---------------------------------------------------------------------
 
 std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
+  if (std::exchange(given_, std::nullopt)) source_.release();  // no longer to be read again
   while (!ended_) {
     if (recovering_) recover();
     Step step = halt_ ? Step::End : attempt(visitor);
@@ -260,8 +261,9 @@ std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
       if (halted) return *halted;
       step = Step::Error;
     }
+    if (step == Step::Game) given_ = game_start_;  // held until the next call, for read_again
+    else source_.release();
     game_start_.reset();
-    source_.release();
     if (step == Step::End) ended_ = true;
     else if (step == Step::Game || !skip_errors_) return step;
   }
@@ -271,16 +273,8 @@ std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
 std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt) {
   if (std::holds_alternative<Interrupted>(halt)) {
     // The game begun is read again from its first byte.
-    if (const auto start = std::exchange(game_start_, std::nullopt)) {
-      if (const auto back = source_.seek(start->offset); !back) {
-        halt = back.error();
-      } else {
-        line_number_ = start->line - 1;
-        line_ = {};
-        pos_ = 0;
-        resume_pos_ = start->pos;
-      }
-    }
+    if (const auto start = std::exchange(game_start_, std::nullopt))
+      if (const auto back = go_back(*start); !back) halt = back.error();
     source_.release();
     if (std::holds_alternative<Interrupted>(halt)) return Step::Interrupted;
   }
@@ -294,6 +288,22 @@ std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt
   blank_before_ = true;  // what a bound refuses ends like a blank line, so a game right after it is read
   recovering_ = true;
   return std::nullopt;
+}
+
+void Reader::read_again() {
+  const auto start = std::exchange(given_, std::nullopt);
+  if (!start) panic("a game is read again that the reader did not give");
+  if (const auto back = go_back(*start); !back) halt_ = back.error();
+  source_.release();
+}
+
+std::expected<void, IoError> Reader::go_back(const Mark& start) {
+  if (const auto back = source_.seek(start.offset); !back) return back;
+  line_number_ = start.line - 1;
+  line_ = {};
+  pos_ = 0;
+  resume_pos_ = start.pos;
+  return {};
 }
 
 Reader::Step Reader::attempt(Visitor& visitor) {

@@ -82,6 +82,10 @@ class Reader {
   // gives End.
   std::expected<Step, IoError> read_game(Visitor& visitor);
   const PgnError& error() const { return error_; }
+  // Straight after a call that gave a Game: that game goes back to the
+  // source, as after Interrupted, and the next call reads it again. Where
+  // the source fails to go back, the next call gives its IoError.
+  void read_again();
 
  private:
   enum class Flow : std::uint8_t { Go, Failed, Halted };
@@ -122,6 +126,8 @@ class Reader {
   };
 
   Step attempt(Visitor& visitor);
+  // Back to where the game at `start` begins, so that the next line taken is its first.
+  std::expected<void, IoError> go_back(const Mark& start);
   // What a halt makes of the step: the reader ended (an IoError), the game
   // to be read again, or an error.
   std::optional<std::expected<Step, IoError>> after_halt(Halt halt);
@@ -175,6 +181,7 @@ class Reader {
   std::uint64_t column_count_ = 0;  // characters before column_pos_
   // The game being read.
   std::optional<Mark> game_start_;
+  std::optional<Mark> given_;  // the game the last call gave, held in the source for read_again
   Headers headers_;
   std::optional<Place> setup_place_;
   std::optional<GameResult> result_word_;

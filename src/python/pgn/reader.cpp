@@ -3,18 +3,21 @@
 //   for game in pgn_read("games.pgn", skip_errors=False): ...   # ValueError "line 3, column 1: ..."
 //   for game in pgn_read_string(text): ...                      # PgnGame objects, read lazily
 //   pgn_count("games.pgn")                                      # games that read without error
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "pgn/read.hpp"
 #include "pgn/source.hpp"
 #include "python/bind/interrupt.hpp"
 #include "python/bind/module.hpp"
 #include "python/bind/path.hpp"
+#include "python/bind/raise.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/pgn/classes.hpp"
 #include "python/pgn/reading.hpp"
@@ -43,6 +46,21 @@ struct Stream {
   std::optional<std::string> path;  // the file's bytes, to name it in a read failure
   bool broken = false;
   std::timed_mutex mutex;
+  // The thread whose step holds the mutex. A signal handler that thread runs
+  // mid-step may call next() again, and would wait for ever on the mutex.
+  std::atomic<std::thread::id> holder;
+};
+
+// The calling thread as the stream's holder, while its step holds the mutex.
+class Holding {
+ public:
+  explicit Holding(Stream& stream) : stream_(stream) { stream_.holder = std::this_thread::get_id(); }
+  Holding(const Holding&) = delete;
+  Holding& operator=(const Holding&) = delete;
+  ~Holding() { stream_.holder = std::thread::id(); }
+
+ private:
+  Stream& stream_;
 };
 
 VORN_CLASS(PyPgnReader, Stream);
@@ -57,27 +75,41 @@ void read_failed(const Stream& stream, model::IoError error) {
 // What one step gives, taken out of the stream before its mutex is let go.
 struct Step {
   std::expected<model::Reader::Step, model::IoError> step;
-  std::optional<model::Game> game;
+  std::optional<Ref> game;
   std::string error;
 };
 
-std::optional<model::Game> next_game(PyPgnReader& self) {
+std::optional<Ref> next_game(PyPgnReader& self) {
   // Loops that drive an iterator from C (list(reader)) check no signals of
   // their own: a Ctrl-C is raised here, before the next game is taken.
   if (PyErr_CheckSignals() < 0) throw bind::PythonError{};
   Stream& stream = self.value;
+  if (stream.holder == std::this_thread::get_id())
+    bind::raise(PyExc_RuntimeError, "next() of a PgnReader that this thread is reading (from a signal handler, say)");
   Step taken = [&] {
     // Another thread's step may hold the stream while its read waits.
     const auto lock = bind::lock_in_slices(stream.mutex);
+    const Holding holding(stream);
     if (stream.broken) panic("a PGN reader is used again after an internal failure broke it");
     Step out;
     try {
       out.step = stream.reader.read_game(stream.builder);
+      if (out.step && *out.step == model::Reader::Step::Game) {
+        // A handler's exception pending as the call returns would be raised
+        // before the caller stores the game: signals are looked at once
+        // more, after all but the return itself, and a game that one
+        // interrupts goes back for the next call.
+        out.game = bind::to_python(stream.builder.take());
+        if (PyErr_CheckSignals() < 0) {
+          out.game.reset();
+          stream.reader.read_again();
+          out.step = model::Reader::Step::Interrupted;
+        }
+      }
     } catch (const Panic&) {
       stream.broken = true;
       throw;
     }
-    if (out.step && *out.step == model::Reader::Step::Game) out.game = stream.builder.take();
     if (out.step && *out.step == model::Reader::Step::Error) out.error = stream.reader.error().message();
     return out;
   }();
@@ -130,7 +162,9 @@ void pgn::add_reader(bind::Module& module) {
                           "`ValueError` naming the line and column, and the stream goes on with the\n"
                           "next game. A line longer than 16 MiB, or a game longer than 64 MiB, is\n"
                           "malformed. A read that Ctrl-C interrupts loses nothing: the next call\n"
-                          "reads the game again."));
+                          "reads the game again. Signals are checked once more just before `next()`\n"
+                          "hands a game out: only a Ctrl-C in the moment between that check and the\n"
+                          "caller storing the game (as `next()` returns) loses it."));
   module.add_function(bind::function<&pgn_read_string>(
                           "pgn_read_string",
                           "pgn_read_string(text, *, skip_errors=False)\n--\n\nStreams the games PGN `text` holds."));
