@@ -72,6 +72,7 @@ FileSource::FileSource(int fd, bool regular, std::unique_ptr<Refills> refills)
 FileSource::FileSource(FileSource&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       regular_(other.regular_),
+      cache_reads_(other.cache_reads_),
       refills_(std::move(other.refills_)),
       buffer_(std::move(other.buffer_)),
       offset_(other.offset_),
@@ -109,10 +110,18 @@ long FileSource::read_into_buffer() { return ::read(fd_, buffer_.data() + end_, 
 std::optional<long> FileSource::read_at_once() {
   if (regular_) {
 #ifdef RWF_NOWAIT
-    // Served from the page cache, or EAGAIN where the disk would be waited for.
-    iovec room{buffer_.data() + end_, buffer_.size() - end_};
-    const long got = ::preadv2(fd_, &room, 1, -1, RWF_NOWAIT);
-    if (got >= 0 || (errno != EAGAIN && errno != EOPNOTSUPP && errno != EINVAL && errno != EINTR)) return got;
+    if (cache_reads_) {
+      // Served from the page cache, or EAGAIN where the disk would be waited
+      // for; any other failure but a signal's means this source has no such
+      // read (EOPNOTSUPP on tmpfs, EPERM from a sandbox's filter), so it is
+      // not asked again and the ordinary read tells a real fault. A 0 is no
+      // end of file: Linux 5.9 and 5.10 may answer it short of the end, so
+      // only the ordinary read says the file is over.
+      iovec room{buffer_.data() + end_, buffer_.size() - end_};
+      const long got = ::preadv2(fd_, &room, 1, -1, RWF_NOWAIT);
+      if (got > 0) return got;
+      if (got < 0 && errno != EAGAIN && errno != EINTR) cache_reads_ = false;
+    }
 #endif
     return std::nullopt;
   }

@@ -114,12 +114,16 @@ class FileSource : public LineSource {
   FileSource(int fd, bool regular, std::unique_ptr<Refills> refills);
   // More bytes at the end of the buffer; End when the file has none.
   std::expected<void, NoLine> refill();
-  // A read that does not wait: the bytes read, or none when it would have to.
+  // A read that does not wait: the bytes read, or none when it would have
+  // to, or cannot tell.
   std::optional<long> read_at_once();
   long read_into_buffer();
 
   int fd_;
   bool regular_;
+  // Whether a read from the page cache alone is worth asking for: not once
+  // the system refused one.
+  bool cache_reads_ = true;
   std::unique_ptr<Refills> refills_;
   // Bytes read from the file, the first at offset_; from begin_ on not yet
   // handed out, and up to scanned_ known to hold no line feed.
