@@ -1,7 +1,9 @@
 """PGN files read where the system answers the page-cache read otherwise than
 at once (a kernel that answers 0 short of the end, a file system or sandbox
-that refuses it): no game lost or invented. The faults come from tests/c, a
-preloaded library or a seccomp launcher, in child interpreters."""
+that refuses it), and files that fail or change under the reader: no game
+lost or invented, no descriptor left open, no reader broken. The faults come
+from tests/c, a preloaded library or a seccomp launcher, in child
+interpreters."""
 
 import errno
 import os
@@ -110,3 +112,79 @@ def test_a_sandbox_that_refuses_preadv2_reads_every_file(tmp_path, games_file):
     assert lines[0] == "refused"
     assert {name: games for name, (games, _) in games_and_asks(lines[1:]).items()} == dict.fromkeys(
         ["pgn_count", "add_pgn", "pgn_read"], str(GAMES))
+
+
+def test_opens_that_fail_leave_no_descriptor_open(tmp_path, faults, games_file):
+    # The preloaded library fails the first allocation of 64 KiB or more
+    # after each open of `unbuffered`: the buffer the file is read into.
+    unbuffered = tmp_path / "unbuffered.pgn"
+    unbuffered.write_bytes(games_file.read_bytes())
+    code = """
+    import os, sys
+    import vorn.pgn, vorn.polyglot
+
+    paths = dict(zip(["unbuffered", "directory", "missing", "games"], sys.argv[1:]))
+    calls = {
+        "pgn_read": vorn.pgn.pgn_read,
+        "pgn_count": vorn.pgn.pgn_count,
+        "add_pgn": lambda path: vorn.polyglot.PolyglotBuilder().add_pgn(path),
+        "PolyglotBook": vorn.polyglot.PolyglotBook,
+    }
+    opened = len(os.listdir("/proc/self/fd"))
+    for name, call in calls.items():
+        for kind in ["unbuffered", "directory", "missing"]:
+            try:
+                call(paths[kind])
+                print(name, kind, "opened")
+            except (MemoryError, OSError) as error:
+                print(name, kind, type(error).__name__)
+    # What failed holds nothing: the next read is whole.
+    print(vorn.pgn.pgn_count(paths["games"]), len(os.listdir("/proc/self/fd")) - opened)
+    """
+    lines = run(code, unbuffered, tmp_path, tmp_path / "missing.pgn", games_file,
+                env=preloaded(faults, VORN_NO_BUFFER=unbuffered))
+    failures = {"unbuffered": "MemoryError", "directory": "IsADirectoryError", "missing": "FileNotFoundError"}
+    assert lines == [
+        *(f"{name} {kind} {error}" for name in ["pgn_read", "pgn_count", "add_pgn", "PolyglotBook"]
+          for kind, error in failures.items()),
+        f"{GAMES} 0",
+    ]
+
+
+# A long comment (more than the 1 MiB kept at once) that the reader scans to
+# its end, then reads again from where it stopped keeping it.
+LONG_COMMENT = ('[Event "a"]\n\n1. e4 e5 *\n\n[Event "b"]\n\n1. e4 {' + ("y" * 999 + "\n") * 3_000
+                + 'the last line} e5 *\n\n[Event "c"]\n\n1. d4 *\n')
+
+
+@pytest.mark.parametrize(
+    "cut_at",
+    [
+        pytest.param(LONG_COMMENT.index("y" * 999 + "\n", 1_500_000), id="before-the-closing-line"),
+        pytest.param(LONG_COMMENT.index("}"), id="in-the-closing-line-before-the-brace"),
+    ],
+)
+@pytest.mark.parametrize("skip", [False, True], ids=["errors-raised", "errors-skipped"])
+def test_a_file_cut_short_while_a_comment_is_read_again_is_a_located_error(tmp_path, faults, cut_at, skip):
+    # Once the scan has read past the closing brace the file is cut to
+    # `cut_at`, so the lines read again are no longer all there.
+    path = tmp_path / "shrinking.pgn"
+    path.write_text(LONG_COMMENT)
+    code = """
+    import sys
+    import vorn.pgn
+
+    reader = vorn.pgn.pgn_read(sys.argv[1], skip_errors=sys.argv[2] == "True")
+    for _ in range(4):  # a reader that ended stays ended
+        try:
+            print(next(reader).headers["Event"])
+        except StopIteration:
+            print("end")
+        except ValueError as error:
+            print(error)
+    """
+    after_brace = LONG_COMMENT.index("}") + 1
+    lines = run(code, path, skip, env=preloaded(faults, VORN_TRUNCATE=f"{path}:{after_brace}:{cut_at}"))
+    assert path.stat().st_size == cut_at
+    changed = [] if skip else ["line 7, column 7: the file changed while it was read"]
+    assert lines == ["a", *changed, *["end"] * (3 - len(changed))]

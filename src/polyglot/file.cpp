@@ -11,30 +11,11 @@
 #include <string>
 #include <utility>
 
+#include "core/descriptor.hpp"
+
 namespace vorn::polyglot {
 
 namespace {
-
-// Closes the descriptor when the scope ends, whatever path leaves it.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now, reporting the failure a delayed write error may only show here.
-  std::expected<void, FileError> close() {
-    const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0) return std::unexpected(FileError::system(errno));
-    return {};
-  }
-
- private:
-  int fd_;
-};
 
 std::expected<void, FileError> write_all(int fd, const unsigned char* bytes, std::size_t size) {
   while (size > 0) {
@@ -96,7 +77,8 @@ std::expected<void, FileError> write_file(const std::string& path, std::span<con
     used += kEntrySize;
   }
   if (auto written = write_all(file.get(), buffer.data(), used); !written) return written;
-  return file.close();
+  if (const auto closed = file.close(); !closed) return std::unexpected(FileError::system(closed.error()));
+  return {};
 }
 
 }  // namespace vorn::polyglot
