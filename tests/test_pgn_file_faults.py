@@ -119,11 +119,14 @@ def test_opens_that_fail_leave_no_descriptor_open(tmp_path, faults, games_file):
     # after each open of `unbuffered`: the buffer the file is read into.
     unbuffered = tmp_path / "unbuffered.pgn"
     unbuffered.write_bytes(games_file.read_bytes())
+    huge = tmp_path / "huge.bin"
+    with open(huge, "wb") as out:
+        out.truncate((1 << 30) + 16)  # sparse: past the largest book, and no disk used
     code = """
     import os, sys
     import vorn.pgn, vorn.polyglot
 
-    paths = dict(zip(["unbuffered", "directory", "missing", "games"], sys.argv[1:]))
+    paths = dict(zip(["unbuffered", "directory", "missing", "huge", "games"], sys.argv[1:]))
     calls = {
         "pgn_read": vorn.pgn.pgn_read,
         "pgn_count": vorn.pgn.pgn_count,
@@ -132,7 +135,7 @@ def test_opens_that_fail_leave_no_descriptor_open(tmp_path, faults, games_file):
     }
     opened = len(os.listdir("/proc/self/fd"))
     for name, call in calls.items():
-        for kind in ["unbuffered", "directory", "missing"]:
+        for kind in ["unbuffered", "directory", "missing"] + (["huge"] if name == "PolyglotBook" else []):
             try:
                 call(paths[kind])
                 print(name, kind, "opened")
@@ -141,12 +144,12 @@ def test_opens_that_fail_leave_no_descriptor_open(tmp_path, faults, games_file):
     # What failed holds nothing: the next read is whole.
     print(vorn.pgn.pgn_count(paths["games"]), len(os.listdir("/proc/self/fd")) - opened)
     """
-    lines = run(code, unbuffered, tmp_path, tmp_path / "missing.pgn", games_file,
+    lines = run(code, unbuffered, tmp_path, tmp_path / "missing.pgn", huge, games_file,
                 env=preloaded(faults, VORN_NO_BUFFER=unbuffered))
     failures = {"unbuffered": "MemoryError", "directory": "IsADirectoryError", "missing": "FileNotFoundError"}
     assert lines == [
-        *(f"{name} {kind} {error}" for name in ["pgn_read", "pgn_count", "add_pgn", "PolyglotBook"]
-          for kind, error in failures.items()),
+        *(f"{name} {kind} {error}" for name in ["pgn_read", "pgn_count", "add_pgn"] for kind, error in failures.items()),
+        *(f"PolyglotBook {kind} {error}" for kind, error in {**failures, "huge": "OSError"}.items()),
         f"{GAMES} 0",
     ]
 
