@@ -308,6 +308,43 @@ def test_ctrl_c_reaches_a_read_of_a_source_without_line_feeds(tmp_path, call):
     assert run(tmp_path, code).splitlines() == ["interrupted in time", "peak under 256 MiB"]
 
 
+@pytest.mark.parametrize("source", ["/dev/zero", "pipe"])
+def test_ctrl_c_reaches_a_book_read_that_never_waits(tmp_path, source):
+    # /dev/zero, and a pipe that another process fills with zeros, keep a
+    # book's read going until its 1 GiB bound, long after the signal. The
+    # signal lands on the timer's thread, as a Ctrl-C may land on any thread:
+    # no read is cut short, and only the reading's own checks can see it. The
+    # address space is capped, so that a read that missed it fails the test
+    # rather than the machine.
+    code = """
+    import os, resource, signal, subprocess, sys, threading, time
+    import vorn.polyglot
+
+    path = sys.argv[1]
+    resource.setrlimit(resource.RLIMIT_AS, (4 << 30, 4 << 30))
+    writer = None
+    if path != "/dev/zero":
+        os.mkfifo(path)
+        writer = subprocess.Popen(["sh", "-c", 'exec cat /dev/zero > "$0"', path])
+    sent = []
+
+    def interrupt():
+        sent.append(time.monotonic())
+        signal.pthread_kill(threading.get_ident(), signal.SIGINT)
+
+    threading.Timer(0.2, interrupt).start()
+    try:
+        vorn.polyglot.PolyglotBook(path)
+        print("not interrupted")
+    except KeyboardInterrupt:
+        print("interrupted", "late" if time.monotonic() - sent[0] > 2 else "in time")
+    if writer:
+        writer.kill()
+        writer.wait()
+    """
+    assert run(tmp_path, code, tmp_path / "pipe" if source == "pipe" else source) == "interrupted in time"
+
+
 @pytest.mark.parametrize("source", ["file", "pipe"])
 def test_reads_interrupted_again_and_again_lose_and_repeat_no_game(tmp_path, source):
     # A handler raises at every alarm for a while, wherever the reader is:

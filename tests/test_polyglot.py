@@ -98,6 +98,32 @@ def test_length_must_be_whole_records(tmp_path, size):
         assert str(caught.value) == "a book is a whole number of 16-byte entries"
 
 
+@pytest.mark.parametrize("source", ["sparse-file", "/dev/zero"])
+def test_a_book_past_1_gib_is_refused(tmp_path, source):
+    # The sparse file (whole entries, no disk used) tells its size and is
+    # refused unread; /dev/zero, which never ends, once read to the bound. The
+    # child's address space is capped, so that a bound that failed fails the
+    # test rather than the machine.
+    path = tmp_path / "huge.bin" if source == "sparse-file" else pathlib.Path(source)
+    if source == "sparse-file":
+        with open(path, "wb") as out:
+            out.truncate((1 << 30) + POLYGLOT_ENTRY_SIZE)
+    code = """
+    import resource, sys
+    import vorn.polyglot
+
+    resource.setrlimit(resource.RLIMIT_AS, (4 << 30, 4 << 30))
+    try:
+        vorn.polyglot.PolyglotBook(sys.argv[1])
+    except OSError as error:
+        print(type(error).__name__, error)
+    """
+    done = subprocess.run([sys.executable, "-c", textwrap.dedent(code), str(path)], capture_output=True, text=True,
+                          timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout == "OSError a book holds at most 67108864 entries (1 GiB)\n"
+
+
 @pytest.mark.parametrize(("make_path", "error"), [
     pytest.param(lambda tmp: tmp / "missing.bin", FileNotFoundError, id="missing"),
     pytest.param(lambda tmp: tmp, IsADirectoryError, id="directory"),

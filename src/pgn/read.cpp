@@ -481,7 +481,8 @@ Reader::Flow Reader::comment_braced(Visitor& visitor) {
   while (true) {
     const std::size_t close = line_.find('}', pos_);
     if (close != std::string_view::npos) {
-      if (resume && !keep_rest_of_comment(*resume, close)) return Flow::Halted;
+      if (resume)
+        if (const Flow flow = keep_rest_of_comment(*resume, close, at); flow != Flow::Go) return flow;
       if (keep) comment_.append(line_.substr(pos_, close - pos_));
       pos_ = close + 1;
       break;
@@ -501,24 +502,27 @@ Reader::Flow Reader::comment_braced(Visitor& visitor) {
   return Flow::Go;
 }
 
-bool Reader::keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume, std::size_t close) {
+Reader::Flow Reader::keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume, std::size_t close,
+                                          Place at) {
   const std::uint64_t closing_line = line_number_;
   if (const auto back = source_.seek(resume.first); !back) {
     halt_ = back.error();
-    return false;
+    return Flow::Halted;
   }
   line_number_ = resume.second;
   while (true) {
     if (!next_line()) {
-      if (!halt_) panic("a scanned line reads again");
-      return false;
+      if (halt_) return Flow::Halted;
+      return fail(ErrorKind::FileChanged, at);  // cut short since the scan
     }
     comment_ += ' ';
     if (line_number_ == closing_line) break;
     comment_.append(line_);
   }
+  // The scan found the brace there; a file written over since may not hold it.
+  if (close >= line_.size() || line_[close] != '}') return fail(ErrorKind::FileChanged, at);
   comment_.append(line_.substr(0, close));
-  return true;
+  return Flow::Go;
 }
 
 std::string_view Reader::scan_word() {

@@ -146,8 +146,9 @@ class Reader {
   Flow movetext(Visitor& visitor, const Variant& variant);
   Flow comment_braced(Visitor& visitor);
   // Reads the lines of a long comment again, from `resume` (source offset,
-  // line number) to the closing brace at `close` on the current line.
-  bool keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume, std::size_t close);
+  // line number) to the closing brace at `close` on the current line; a file
+  // that no longer holds them fails at `at`, where the comment opens.
+  Flow keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume, std::size_t close, Place at);
   Flow word(Visitor& visitor, const Variant& variant, bool& game_over);
   Flow nag_word(Visitor& visitor);
   // The run of word characters from the current byte on, stepped over.

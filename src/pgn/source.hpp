@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/descriptor.hpp"
 #include "core/signal_call.hpp"
 
 namespace vorn::pgn {
@@ -101,9 +102,8 @@ class FileSource : public LineSource {
   // the plain ones) what a refill does.
   static std::expected<FileSource, IoError> open(const std::string& path, OnSignal on_signal = {},
                                                  std::unique_ptr<Refills> refills = nullptr);
-  FileSource(FileSource&& other) noexcept;
+  FileSource(FileSource&& other) noexcept = default;
   FileSource& operator=(FileSource&&) = delete;
-  ~FileSource() override;
   std::expected<std::string_view, NoLine> next() override;
   bool can_seek() const override { return regular_; }
   std::uint64_t tell() const override { return offset_ + begin_; }
@@ -112,15 +112,19 @@ class FileSource : public LineSource {
   void release() override { held_.reset(); }
 
  private:
-  FileSource(int fd, bool regular, std::unique_ptr<Refills> refills);
+  FileSource(Descriptor fd, bool regular, std::unique_ptr<Refills> refills);
   // More bytes at the end of the buffer; End when the file has none.
   std::expected<void, NoLine> refill();
-  // A read that does not wait: the bytes read, or none when it would have to.
+  // A read that does not wait: the bytes read, or none when it would have
+  // to, or cannot tell.
   std::optional<long> read_at_once();
   long read_into_buffer();
 
-  int fd_;
+  Descriptor fd_;
   bool regular_;
+  // Whether a read from the page cache alone is worth asking for: not once
+  // the system refused one.
+  bool cache_reads_ = true;
   std::unique_ptr<Refills> refills_;
   // Bytes read from the file, the first at offset_; from begin_ on not yet
   // handed out, and up to scanned_ known to hold no line feed.

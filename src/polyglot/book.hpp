@@ -19,7 +19,8 @@ namespace vorn::polyglot {
 
 class Book {
  public:
-  // Reads the file at `path` (a file-system path as bytes) to its end.
+  // Reads the file at `path` (a file-system path as bytes) to its end, one
+  // longer than kLargestBook refused.
   static std::expected<Book, FileError> open(const std::string& path, const OnSignal& on_signal = {});
   static std::expected<Book, FileError> from_bytes(std::span<const unsigned char> bytes);
 

@@ -6,35 +6,17 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <utility>
 
+#include "core/descriptor.hpp"
+
 namespace vorn::polyglot {
 
 namespace {
-
-// Closes the descriptor when the scope ends, whatever path leaves it.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now, reporting the failure a delayed write error may only show here.
-  std::expected<void, FileError> close() {
-    const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0) return std::unexpected(FileError::system(errno));
-    return {};
-  }
-
- private:
-  int fd_;
-};
 
 std::expected<void, FileError> write_all(int fd, const unsigned char* bytes, std::size_t size) {
   while (size > 0) {
@@ -49,6 +31,9 @@ std::expected<void, FileError> write_all(int fd, const unsigned char* bytes, std
   return {};
 }
 
+// How long a read goes on before it asks whether a signal came meanwhile.
+constexpr std::chrono::milliseconds kSlice{100};
+
 // Records are written through one buffer of this many bytes.
 constexpr std::size_t kWriteBuffer = 8192;
 static_assert(kWriteBuffer % kEntrySize == 0);
@@ -57,6 +42,7 @@ static_assert(kWriteBuffer % kEntrySize == 0);
 
 std::string FileError::message() const {
   if (kind == Kind::NotWholeEntries) return "a book is a whole number of " + std::to_string(kEntrySize) + "-byte entries";
+  if (kind == Kind::TooLarge) return "a book holds at most " + std::to_string(kLargestBook / kEntrySize) + " entries (1 GiB)";
   return std::strerror(number);
 }
 
@@ -65,18 +51,33 @@ std::expected<std::vector<unsigned char>, FileError> read_file(const std::string
   if (file.get() < 0) return std::unexpected(FileError::system(errno));
   // Read until the end rather than trusting the size taken here, which only
   // sizes the buffer: the file may change while it is read, and pipes have
-  // no size. One byte more lets the first pass see the end.
+  // no size. One byte more lets the first pass see the end, and a file
+  // seen to hold more than a book may is refused unread.
   struct stat status {};
   const bool sized = ::fstat(file.get(), &status) == 0 && status.st_size > 0;
+  if (sized && std::uint64_t(status.st_size) > kLargestBook) return std::unexpected(FileError{FileError::Kind::TooLarge});
   std::vector<unsigned char> bytes(sized ? std::size_t(status.st_size) + 1 : 0);
   std::size_t used = 0;
+  // A source that never waits (/dev/zero, a pipe whose writer keeps ahead)
+  // has no call for a signal to cut short: on_signal is asked once a slice.
+  auto next_check = std::chrono::steady_clock::now() + kSlice;
   for (;;) {
-    if (used == bytes.size()) bytes.resize(std::max<std::size_t>(2 * bytes.size(), 1 << 16));
+    if (used > kLargestBook) return std::unexpected(FileError{FileError::Kind::TooLarge});
+    if (used == bytes.size()) {
+      // Doubled, up to the bound and the one byte that shows it passed: in
+      // one step from half of it, so that the copy holds no more than 1.5 times it.
+      const std::size_t doubled = std::max<std::size_t>(2 * bytes.size(), 1 << 16);
+      bytes.resize(doubled < kLargestBook ? doubled : kLargestBook + 1);
+    }
     const ssize_t got =
         call_through_signals([&] { return ::read(file.get(), bytes.data() + used, bytes.size() - used); }, on_signal);
     if (got < 0) return std::unexpected(FileError::system(errno));
     if (got == 0) break;
     used += std::size_t(got);
+    if (const auto now = std::chrono::steady_clock::now(); on_signal && now >= next_check) {
+      if (!on_signal()) return std::unexpected(FileError::system(EINTR));
+      next_check = now + kSlice;
+    }
   }
   bytes.resize(used);
   return bytes;
@@ -96,7 +97,8 @@ std::expected<void, FileError> write_file(const std::string& path, std::span<con
     used += kEntrySize;
   }
   if (auto written = write_all(file.get(), buffer.data(), used); !written) return written;
-  return file.close();
+  if (const auto closed = file.close(); !closed) return std::unexpected(FileError::system(closed.error()));
+  return {};
 }
 
 }  // namespace vorn::polyglot

@@ -98,7 +98,9 @@ std::string book_repr(const model::Book& book) { return "<PolyglotBook " + std::
 
 const bind::ClassSpec<PyBook> kBookClass{
     .name = "vorn.polyglot.PolyglotBook",
-    .doc = "PolyglotBook(path)\n--\n\nAn opening book: entries sorted by key, looked up by position.",
+    .doc = "PolyglotBook(path)\n--\n\nAn opening book: entries sorted by key, looked up by position.\n\n"
+           "A file longer than 1 GiB (67108864 entries), or a pipe that never ends,\n"
+           "is refused with OSError.",
     .methods =
         {bind::static_method<&book_from_bytes>("from_bytes", "from_bytes(data)\n--\n\nThe book `data` holds."),
          bind::static_method<&write_book>("write",

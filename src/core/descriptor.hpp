@@ -1,0 +1,35 @@
+// A file descriptor owned from the moment it is opened: closed when its
+// owner goes, whatever leaves the scope, so that no failure after the open
+// (an allocation, say) can leak it.
+#pragma once
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <expected>
+#include <utility>
+
+namespace vorn {
+
+class Descriptor {
+ public:
+  // Owns `fd`; a negative one (a failed open) owns nothing.
+  explicit Descriptor(int fd) noexcept : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  // Closes now, reporting the errno of a failure, which a delayed write
+  // error may show only here.
+  std::expected<void, int> close() {
+    if (::close(std::exchange(fd_, -1)) != 0) return std::unexpected(errno);
+    return {};
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace vorn
