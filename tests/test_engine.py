@@ -1039,6 +1039,48 @@ def test_a_terminals_ctrl_c_reaches_the_host_not_the_engine(fake, name):
     assert (done.returncode, done.stdout, done.stderr) == (0, "interrupted\nTrue 0\n", "")
 
 
+# A signal handler, run inside a call of the main thread, calls one that
+# waits on the same engine: it would wait for its own thread.
+REENTERED = """
+import signal, sys, time
+from vorn import Game
+from vorn.uci import Engine, Limits
+engine = Engine(sys.executable, {args!r}, timeout={startup})
+engine.handshake()
+engine.timeout = 5.0
+def handler(*_):
+    start = time.monotonic()
+    try:
+        {inner}
+        print("answered")
+    except RuntimeError as refused:
+        print(refused, time.monotonic() - start < 0.5, engine.state)
+signal.signal(signal.SIGALRM, handler)
+signal.setitimer(signal.ITIMER_REAL, 0.3)
+{outer}
+print(engine.quit())
+"""
+
+
+@pytest.mark.parametrize(
+    "outer, inner",
+    [("print(engine.play(Game(), Limits(depth=1)).best.uci())", "engine.is_ready()"),
+     ("print(engine.analyse(Game(), Limits(depth=1))[0].pv[0].uci())", "engine.set_option('Hash', 32)"),
+     ("print(engine.go().answer().best.uci())", "engine.play(Game())"),
+     ("print(engine.next_line(1))", "engine.next_line(0.1)")],
+    ids=["is_ready-in-play", "set_option-in-analyse", "play-in-a-search", "next_line-in-next_line"],
+)
+def test_a_signal_handler_waiting_on_the_engine_its_thread_waits_on_is_refused(fake, outer, inner):
+    script = REENTERED.format(args=fake.args("think=1", options=[HASH]), startup=STARTUP, outer=outer, inner=inner)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    refused, *rest = done.stdout.splitlines()
+    assert refused == "this thread is inside a call on the engine already True " + (
+        "idle" if "next_line" in outer else "searching")
+    # The call the handler interrupted goes on to its end.
+    assert rest == (["None", "0"] if "next_line" in outer else ["e2e4", "0"])
+
+
 def test_ctrl_c_stops_the_search_it_interrupts(fake):
     script = INTERRUPTED.format(args=fake.args("every-50ms"), startup=STARTUP, setup=HANDSHAKE,
                                 wait="engine.play(Game())", after="engine.quit()")

@@ -27,7 +27,7 @@ engine::Duration call_timeout(EngineSlot& slot, std::optional<double> timeout) {
 void set_option(const Slot& slot, std::string_view name, PyObject* value) {
   // The turn comes first for a closed engine, which it refuses, and for one
   // still identifying, whose options it waits for.
-  std::optional<std::unique_lock<std::timed_mutex>> turn;
+  std::optional<Turn> turn;
   if (read_slot(*slot, [](engine::Engine* e) { return !e || e->state() == protocol::State::Identifying; }))
     turn.emplace(take_idle_turn(*slot));
   const auto declared = read_slot(*slot, [&](const engine::Engine* e) {
