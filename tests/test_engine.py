@@ -459,6 +459,43 @@ def test_a_closed_engine(fake):
             call()
 
 
+# Starts in a millisecond, where the fake takes an interpreter's start-up:
+# enough rounds to meet a race fit in seconds.
+SHELL_ENGINE = r"""while read -r line; do case $line in
+uci) printf 'option name Hash type spin default 16 min 1 max 1024\noption name MultiPV type spin default 1 min 1 max 500\nuciok\n';;
+isready) echo readyok;;
+go*) printf 'info depth 1 multipv 1 score cp 1 pv e2e4\nbestmove e2e4\n';;
+quit) exit 0;;
+esac; done"""
+
+
+def test_options_set_while_another_thread_closes_the_engine_find_it_closed():
+    # The option was looked up in a read of its own, after the one that
+    # refuses a closed engine: a close in between read as a missing option.
+    failures = []
+
+    def set_options(call):
+        try:
+            while True:
+                call()
+        except Exception as error:
+            failures.append(error)
+
+    for round in range(300):
+        engine = Engine("/bin/sh", ["-c", SHELL_ENGINE], timeout=STARTUP)
+        engine.handshake()
+        calls = [lambda: engine.set_option("Hash", 16), lambda: engine.analyse(Game(), Limits(depth=1), multipv=2)]
+        threads = [threading.Thread(target=set_options, args=(calls[n % 2],)) for n in range(4)]
+        for thread in threads:
+            thread.start()
+        time.sleep(round % 10 / 2000)
+        (engine.kill, engine.quit)[round % 2]()
+        for thread in threads:
+            thread.join()
+    assert {(type(error), str(error)) for error in failures} <= {
+        (EngineDied, "the engine has been closed"), (EngineDied, "the engine closed its output")}
+
+
 def test_an_engine_that_exits_before_quit(fake):
     engine = fake.start("exit-on-go=3")
     engine.send_line("go")

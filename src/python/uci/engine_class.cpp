@@ -24,18 +24,38 @@ engine::Duration call_timeout(EngineSlot& slot, std::optional<double> timeout) {
   return read_slot(slot, [](const engine::Engine* e) { return e ? e->timeout() : engine::Duration{}; });
 }
 
-void set_option(const Slot& slot, std::string_view name, PyObject* value) {
-  // The turn comes first for a closed engine, which it refuses, and for one
-  // still identifying, whose options it waits for.
-  std::optional<Turn> turn;
-  if (read_slot(*slot, [](engine::Engine* e) { return !e || e->state() == protocol::State::Identifying; }))
-    turn.emplace(take_idle_turn(*slot));
-  const auto declared = read_slot(*slot, [&](const engine::Engine* e) {
-    const protocol::OptionSpec* found = e ? e->option(name) : nullptr;
-    return found ? std::optional(*found) : std::nullopt;
+namespace {
+
+// What the engine declared of an option's name, read with the slot once:
+// a closed engine is refused in the same read, never taken for one that
+// lacks the option.
+struct Declared {
+  bool identifying;  // its options are still coming
+  std::optional<protocol::OptionSpec> option;
+};
+
+Declared declared_option(EngineSlot& slot, std::string_view name) {
+  const auto declared = read_slot(slot, [&](engine::Engine* e) -> std::optional<Declared> {
+    if (!e) return std::nullopt;
+    const protocol::OptionSpec* found = e->option(name);
+    return Declared{e->state() == protocol::State::Identifying, found ? std::optional(*found) : std::nullopt};
   });
-  if (!declared) errors::value_error("the engine offers no option " + quoted(name));
-  const protocol::OptionValue read = read_value(*declared, value);
+  if (!declared) engine_closed();
+  return *declared;
+}
+
+}  // namespace
+
+void set_option(const Slot& slot, std::string_view name, PyObject* value) {
+  // An engine still identifying is waited for in the turn, then asked again.
+  std::optional<Turn> turn;
+  Declared declared = declared_option(*slot, name);
+  if (declared.identifying) {
+    turn.emplace(take_idle_turn(*slot));
+    declared = declared_option(*slot, name);
+  }
+  if (!declared.option) errors::value_error("the engine offers no option " + quoted(name));
+  const protocol::OptionValue read = read_value(*declared.option, value);
   if (!turn) turn.emplace(take_idle_turn(*slot));
   on_engine(*slot, [&](engine::Engine& e) { return e.set_option(name, read); });
 }
