@@ -353,10 +353,12 @@ def test_a_grandchild_holding_the_output_does_not_hide_the_end(fake, tmp_path):
 
 def test_an_engine_that_stops_reading_is_killed_after_the_timeout(fake):
     engine = fake.start("deaf", timeout=0.3, handshake=False)
-    with Elapsed() as elapsed, pytest.raises(EngineDied, match="^the engine closed its output$"):
+    with Elapsed() as elapsed, pytest.raises(EngineDied, match="^the engine stopped reading its input$"):
         engine.send_line("x" * 1_000_000)
     within(elapsed, 0.3)
     assert not engine.is_alive
+    with pytest.raises(EngineDied, match="^the engine stopped reading its input$"):
+        engine.send_line("isready")
 
 
 def test_a_broken_input_pipe_raises_no_sigpipe(fake):

@@ -181,7 +181,7 @@ class Engine {
   // Whether the session accepts the line's message; what it tells is kept.
   bool observe(protocol::Message& message);
   std::expected<void, Error> write_line(std::string line);
-  error::Died died() const { return {exit_}; }
+  error::Died died() const { return {exit_, deaf_}; }
   // Non-blocking: records the end of a process that has ended.
   bool check_ended();
   // The process's end, awaited until `until` and forced past `end_due_`
@@ -202,6 +202,7 @@ class Engine {
   std::shared_ptr<LineQueue> lines_;
   std::optional<std::int32_t> exit_;
   bool exited_ = false;
+  bool deaf_ = false;  // killed because its input took nothing in time
   Duration timeout_;
   std::string unsent_;              // written, not yet taken by the engine's input
   Instant write_due_;               // when the input must have taken it, or the engine is killed

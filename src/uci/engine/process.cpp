@@ -219,7 +219,8 @@ Stepped<Done> Engine::flush(Instant until) {
         break;
       case Written::Blocked:
         if (Clock::now() < write_due_) return std::nullopt;
-        kill();  // an engine that stopped reading its input
+        deaf_ = true;
+        kill();
         return std::unexpected(died());
       case Written::Broken:
         unsent_.clear();
