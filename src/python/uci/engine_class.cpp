@@ -129,7 +129,9 @@ bool alive(const Slot& slot) {
   return read_slot(*slot, [](Engine* e) { return e && e->is_alive(); });
 }
 
+// Tracebacks, loggers and debuggers of a forked child call it too.
 std::string engine_repr(const Slot& slot) {
+  if (!slot->reaper->belongs_here()) return "<Engine of another process>";
   const auto name = identity_field<&engine::Identity::name>(slot);
   return "<Engine " + (name ? *name + " " : "") + std::string(state_of(slot)) + ">";
 }

@@ -20,6 +20,7 @@
 // come from another.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <expected>
 #include <memory>
@@ -33,6 +34,7 @@
 #include "game/game.hpp"
 #include "uci/engine/child.hpp"
 #include "uci/engine/error.hpp"
+#include "uci/engine/fd_trace.hpp"
 #include "uci/engine/queue.hpp"
 #include "uci/engine/waits.hpp"
 #include "uci/limits.hpp"
@@ -66,7 +68,7 @@ class Engine {
   Engine(Engine&&) noexcept = default;
   Engine& operator=(Engine&&) = delete;
   // Kills and reaps a process still running; in a forked child, only closes
-  // the descriptors.
+  // the three descriptors.
   ~Engine();
 
   // ---- lines ----
@@ -170,7 +172,7 @@ class Engine {
 
  private:
   friend struct Launch;
-  Engine(Spawned spawned, std::shared_ptr<LineQueue> lines, Duration timeout);
+  Engine(Spawned spawned, const std::array<FdTrace, 3>& ends, std::shared_ptr<LineQueue> lines, Duration timeout);
 
   std::expected<std::optional<Line>, Error> next_queued(Instant deadline);
   // The next message the session accepts, by `deadline` (`Timeout` with
@@ -199,6 +201,9 @@ class Engine {
 
   std::shared_ptr<Reaper> child_;
   Fd stdin_;
+  // The pipes' ends, input first, then the reader threads' output and errors:
+  // a forked copy, where those threads do not run, closes all three.
+  std::array<FdTrace, 3> ends_;
   std::shared_ptr<LineQueue> lines_;
   std::optional<std::int32_t> exit_;
   bool exited_ = false;
