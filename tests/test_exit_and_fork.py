@@ -184,6 +184,39 @@ def test_an_engine_that_does_not_read_its_input_is_killed_at_exit(tmp_path, writ
     assert not running_fake(pid)
 
 
+# CPython's table of exit functions filled first (32 places in 3.11): only
+# starting an engine, which needs one of them, fails.
+FULL_EXIT_TABLE = """
+import ctypes, os, sys
+Py_AtExit = ctypes.pythonapi.Py_AtExit
+Py_AtExit.argtypes = [ctypes.c_void_p]
+harmless = ctypes.cast(ctypes.CDLL(None).getpid, ctypes.c_void_p)  # called at exit: it must not need Python
+if not any(Py_AtExit(harmless) < 0 for _ in range(1000)):
+    print("never full")
+    sys.exit()
+from vorn import Game
+from vorn.pgn import pgn_count, pgn_read_string
+from vorn.uci import Engine
+print([game.headers["Result"] for game in pgn_read_string('[Result "1-0"]\\n\\n1. e4 1-0\\n')], pgn_count(sys.argv[1]))
+for attempt in range(2):
+    try:
+        Engine(sys.executable, {args!r})
+    except RuntimeError as refused:
+        print(refused)
+print(open(f"/proc/self/task/{{os.getpid()}}/children").read().split())
+"""
+
+
+def test_a_full_table_of_exit_functions_fails_only_the_engine(tmp_path):
+    pgn = tmp_path / "games.pgn"
+    pgn.write_text(GAME * 3)
+    done = run(FULL_EXIT_TABLE.format(args=fake_args(tmp_path / "wire.log")), pgn)
+    if done.stdout == "never full\n":
+        pytest.skip("this Python's table of exit functions does not fill")
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["['1-0'] 3", *["no room left to kill the engines at exit"] * 2, "[]"]
+
+
 # ---- fork ------------------------------------------------------------------------------
 
 # Every member of an Engine and of a Search, called in the forked child: each

@@ -16,6 +16,7 @@
 #include "python/game/classes.hpp"
 #include "python/uci/engine_classes.hpp"
 #include "text/quote.hpp"
+#include "uci/engine/live.hpp"
 
 namespace vorn::python::uci {
 
@@ -64,6 +65,18 @@ namespace {
 
 using engine::Engine;
 
+// An engine can outlive its Engine: a daemon thread ended inside a call, or
+// a cycle never collected, holds it to the end. Python's atexit callbacks
+// would come too early, while such a thread may still start one. Registered
+// with the first engine, so a full table fails that engine, not the import.
+void kill_engines_at_exit() {
+  static bool registered = false;  // under the interpreter lock
+  if (registered) return;
+  if (Py_AtExit(&engine::kill_live_engines) < 0)
+    bind::raise(PyExc_RuntimeError, "no room left to kill the engines at exit");
+  registered = true;
+}
+
 // `args` is null when left out; None is no sequence of arguments.
 Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cwd, double timeout) {
   engine::Launch launch(command.bytes);
@@ -72,6 +85,7 @@ Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cw
   }
   if (cwd) launch.cwd = cwd->bytes;
   launch.timeout = seconds("timeout", timeout);
+  kill_engines_at_exit();
   auto started = std::move(launch).spawn();
   if (!started) {
     // A program that cannot start is Python's own error: FileNotFoundError,
