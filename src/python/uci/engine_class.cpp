@@ -243,7 +243,7 @@ const bind::ClassSpec<PyEngine> kEngineClass{
            "A UCI engine process, addressed with blocking calls.\n\n"
            "Every wait is bounded by `timeout` seconds, or by the `timeout` of the\n"
            "call that takes one: `play` and `analyse` bound each silence between two\n"
-           "lines, while a `go` search's `timeout` bounds the whole search. An engine\n"
+           "reports, while a `go` search's `timeout` bounds the whole search. An engine\n"
            "that has exited raises `EngineDied` on every call after. Use the object\n"
            "as a context manager, or close it with `quit`. A `command` without a\n"
            "slash is looked up on `PATH`; another relative one is found from `cwd`\n"
