@@ -353,10 +353,12 @@ def test_a_grandchild_holding_the_output_does_not_hide_the_end(fake, tmp_path):
 
 def test_an_engine_that_stops_reading_is_killed_after_the_timeout(fake):
     engine = fake.start("deaf", timeout=0.3, handshake=False)
-    with Elapsed() as elapsed, pytest.raises(EngineDied, match="^the engine closed its output$"):
+    with Elapsed() as elapsed, pytest.raises(EngineDied, match="^the engine stopped reading its input$"):
         engine.send_line("x" * 1_000_000)
     within(elapsed, 0.3)
     assert not engine.is_alive
+    with pytest.raises(EngineDied, match="^the engine stopped reading its input$"):
+        engine.send_line("isready")
 
 
 def test_a_broken_input_pipe_raises_no_sigpipe(fake):
@@ -457,6 +459,43 @@ def test_a_closed_engine(fake):
                  lambda: engine.play(Game())):
         with pytest.raises(EngineDied, match="^the engine has been closed$"):
             call()
+
+
+# Starts in a millisecond, where the fake takes an interpreter's start-up:
+# enough rounds to meet a race fit in seconds.
+SHELL_ENGINE = r"""while read -r line; do case $line in
+uci) printf 'option name Hash type spin default 16 min 1 max 1024\noption name MultiPV type spin default 1 min 1 max 500\nuciok\n';;
+isready) echo readyok;;
+go*) printf 'info depth 1 multipv 1 score cp 1 pv e2e4\nbestmove e2e4\n';;
+quit) exit 0;;
+esac; done"""
+
+
+def test_options_set_while_another_thread_closes_the_engine_find_it_closed():
+    # The option was looked up in a read of its own, after the one that
+    # refuses a closed engine: a close in between read as a missing option.
+    failures = []
+
+    def set_options(call):
+        try:
+            while True:
+                call()
+        except Exception as error:
+            failures.append(error)
+
+    for round in range(300):
+        engine = Engine("/bin/sh", ["-c", SHELL_ENGINE], timeout=STARTUP)
+        engine.handshake()
+        calls = [lambda: engine.set_option("Hash", 16), lambda: engine.analyse(Game(), Limits(depth=1), multipv=2)]
+        threads = [threading.Thread(target=set_options, args=(calls[n % 2],)) for n in range(4)]
+        for thread in threads:
+            thread.start()
+        time.sleep(round % 10 / 2000)
+        (engine.kill, engine.quit)[round % 2]()
+        for thread in threads:
+            thread.join()
+    assert {(type(error), str(error)) for error in failures} <= {
+        (EngineDied, "the engine has been closed"), (EngineDied, "the engine closed its output")}
 
 
 def test_an_engine_that_exits_before_quit(fake):
@@ -1037,6 +1076,48 @@ def test_a_terminals_ctrl_c_reaches_the_host_not_the_engine(fake, name):
     done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60,
                           start_new_session=True)
     assert (done.returncode, done.stdout, done.stderr) == (0, "interrupted\nTrue 0\n", "")
+
+
+# A signal handler, run inside a call of the main thread, calls one that
+# waits on the same engine: it would wait for its own thread.
+REENTERED = """
+import signal, sys, time
+from vorn import Game
+from vorn.uci import Engine, Limits
+engine = Engine(sys.executable, {args!r}, timeout={startup})
+engine.handshake()
+engine.timeout = 5.0
+def handler(*_):
+    start = time.monotonic()
+    try:
+        {inner}
+        print("answered")
+    except RuntimeError as refused:
+        print(refused, time.monotonic() - start < 0.5, engine.state)
+signal.signal(signal.SIGALRM, handler)
+signal.setitimer(signal.ITIMER_REAL, 0.3)
+{outer}
+print(engine.quit())
+"""
+
+
+@pytest.mark.parametrize(
+    "outer, inner",
+    [("print(engine.play(Game(), Limits(depth=1)).best.uci())", "engine.is_ready()"),
+     ("print(engine.analyse(Game(), Limits(depth=1))[0].pv[0].uci())", "engine.set_option('Hash', 32)"),
+     ("print(engine.go().answer().best.uci())", "engine.play(Game())"),
+     ("print(engine.next_line(1))", "engine.next_line(0.1)")],
+    ids=["is_ready-in-play", "set_option-in-analyse", "play-in-a-search", "next_line-in-next_line"],
+)
+def test_a_signal_handler_waiting_on_the_engine_its_thread_waits_on_is_refused(fake, outer, inner):
+    script = REENTERED.format(args=fake.args("think=1", options=[HASH]), startup=STARTUP, outer=outer, inner=inner)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    refused, *rest = done.stdout.splitlines()
+    assert refused == "this thread is inside a call on the engine already True " + (
+        "idle" if "next_line" in outer else "searching")
+    # The call the handler interrupted goes on to its end.
+    assert rest == (["None", "0"] if "next_line" in outer else ["e2e4", "0"])
 
 
 def test_ctrl_c_stops_the_search_it_interrupts(fake):

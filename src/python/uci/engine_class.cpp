@@ -16,6 +16,7 @@
 #include "python/game/classes.hpp"
 #include "python/uci/engine_classes.hpp"
 #include "text/quote.hpp"
+#include "uci/engine/live.hpp"
 
 namespace vorn::python::uci {
 
@@ -24,18 +25,38 @@ engine::Duration call_timeout(EngineSlot& slot, std::optional<double> timeout) {
   return read_slot(slot, [](const engine::Engine* e) { return e ? e->timeout() : engine::Duration{}; });
 }
 
-void set_option(const Slot& slot, std::string_view name, PyObject* value) {
-  // The turn comes first for a closed engine, which it refuses, and for one
-  // still identifying, whose options it waits for.
-  std::optional<std::unique_lock<std::timed_mutex>> turn;
-  if (read_slot(*slot, [](engine::Engine* e) { return !e || e->state() == protocol::State::Identifying; }))
-    turn.emplace(take_idle_turn(*slot));
-  const auto declared = read_slot(*slot, [&](const engine::Engine* e) {
-    const protocol::OptionSpec* found = e ? e->option(name) : nullptr;
-    return found ? std::optional(*found) : std::nullopt;
+namespace {
+
+// What the engine declared of an option's name, read with the slot once:
+// a closed engine is refused in the same read, never taken for one that
+// lacks the option.
+struct Declared {
+  bool identifying;  // its options are still coming
+  std::optional<protocol::OptionSpec> option;
+};
+
+Declared declared_option(EngineSlot& slot, std::string_view name) {
+  const auto declared = read_slot(slot, [&](engine::Engine* e) -> std::optional<Declared> {
+    if (!e) return std::nullopt;
+    const protocol::OptionSpec* found = e->option(name);
+    return Declared{e->state() == protocol::State::Identifying, found ? std::optional(*found) : std::nullopt};
   });
-  if (!declared) errors::value_error("the engine offers no option " + quoted(name));
-  const protocol::OptionValue read = read_value(*declared, value);
+  if (!declared) engine_closed();
+  return *declared;
+}
+
+}  // namespace
+
+void set_option(const Slot& slot, std::string_view name, PyObject* value) {
+  // An engine still identifying is waited for in the turn, then asked again.
+  std::optional<Turn> turn;
+  Declared declared = declared_option(*slot, name);
+  if (declared.identifying) {
+    turn.emplace(take_idle_turn(*slot));
+    declared = declared_option(*slot, name);
+  }
+  if (!declared.option) errors::value_error("the engine offers no option " + quoted(name));
+  const protocol::OptionValue read = read_value(*declared.option, value);
   if (!turn) turn.emplace(take_idle_turn(*slot));
   on_engine(*slot, [&](engine::Engine& e) { return e.set_option(name, read); });
 }
@@ -43,6 +64,18 @@ void set_option(const Slot& slot, std::string_view name, PyObject* value) {
 namespace {
 
 using engine::Engine;
+
+// An engine can outlive its Engine: a daemon thread ended inside a call, or
+// a cycle never collected, holds it to the end. Python's atexit callbacks
+// would come too early, while such a thread may still start one. Registered
+// with the first engine, so a full table fails that engine, not the import.
+void kill_engines_at_exit() {
+  static bool registered = false;  // under the interpreter lock
+  if (registered) return;
+  if (Py_AtExit(&engine::kill_live_engines) < 0)
+    bind::raise(PyExc_RuntimeError, "no room left to kill the engines at exit");
+  registered = true;
+}
 
 // `args` is null when left out; None is no sequence of arguments.
 Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cwd, double timeout) {
@@ -52,6 +85,7 @@ Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cw
   }
   if (cwd) launch.cwd = cwd->bytes;
   launch.timeout = seconds("timeout", timeout);
+  kill_engines_at_exit();
   auto started = std::move(launch).spawn();
   if (!started) {
     // A program that cannot start is Python's own error: FileNotFoundError,
@@ -109,7 +143,9 @@ bool alive(const Slot& slot) {
   return read_slot(*slot, [](Engine* e) { return e && e->is_alive(); });
 }
 
+// Tracebacks, loggers and debuggers of a forked child call it too.
 std::string engine_repr(const Slot& slot) {
+  if (!slot->reaper->belongs_here()) return "<Engine of another process>";
   const auto name = identity_field<&engine::Identity::name>(slot);
   return "<Engine " + (name ? *name + " " : "") + std::string(state_of(slot)) + ">";
 }
@@ -207,7 +243,7 @@ const bind::ClassSpec<PyEngine> kEngineClass{
            "A UCI engine process, addressed with blocking calls.\n\n"
            "Every wait is bounded by `timeout` seconds, or by the `timeout` of the\n"
            "call that takes one: `play` and `analyse` bound each silence between two\n"
-           "lines, while a `go` search's `timeout` bounds the whole search. An engine\n"
+           "reports, while a `go` search's `timeout` bounds the whole search. An engine\n"
            "that has exited raises `EngineDied` on every call after. Use the object\n"
            "as a context manager, or close it with `quit`. A `command` without a\n"
            "slash is looked up on `PATH`; another relative one is found from `cwd`\n"

@@ -78,7 +78,11 @@ bool done(SearchState& search) {
                    [&](const Engine* e) { return search.search.answer() || (e && e->answered(search.search)); });
 }
 
-std::string search_repr(SearchState& search) { return done(search) ? "<Search answered>" : "<Search running>"; }
+// Tracebacks, loggers and debuggers of a forked child call it too.
+std::string search_repr(SearchState& search) {
+  if (!search.slot->reaper->belongs_here()) return "<Search of another process>";
+  return done(search) ? "<Search answered>" : "<Search running>";
+}
 
 const bind::ClassSpec<PySearch> kSearchClass{
     .name = "vorn.uci.Search",

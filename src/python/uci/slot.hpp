@@ -11,7 +11,9 @@
 // in between the slices of a wait, so `stop` or `state` from another thread
 // answer at once. No thread waits for the interpreter lock while it holds
 // the slot, and no Python object is made or freed while the slot is held.
-// In a process forked from the engine's, every way in raises EngineDied.
+// In a process forked from the engine's, every way in raises EngineDied. A
+// call that waits, made by the thread whose call holds the turn (from a
+// signal handler run inside that call), raises RuntimeError.
 #pragma once
 
 #include <atomic>
@@ -53,6 +55,7 @@ struct EngineSlot {
   const std::shared_ptr<engine::Reaper> reaper;  // for a kill that does not wait for the slot
   std::mutex mutex;
   std::timed_mutex turn;  // held through the whole of a call that waits on the engine
+  std::atomic<std::thread::id> turn_holder;  // the thread whose call holds `turn`; none while it is free
   std::optional<engine::Engine> engine;
   std::atomic<bool> closing = false;
   std::atomic<std::uint64_t> abandoned = 0;  // a dropped search's number, 0 for none
@@ -91,12 +94,34 @@ inline void check_process(const EngineSlot& slot) {
   if (!slot.reaper->belongs_here()) engine_of_another_process();
 }
 
+// The turn of a call that waits, held until it goes.
+class Turn {
+ public:
+  Turn(EngineSlot& slot, std::unique_lock<std::timed_mutex> lock) : slot_(&slot), lock_(std::move(lock)) {
+    slot.turn_holder = std::this_thread::get_id();
+  }
+  Turn(Turn&& other) noexcept : slot_(std::exchange(other.slot_, nullptr)), lock_(std::move(other.lock_)) {}
+  Turn& operator=(Turn&&) = delete;
+  ~Turn() {
+    if (slot_ != nullptr) slot_->turn_holder = std::thread::id();  // before the lock goes
+  }
+
+ private:
+  EngineSlot* slot_;
+  std::unique_lock<std::timed_mutex> lock_;
+};
+
+// RuntimeError for a call that waits made while its own thread holds the turn.
+[[noreturn]] void engine_turn_held_here();
+
 // The slot's turn for a call that waits, taken after the calls before it,
 // without the interpreter lock. A pending Ctrl-C is noticed meanwhile and
-// raised from here.
-inline std::unique_lock<std::timed_mutex> take_turn(EngineSlot& slot) {
+// raised from here. The thread that holds the turn already (a signal handler
+// run inside its call) would wait for itself: it is refused at once.
+inline Turn take_turn(EngineSlot& slot) {
   check_process(slot);
-  return bind::lock_in_slices(slot.turn);
+  if (slot.turn_holder.load() == std::this_thread::get_id()) engine_turn_held_here();
+  return Turn(slot, bind::lock_in_slices(slot.turn));
 }
 
 // EngineTimeout with a text of the caller's.
@@ -186,8 +211,8 @@ auto begin_and_wait(EngineSlot& slot, Begin&& begin, OnInterrupt&& on_interrupt)
 // The turn of a call that needs the engine idle: what a call given up left
 // the engine owing (the answer to a handshake cut short, a search given up
 // and still running, stopped) is waited for first, in slices like any wait.
-inline std::unique_lock<std::timed_mutex> take_idle_turn(EngineSlot& slot) {
-  auto turn = take_turn(slot);
+inline Turn take_idle_turn(EngineSlot& slot) {
+  Turn turn = take_turn(slot);
   if (auto drain = on_engine(slot, [](engine::Engine& e) { return e.begin_drain(); }))
     wait_on_engine(
         slot, [&](engine::Engine& e, engine::Instant end) { return e.step(*drain, end); }, [](engine::Engine&) {});

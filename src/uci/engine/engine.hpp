@@ -20,6 +20,7 @@
 // come from another.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <expected>
 #include <memory>
@@ -33,6 +34,7 @@
 #include "game/game.hpp"
 #include "uci/engine/child.hpp"
 #include "uci/engine/error.hpp"
+#include "uci/engine/fd_trace.hpp"
 #include "uci/engine/queue.hpp"
 #include "uci/engine/waits.hpp"
 #include "uci/limits.hpp"
@@ -66,7 +68,7 @@ class Engine {
   Engine(Engine&&) noexcept = default;
   Engine& operator=(Engine&&) = delete;
   // Kills and reaps a process still running; in a forked child, only closes
-  // the descriptors.
+  // the three descriptors.
   ~Engine();
 
   // ---- lines ----
@@ -170,7 +172,7 @@ class Engine {
 
  private:
   friend struct Launch;
-  Engine(Spawned spawned, std::shared_ptr<LineQueue> lines, Duration timeout);
+  Engine(Spawned spawned, const std::array<FdTrace, 3>& ends, std::shared_ptr<LineQueue> lines, Duration timeout);
 
   std::expected<std::optional<Line>, Error> next_queued(Instant deadline);
   // The next message the session accepts, by `deadline` (`Timeout` with
@@ -181,7 +183,7 @@ class Engine {
   // Whether the session accepts the line's message; what it tells is kept.
   bool observe(protocol::Message& message);
   std::expected<void, Error> write_line(std::string line);
-  error::Died died() const { return {exit_}; }
+  error::Died died() const { return {exit_, deaf_}; }
   // Non-blocking: records the end of a process that has ended.
   bool check_ended();
   // The process's end, awaited until `until` and forced past `end_due_`
@@ -199,9 +201,13 @@ class Engine {
 
   std::shared_ptr<Reaper> child_;
   Fd stdin_;
+  // The pipes' ends, input first, then the reader threads' output and errors:
+  // a forked copy, where those threads do not run, closes all three.
+  std::array<FdTrace, 3> ends_;
   std::shared_ptr<LineQueue> lines_;
   std::optional<std::int32_t> exit_;
   bool exited_ = false;
+  bool deaf_ = false;  // killed because its input took nothing in time
   Duration timeout_;
   std::string unsent_;              // written, not yet taken by the engine's input
   Instant write_due_;               // when the input must have taken it, or the engine is killed

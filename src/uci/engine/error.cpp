@@ -62,8 +62,8 @@ std::string message(const Error& error) {
             return "no " + std::string(e.awaited) + " within " + three_decimals(e.after.to_seconds()) + " s";
           },
           [](const error::Died& e) {
-            return e.exit ? "the engine exited with code " + std::to_string(*e.exit)
-                          : std::string("the engine closed its output");
+            if (e.exit) return "the engine exited with code " + std::to_string(*e.exit);
+            return std::string(e.deaf ? "the engine stopped reading its input" : "the engine closed its output");
           },
           [](const error::Protocol& e) { return protocol::message(e.refusal); },
           [](const error::NotIdentified&) { return std::string("the engine has not answered uci"); },

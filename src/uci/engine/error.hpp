@@ -38,6 +38,7 @@ struct Timeout {
 };
 struct Died {
   std::optional<std::int32_t> exit;
+  bool deaf = false;  // killed here because it stopped reading its input
 };
 struct Protocol {
   protocol::ProtocolError refusal;

@@ -99,25 +99,35 @@ std::expected<Engine, Error> Launch::spawn() && {
   auto spawned = spawn_child(program, arguments, cwd);
   if (!spawned) return std::unexpected(spawned.error());
   auto lines = std::make_shared<LineQueue>();
+  const std::array ends{trace(spawned->input.get()), trace(spawned->output.get()), trace(spawned->errors.get())};
   Fd output = std::move(spawned->output);
   Fd errors = std::move(spawned->errors);
   // From here a failure drops the engine, which kills and reaps the child.
-  Engine engine(std::move(*spawned), lines, timeout);
+  Engine engine(std::move(*spawned), ends, lines, timeout);
   if (auto started = start_output_reader(std::move(output), lines); !started)
     return std::unexpected(started.error());
   if (auto started = start_error_reader(std::move(errors)); !started) return std::unexpected(started.error());
   return engine;
 }
 
-Engine::Engine(Spawned spawned, std::shared_ptr<LineQueue> lines, Duration timeout)
+Engine::Engine(Spawned spawned, const std::array<FdTrace, 3>& ends, std::shared_ptr<LineQueue> lines,
+               Duration timeout)
     : child_(std::move(spawned.child)),
       stdin_(std::move(spawned.input)),
+      ends_(ends),
       lines_(std::move(lines)),
       timeout_(timeout) {}
 
 Engine::~Engine() {
-  // A forked copy closes its own descriptors only: the process is the parent's.
-  if (child_ && child_->belongs_here() && !child_->collected()) kill();
+  if (!child_) return;  // moved from
+  if (child_->belongs_here()) {
+    if (!child_->collected()) kill();
+    return;
+  }
+  // A forked copy closes its descriptors only: the process is the parent's.
+  // Those the copy has closed or reused meanwhile are left alone.
+  (void)stdin_.release();
+  for (const FdTrace& end : ends_) close_if_same(end);
 }
 
 void Engine::record_end() {
@@ -219,7 +229,8 @@ Stepped<Done> Engine::flush(Instant until) {
         break;
       case Written::Blocked:
         if (Clock::now() < write_due_) return std::nullopt;
-        kill();  // an engine that stopped reading its input
+        deaf_ = true;
+        kill();
         return std::unexpected(died());
       case Written::Broken:
         unsent_.clear();
