@@ -23,27 +23,18 @@ namespace vorn::python::bind {
 
 namespace detail {
 
-// The thread state that the release this thread is inside saved, so that the
-// work can take the lock back for a moment (run_signal_handlers): it names
-// the calling interpreter, and at finalization CPython ends a thread that
-// takes it back cleanly, where the GILState calls may touch freed states.
-inline thread_local PyThreadState* saved_state = nullptr;
-
 // Runs `work()`, which answers nothing, with the lock released.
 template <class Work>
 void released(Work&& work) {
   std::exception_ptr failure;
   PyThreadState* const state = PyEval_SaveThread();
-  // A signal handler that run_signal_handlers ran may release the lock again.
-  PyThreadState* const outer = std::exchange(saved_state, state);
   try {
     work();
   } catch (abi::__forced_unwind&) {
-    throw;  // the thread is ending inside the work (run_signal_handlers): no lock to take back
+    throw;  // the thread is ending inside the work (SignalHandlers): no lock to take back
   } catch (...) {
     failure = std::current_exception();
   }
-  saved_state = outer;
   PyEval_RestoreThread(state);
   if (failure) std::rethrow_exception(failure);
 }

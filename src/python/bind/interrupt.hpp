@@ -11,7 +11,6 @@
 #include <mutex>
 #include <utility>
 
-#include "error/error.hpp"
 #include "python/bind/gil.hpp"
 #include "python/bind/python.hpp"
 
@@ -47,23 +46,31 @@ std::unique_lock<TimedMutex> lock_in_slices(TimedMutex& mutex) {
 }
 
 // For a system call cut short by a signal in work that without_gil runs (an
-// OnSignal): takes the lock back with the thread state the release saved and
-// runs the signal handlers; true when none raised, so the call is made
-// again, false with the handler's exception set, so the call gives up. At
-// finalization the lock is not given and the thread ends by a forced unwind
-// from here: the code that called this lets it through.
-inline bool run_signal_handlers() {
-  PyThreadState* const state = detail::saved_state;
-  if (state == nullptr) panic("signal handlers run from a thread that has not released the interpreter lock");
-  PyEval_RestoreThread(state);
-  const bool clean = PyErr_CheckSignals() == 0;
-  PyEval_SaveThread();
-  return clean;
-}
+// OnSignal), made while the lock is held by the thread that will run the
+// work: takes the lock back with that thread's state, the one the release
+// saved, and runs the signal handlers; true when none raised, so the call is
+// made again, false with the handler's exception set, so the call gives up.
+// That state names the calling interpreter, and at finalization CPython ends
+// a thread that takes it back by a forced unwind from here, which the code
+// that called this lets through (the GILState calls instead may touch
+// thread states already freed then).
+class SignalHandlers {
+ public:
+  SignalHandlers() : state_(PyThreadState_Get()) {}
+  bool operator()() const {
+    PyEval_RestoreThread(state_);
+    const bool clean = PyErr_CheckSignals() == 0;
+    PyEval_SaveThread();
+    return clean;
+  }
+
+ private:
+  PyThreadState* state_;
+};
 
 // `call()` made without the interpreter lock, for one piece of work that may
 // block on the system (opening a pipe, say); what a signal handler raised
-// meanwhile, through run_signal_handlers, is raised from here.
+// meanwhile, through SignalHandlers, is raised from here.
 template <class Call>
 auto without_lock(Call&& call) {
   auto result = without_gil(std::forward<Call>(call));

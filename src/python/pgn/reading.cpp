@@ -16,24 +16,25 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Refills made without the interpreter lock: taking it at every refill would
-// wait out another thread's switch interval each time, so the handlers run
-// once per slice.
+// Refills made without the interpreter lock, by the thread that made these:
+// taking the lock at every refill would wait out another thread's switch
+// interval each time, so the handlers run once per slice.
 class SlicedRefills : public model::Refills {
  public:
   bool go_on() override {
     const auto now = std::chrono::steady_clock::now();
     if (now < next_check_) return true;
     next_check_ = now + 100ms;
-    return bind::run_signal_handlers();
+    return run_handlers_();
   }
   bool wait(const std::function<bool(model::Instant)>& read_by) override {
     while (!read_by(std::chrono::steady_clock::now() + 100ms))
-      if (!bind::run_signal_handlers()) return false;
+      if (!run_handlers_()) return false;
     return true;
   }
 
  private:
+  const bind::SignalHandlers run_handlers_;
   model::Instant next_check_ = std::chrono::steady_clock::now() + 100ms;
 };
 
@@ -59,8 +60,9 @@ class HeldRefills : public model::Refills {
 };
 
 model::FileSource open_with(const bind::Path& path, std::unique_ptr<model::Refills> refills) {
+  const bind::SignalHandlers run_handlers;
   auto file = bind::without_lock(
-      [&] { return model::FileSource::open(path.bytes, bind::run_signal_handlers, std::move(refills)); });
+      [&] { return model::FileSource::open(path.bytes, run_handlers, std::move(refills)); });
   if (!file) bind::raise_os_error(file.error().code, path);
   return std::move(*file);
 }

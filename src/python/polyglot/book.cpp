@@ -59,7 +59,8 @@ model::Book checked(std::expected<model::Book, model::FileError> book, const bin
 }
 
 model::Book open_book(const bind::Path& path) {
-  return checked(bind::without_lock([&] { return model::Book::open(path.bytes, bind::run_signal_handlers); }), &path);
+  const bind::SignalHandlers run_handlers;
+  return checked(bind::without_lock([&] { return model::Book::open(path.bytes, run_handlers); }), &path);
 }
 model::Book book_from_bytes(const BookBytes& data) { return checked(model::Book::from_bytes(data.bytes), nullptr); }
 
