@@ -346,6 +346,19 @@ def game_of(size, start, rest, before=b""):
     return before + start + (b"%" + b"x" * (MIB - 2) + b"\n") * whole + last + rest
 
 
+@pytest.mark.parametrize(("ending", "line"), [pytest.param(b"", 67, id="no-final-line-feed"),
+                                              pytest.param(b"\n", 68, id="final-line-feed")])
+def test_a_game_refused_at_the_end_of_the_input_is_located_after_its_last_line_feed(tmp_path, ending, line):
+    # Line 67 begins at the bound and passes it; the game, with no result,
+    # needs what follows it, past the bound: the line after a final line feed,
+    # or nothing past line 67, the last, without one.
+    path = tmp_path / "long.pgn"
+    path.write_bytes(game_of(GAME_BOUND, b'[A "1"]\n1. e4\n', b"e5" + ending))
+    expected = [f"line {line}, column 1: a game longer than 64 MiB"]
+    assert drain(pgn_read(path)) == expected
+    assert items(path.read_text()) == expected
+
+
 def between_games(line):
     return b'[A "1"]\n1. e4 *\n' + line + b"\n" + NEXT_GAME
 
@@ -378,6 +391,30 @@ def between_games(line):
                      id="percent-line-past-the-line-bound-between-games"),
         pytest.param(lambda: b'[A "1"]\n1. e4 {' + b"x" * LONGEST_LINE + b"}\n" + NEXT_GAME,
                      ["line 2, column 1: a line longer than 16 MiB", "2"], id="comment-line-past-the-line-bound-then-a-game"),
+        # What a bound refuses ends where reading would end the game: at the
+        # next line that begins with "[" outside a brace comment.
+        pytest.param(lambda: game_of(GAME_BOUND + 1, b'[A "1"]\n1. e4\n', b"e5 Nf3\n" + NEXT_GAME),
+                     ["line 67, column 1: a game longer than 64 MiB", "2"],
+                     id="rest-of-a-game-past-the-bound-then-a-tag-line"),
+        pytest.param(lambda: b'[A "1"]\n1. e4 {' + b"x" * LONGEST_LINE + b"}\ne5 Nf3\n" + NEXT_GAME,
+                     ["line 2, column 1: a line longer than 16 MiB", "2"],
+                     id="rest-of-a-game-after-a-line-past-the-line-bound-then-a-tag-line"),
+        pytest.param(lambda: game_of(GAME_BOUND + 1, b'[A "1"]\n1. e4\n',
+                                     b'e5 {a comment\n[B "x"] in it\n} Nf3 *\n' + NEXT_GAME),
+                     ["line 67, column 1: a game longer than 64 MiB", "2"],
+                     id="rest-of-a-game-past-the-bound-with-a-tag-line-in-a-comment"),
+        pytest.param(lambda: game_of(GAME_BOUND + 1, b'[A "1"]\n1. e4 {a comment\n',
+                                     b'[B "x"] in it\n} e5 *\n' + NEXT_GAME),
+                     ["line 67, column 1: a game longer than 64 MiB", "2"],
+                     id="game-past-the-bound-in-a-comment-with-a-tag-line"),
+        pytest.param(lambda: game_of(GAME_BOUND + 1, b'[A "1"]\n1. e4\n', b"e5 {a} ; {no comment\n" + NEXT_GAME),
+                     ["line 67, column 1: a game longer than 64 MiB", "2"],
+                     id="rest-of-a-game-past-the-bound-with-a-brace-after-a-semicolon"),
+        # Met among the tags (one line, then the percent lines), the bound
+        # refuses the rest of them with the game, not as a game of their own.
+        pytest.param(lambda: game_of(GAME_BOUND + 1, b'[A "1"]\n', b'[B "x"]\n[C "{"]\n1. e4\n' + NEXT_GAME),
+                     ["line 66, column 1: a game longer than 64 MiB", "2"],
+                     id="tags-past-the-bound-then-movetext-then-a-tag-line"),
     ],
 )
 def test_a_bound_error_loses_no_following_game(tmp_path, build, expected):
@@ -387,7 +424,7 @@ def test_a_bound_error_loses_no_following_game(tmp_path, build, expected):
     games = [item for item in expected if not item.startswith("line ")]
     for skip_errors in (False, True):
         for got in (drain(pgn_read(path, skip_errors=skip_errors)), items(text, skip_errors)):
-            assert [item if isinstance(item, str) else item.headers["A"] for item in got] == \
+            assert [item if isinstance(item, str) else item.headers.get("A") for item in got] == \
                    (games if skip_errors else expected)
     assert pgn_count(path) == len(games)
 

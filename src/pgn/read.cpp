@@ -61,6 +61,16 @@ bool is_blank(std::string_view line) {
   return true;
 }
 
+// Whether a brace comment is open after the movetext `line`, given whether
+// one was before it; a ";" outside one comments out the rest of the line.
+bool comment_open_after(std::string_view line, bool open) {
+  for (std::size_t pos = 0;; ++pos) {
+    pos = open ? line.find('}', pos) : line.find_first_of("{;", pos);
+    if (pos == std::string_view::npos || line[pos] == ';') return open;
+    open = !open;
+  }
+}
+
 // A NAG word: an optional "+", then ASCII digits, at most 65535.
 std::optional<std::uint16_t> nag_number(std::string_view word) {
   if (word.starts_with('+')) word.remove_prefix(1);
@@ -189,10 +199,14 @@ bool Reader::next_line() {
       } else {
         ++line_number_;
         halt_ = OverlongLine{};
+        // What it holds is not known: no tag is that long, and a comment
+        // open before it is taken to stay open.
+        if (section_ == Section::Tags) section_ = Section::Movetext;
       }
       return false;
     }
     std::string_view line = *taken;
+    taken_end_ = offset + taken->size();
     if (line_number_++ == 0 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
     while (line.ends_with('\r')) line.remove_suffix(1);
     if (line.starts_with('%')) continue;
@@ -236,17 +250,33 @@ void Reader::recover() {
   while (true) {
     if (!next_line()) {
       if (halt_ && std::holds_alternative<OverlongLine>(*halt_)) {
-        halt_.reset();  // dropped, and taken for blank like all a bound refuses
+        halt_.reset();  // dropped, and taken for blank
         blank_before_ = true;
         continue;
       }
-      recovering_ = halt_.has_value();  // interrupted or failed: not over yet
-      return;
+      if (halt_) return;  // interrupted or failed: not over yet
+      break;
+    }
+    if (refused_) {
+      if (ends_refused_game()) break;
+      continue;
     }
     if (blank_before_ && line_.starts_with('[')) break;
     blank_before_ = is_blank(line_);
   }
-  recovering_ = false;
+  recovering_ = refused_ = false;
+}
+
+bool Reader::ends_refused_game() {
+  if (section_ == Section::Tags) {
+    if (line_.starts_with('[') || is_blank(line_)) return false;
+    section_ = Section::Movetext;
+  } else if (section_ == Section::Movetext && line_.starts_with('[')) {
+    return true;
+  }
+  // Only braces and semicolons matter here: the line is stepped over, never kept.
+  section_ = comment_open_after(line_, section_ == Section::Comment) ? Section::Comment : Section::Movetext;
+  return false;
 }
 
 // ---- games ---------------------------------------------------------------------
@@ -282,11 +312,12 @@ std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt
     ended_ = true;
     return std::unexpected(*failure);
   }
-  // An overlong line has been taken; the line a game was refused at has not.
+  // An overlong line has been taken; the line a game was refused at has not,
+  // unless the input ended after a last line without a line feed.
   const bool line = std::holds_alternative<OverlongLine>(halt);
-  fail(line ? ErrorKind::LineTooLong : ErrorKind::GameTooLong, {line ? line_number_ : line_number_ + 1, 1});
-  blank_before_ = true;  // what a bound refuses ends like a blank line, so a game right after it is read
-  recovering_ = true;
+  const bool at_end = source_.tell() == taken_end_;
+  fail(line ? ErrorKind::LineTooLong : ErrorKind::GameTooLong, {line || at_end ? line_number_ : line_number_ + 1, 1});
+  refused_ = recovering_ = true;
   return std::nullopt;
 }
 
@@ -307,9 +338,11 @@ std::expected<void, IoError> Reader::go_back(const Mark& start) {
 }
 
 Reader::Step Reader::attempt(Visitor& visitor) {
+  section_ = Section::Movetext;  // a line too long to read before a game begins is taken for its movetext
   while (!skip_space_in_line())
     if (!next_line()) return Step::End;
   game_start_ = Mark{line_offset_, line_number_, pos_, offset_of(pos_)};
+  section_ = Section::Tags;
   source_.hold(line_offset_);
   visitor.begin_game();
   headers_.clear();
@@ -328,6 +361,7 @@ Reader::Step Reader::attempt(Visitor& visitor) {
     }
   }
   if (halt_) return Step::End;
+  section_ = Section::Movetext;
   const auto set = setup(headers_);
   if (!set) {
     const Place at = setup_place_.value_or(Place{0, 0});
@@ -478,6 +512,7 @@ Reader::Flow Reader::comment_braced(Visitor& visitor) {
   // the source can go back: an unterminated one then costs no memory.
   constexpr std::size_t kKeptAtOnce = 1 << 20;
   std::optional<std::pair<std::uint64_t, std::uint64_t>> resume;  // source offset and line number
+  section_ = Section::Comment;
   while (true) {
     const std::size_t close = line_.find('}', pos_);
     if (close != std::string_view::npos) {
@@ -498,6 +533,7 @@ Reader::Flow Reader::comment_braced(Visitor& visitor) {
     }
     if (keep) comment_ += ' ';
   }
+  section_ = Section::Movetext;
   attach(visitor, visitor.wants_comments() ? collapse(comment_) : std::string());
   return Flow::Go;
 }

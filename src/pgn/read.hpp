@@ -17,8 +17,10 @@
 // variation and what the visitor keeps. A line longer than kLongestLine, or a
 // game longer than kLongestGame, is an error located at its line and
 // column 1, far above any real game: the reader never grows without limit.
-// Recovery takes what a bound refuses for a blank line, so a game that
-// follows it at once is read.
+// After a bound error, recovery skips the rest of the refused game up to
+// where reading would end it: the next line that begins with "[" outside a
+// brace comment, past the game's tags when the bound is met among them. A
+// game that follows it at once is read.
 #pragma once
 
 #include <chrono>
@@ -96,6 +98,10 @@ class Reader {
   struct OverlongGame {};
   // Why next_line gave no line, short of the end of the input.
   using Halt = std::variant<IoError, Interrupted, OverlongLine, OverlongGame>;
+  // Where in a game the reader stands, as far as where the game may end
+  // goes: outside a comment, movetext ends it at a line that begins with "[";
+  // tags go on at one.
+  enum class Section : std::uint8_t { Tags, Movetext, Comment };
   // Where a game begins: its line's offset in the source and number, its
   // first byte on that line, and that byte's offset in the source.
   struct Mark {
@@ -159,6 +165,9 @@ class Reader {
   // After an error, lines are dropped up to the next game, at the start of
   // the next call, so that an interrupted drop goes on where it stood.
   void recover();
+  // While the rest of a game a bound refused is skipped: whether the current
+  // line ends it, its section followed through the line.
+  bool ends_refused_game();
 
   LineSource& source_;
   bool skip_errors_;
@@ -166,6 +175,10 @@ class Reader {
   std::optional<Halt> halt_;
   bool recovering_ = false;
   bool blank_before_ = false;  // while recovering: the line taken last was blank
+  bool refused_ = false;       // recovering from a bound error
+  // Where the game being read stands; while recovering from a bound error,
+  // where the rest of the refused game stands.
+  Section section_ = Section::Movetext;
   // The current line as UTF-8, where it starts in the source, and the next
   // byte to look at.
   std::string_view line_;
@@ -174,6 +187,9 @@ class Reader {
   // whether it was read as ISO-8859-1, a byte a character.
   std::uint64_t text_offset_ = 0;
   bool latin1_ = false;
+  // Where the bytes of the line taken last end, before its line feed: the
+  // input's last line may have none.
+  std::uint64_t taken_end_ = 0;
   std::size_t pos_ = 0;
   std::size_t resume_pos_ = 0;  // where the next line taken is looked at from, after going back
   std::uint64_t line_number_ = 0;
