@@ -187,3 +187,22 @@ def test_comments_set_from_python_read_back(comment, read_back):
     game = PgnGame()
     game.comment = comment
     assert written_and_read(game).comment == read_back
+
+
+@pytest.mark.parametrize(
+    "words",
+    [
+        pytest.param(["%a"] * 300, id="three-hundred-short-words"),
+        pytest.param([f"%{n}" for n in range(300)], id="words-of-growing-length"),
+        pytest.param(["%" + "y" * 77] * 3, id="words-of-almost-a-line-each"),
+        pytest.param(["x" * 78, "%z"], id="a-long-word-then-a-percent-word"),
+    ],
+)
+def test_a_run_of_percent_words_longer_than_a_line_wraps(words):
+    # The run goes on over lines that begin with a space, wherever it starts
+    # (the padding word, with its "(" in the variation, fits on a line).
+    for pad in range(1, 79):
+        comment = "{" + "p" * pad + " " + " ".join(words) + "}"
+        game = one(f"1. e4 {comment} e5 ({comment} 1... c5) *")
+        assert max(len(line) for line in str(game).splitlines()) <= 80, pad
+        assert written_and_read(game) == game, pad

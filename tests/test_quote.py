@@ -3,16 +3,15 @@ ParseError (FileSet names a refused file name in quoted form)."""
 
 import importlib.util
 import pathlib
-import re
 import sys
 import unicodedata
 
 import pytest
 
 import vorn
+from support import unicode_table
 
 GENERATOR = pathlib.Path(__file__).resolve().parent.parent / "tools" / "gen_unicode_tables.py"
-TABLE = GENERATOR.parent.parent / "src" / "text" / "unicode_tables.inc"
 
 
 def quoted(text):
@@ -60,31 +59,22 @@ def load_generator():
     return module
 
 
-def table_unicode_version():
-    return re.search(r"Unicode ([\d.]+) database", TABLE.read_text()).group(1)
-
-
-same_unicode = pytest.mark.skipif(
-    table_unicode_version() != unicodedata.unidata_version,
+@pytest.mark.skipif(
+    unicode_table.VERSION != unicodedata.unidata_version,
     reason="this Python's Unicode database is not the one the table was made from",
 )
-
-
-@same_unicode
 def test_table_is_what_its_generator_writes():
-    assert TABLE.read_text() == load_generator().render()
+    assert unicode_table.PATH.read_text() == load_generator().render()
 
 
-@same_unicode
-def test_every_code_point_is_escaped_as_the_generator_classifies_it():
-    generator = load_generator()
+def test_every_code_point_is_escaped_as_the_table_classifies_it():
     plain = {"\t": r"\t", "\r": r"\r", "\n": r"\n", "\0": r"\0", '"': r"\"", "\\": r"\\"}
 
     def expected(cp):
         c = chr(cp)
         if c in plain:
             return plain[c]
-        if generator.is_non_printable(cp) or generator.is_grapheme_extend(cp):
+        if cp in unicode_table.NON_PRINTABLE or cp in unicode_table.GRAPHEME_EXTEND:
             return "\\u{%x}" % cp
         return c
 

@@ -101,14 +101,25 @@ void lay_out(std::string& out, const std::vector<std::string>& tokens) {
     while (end < tokens.size() && tokens[end].starts_with('%')) length += 1 + utf8::length(tokens[end++]);
     if (width > 0 && width + 1 + length <= kLineWidth) {
       out += ' ';
-      width += 1 + length;
+      ++width;
     } else {
       if (width > 0) out += '\n';
-      width = length;
+      width = 0;
     }
     for (std::size_t i = first; i < end; ++i) {
-      if (i > first) out += ' ';
+      const std::size_t size = utf8::length(tokens[i]);
+      if (i > first) {
+        // A run too long for one line goes on over lines that begin with the
+        // space before a "%" token: only a "%" in the first column escapes.
+        if (width + 1 + size > kLineWidth) {
+          out += '\n';
+          width = 0;
+        }
+        out += ' ';
+        ++width;
+      }
       out += tokens[i];
+      width += size;
     }
     first = end;
   }
