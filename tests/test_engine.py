@@ -194,14 +194,15 @@ def test_arguments_may_hold_line_breaks():
         assert engine.next_line() == "readyok"
 
 
-def test_the_engine_starts_with_default_signals():
+def test_the_engine_starts_with_default_signals_but_sigint():
     # Python ignores SIGPIPE and SIGXFSZ; an engine must not inherit that,
-    # nor a blocked signal.
+    # nor a blocked signal. SIGINT is the host's alone.
     script = "grep -E '^Sig(Blk|Ign)' /proc/self/status"
     with Engine("/bin/sh", ["-c", script], timeout=STARTUP) as engine:
         blocked, ignored = (int(engine.next_line().split()[1], 16) for _ in range(2))
     assert blocked == 0
-    assert ignored & (1 << (signal.SIGPIPE - 1) | 1 << (signal.SIGXFSZ - 1)) == 0
+    assert ignored & (1 << (signal.SIGPIPE - 1) | 1 << (signal.SIGXFSZ - 1) | 1 << (signal.SIGINT - 1)) == (
+        1 << (signal.SIGINT - 1))
 
 
 def test_a_relative_program_is_found_from_cwd(tmp_path, fake):
@@ -1018,6 +1019,8 @@ from vorn import Game
 from vorn.uci import Engine, Limits
 engine = Engine({command!r}, {args!r}, timeout={startup})
 engine.handshake()
+[pid] = open(f"/proc/self/task/{{os.getpid()}}/children").read().split()
+assert os.getpgid(int(pid)) == os.getpgrp()  # the signal reaches the engine too
 threading.Timer(0.3, os.killpg, (os.getpgrp(), signal.SIGINT)).start()
 try:
     engine.play(Game(), Limits(infinite=True))
@@ -1030,13 +1033,100 @@ print(engine.play(Game(), Limits(depth=4)).best in Game().legal_moves(), engine.
 
 @pytest.mark.parametrize("name", ["fake", "stockfish"])
 def test_a_terminals_ctrl_c_reaches_the_host_not_the_engine(fake, name):
-    # The fake dies of SIGINT, as Python does by default.
+    # The fake would die of SIGINT, as Python does by default, were it not
+    # started with SIGINT ignored.
     command = [sys.executable, *fake.args("wait-for-stop")] if name == "fake" else REAL[name]
     require(command[0])
     script = TERMINAL.format(command=command[0], args=command[1:], startup=STARTUP)
     done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60,
                           start_new_session=True)
     assert (done.returncode, done.stdout, done.stderr) == (0, "interrupted\nTrue 0\n", "")
+
+
+# A shell with job control: it leads its session and runs the job (a host
+# with an engine) in a process group of its own, as a terminal's shell does;
+# a group alone in its session would be orphaned, and the kernel discards
+# Ctrl-Z sent to one. As a subreaper it adopts what the job leaves behind,
+# so an engine that outlives its host is found here, and killed.
+SHELL = """
+import ctypes, os, signal, subprocess, sys, time
+ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
+job = subprocess.Popen([sys.executable, "-c", sys.argv[1]], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                       text=True, preexec_fn=os.setpgrp)
+engine = int(job.stdout.readline())
+
+def state(pid):
+    stat = open(f"/proc/{{pid}}/stat").read()
+    return stat[stat.rindex(")") + 2]
+
+def until(done, bound=10.0):
+    end = time.monotonic() + bound
+    while time.monotonic() < end:
+        if done():
+            return True
+        time.sleep(0.01)
+    return False
+
+{steps}
+"""
+# The job goes on when the shell tells it to.
+STOPPED = """
+time.sleep(0.3)
+os.killpg(job.pid, signal.SIGTSTP)
+until(lambda: state(job.pid) == state(engine) == "T")
+print("stopped:", state(job.pid), state(engine))
+os.killpg(job.pid, signal.SIGCONT)
+until(lambda: state(engine) != "T")
+print("resumed:", state(engine) != "T")
+print(job.communicate("go on\\n")[0], end="")
+"""
+# The engine must end with its job; one that outlives it is killed here.
+ENDED = """
+os.killpg(job.pid, signal.{signal})
+print("host:", signal.Signals(-job.wait()).name)
+if until(lambda: os.waitpid(engine, os.WNOHANG)[0] == engine):
+    print("engine: ended")
+else:
+    os.kill(engine, signal.SIGKILL)
+    os.waitpid(engine, 0)
+    print("engine: left running")
+"""
+JOB = """
+import os, sys
+from vorn import Game
+from vorn.uci import Engine, Limits
+engine = Engine({command!r}, {args!r}, timeout={startup})
+{start}
+[pid] = open(f"/proc/self/task/{{os.getpid()}}/children").read().split()
+print(pid, flush=True)
+sys.stdin.readline()
+{finish}
+"""
+
+
+def run_job(command, start, finish, steps):
+    require(command[0])
+    job = JOB.format(command=command[0], args=command[1:], startup=STARTUP, start=start, finish=finish)
+    done = subprocess.run([sys.executable, "-c", SHELL.format(steps=steps), job], capture_output=True, text=True,
+                          timeout=60, start_new_session=True)
+    assert (done.returncode, done.stderr) == (0, "")
+    return done.stdout
+
+
+def test_ctrl_z_stops_the_engine_with_its_job_and_fg_resumes_both():
+    out = run_job(REAL["stockfish"], "engine.handshake()\nsearch = engine.go(Limits(infinite=True))",
+                  "search.stop()\nprint(search.answer().best in Game().legal_moves(), engine.quit())", STOPPED)
+    assert out == "stopped: T T\nresumed: True\nTrue 0\n"
+
+
+@pytest.mark.parametrize("signal_name", ["SIGHUP", "SIGTERM"])
+@pytest.mark.parametrize("engine", ["stockfish", "deaf"])
+def test_a_hang_up_or_kill_of_the_job_ends_the_engine(fake, engine, signal_name):
+    # The deaf engine would outlive its host: it never sees its input end.
+    command = REAL["stockfish"] if engine == "stockfish" else [sys.executable, *fake.args("deaf")]
+    start = "engine.handshake()" if engine == "stockfish" else ""
+    out = run_job(command, start, "", ENDED.format(signal=signal_name))
+    assert out == f"host: {signal_name}\nengine: ended\n"
 
 
 def test_ctrl_c_stops_the_search_it_interrupts(fake):

@@ -1,4 +1,4 @@
-// One engine's child process: started with posix_spawn and three pipes, asked
+// One engine's child process: started with three pipes (spawn.cpp), asked
 // whether it has ended, killed and reaped. The pid is signalled only while it
 // is known not to be collected, so a reused pid is never hit; the kill may
 // come from any thread, the waits from the owner's. Only the process that
@@ -77,10 +77,11 @@ struct Spawned {
 };
 
 // Starts `program` (looked up on PATH when it has no slash; a relative path is
-// found from `cwd` when one is given) with `args`, its standard streams piped,
-// SIGPIPE at its default, no signal blocked, in a process group of its own.
-// The pipes are close-on-exec in the parent, whose input end does not block.
-// A `cwd` that cannot be the working directory fails as the directory's fault.
+// found from `cwd` when one is given) with `args`, its standard streams piped
+// and no other descriptor, in the caller's process group with SIGINT ignored,
+// SIGPIPE at its default and no signal blocked. The pipes are close-on-exec
+// in the parent, whose input end does not block. A `cwd` that cannot be the
+// working directory fails as the directory's fault.
 std::expected<Spawned, Error> spawn_child(const std::string& program, const std::vector<std::string>& args,
                                           const std::optional<std::string>& cwd);
 
