@@ -399,6 +399,75 @@ print(Engine(sys.executable, {fake.args()!r}, timeout={STARTUP}).quit())
     assert (done.returncode, done.stdout, done.stderr) == (0, "the engine closed its output\nFalse None\nNone\n", "")
 
 
+# A host that collects its engine behind vorn's back, then starts an
+# unrelated `sleep` that takes the engine's pid: in a pid namespace of its own,
+# where pids are handed out in order from the one written to ns_last_pid.
+REUSED = """
+import gc, os, signal, subprocess, sys, time
+from vorn.uci import Engine
+way, collector = sys.argv[1:]
+if collector == "SIGCHLD ignored":
+    signal.signal(signal.SIGCHLD, signal.SIG_IGN)
+engine = Engine("/bin/sh", ["-c", "echo $$; read line"], timeout=5.0)
+pid = int(engine.next_line())
+engine.send_line("end")
+if collector == "waitpid":
+    os.waitpid(pid, 0)
+while os.path.exists(f"/proc/{pid}"):
+    time.sleep(0.01)
+with open("/proc/sys/kernel/ns_last_pid", "w") as last:
+    last.write(str(pid - 1))
+sleep = subprocess.Popen(["sleep", "60"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+assert sleep.pid == pid
+print(engine.is_alive, flush=True)
+if way == "kill":
+    engine.kill()
+elif way == "drop":
+    del engine
+    gc.collect()
+# else left open for the exit hook
+print(pid, sleep.poll())
+"""
+# The namespace's first process: it adopts the sleep once the host has ended,
+# and ending, ends the namespace and the sleep with it.
+NAMESPACE = """
+import subprocess, sys
+host = subprocess.run([sys.executable, "-c", *sys.argv[1:]], capture_output=True, text=True)
+alive, pid, polled = host.stdout.split()
+try:
+    stat = open(f"/proc/{pid}/stat").read()
+    sleeping = "(sleep)" in stat and stat[stat.rindex(")") + 2] != "Z"
+except FileNotFoundError:
+    sleeping = False
+print(host.returncode, alive, polled, sleeping, repr(host.stderr))
+"""
+
+
+def in_a_pid_namespace(*command):
+    return ["unshare", "--pid", "--fork", "--mount-proc", *command]
+
+
+@pytest.fixture(scope="module")
+def pid_namespace():
+    try:
+        made = subprocess.run(in_a_pid_namespace("sh", "-c", "echo 1 > /proc/sys/kernel/ns_last_pid"),
+                              capture_output=True, timeout=30).returncode == 0
+    except OSError:
+        made = False
+    if not made:
+        pytest.skip("no pid namespace with a writable ns_last_pid can be made here")
+
+
+@pytest.mark.parametrize("collector", ["waitpid", "SIGCHLD ignored"])
+@pytest.mark.parametrize("way", ["kill", "drop", "exit"])
+def test_an_engine_collected_by_its_host_leaves_its_reused_pid_alone(pid_namespace, way, collector):
+    done = subprocess.run(in_a_pid_namespace(sys.executable, "-c", NAMESPACE, REUSED, way, collector),
+                          capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    # The engine is dead, the sleep neither signalled nor collected by vorn.
+    assert done.stdout == "0 False None True ''\n"
+
+
 @pytest.mark.parametrize(
     "mode, wait, sent, state",
     [("close-on-go", lambda engine: engine.play(Game(), Limits(depth=1)), ["uci", "position startpos", "go depth 1"],

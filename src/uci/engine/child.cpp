@@ -1,6 +1,7 @@
 #include "uci/engine/child.hpp"
 
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,7 +26,32 @@ void Fd::reset() {
 
 // ---- Reaper ----
 
-Reaper::Reaper(pid_t pid) : pid_(pid), parent_(::getpid()) { enlist(*this); }
+namespace {
+
+constexpr auto kByPidfd = idtype_t(3);  // P_PIDFD, which older C libraries lack
+
+// A pidfd for the child just started, or none where the kernel cannot both
+// signal and wait through one (pidfd_open came in 5.3, waitid on a pidfd in
+// 5.4) or a filter refuses the call. ESRCH: collected behind our back already.
+std::expected<Fd, int> open_pidfd(pid_t pid) {
+  Fd pidfd(int(::syscall(SYS_pidfd_open, pid, 0)));
+  if (!pidfd) {
+    if (errno == ESRCH) return std::unexpected(ESRCH);
+    return Fd();
+  }
+  siginfo_t info{};
+  if (::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG | WNOWAIT) < 0 && errno == EINVAL) return Fd();
+  return pidfd;
+}
+
+}  // namespace
+
+Reaper::Reaper(pid_t pid) : pid_(pid), parent_(::getpid()) {
+  auto pidfd = open_pidfd(pid);
+  if (pidfd) pidfd_ = std::move(*pidfd);
+  else collected_ = true;
+  enlist(*this);
+}
 
 Reaper::~Reaper() { strike_off(*this); }
 
@@ -33,21 +59,27 @@ bool Reaper::belongs_here() const { return parent_ == ::getpid(); }
 
 void Reaper::kill() {
   const std::lock_guard lock(mutex_);
-  if (!collected_) ::kill(pid_, SIGKILL);
+  if (collected_) return;
+  if (pidfd_) ::syscall(SYS_pidfd_send_signal, pidfd_.get(), SIGKILL, nullptr, 0);
+  else ::kill(pid_, SIGKILL);
+}
+
+int Reaper::wait_for(siginfo_t& info, int options) const {
+  if (pidfd_) return ::waitid(kByPidfd, id_t(pidfd_.get()), &info, options);
+  return ::waitid(P_PID, id_t(pid_), &info, options);
 }
 
 std::expected<bool, int> Reaper::try_wait() {
   const std::lock_guard lock(mutex_);
   if (collected_) return true;
-  int status = 0;
-  const pid_t got = ::waitpid(pid_, &status, WNOHANG);
-  if (got == pid_) {
+  siginfo_t info{};
+  if (wait_for(info, WEXITED | WNOHANG) == 0) {
+    if (info.si_pid == 0) return false;  // still running
     collected_ = true;
-    status_ = status;
+    if (info.si_code == CLD_EXITED) exit_ = info.si_status;
     return true;
   }
-  if (got == 0) return false;
-  if (errno == ECHILD) {  // SIGCHLD ignored by the host: ended, its code lost
+  if (errno == ECHILD) {  // collected by the host: ended, its code lost
     collected_ = true;
     return true;
   }
@@ -55,20 +87,19 @@ std::expected<bool, int> Reaper::try_wait() {
 }
 
 void Reaper::wait() {
-  // Its pid may be another process's by now.
   if (collected()) return;
   // Waiting without collecting leaves a zombie whose pid cannot be reused,
-  // so `kill` from another thread stays safe until the collection below.
+  // so `kill` from another thread stays safe without a pidfd until the
+  // collection below, the one place that takes the status.
   siginfo_t info{};
-  while (::waitid(P_PID, id_t(pid_), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+  while (wait_for(info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
   }
   (void)try_wait();
 }
 
 std::optional<std::int32_t> Reaper::exit_code() const {
   const std::lock_guard lock(mutex_);
-  if (!status_ || !WIFEXITED(*status_)) return std::nullopt;
-  return WEXITSTATUS(*status_);
+  return exit_;
 }
 
 bool Reaper::collected() const {

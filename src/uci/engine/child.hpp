@@ -1,10 +1,14 @@
 // One engine's child process: started with three pipes (spawn.cpp), asked
-// whether it has ended, killed and reaped. The pid is signalled only while it
-// is known not to be collected, so a reused pid is never hit; the kill may
-// come from any thread, the waits from the owner's. Only the process that
-// started it may signal or wait for it: a forked copy belongs to the parent.
+// whether it has ended, killed and reaped. It is signalled and waited for
+// through a pidfd, which names that process alone even once the host has
+// collected it behind our back (SIGCHLD ignored, a wait for any child) and
+// its pid is another's; on kernels without pidfds, through the pid while it
+// is known not to be collected. The kill may come from any thread, the
+// waits from the owner's. Only the process that started it may signal or
+// wait for it: a forked copy belongs to the parent.
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -38,7 +42,7 @@ class Fd {
   int fd_ = -1;
 };
 
-// The pid and whether it has been collected, shared by the owner and by
+// The process and whether it has been collected, shared by the owner and by
 // whoever may kill the process from another thread. Listed among the live
 // engines (live.hpp) from its start to its end.
 class Reaper {
@@ -64,11 +68,15 @@ class Reaper {
   bool collected() const;
 
  private:
+  // waitid for the process, through the pidfd where there is one.
+  int wait_for(siginfo_t& info, int options) const;
+
   mutable std::mutex mutex_;
   const pid_t pid_;
+  Fd pidfd_;  // none on kernels without pidfds
   const pid_t parent_;  // the process that started it
   bool collected_ = false;
-  std::optional<int> status_;  // the wait status, once collected (none: lost)
+  std::optional<std::int32_t> exit_;  // once collected, the code of a process that exited
 };
 
 struct Spawned {
