@@ -28,6 +28,7 @@ from vorn._vorn import (
     Search,
     UciError,
 )
+from support.cpp_driver import build_driver
 from support.quoting import quoted
 
 FAKE = Path(__file__).parent / "support" / "fake_engine.py"
@@ -168,6 +169,34 @@ def test_the_engine_inherits_only_its_three_pipes(fake):
         for fd in (read_end, write_end, high):
             os.close(fd)
     assert {0, 1, 2} <= inherited and high not in inherited
+
+
+# Each allocation made after the child has started fails in turn, until one
+# start needs fewer than the count; each failure must end the child first.
+FAILING_NEW = """
+import os
+from vorn.uci import Engine
+for count in range(1, 1000):
+    os.environ["VORN_FAILING_NEW"] = str(count)
+    try:
+        Engine("/bin/sh", ["-c", "read line"]).kill()
+        outcome = "started"
+    except MemoryError:
+        outcome = "MemoryError"
+    print(outcome, open(f"/proc/self/task/{os.getpid()}/children").read().split())
+    if outcome == "started":
+        break
+"""
+
+
+def test_an_allocation_failure_after_the_start_leaves_no_child(tmp_path):
+    shim = build_driver(tmp_path, "failing_new.cpp", [], "the allocation failure check",
+                        flags=["-shared", "-fPIC", "-ldl"])
+    done = subprocess.run([sys.executable, "-c", FAILING_NEW], capture_output=True, text=True, timeout=60,
+                          env={**os.environ, "LD_PRELOAD": str(shim)})
+    assert (done.returncode, done.stderr) == (0, "")
+    *failed, started = done.stdout.splitlines()
+    assert failed and set(failed) == {"MemoryError []"} and started == "started []"
 
 
 @pytest.mark.parametrize(

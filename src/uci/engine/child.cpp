@@ -46,14 +46,23 @@ std::expected<Fd, int> open_pidfd(pid_t pid) {
 
 }  // namespace
 
-Reaper::Reaper(pid_t pid) : pid_(pid), parent_(::getpid()) {
-  auto pidfd = open_pidfd(pid);
-  if (pidfd) pidfd_ = std::move(*pidfd);
-  else collected_ = true;
-  enlist(*this);
+Reaper::Reaper() : parent_(::getpid()) { enlist(*this); }
+
+Reaper::~Reaper() {
+  strike_off(*this);
+  if (belongs_here()) {
+    kill();
+    wait();
+  }
 }
 
-Reaper::~Reaper() { strike_off(*this); }
+void Reaper::hold(pid_t pid) {
+  auto pidfd = open_pidfd(pid);
+  const std::lock_guard lock(mutex_);
+  pid_ = pid;
+  collected_ = !pidfd;
+  if (pidfd) pidfd_ = std::move(*pidfd);
+}
 
 bool Reaper::belongs_here() const { return parent_ == ::getpid(); }
 

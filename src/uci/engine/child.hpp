@@ -44,13 +44,20 @@ class Fd {
 
 // The process and whether it has been collected, shared by the owner and by
 // whoever may kill the process from another thread. Listed among the live
-// engines (live.hpp) from its start to its end.
+// engines (live.hpp) from before its start to its end.
 class Reaper {
  public:
-  explicit Reaper(pid_t pid);
+  // Listed, and holding no process yet: made before the start, so that
+  // nothing can fail between the start and `hold`.
+  Reaper();
+  // Kills and reaps a process not yet collected, unless this is a forked
+  // copy: a failure after the start leaves nothing running.
   ~Reaper();
   Reaper(const Reaper&) = delete;
   Reaper& operator=(const Reaper&) = delete;
+
+  // Takes the process just started.
+  void hold(pid_t pid);
 
   // Whether this is the process that started the child (not a forked copy).
   bool belongs_here() const;
@@ -72,10 +79,10 @@ class Reaper {
   int wait_for(siginfo_t& info, int options) const;
 
   mutable std::mutex mutex_;
-  const pid_t pid_;
+  pid_t pid_ = 0;
   Fd pidfd_;  // none on kernels without pidfds
   const pid_t parent_;  // the process that started it
-  bool collected_ = false;
+  bool collected_ = true;  // until a process is held
   std::optional<std::int32_t> exit_;  // once collected, the code of a process that exited
 };
 

@@ -4,7 +4,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -160,6 +159,9 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
                   .report = (*report)[1].get(),
                   .inheritable = inheritable()};
 
+  // Made before the start, as everything the child needs: from the start on,
+  // nothing can fail before the reaper holds the child.
+  const auto child = std::make_shared<Reaper>();
   // No handler of the host may run in the child before it has reset them.
   sigset_t all, mask;
   sigfillset(&all);
@@ -168,17 +170,16 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   const int fork_error = errno;
   ::pthread_sigmask(SIG_SETMASK, &mask, nullptr);
   if (pid < 0) return std::unexpected(os_error(fork_error));
+  child->hold(pid);
 
-  // The child has exec'd, closing the report pipe, or written why it could not.
+  // The child has exec'd, closing the report pipe, or written why it could
+  // not; then it has exited, and dropping the reaper collects it.
   (*report)[1].reset();
   Failure failure{};
   ssize_t got = 0;
   while ((got = ::read((*report)[0].get(), &failure, sizeof failure)) < 0 && errno == EINTR) {
   }
   if (got == ssize_t(sizeof failure)) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
     error::Io start_error = os_error(failure.code);
     start_error.in_working_directory = failure.in_working_directory;
     return std::unexpected(std::move(start_error));
@@ -187,8 +188,7 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   // The parent's writes must not block for ever on an engine that stopped reading.
   const int flags = ::fcntl((*input)[1].get(), F_GETFL);
   ::fcntl((*input)[1].get(), F_SETFL, flags | O_NONBLOCK);
-  return Spawned{std::make_shared<Reaper>(pid), std::move((*input)[1]), std::move((*output)[0]),
-                 std::move((*errors)[0])};
+  return Spawned{child, std::move((*input)[1]), std::move((*output)[0]), std::move((*errors)[0])};
 }
 
 }  // namespace vorn::uci::engine
