@@ -67,6 +67,7 @@ std::vector<int> inheritable() {
 struct Plan {
   std::vector<std::string> paths;  // to exec, in turn
   std::vector<char*> argv;
+  char** envp = nullptr;
   const char* cwd = nullptr;  // null: the host's
   std::array<int, 3> streams{};  // the child's ends, to become 0, 1 and 2
   int report = -1;  // close-on-exec: a failure is written to it, success closes it
@@ -85,6 +86,16 @@ struct Failure {
   ::_exit(127);
 }
 
+// Closes every descriptor above the standard streams but the report pipe,
+// which closes itself at exec: nothing the host left inheritable leaks into
+// the engine.
+void close_the_rest(const Plan& plan) {
+#ifdef VORN_CLOSE_RANGE
+  if (::close_range(3, plan.report - 1, 0) == 0 && ::close_range(plan.report + 1, ~0U, 0) == 0) return;
+#endif
+  for (const int fd : plan.inheritable) ::close(fd);
+}
+
 // The child's side of vfork: it shares the host's memory until exec, so it
 // only makes system calls, and the host's signal handlers, which would run
 // on that memory, are reset before any signal is let through.
@@ -92,12 +103,12 @@ struct Failure {
   struct sigaction original {};
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
-  for (int signal = 1; signal < NSIG; ++signal) {
+  for (int number = 1; number < NSIG; ++number) {
     // Python ignores SIGPIPE and SIGXFSZ: the engine gets their defaults.
     // Another signal the host ignores stays ignored, as across any exec.
-    const bool keep = ::sigaction(signal, nullptr, &original) == 0 && original.sa_handler == SIG_IGN &&
-                      signal != SIGPIPE && signal != SIGXFSZ;
-    if (!keep) ::sigaction(signal, &action, nullptr);
+    const bool keep = ::sigaction(number, nullptr, &original) == 0 && original.sa_handler == SIG_IGN &&
+                      number != SIGPIPE && number != SIGXFSZ;
+    if (!keep) ::sigaction(number, &action, nullptr);
   }
   // The engine stays in its host's process group, so Ctrl-Z, a hang-up and
   // a kill of the job reach it with its host; a terminal's Ctrl-C is for the
@@ -112,17 +123,12 @@ struct Failure {
   for (int stream = 0; stream < 3; ++stream) {
     if (::dup2(plan.streams[stream], stream) < 0) fail(plan, false);
   }
-  // Nothing the host left inheritable leaks into the engine; the report
-  // pipe closes itself at exec.
-#ifdef VORN_CLOSE_RANGE
-  if (::close_range(3, plan.report - 1, 0) < 0 || ::close_range(plan.report + 1, ~0U, 0) < 0)
-#endif
-    for (const int fd : plan.inheritable) ::close(fd);
+  close_the_rest(plan);
   if (plan.cwd != nullptr && ::chdir(plan.cwd) < 0) fail(plan, true);
   // As execvp: the first failure that is not a missing file is the one told.
   int told = 0;
   for (const std::string& path : plan.paths) {
-    ::execve(path.c_str(), plan.argv.data(), environ);
+    ::execve(path.c_str(), plan.argv.data(), plan.envp);
     if (told == 0 && errno != ENOENT && errno != ENOTDIR) told = errno;
   }
   if (told != 0) errno = told;
@@ -154,6 +160,7 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   argv.push_back(nullptr);
   const Plan plan{.paths = candidates(program),
                   .argv = std::move(argv),
+                  .envp = environ,
                   .cwd = cwd ? cwd->c_str() : nullptr,
                   .streams = {(*input)[0].get(), (*output)[1].get(), (*errors)[1].get()},
                   .report = (*report)[1].get(),
