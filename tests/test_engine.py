@@ -479,6 +479,10 @@ def in_a_pid_namespace(*command):
 @pytest.fixture(scope="module")
 def pid_namespace():
     try:
+        os.close(os.pidfd_open(os.getpid()))
+    except OSError:
+        pytest.skip("the kernel has no pidfds, and vorn signals the pid itself")
+    try:
         made = subprocess.run(in_a_pid_namespace("sh", "-c", "echo 1 > /proc/sys/kernel/ns_last_pid"),
                               capture_output=True, timeout=30).returncode == 0
     except OSError:
