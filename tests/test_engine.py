@@ -28,6 +28,7 @@ from vorn._vorn import (
     Search,
     UciError,
 )
+from support.cpp_driver import build_driver
 from support.quoting import quoted
 
 FAKE = Path(__file__).parent / "support" / "fake_engine.py"
@@ -170,6 +171,34 @@ def test_the_engine_inherits_only_its_three_pipes(fake):
     assert {0, 1, 2} <= inherited and high not in inherited
 
 
+# Each allocation made after the child has started fails in turn, until one
+# start needs fewer than the count; each failure must end the child first.
+FAILING_NEW = """
+import os
+from vorn.uci import Engine
+for count in range(1, 1000):
+    os.environ["VORN_FAILING_NEW"] = str(count)
+    try:
+        Engine("/bin/sh", ["-c", "read line"]).kill()
+        outcome = "started"
+    except MemoryError:
+        outcome = "MemoryError"
+    print(outcome, open(f"/proc/self/task/{os.getpid()}/children").read().split())
+    if outcome == "started":
+        break
+"""
+
+
+def test_an_allocation_failure_after_the_start_leaves_no_child(tmp_path):
+    shim = build_driver(tmp_path, "failing_new.cpp", [], "the allocation failure check",
+                        flags=["-shared", "-fPIC", "-ldl"])
+    done = subprocess.run([sys.executable, "-c", FAILING_NEW], capture_output=True, text=True, timeout=60,
+                          env={**os.environ, "LD_PRELOAD": str(shim)})
+    assert (done.returncode, done.stderr) == (0, "")
+    *failed, started = done.stdout.splitlines()
+    assert failed and set(failed) == {"MemoryError []"} and started == "started []"
+
+
 @pytest.mark.parametrize(
     "kwargs",
     [{"command": "eng\0ine"}, {"command": sys.executable, "args": ["a\0b"]},
@@ -194,14 +223,15 @@ def test_arguments_may_hold_line_breaks():
         assert engine.next_line() == "readyok"
 
 
-def test_the_engine_starts_with_default_signals():
+def test_the_engine_starts_with_default_signals_but_sigint():
     # Python ignores SIGPIPE and SIGXFSZ; an engine must not inherit that,
-    # nor a blocked signal.
+    # nor a blocked signal. SIGINT is the host's alone.
     script = "grep -E '^Sig(Blk|Ign)' /proc/self/status"
     with Engine("/bin/sh", ["-c", script], timeout=STARTUP) as engine:
         blocked, ignored = (int(engine.next_line().split()[1], 16) for _ in range(2))
     assert blocked == 0
-    assert ignored & (1 << (signal.SIGPIPE - 1) | 1 << (signal.SIGXFSZ - 1)) == 0
+    assert ignored & (1 << (signal.SIGPIPE - 1) | 1 << (signal.SIGXFSZ - 1) | 1 << (signal.SIGINT - 1)) == (
+        1 << (signal.SIGINT - 1))
 
 
 def test_a_relative_program_is_found_from_cwd(tmp_path, fake):
@@ -398,6 +428,79 @@ print(Engine(sys.executable, {fake.args()!r}, timeout={STARTUP}).quit())
 """
     done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=30)
     assert (done.returncode, done.stdout, done.stderr) == (0, "the engine closed its output\nFalse None\nNone\n", "")
+
+
+# A host that collects its engine behind vorn's back, then starts an
+# unrelated `sleep` that takes the engine's pid: in a pid namespace of its own,
+# where pids are handed out in order from the one written to ns_last_pid.
+REUSED = """
+import gc, os, signal, subprocess, sys, time
+from vorn.uci import Engine
+way, collector = sys.argv[1:]
+if collector == "SIGCHLD ignored":
+    signal.signal(signal.SIGCHLD, signal.SIG_IGN)
+engine = Engine("/bin/sh", ["-c", "echo $$; read line"], timeout=5.0)
+pid = int(engine.next_line())
+engine.send_line("end")
+if collector == "waitpid":
+    os.waitpid(pid, 0)
+while os.path.exists(f"/proc/{pid}"):
+    time.sleep(0.01)
+with open("/proc/sys/kernel/ns_last_pid", "w") as last:
+    last.write(str(pid - 1))
+sleep = subprocess.Popen(["sleep", "60"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+assert sleep.pid == pid
+print(engine.is_alive, flush=True)
+if way == "kill":
+    engine.kill()
+elif way == "drop":
+    del engine
+    gc.collect()
+# else left open for the exit hook
+print(pid, sleep.poll())
+"""
+# The namespace's first process: it adopts the sleep once the host has ended,
+# and ending, ends the namespace and the sleep with it.
+NAMESPACE = """
+import subprocess, sys
+host = subprocess.run([sys.executable, "-c", *sys.argv[1:]], capture_output=True, text=True)
+alive, pid, polled = host.stdout.split()
+try:
+    stat = open(f"/proc/{pid}/stat").read()
+    sleeping = "(sleep)" in stat and stat[stat.rindex(")") + 2] != "Z"
+except FileNotFoundError:
+    sleeping = False
+print(host.returncode, alive, polled, sleeping, repr(host.stderr))
+"""
+
+
+def in_a_pid_namespace(*command):
+    return ["unshare", "--pid", "--fork", "--mount-proc", *command]
+
+
+@pytest.fixture(scope="module")
+def pid_namespace():
+    try:
+        os.close(os.pidfd_open(os.getpid()))
+    except OSError:
+        pytest.skip("the kernel has no pidfds, and vorn signals the pid itself")
+    try:
+        made = subprocess.run(in_a_pid_namespace("sh", "-c", "echo 1 > /proc/sys/kernel/ns_last_pid"),
+                              capture_output=True, timeout=30).returncode == 0
+    except OSError:
+        made = False
+    if not made:
+        pytest.skip("no pid namespace with a writable ns_last_pid can be made here")
+
+
+@pytest.mark.parametrize("collector", ["waitpid", "SIGCHLD ignored"])
+@pytest.mark.parametrize("way", ["kill", "drop", "exit"])
+def test_an_engine_collected_by_its_host_leaves_its_reused_pid_alone(pid_namespace, way, collector):
+    done = subprocess.run(in_a_pid_namespace(sys.executable, "-c", NAMESPACE, REUSED, way, collector),
+                          capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    # The engine is dead, the sleep neither signalled nor collected by vorn.
+    assert done.stdout == "0 False None True ''\n"
 
 
 @pytest.mark.parametrize(
@@ -1057,6 +1160,8 @@ from vorn import Game
 from vorn.uci import Engine, Limits
 engine = Engine({command!r}, {args!r}, timeout={startup})
 engine.handshake()
+[pid] = open(f"/proc/self/task/{{os.getpid()}}/children").read().split()
+assert os.getpgid(int(pid)) == os.getpgrp()  # the signal reaches the engine too
 threading.Timer(0.3, os.killpg, (os.getpgrp(), signal.SIGINT)).start()
 try:
     engine.play(Game(), Limits(infinite=True))
@@ -1069,7 +1174,8 @@ print(engine.play(Game(), Limits(depth=4)).best in Game().legal_moves(), engine.
 
 @pytest.mark.parametrize("name", ["fake", "stockfish"])
 def test_a_terminals_ctrl_c_reaches_the_host_not_the_engine(fake, name):
-    # The fake dies of SIGINT, as Python does by default.
+    # The fake would die of SIGINT, as Python does by default, were it not
+    # started with SIGINT ignored.
     command = [sys.executable, *fake.args("wait-for-stop")] if name == "fake" else REAL[name]
     require(command[0])
     script = TERMINAL.format(command=command[0], args=command[1:], startup=STARTUP)
@@ -1118,6 +1224,92 @@ def test_a_signal_handler_waiting_on_the_engine_its_thread_waits_on_is_refused(f
         "idle" if "next_line" in outer else "searching")
     # The call the handler interrupted goes on to its end.
     assert rest == (["None", "0"] if "next_line" in outer else ["e2e4", "0"])
+
+
+# A shell with job control: it leads its session and runs the job (a host
+# with an engine) in a process group of its own, as a terminal's shell does;
+# a group alone in its session would be orphaned, and the kernel discards
+# Ctrl-Z sent to one. As a subreaper it adopts what the job leaves behind,
+# so an engine that outlives its host is found here, and killed.
+SHELL = """
+import ctypes, os, signal, subprocess, sys, time
+ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
+job = subprocess.Popen([sys.executable, "-c", sys.argv[1]], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                       text=True, preexec_fn=os.setpgrp)
+engine = int(job.stdout.readline())
+
+def state(pid):
+    stat = open(f"/proc/{{pid}}/stat").read()
+    return stat[stat.rindex(")") + 2]
+
+def until(done, bound=10.0):
+    end = time.monotonic() + bound
+    while time.monotonic() < end:
+        if done():
+            return True
+        time.sleep(0.01)
+    return False
+
+{steps}
+"""
+# The job goes on when the shell tells it to.
+STOPPED = """
+time.sleep(0.3)
+os.killpg(job.pid, signal.SIGTSTP)
+until(lambda: state(job.pid) == state(engine) == "T")
+print("stopped:", state(job.pid), state(engine))
+os.killpg(job.pid, signal.SIGCONT)
+until(lambda: state(engine) != "T")
+print("resumed:", state(engine) != "T")
+print(job.communicate("go on\\n")[0], end="")
+"""
+# The engine must end with its job; one that outlives it is killed here.
+ENDED = """
+os.killpg(job.pid, signal.{signal})
+print("host:", signal.Signals(-job.wait()).name)
+if until(lambda: os.waitpid(engine, os.WNOHANG)[0] == engine):
+    print("engine: ended")
+else:
+    os.kill(engine, signal.SIGKILL)
+    os.waitpid(engine, 0)
+    print("engine: left running")
+"""
+JOB = """
+import os, sys
+from vorn import Game
+from vorn.uci import Engine, Limits
+engine = Engine({command!r}, {args!r}, timeout={startup})
+{start}
+[pid] = open(f"/proc/self/task/{{os.getpid()}}/children").read().split()
+print(pid, flush=True)
+sys.stdin.readline()
+{finish}
+"""
+
+
+def run_job(command, start, finish, steps):
+    require(command[0])
+    job = JOB.format(command=command[0], args=command[1:], startup=STARTUP, start=start, finish=finish)
+    done = subprocess.run([sys.executable, "-c", SHELL.format(steps=steps), job], capture_output=True, text=True,
+                          timeout=60, start_new_session=True)
+    assert (done.returncode, done.stderr) == (0, "")
+    return done.stdout
+
+
+def test_ctrl_z_stops_the_engine_with_its_job_and_fg_resumes_both():
+    out = run_job(REAL["stockfish"], "engine.handshake()\nsearch = engine.go(Limits(infinite=True))",
+                  "search.stop()\nprint(search.answer().best in Game().legal_moves(), engine.quit())", STOPPED)
+    assert out == "stopped: T T\nresumed: True\nTrue 0\n"
+
+
+@pytest.mark.parametrize("signal_name", ["SIGHUP", "SIGTERM"])
+@pytest.mark.parametrize("engine", ["stockfish", "deaf"])
+def test_a_hang_up_or_kill_of_the_job_ends_the_engine(fake, engine, signal_name):
+    # The deaf engine would outlive its host: it never sees its input end.
+    command = REAL["stockfish"] if engine == "stockfish" else [sys.executable, *fake.args("deaf")]
+    start = "engine.handshake()" if engine == "stockfish" else ""
+    out = run_job(command, start, "", ENDED.format(signal=signal_name))
+    assert out == f"host: {signal_name}\nengine: ended\n"
 
 
 def test_ctrl_c_stops_the_search_it_interrupts(fake):

@@ -252,7 +252,11 @@ const bind::ClassSpec<PyEngine> kEngineClass{
            "Ctrl-C ends any wait on the engine within a tenth of a second: a search\n"
            "under way is told to stop, and the engine stays usable. Calls of several\n"
            "threads that wait on the engine take turns; meanwhile `state`, `is_alive`\n"
-           "and a search's `stop` answer at once.",
+           "and a search's `stop` answer at once.\n\n"
+           "The engine belongs to its host's job: Ctrl-Z, a hang-up or a kill of the\n"
+           "job reach it too; engines still open when the interpreter exits are\n"
+           "killed, and a wrapper script should `exec` its engine, so that a kill\n"
+           "reaches the engine itself.",
     .getters = {bind::property<&timeout_of, &set_timeout>(
                     "timeout", "How long a wait that is not given its own limit may take, in seconds.", "timeout"),
                 bind::getter<&identity_field<&engine::Identity::name>>("name", "The engine's `id name`."),

@@ -1,10 +1,14 @@
-// One engine's child process: started with posix_spawn and three pipes, asked
-// whether it has ended, killed and reaped. The pid is signalled only while it
-// is known not to be collected, so a reused pid is never hit; the kill may
-// come from any thread, the waits from the owner's. Only the process that
-// started it may signal or wait for it: a forked copy belongs to the parent.
+// One engine's child process: started with three pipes (spawn.cpp), asked
+// whether it has ended, killed and reaped. It is signalled and waited for
+// through a pidfd, which names that process alone even once the host has
+// collected it behind our back (SIGCHLD ignored, a wait for any child) and
+// its pid is another's; on kernels without pidfds, through the pid while it
+// is known not to be collected. The kill may come from any thread, the
+// waits from the owner's. Only the process that started it may signal or
+// wait for it: a forked copy belongs to the parent.
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -38,15 +42,22 @@ class Fd {
   int fd_ = -1;
 };
 
-// The pid and whether it has been collected, shared by the owner and by
+// The process and whether it has been collected, shared by the owner and by
 // whoever may kill the process from another thread. Listed among the live
-// engines (live.hpp) from its start to its end.
+// engines (live.hpp) from before its start to its end.
 class Reaper {
  public:
-  explicit Reaper(pid_t pid);
+  // Listed, and holding no process yet: made before the start, so that
+  // nothing can fail between the start and `hold`.
+  Reaper();
+  // Kills and reaps a process not yet collected, unless this is a forked
+  // copy: a failure after the start leaves nothing running.
   ~Reaper();
   Reaper(const Reaper&) = delete;
   Reaper& operator=(const Reaper&) = delete;
+
+  // Takes the process just started.
+  void hold(pid_t pid);
 
   // Whether this is the process that started the child (not a forked copy).
   bool belongs_here() const;
@@ -64,11 +75,15 @@ class Reaper {
   bool collected() const;
 
  private:
+  // waitid for the process, through the pidfd where there is one.
+  int wait_for(siginfo_t& info, int options) const;
+
   mutable std::mutex mutex_;
-  const pid_t pid_;
+  pid_t pid_ = 0;
+  Fd pidfd_;  // none on kernels without pidfds
   const pid_t parent_;  // the process that started it
-  bool collected_ = false;
-  std::optional<int> status_;  // the wait status, once collected (none: lost)
+  bool collected_ = true;  // until a process is held
+  std::optional<std::int32_t> exit_;  // once collected, the code of a process that exited
 };
 
 struct Spawned {
@@ -77,10 +92,11 @@ struct Spawned {
 };
 
 // Starts `program` (looked up on PATH when it has no slash; a relative path is
-// found from `cwd` when one is given) with `args`, its standard streams piped,
-// SIGPIPE at its default, no signal blocked, in a process group of its own.
-// The pipes are close-on-exec in the parent, whose input end does not block.
-// A `cwd` that cannot be the working directory fails as the directory's fault.
+// found from `cwd` when one is given) with `args`, its standard streams piped
+// and no other descriptor, in the caller's process group with SIGINT ignored,
+// SIGPIPE at its default and no signal blocked. The pipes are close-on-exec
+// in the parent, whose input end does not block. A `cwd` that cannot be the
+// working directory fails as the directory's fault.
 std::expected<Spawned, Error> spawn_child(const std::string& program, const std::vector<std::string>& args,
                                           const std::optional<std::string>& cwd);
 

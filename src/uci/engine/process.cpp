@@ -98,11 +98,12 @@ std::expected<Engine, Error> Launch::spawn() && {
 
   auto spawned = spawn_child(program, arguments, cwd);
   if (!spawned) return std::unexpected(spawned.error());
+  // From here a failure drops the child's reaper, or the engine, and either
+  // kills and reaps the child.
   auto lines = std::make_shared<LineQueue>();
   const std::array ends{trace(spawned->input.get()), trace(spawned->output.get()), trace(spawned->errors.get())};
   Fd output = std::move(spawned->output);
   Fd errors = std::move(spawned->errors);
-  // From here a failure drops the engine, which kills and reaps the child.
   Engine engine(std::move(*spawned), ends, lines, timeout);
   if (auto started = start_output_reader(std::move(output), lines); !started)
     return std::unexpected(started.error());
