@@ -241,10 +241,9 @@ def test_an_interrupted_read_of_a_pipe_loses_nothing(tmp_path, text, split, skip
     assert run(tmp_path, RESUME, tmp_path / "pipe", text, split, skip or "keep") == expected
 
 
-def test_a_thread_waiting_for_a_reader_in_use_can_be_interrupted(tmp_path):
-    # Another thread's next() holds the reader while its read waits on the
-    # pipe; the main thread's next() waits for the reader, not for the pipe.
-    code = """
+# A reader of a pipe whose writer stalls inside game "a" until go_on is set,
+# then writes the rest of it and game "b".
+STALLED = """
     import os, signal, sys, threading, time
     import vorn.pgn
 
@@ -260,6 +259,13 @@ def test_a_thread_waiting_for_a_reader_in_use_can_be_interrupted(tmp_path):
 
     threading.Thread(target=writer).start()
     reader = vorn.pgn.pgn_read(path)
+"""
+
+
+def test_a_thread_waiting_for_a_reader_in_use_can_be_interrupted(tmp_path):
+    # Another thread's next() holds the reader while its read waits on the
+    # pipe; the main thread's next() waits for the reader, not for the pipe.
+    code = STALLED + """
     first = []
     holder = threading.Thread(target=lambda: first.append(next(reader).headers["Event"]))
     holder.start()
@@ -487,22 +493,7 @@ def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused
     # the alarm's handler runs inside it and calls next() on the same reader:
     # RuntimeError at once, where it used to wait for ever on itself. Another
     # thread that calls next() meanwhile waits its turn and gets the game after.
-    code = """
-    import os, signal, sys, threading, time
-    import vorn.pgn
-
-    path = sys.argv[1]
-    os.mkfifo(path)
-    handled = threading.Event()
-
-    def writer():
-        with open(path, "wb", buffering=0) as out:
-            out.write(b'[Event "a"]\\n\\n1. e4')
-            handled.wait()
-            out.write(b' e5 *\\n\\n[Event "b"]\\n\\n1. d4 *\\n')
-
-    threading.Thread(target=writer).start()
-    reader = vorn.pgn.pgn_read(path)
+    code = STALLED + """
     refusal, taken = [], []
     other = threading.Thread(target=lambda: taken.append(next(reader).headers["Event"]))
 
@@ -515,7 +506,7 @@ def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused
             refusal.append("no error")
         except RuntimeError:
             refusal.append("RuntimeError " + ("in time" if time.monotonic() - began < 2 else "late"))
-        handled.set()
+        go_on.set()
 
     signal.signal(signal.SIGALRM, alarm)
     signal.setitimer(signal.ITIMER_REAL, 0.5)
