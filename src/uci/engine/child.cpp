@@ -11,19 +11,6 @@
 
 namespace vorn::uci::engine {
 
-Fd& Fd::operator=(Fd&& other) noexcept {
-  if (this != &other) {
-    reset();
-    fd_ = other.release();
-  }
-  return *this;
-}
-
-void Fd::reset() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
-
 // ---- Reaper ----
 
 namespace {
@@ -33,14 +20,14 @@ constexpr auto kByPidfd = idtype_t(3);  // P_PIDFD, which older C libraries lack
 // A pidfd for the child just started, or none where the kernel cannot both
 // signal and wait through one (pidfd_open came in 5.3, waitid on a pidfd in
 // 5.4) or a filter refuses the call. ESRCH: collected behind our back already.
-std::expected<Fd, int> open_pidfd(pid_t pid) {
-  Fd pidfd(int(::syscall(SYS_pidfd_open, pid, 0)));
+std::expected<Descriptor, int> open_pidfd(pid_t pid) {
+  Descriptor pidfd(int(::syscall(SYS_pidfd_open, pid, 0)));
   if (!pidfd) {
     if (errno == ESRCH) return std::unexpected(ESRCH);
-    return Fd();
+    return Descriptor();
   }
   siginfo_t info{};
-  if (::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG | WNOWAIT) < 0 && errno == EINVAL) return Fd();
+  if (::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG | WNOWAIT) < 0 && errno == EINVAL) return Descriptor();
   return pidfd;
 }
 

@@ -20,27 +20,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/descriptor.hpp"
 #include "uci/engine/error.hpp"
 
 namespace vorn::uci::engine {
-
-// A file descriptor, closed when it goes.
-class Fd {
- public:
-  Fd() = default;
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Fd& operator=(Fd&& other) noexcept;
-  ~Fd() { reset(); }
-
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-  void reset();
-  explicit operator bool() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
 
 // The process and whether it has been collected, shared by the owner and by
 // whoever may kill the process from another thread. Listed among the live
@@ -80,7 +63,7 @@ class Reaper {
 
   mutable std::mutex mutex_;
   pid_t pid_ = 0;
-  Fd pidfd_;  // none on kernels without pidfds
+  Descriptor pidfd_;  // none on kernels without pidfds
   const pid_t parent_;  // the process that started it
   bool collected_ = true;  // until a process is held
   std::optional<std::int32_t> exit_;  // once collected, the code of a process that exited
@@ -88,7 +71,7 @@ class Reaper {
 
 struct Spawned {
   std::shared_ptr<Reaper> child;
-  Fd input, output, errors;  // the parent's ends
+  Descriptor input, output, errors;  // the parent's ends
 };
 
 // Starts `program` (looked up on PATH when it has no slash; a relative path is

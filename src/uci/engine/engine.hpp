@@ -200,7 +200,7 @@ class Engine {
   Stepped<Progress> step_search(PositionSearch& searched, Instant until);
 
   std::shared_ptr<Reaper> child_;
-  Fd stdin_;
+  Descriptor stdin_;
   // The pipes' ends, input first, then the reader threads' output and errors:
   // a forked copy, where those threads do not run, closes all three.
   std::array<FdTrace, 3> ends_;

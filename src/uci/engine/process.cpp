@@ -102,8 +102,8 @@ std::expected<Engine, Error> Launch::spawn() && {
   // kills and reaps the child.
   auto lines = std::make_shared<LineQueue>();
   const std::array ends{trace(spawned->input.get()), trace(spawned->output.get()), trace(spawned->errors.get())};
-  Fd output = std::move(spawned->output);
-  Fd errors = std::move(spawned->errors);
+  Descriptor output = std::move(spawned->output);
+  Descriptor errors = std::move(spawned->errors);
   Engine engine(std::move(*spawned), ends, lines, timeout);
   if (auto started = start_output_reader(std::move(output), lines); !started)
     return std::unexpected(started.error());

@@ -57,7 +57,7 @@ class Splitter {
 
 void name_thread(const char* name) { ::pthread_setname_np(::pthread_self(), name); }
 
-void read_output(Fd output, const std::shared_ptr<LineQueue>& queue) {
+void read_output(Descriptor output, const std::shared_ptr<LineQueue>& queue) {
   Splitter splitter;
   auto emit = [&](std::string_view bytes) {
     const std::size_t end = bytes.find_last_not_of("\r\n");
@@ -80,7 +80,7 @@ std::expected<void, Error> start_detached(Body body) {
 
 }  // namespace
 
-std::expected<void, Error> start_output_reader(Fd output, std::shared_ptr<LineQueue> queue) {
+std::expected<void, Error> start_output_reader(Descriptor output, std::shared_ptr<LineQueue> queue) {
   return start_detached([output = std::move(output), queue = std::move(queue)]() mutable {
     name_thread("vorn-uci-stdout");
     try {
@@ -91,7 +91,7 @@ std::expected<void, Error> start_output_reader(Fd output, std::shared_ptr<LineQu
   });
 }
 
-std::expected<void, Error> start_error_reader(Fd errors) {
+std::expected<void, Error> start_error_reader(Descriptor errors) {
   return start_detached([errors = std::move(errors)]() mutable {
     name_thread("vorn-uci-stderr");
     read_all(errors.get(), [](std::string_view) {});

@@ -17,9 +17,9 @@ inline constexpr std::size_t kMaxLine = std::size_t(64) << 10;
 // "vorn-uci-stdout": each line, decoded lossily and without its trailing
 // carriage returns and line feeds, into `queue`; the queue is closed at the
 // end of the output. A thread that cannot start is `Io`.
-std::expected<void, Error> start_output_reader(Fd output, std::shared_ptr<LineQueue> queue);
+std::expected<void, Error> start_output_reader(Descriptor output, std::shared_ptr<LineQueue> queue);
 // "vorn-uci-stderr": drained to its end and dropped, so the engine never
 // blocks on a full error pipe whatever bytes it writes there.
-std::expected<void, Error> start_error_reader(Fd errors);
+std::expected<void, Error> start_error_reader(Descriptor errors);
 
 }  // namespace vorn::uci::engine

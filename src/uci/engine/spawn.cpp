@@ -21,15 +21,15 @@ namespace {
 
 // A pipe whose ends are close-on-exec and above the standard streams, so
 // that the child's dup2 onto 0, 1 and 2 always makes a fresh descriptor.
-std::expected<std::array<Fd, 2>, Error> make_pipe() {
+std::expected<std::array<Descriptor, 2>, Error> make_pipe() {
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) < 0) return std::unexpected(os_error(errno));
-  std::array<Fd, 2> pipe{Fd(ends[0]), Fd(ends[1])};
-  for (Fd& end : pipe) {
+  std::array<Descriptor, 2> pipe{Descriptor(ends[0]), Descriptor(ends[1])};
+  for (Descriptor& end : pipe) {
     if (end.get() > 2) continue;
     const int moved = ::fcntl(end.get(), F_DUPFD_CLOEXEC, 3);
     if (moved < 0) return std::unexpected(os_error(errno));
-    end = Fd(moved);
+    end = Descriptor(moved);
   }
   return pipe;
 }
