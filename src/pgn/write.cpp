@@ -97,7 +97,8 @@ void lay_out(std::string& out, const std::vector<std::string>& tokens) {
     // A line that began with "%" would read as an escape line and be dropped,
     // so a token that starts with one travels with the token before it.
     std::size_t end = first + 1;
-    std::size_t length = utf8::length(tokens[first]);
+    const std::size_t first_length = utf8::length(tokens[first]);
+    std::size_t length = first_length;
     while (end < tokens.size() && tokens[end].starts_with('%')) length += 1 + utf8::length(tokens[end++]);
     if (width > 0 && width + 1 + length <= kLineWidth) {
       out += ' ';
@@ -106,20 +107,19 @@ void lay_out(std::string& out, const std::vector<std::string>& tokens) {
       if (width > 0) out += '\n';
       width = 0;
     }
-    for (std::size_t i = first; i < end; ++i) {
+    out += tokens[first];
+    width += first_length;
+    for (std::size_t i = first + 1; i < end; ++i) {
+      // A run too long for one line goes on over lines that begin with the
+      // space before a "%" token: only a "%" in the first column escapes.
       const std::size_t size = utf8::length(tokens[i]);
-      if (i > first) {
-        // A run too long for one line goes on over lines that begin with the
-        // space before a "%" token: only a "%" in the first column escapes.
-        if (width + 1 + size > kLineWidth) {
-          out += '\n';
-          width = 0;
-        }
-        out += ' ';
-        ++width;
+      if (width + 1 + size > kLineWidth) {
+        out += '\n';
+        width = 0;
       }
+      out += ' ';
       out += tokens[i];
-      width += size;
+      width += 1 + size;
     }
     first = end;
   }
