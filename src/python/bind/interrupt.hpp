@@ -7,12 +7,16 @@
 //   if (!finished) throw PythonError{};  // the handler's exception is set
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
+#include <string_view>
+#include <thread>
 #include <utility>
 
 #include "python/bind/gil.hpp"
 #include "python/bind/python.hpp"
+#include "python/bind/raise.hpp"
 
 namespace vorn::python::bind {
 
@@ -44,6 +48,42 @@ std::unique_lock<TimedMutex> lock_in_slices(TimedMutex& mutex) {
     throw PythonError{};
   return lock;
 }
+
+// Calls that take turns, each holding its turn throughout, waits included.
+// A signal handler run inside a call, on the thread that holds the turn,
+// would wait for itself if it called in again: it is refused at once.
+//
+//   const Turns::Turn turn = turns.take("this thread is inside a call already");
+class Turns {
+ public:
+  class Turn {
+   public:
+    Turn(Turn&& other) noexcept : turns_(std::exchange(other.turns_, nullptr)) {}
+    Turn& operator=(Turn&&) = delete;
+    ~Turn() {
+      if (turns_ == nullptr) return;
+      turns_->holder_ = std::thread::id();  // before the lock goes
+      turns_->mutex_.unlock();
+    }
+
+   private:
+    friend class Turns;
+    explicit Turn(Turns& turns) : turns_(&turns) { turns.holder_ = std::this_thread::get_id(); }
+    Turns* turns_;
+  };
+
+  // The turn, after the calls before it (lock_in_slices); RuntimeError
+  // `refusal` for the thread that holds it already.
+  Turn take(std::string_view refusal) {
+    if (holder_.load() == std::this_thread::get_id()) raise(PyExc_RuntimeError, refusal);
+    lock_in_slices(mutex_).release();
+    return Turn(*this);
+  }
+
+ private:
+  std::timed_mutex mutex_;
+  std::atomic<std::thread::id> holder_;  // none while the turn is free
+};
 
 // For a system call cut short by a signal in work that without_gil runs (an
 // OnSignal), made while the lock is held by the thread that will run the

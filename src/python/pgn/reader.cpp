@@ -3,21 +3,17 @@
 //   for game in pgn_read("games.pgn", skip_errors=False): ...   # ValueError "line 3, column 1: ..."
 //   for game in pgn_read_string(text): ...                      # PgnGame objects, read lazily
 //   pgn_count("games.pgn")                                      # games that read without error
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "pgn/read.hpp"
 #include "pgn/source.hpp"
 #include "python/bind/interrupt.hpp"
 #include "python/bind/module.hpp"
 #include "python/bind/path.hpp"
-#include "python/bind/raise.hpp"
 #include "python/errors/exceptions.hpp"
 #include "python/pgn/classes.hpp"
 #include "python/pgn/reading.hpp"
@@ -31,10 +27,10 @@ using bind::Path;
 using bind::Ref;
 
 // One stream of games: its source, the reader over it and the record being
-// built. A step runs under the stream's own mutex, so steps never
-// interleave, and with the interpreter lock held but while a read waits:
-// giving the lock away for each game would leave the step waiting to take it
-// back behind every busy thread. A step that broke an invariant leaves the
+// built. A step runs in the stream's own turn, so steps never interleave,
+// and with the interpreter lock held but while a read waits: giving the lock
+// away for each game would leave the step waiting to take it back behind
+// every busy thread. A step that broke an invariant leaves the
 // stream unusable, while running out of memory (MemoryError) does not.
 struct Stream {
   Stream(std::unique_ptr<model::LineSource> source, bool skip_errors, std::optional<std::string> path)
@@ -45,22 +41,7 @@ struct Stream {
   model::RecordBuilder builder;
   std::optional<std::string> path;  // the file's bytes, to name it in a read failure
   bool broken = false;
-  std::timed_mutex mutex;
-  // The thread whose step holds the mutex. A signal handler that thread runs
-  // mid-step may call next() again, and would wait for ever on the mutex.
-  std::atomic<std::thread::id> holder;
-};
-
-// The calling thread as the stream's holder, while its step holds the mutex.
-class Holding {
- public:
-  explicit Holding(Stream& stream) : stream_(stream) { stream_.holder = std::this_thread::get_id(); }
-  Holding(const Holding&) = delete;
-  Holding& operator=(const Holding&) = delete;
-  ~Holding() { stream_.holder = std::thread::id(); }
-
- private:
-  Stream& stream_;
+  bind::Turns turns;
 };
 
 VORN_CLASS(PyPgnReader, Stream);
@@ -72,7 +53,7 @@ void read_failed(const Stream& stream, model::IoError error) {
   bind::raise_os_error(error.code, Path{bytes, name});
 }
 
-// What one step gives, taken out of the stream before its mutex is let go.
+// What one step gives, taken out of the stream before its turn ends.
 struct Step {
   std::expected<model::Reader::Step, model::IoError> step;
   std::optional<Ref> game;
@@ -84,12 +65,9 @@ std::optional<Ref> next_game(PyPgnReader& self) {
   // their own: a Ctrl-C is raised here, before the next game is taken.
   if (PyErr_CheckSignals() < 0) throw bind::PythonError{};
   Stream& stream = self.value;
-  if (stream.holder == std::this_thread::get_id())
-    bind::raise(PyExc_RuntimeError, "next() of a PgnReader that this thread is reading (from a signal handler, say)");
   Step taken = [&] {
     // Another thread's step may hold the stream while its read waits.
-    const auto lock = bind::lock_in_slices(stream.mutex);
-    const Holding holding(stream);
+    const auto turn = stream.turns.take("next() of a PgnReader that this thread is reading (from a signal handler, say)");
     if (stream.broken) panic("a PGN reader is used again after an internal failure broke it");
     Step out;
     try {

@@ -73,8 +73,6 @@ void engine_closed() { raise(UciErrorClass::EngineDied, "the engine has been clo
 
 void engine_of_another_process() { raise(UciErrorClass::EngineDied, "the engine belongs to another process"); }
 
-void engine_turn_held_here() { bind::raise(PyExc_RuntimeError, "this thread is inside a call on the engine already"); }
-
 void raise_engine_error(const engine::Error& error) {
   const std::string text = engine::message(error);
   switch (std::visit([](const auto& kind) { return raised(kind); }, error)) {

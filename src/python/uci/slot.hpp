@@ -54,8 +54,7 @@ struct EngineSlot {
 
   const std::shared_ptr<engine::Reaper> reaper;  // for a kill that does not wait for the slot
   std::mutex mutex;
-  std::timed_mutex turn;  // held through the whole of a call that waits on the engine
-  std::atomic<std::thread::id> turn_holder;  // the thread whose call holds `turn`; none while it is free
+  bind::Turns turns;  // one held through the whole of a call that waits on the engine
   std::optional<engine::Engine> engine;
   std::atomic<bool> closing = false;
   std::atomic<std::uint64_t> abandoned = 0;  // a dropped search's number, 0 for none
@@ -94,25 +93,7 @@ inline void check_process(const EngineSlot& slot) {
   if (!slot.reaper->belongs_here()) engine_of_another_process();
 }
 
-// The turn of a call that waits, held until it goes.
-class Turn {
- public:
-  Turn(EngineSlot& slot, std::unique_lock<std::timed_mutex> lock) : slot_(&slot), lock_(std::move(lock)) {
-    slot.turn_holder = std::this_thread::get_id();
-  }
-  Turn(Turn&& other) noexcept : slot_(std::exchange(other.slot_, nullptr)), lock_(std::move(other.lock_)) {}
-  Turn& operator=(Turn&&) = delete;
-  ~Turn() {
-    if (slot_ != nullptr) slot_->turn_holder = std::thread::id();  // before the lock goes
-  }
-
- private:
-  EngineSlot* slot_;
-  std::unique_lock<std::timed_mutex> lock_;
-};
-
-// RuntimeError for a call that waits made while its own thread holds the turn.
-[[noreturn]] void engine_turn_held_here();
+using Turn = bind::Turns::Turn;
 
 // The slot's turn for a call that waits, taken after the calls before it,
 // without the interpreter lock. A pending Ctrl-C is noticed meanwhile and
@@ -120,8 +101,7 @@ class Turn {
 // run inside its call) would wait for itself: it is refused at once.
 inline Turn take_turn(EngineSlot& slot) {
   check_process(slot);
-  if (slot.turn_holder.load() == std::this_thread::get_id()) engine_turn_held_here();
-  return Turn(slot, bind::lock_in_slices(slot.turn));
+  return slot.turns.take("this thread is inside a call on the engine already");
 }
 
 // EngineTimeout with a text of the caller's.
