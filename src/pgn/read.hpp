@@ -96,7 +96,8 @@ class Reader {
   struct Place {
     std::uint64_t line, column;
   };
-  // A game past kLongestGame.
+  // A line past kLongestLine, or a game past kLongestGame.
+  struct OverlongLine {};
   struct OverlongGame {};
   // Why next_line gave no line, short of the end of the input.
   using Halt = std::variant<IoError, Interrupted, OverlongLine, OverlongGame>;

@@ -33,10 +33,9 @@ struct End {};
 // A read given up at its user's asking (Ctrl-C, say): nothing is lost, and
 // the next call reads on from where this one stood.
 struct Interrupted {};
-// A line longer than kLongestLine.
-struct OverlongLine {};
-// Such a line is handed out in pieces, a call each, never held whole: the
-// first piece tells that the line is too long, the last that it is over.
+// A line longer than kLongestLine is handed out in pieces, a call each, so
+// that no source need hold it whole: the first piece tells that the line is
+// too long, the last that it is over.
 struct OverlongPiece {
   std::string_view bytes;
   bool first, last;
