@@ -17,6 +17,13 @@ const std::array<bool, 256> kSpaceAmongTags = [] {
   return table;
 }();
 
+// The bytes that change where movetext stands.
+constexpr std::array<bool, 256> kMovetextMarks = [] {
+  std::array<bool, 256> table{};
+  for (const char c : std::string_view("{;[")) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
 }  // namespace
 
 std::optional<std::size_t> Skim::follow(std::string_view bytes, bool readable) {
@@ -33,23 +40,28 @@ std::optional<std::size_t> Skim::follow(std::string_view bytes, bool readable) {
         state_ = State::Movetext;  // and this byte is its first
         [[fallthrough]];
       case State::Movetext:
-        if (c == '{') {
-          state_ = State::Comment;
-        } else if (c == ';') {
-          state_ = State::LineComment;
-          return std::nullopt;
-        } else if (c == '[') {
-          if (readable) return pos;
-          state_ = State::TagPair;
-        }
-        break;
       case State::Comment:
-        if (const std::size_t close = bytes.find('}', pos); close != std::string_view::npos) {
-          pos = close;
-          state_ = State::Movetext;
-        } else {
-          return std::nullopt;
+        // A line too long to read is mostly movetext and comments: they are
+        // run over here, in tight loops, up to a tag pair or the end.
+        while (true) {
+          if (state_ == State::Comment) {
+            while (pos < bytes.size() && bytes[pos] != '}') ++pos;
+            if (pos == bytes.size()) return std::nullopt;
+            ++pos;
+            state_ = State::Movetext;
+          }
+          while (pos < bytes.size() && !kMovetextMarks[static_cast<unsigned char>(bytes[pos])]) ++pos;
+          if (pos == bytes.size()) return std::nullopt;
+          if (bytes[pos] == ';') {
+            state_ = State::LineComment;
+            return std::nullopt;
+          }
+          if (bytes[pos] == '[') break;
+          state_ = State::Comment;
+          ++pos;
         }
+        if (readable) return pos;  // the next game begins
+        state_ = State::TagPair;   // a game begun on a refused line: its tags are followed too
         break;
       case State::TagPair:
         if (c == '"') state_ = State::TagValue;
