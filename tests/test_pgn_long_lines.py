@@ -3,6 +3,8 @@ reader follows tags, brace comments and ";" comments through the refused
 line's bytes, so the refused game's rest ends where reading would end it."""
 
 import os
+import subprocess
+import sys
 import threading
 
 import pytest
@@ -88,3 +90,62 @@ def test_a_long_line_costs_its_own_game_only(tmp_path, placement, expected):
             named = [item if isinstance(item, str) else item.headers["A"] for item in got]
             assert named == (games if skip_errors else ["1", *expected, "3", "4"]), source
     assert pgn_count(path) == len(games)
+
+
+# A child interpreter reads a pipe that brings the long line slowly, and
+# once the line's error is out, Ctrl-C comes again and again while the rest
+# of the line arrives: each interrupted read goes on where it stood, the
+# refused line followed across the interruptions. No signal comes while a
+# game or error is on its way out, so none is lost.
+INTERRUPTED = """
+import os, signal, sys, threading, time
+from vorn.pgn import pgn_read
+
+path = sys.argv[1]
+os.mkfifo(path)
+erred, sending = threading.Event(), threading.Event()
+sending.set()
+
+def interrupter():
+    erred.wait()
+    while sending.is_set():
+        os.kill(os.getpid(), signal.SIGINT)
+        time.sleep(0.013)
+
+sender = threading.Thread(target=interrupter, daemon=True)
+
+def writer():
+    with open(path, "wb") as out:
+        out.write(b'[A "1"]\\n1. e4 *\\n\\n[A "2"]\\n1. e4 {opens\\n')
+        for _ in range(32):
+            out.write(b"x" * (1 << 20))
+            time.sleep(0.02)
+        sending.clear()
+        sender.join()
+        out.write(b'} e5 *\\n\\n[A "3"]\\n1. d4 *\\n')
+
+sender.start()
+threading.Thread(target=writer, daemon=True).start()
+reader = pgn_read(path)
+got, interrupts = [], 0
+while True:
+    try:
+        try:
+            item = next(reader)
+        except ValueError as error:
+            item = str(error)
+            erred.set()
+        except StopIteration:
+            break
+        got.append(item if isinstance(item, str) else item.headers["A"])
+    except KeyboardInterrupt:
+        interrupts += 1
+print(got, interrupts > 0)
+"""
+
+
+def test_a_long_line_from_a_pipe_is_followed_across_interrupted_reads(tmp_path):
+    done = subprocess.run([sys.executable, "-c", INTERRUPTED, str(tmp_path / "pipe")],
+                          capture_output=True, text=True, timeout=120, env=dict(os.environ))
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.strip() == f"['1', '{error(6)}', '3'] True"
