@@ -48,6 +48,15 @@ std::size_t ascii_run_end(std::string_view text, std::size_t pos) {
   return pos;
 }
 
+// Where the run of ASCII white space from the start of `text` ends.
+std::size_t ascii_space_end(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80 &&
+         kAsciiSpace[static_cast<unsigned char>(text[pos])])
+    ++pos;
+  return pos;
+}
+
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 bool is_name_char(char32_t c) {
@@ -59,16 +68,6 @@ bool is_blank(std::string_view line) {
   for (std::size_t pos = 0, length = 0; pos < line.size(); pos += length)
     if (!is_space_at(line, pos, length)) return false;
   return true;
-}
-
-// Whether a brace comment is open after the movetext `line`, given whether
-// one was before it; a ";" outside one comments out the rest of the line.
-bool comment_open_after(std::string_view line, bool open) {
-  for (std::size_t pos = 0;; ++pos) {
-    pos = open ? line.find('}', pos) : line.find_first_of("{;", pos);
-    if (pos == std::string_view::npos || line[pos] == ';') return open;
-    open = !open;
-  }
 }
 
 // A NAG word: an optional "+", then ASCII digits, at most 65535.
@@ -182,10 +181,17 @@ bool Reader::next_line() {
   line_ = {};
   pos_ = column_pos_ = 0;
   column_count_ = 0;
+  if (overlong_next_) {
+    if (recovering_) return false;
+    overlong_next_ = false;
+    halt_ = OverlongLine{};
+    return false;
+  }
   while (true) {
     const std::uint64_t offset = source_.tell();
     if (game_start_ && offset - game_start_->first > kLongestGame) {
       halt_ = OverlongGame{};
+      skim_ = Skim(section_);
       return false;
     }
     const auto taken = source_.next();
@@ -197,11 +203,10 @@ bool Reader::next_line() {
       } else if (std::holds_alternative<Interrupted>(why)) {
         halt_ = Interrupted{};
       } else {
-        ++line_number_;
-        halt_ = OverlongLine{};
-        // What it holds is not known: no tag is that long, and a comment
-        // open before it is taken to stay open.
-        if (section_ == Section::Tags) section_ = Section::Movetext;
+        const auto& piece = std::get<OverlongPiece>(why);
+        skim_piece(piece);
+        if (!piece.first) continue;
+        if (!overlong_next_) halt_ = OverlongLine{};
       }
       return false;
     }
@@ -268,15 +273,47 @@ void Reader::recover() {
 }
 
 bool Reader::ends_refused_game() {
-  if (section_ == Section::Tags) {
-    if (line_.starts_with('[') || is_blank(line_)) return false;
-    section_ = Section::Movetext;
-  } else if (section_ == Section::Movetext && line_.starts_with('[')) {
+  if (const auto next_game = skim_.follow(line_, true)) {
+    pos_ = *next_game;
     return true;
   }
-  // Only braces and semicolons matter here: the line is stepped over, never kept.
-  section_ = comment_open_after(line_, section_ == Section::Comment) ? Section::Comment : Section::Movetext;
+  skim_.end_line();
   return false;
+}
+
+void Reader::skim_piece(const OverlongPiece& piece) {
+  std::string_view bytes = piece.bytes;
+  if (piece.first) {
+    if (line_number_++ == 0 && bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+    // A refusal starts where reading stood; one met while recovering goes on
+    // from where the recovery stands.
+    if (!recovering_) skim_ = Skim(section_);
+    if (const auto next_game = next_game_in(bytes)) {
+      bytes.remove_prefix(*next_game);
+      skim_ = Skim(Section::Movetext);
+      overlong_next_ = true;
+    }
+    skim_.begin_line(bytes.starts_with('%'));
+  }
+  skim_.follow(bytes, false);
+  if (piece.last) skim_.end_line();
+}
+
+std::optional<std::size_t> Reader::next_game_in(std::string_view bytes) {
+  if (bytes.starts_with('%')) return std::nullopt;
+  if (refused_) {
+    // The refused game may end anywhere in the line: what it leaves of the
+    // line is the next game's, refused in its turn.
+    Skim rest = skim_;
+    return rest.follow(bytes, true);
+  }
+  // Lines are stepped over up to one that begins with "[" after a blank one.
+  if (recovering_) return blank_before_ && bytes.starts_with('[') ? std::optional<std::size_t>(0) : std::nullopt;
+  // A game being read ends at a "[" that begins a line of its movetext; a
+  // line with any of the game's movetext before it is the game's own.
+  if (!game_start_ || section_ != Section::Movetext) return std::nullopt;
+  const std::size_t first = ascii_space_end(bytes);
+  return first < bytes.size() && bytes[first] == '[' ? std::optional(first) : std::nullopt;
 }
 
 // ---- games ---------------------------------------------------------------------
@@ -330,6 +367,7 @@ void Reader::read_again() {
 
 std::expected<void, IoError> Reader::go_back(const Mark& start) {
   if (const auto back = source_.seek(start.offset); !back) return back;
+  overlong_next_ = false;  // met again on the way
   line_number_ = start.line - 1;
   line_ = {};
   pos_ = 0;

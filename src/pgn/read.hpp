@@ -18,9 +18,10 @@
 // game longer than kLongestGame, is an error located at its line and
 // column 1, far above any real game: the reader never grows without limit.
 // After a bound error, recovery skips the rest of the refused game up to
-// where reading would end it: the next line that begins with "[" outside a
-// brace comment, past the game's tags when the bound is met among them. A
-// game that follows it at once is read.
+// where reading would end it: the next "[" outside a comment, past the
+// game's tags when the bound is met among them. The comments and tags of a
+// line too long to read are followed too, through its bytes. A game that
+// follows at once is read.
 #pragma once
 
 #include <chrono>
@@ -34,6 +35,7 @@
 #include <vector>
 
 #include "pgn/record.hpp"
+#include "pgn/skim.hpp"
 #include "pgn/source.hpp"
 #include "position/position.hpp"
 #include "variant/variant.hpp"
@@ -94,14 +96,11 @@ class Reader {
   struct Place {
     std::uint64_t line, column;
   };
-  // A game past kLongestGame.
+  // A line past kLongestLine, or a game past kLongestGame.
+  struct OverlongLine {};
   struct OverlongGame {};
   // Why next_line gave no line, short of the end of the input.
   using Halt = std::variant<IoError, Interrupted, OverlongLine, OverlongGame>;
-  // Where in a game the reader stands, as far as where the game may end
-  // goes: outside a comment, movetext ends it at a line that begins with "[";
-  // tags go on at one.
-  enum class Section : std::uint8_t { Tags, Movetext, Comment };
   // Where a game begins: its line's offset in the source and number, its
   // first byte on that line, and that byte's offset in the source.
   struct Mark {
@@ -166,8 +165,15 @@ class Reader {
   // the next call, so that an interrupted drop goes on where it stood.
   void recover();
   // While the rest of a game a bound refused is skipped: whether the current
-  // line ends it, its section followed through the line.
+  // line ends it, where the next game begins (pos_ left there), followed
+  // through the line.
   bool ends_refused_game();
+  // The next piece of a line too long to hold, followed like a line stepped over.
+  void skim_piece(const OverlongPiece& piece);
+  // Where a game begins in the first piece of a line too long to read, when
+  // that line ends what stands before it: the game being read, the rest of
+  // a game recovery steps over.
+  std::optional<std::size_t> next_game_in(std::string_view bytes);
 
   LineSource& source_;
   bool skip_errors_;
@@ -176,9 +182,13 @@ class Reader {
   bool recovering_ = false;
   bool blank_before_ = false;  // while recovering: the line taken last was blank
   bool refused_ = false;       // recovering from a bound error
-  // Where the game being read stands; while recovering from a bound error,
-  // where the rest of the refused game stands.
+  // Where the game being read stands at the start of each line.
   Section section_ = Section::Movetext;
+  // Where the rest of a game a bound refused stands, from where reading stood.
+  Skim skim_;
+  // A line too long to read begins the next game: what stood before it ends
+  // there, as at the end of the input, and the line is refused with that game.
+  bool overlong_next_ = false;
   // The current line as UTF-8, where it starts in the source, and the next
   // byte to look at.
   std::string_view line_;

@@ -41,7 +41,8 @@ std::expected<std::string_view, NoLine> TextSource::next() {
   const std::size_t end = feed == std::string_view::npos ? text_.size() : feed;
   const std::string_view line = text_.substr(pos_, end - pos_);
   pos_ = feed == std::string_view::npos ? text_.size() : feed + 1;
-  if (is_overlong(line)) return std::unexpected(OverlongLine{});
+  // Held by the caller already: one piece, the whole line.
+  if (is_overlong(line)) return std::unexpected(OverlongPiece{line, true, true});
   return line;
 }
 
@@ -79,12 +80,13 @@ std::expected<void, IoError> FileSource::seek(std::uint64_t offset) {
     // Only back into what is kept.
     if (offset < offset_ || offset > offset_ + end_) return std::unexpected(IoError{ESPIPE});
     begin_ = scanned_ = std::size_t(offset - offset_);
+    in_overlong_ = false;
     return {};
   }
   if (::lseek(fd_.get(), off_t(offset), SEEK_SET) < 0) return std::unexpected(IoError{errno});
   offset_ = offset;
   begin_ = scanned_ = end_ = 0;
-  at_end_ = false;
+  at_end_ = in_overlong_ = false;
   return {};
 }
 
@@ -155,27 +157,27 @@ std::expected<std::string_view, NoLine> FileSource::next() {
       const std::size_t line_end = std::size_t(feed - buffer_.data());
       const std::string_view line(buffer_.data() + begin_, line_end - begin_);
       begin_ = scanned_ = line_end + 1;
-      if (std::exchange(skipping_, false)) continue;
-      if (is_overlong(line)) return std::unexpected(OverlongLine{});
+      if (std::exchange(in_overlong_, false)) return std::unexpected(OverlongPiece{line, false, true});
+      if (is_overlong(line)) return std::unexpected(OverlongPiece{line, true, true});
       return line;
     }
     scanned_ = end_;
-    if (skipping_) begin_ = end_;
-    if (is_overlong(std::string_view(buffer_.data() + begin_, end_ - begin_))) {
+    // What is held of a line too long to hold goes out as it comes, so the
+    // buffer takes in no more than the bound.
+    const std::string_view held(buffer_.data() + begin_, end_ - begin_);
+    if (in_overlong_ ? !held.empty() : is_overlong(held)) {
       begin_ = end_;
-      skipping_ = true;
-      return std::unexpected(OverlongLine{});
+      return std::unexpected(OverlongPiece{held, !std::exchange(in_overlong_, true), false});
     }
     if (at_end_) {
-      if (begin_ == end_) return std::unexpected(End{});
-      const std::string_view line(buffer_.data() + begin_, end_ - begin_);
+      if (std::exchange(in_overlong_, false)) return std::unexpected(OverlongPiece{{}, false, true});
+      if (held.empty()) return std::unexpected(End{});
       begin_ = scanned_ = end_;
-      return line;
+      return held;
     }
     if (const auto filled = refill(); !filled) {
       if (!std::holds_alternative<End>(filled.error())) return std::unexpected(filled.error());
       at_end_ = true;
-      skipping_ = false;
     }
   }
 }

@@ -33,14 +33,20 @@ struct End {};
 // A read given up at its user's asking (Ctrl-C, say): nothing is lost, and
 // the next call reads on from where this one stood.
 struct Interrupted {};
-// A line longer than kLongestLine: the next call skips its rest.
-struct OverlongLine {};
-using NoLine = std::variant<End, IoError, Interrupted, OverlongLine>;
+// A line longer than kLongestLine is handed out in pieces, a call each, so
+// that no source need hold it whole: the first piece tells that the line is
+// too long, the last that it is over.
+struct OverlongPiece {
+  std::string_view bytes;
+  bool first, last;
+};
+using NoLine = std::variant<End, IoError, Interrupted, OverlongPiece>;
 
 class LineSource {
  public:
   virtual ~LineSource() = default;
-  // The bytes up to the next line feed (not included), or why there is none.
+  // The bytes up to the next line feed (not included), or why there is none;
+  // a piece, valid until the next call, of a line too long to be one.
   virtual std::expected<std::string_view, NoLine> next() = 0;
   // Where the next line starts, and going back there, for a source that can.
   virtual bool can_seek() const = 0;
@@ -133,7 +139,7 @@ class FileSource : public LineSource {
   std::size_t begin_ = 0, scanned_ = 0, end_ = 0;
   std::optional<std::uint64_t> held_;  // kept for seek, where the file cannot seek
   bool at_end_ = false;
-  bool skipping_ = false;  // the rest of a line too long to hold
+  bool in_overlong_ = false;  // the rest of a line too long to hold is handed out next
 };
 
 }  // namespace vorn::pgn
