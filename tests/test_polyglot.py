@@ -132,7 +132,7 @@ def test_open_failures_are_the_matching_os_errors(tmp_path, make_path, error):
     path = make_path(tmp_path)
     with pytest.raises(error) as caught:
         PolyglotBook(path)
-    assert caught.value.filename == path
+    assert caught.value.filename == str(path)
 
 
 def test_paths_are_text_bytes_or_path_like(tmp_path):
@@ -732,7 +732,7 @@ def test_add_pgn_refuses_paths_it_cannot_open(tmp_path):
     builder = PolyglotBuilder()
     with pytest.raises(FileNotFoundError) as caught:
         builder.add_pgn(tmp_path / "missing.pgn")
-    assert caught.value.filename == tmp_path / "missing.pgn"
+    assert caught.value.filename == str(tmp_path / "missing.pgn")
     with pytest.raises(IsADirectoryError):
         builder.add_pgn(tmp_path)
     with pytest.raises(TypeError, match="argument 'text'"):
