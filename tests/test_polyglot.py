@@ -8,6 +8,7 @@ import struct
 import subprocess
 import sys
 import textwrap
+import threading
 
 import pytest
 
@@ -96,6 +97,33 @@ def test_length_must_be_whole_records(tmp_path, size):
             make()
         assert type(caught.value) is OSError
         assert str(caught.value) == "a book is a whole number of 16-byte entries"
+
+
+@pytest.mark.parametrize("chunk", [1, 7, 17, 4099, 1 << 16])
+@pytest.mark.parametrize("stray", [0, 5], ids=["whole", "stray-bytes"])
+def test_a_book_read_from_a_pipe_in_pieces_that_split_records(tmp_path, chunk, stray):
+    # Reads of a pipe end wherever its writer's pieces do, mid-record mostly;
+    # the records must come out as from_bytes reads the same bytes.
+    draw = random.Random(chunk)
+    data = bytes(draw.getrandbits(8) for _ in range(20_000 * POLYGLOT_ENTRY_SIZE + stray))
+    path = tmp_path / "pipe"
+    os.mkfifo(path)
+
+    def write():
+        with open(path, "wb", buffering=0) as out:
+            for at in range(0, len(data), chunk):
+                out.write(data[at:at + chunk])
+
+    writer = threading.Thread(target=write)
+    writer.start()
+    try:
+        if stray:
+            with pytest.raises(OSError, match="^a book is a whole number of 16-byte entries$"):
+                PolyglotBook(path)
+        else:
+            assert list(PolyglotBook(path)) == list(PolyglotBook.from_bytes(data))
+    finally:
+        writer.join()
 
 
 @pytest.mark.parametrize("source", ["sparse-file", "/dev/zero"])
