@@ -38,9 +38,45 @@ constexpr std::chrono::milliseconds kSlice{100};
 // microseconds of decoding between two looks at the clock.
 constexpr std::size_t kReadBuffer = std::size_t(1) << 18;
 
+// Records moved at a time when the room for them grows: some 10 ms of copying.
+constexpr std::size_t kGrowthPiece = std::size_t(1) << 20;
+
 // Records are written through one buffer of this many bytes.
 constexpr std::size_t kWriteBuffer = 8192;
 static_assert(kWriteBuffer % kEntrySize == 0);
+
+// Asks on_signal whenever a slice has passed since it last did; false once
+// on_signal gave up.
+class SliceChecks {
+ public:
+  explicit SliceChecks(const OnSignal& on_signal) : on_signal_(on_signal) {}
+  bool go_on() {
+    if (!on_signal_) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < next_) return true;
+    next_ = now + kSlice;
+    return on_signal_();
+  }
+
+ private:
+  const OnSignal& on_signal_;
+  std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now() + kSlice;
+};
+
+// `records` given twice the room, moved over in pieces between checks for
+// signals: one copy of hundreds of MiB, and the fresh memory it touches,
+// would hold them off for a third of a second. False when a check gave up.
+bool grow(std::vector<Raw>& records, SliceChecks& checks) {
+  std::vector<Raw> larger;
+  larger.reserve(std::max(2 * records.capacity(), kReadBuffer / kEntrySize));
+  for (std::size_t at = 0; at < records.size(); at += kGrowthPiece) {
+    const std::size_t end = std::min(records.size(), at + kGrowthPiece);
+    larger.insert(larger.end(), records.begin() + std::ptrdiff_t(at), records.begin() + std::ptrdiff_t(end));
+    if (!checks.go_on()) return false;
+  }
+  records = std::move(larger);
+  return true;
+}
 
 }  // namespace
 
@@ -69,7 +105,7 @@ std::expected<std::vector<Raw>, FileError> read_records(const std::string& path,
   std::size_t total = 0;
   // A source that never waits (/dev/zero, a pipe whose writer keeps ahead)
   // has no call for a signal to cut short: on_signal is asked once a slice.
-  auto next_check = std::chrono::steady_clock::now() + kSlice;
+  SliceChecks checks(on_signal);
   for (;;) {
     const ssize_t got =
         call_through_signals([&] { return ::read(file.get(), buffer.data() + held, buffer.size() - held); }, on_signal);
@@ -79,13 +115,14 @@ std::expected<std::vector<Raw>, FileError> read_records(const std::string& path,
     if (total > kLargestBook) return std::unexpected(FileError{FileError::Kind::TooLarge});
     held += std::size_t(got);
     const std::size_t whole = held - held % kEntrySize;
+    // Only a source without a size, or a file that grew, runs out of room.
+    while (records.capacity() - records.size() < whole / kEntrySize) {
+      if (!grow(records, checks)) return std::unexpected(FileError::system(EINTR));
+    }
     for (std::size_t at = 0; at < whole; at += kEntrySize) records.push_back(read_record(buffer.data() + at));
     std::copy(buffer.data() + whole, buffer.data() + held, buffer.data());
     held -= whole;
-    if (const auto now = std::chrono::steady_clock::now(); on_signal && now >= next_check) {
-      if (!on_signal()) return std::unexpected(FileError::system(EINTR));
-      next_check = now + kSlice;
-    }
+    if (!checks.go_on()) return std::unexpected(FileError::system(EINTR));
   }
   if (held != 0) return std::unexpected(FileError{FileError::Kind::NotWholeEntries});
   return records;
