@@ -6,6 +6,7 @@ interpreter lock while the main thread finalizes."""
 
 import os
 import pathlib
+import signal
 import subprocess
 import sys
 import textwrap
@@ -115,14 +116,14 @@ class Probe:
                 write(1, b"the reading thread never unwound\\n")
                 return
             sleep(0.05)
-        write(1, f"{count(self.path)} at exit\\n".encode())
+        write(1, f"at exit {count(self.path)}\\n".encode())
 
 gc.disable()
 probe = Probe(box[0])
 threading.Thread(target=work, daemon=True).start()
 inside.wait()
 time.sleep(0.3)
-print(sys.getrefcount(probe.path), "inside", flush=True)
+print("inside", sys.getrefcount(probe.path), flush=True)
 del probe
 """
 
@@ -133,8 +134,17 @@ del probe
      ("PolyglotBook", "open"), ("pgn_count", "open"), ("add_pgn", "open"), ("pgn_read", "open")],
 )
 def test_a_daemon_thread_ended_inside_a_call_drops_no_reference_to_its_path(tmp_path, call, phase):
-    done = subprocess.run([sys.executable, "-c", textwrap.dedent(EXIT), tmp_path, call, phase],
-                          capture_output=True, text=True, timeout=60, stdin=subprocess.DEVNULL)
-    assert (done.returncode, done.stderr) == (0, "")
-    inside, at_exit = (int(line.split()[0]) for line in done.stdout.splitlines())
-    assert at_exit == inside
+    # In a session of its own, so that a writer left waiting goes with it.
+    child = subprocess.Popen([sys.executable, "-c", textwrap.dedent(EXIT), tmp_path, call, phase], text=True,
+                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                             start_new_session=True)
+    try:
+        out, err = child.communicate(timeout=60)
+    finally:
+        try:
+            os.killpg(child.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+    assert (child.returncode, err) == (0, "")
+    inside, at_exit = out.splitlines()
+    assert at_exit == inside.replace("inside", "at exit")
