@@ -29,7 +29,7 @@ def test_count_skips_the_games_that_do_not_read(tmp_path):
 def test_opening_fails_at_the_call(tmp_path, function):
     with pytest.raises(FileNotFoundError) as caught:
         function(tmp_path / "missing.pgn")
-    assert caught.value.filename == tmp_path / "missing.pgn"
+    assert caught.value.filename == str(tmp_path / "missing.pgn")
     with pytest.raises(IsADirectoryError):
         function(tmp_path)
 

@@ -351,6 +351,61 @@ def test_ctrl_c_reaches_a_book_read_that_never_waits(tmp_path, source):
     assert run(tmp_path, code, tmp_path / "pipe" if source == "pipe" else source) == "interrupted in time"
 
 
+# A book of 1 GiB, the largest there may be, made at once as a sparse file of
+# zero records. One load is timed whole, once the file is cached; the next is
+# interrupted halfway through, or showered with alarms whose handler only
+# notes when it ran.
+LARGE_BOOK = """
+import os, signal, sys, threading, time
+from vorn.polyglot import PolyglotBook
+
+path, how = sys.argv[1:]
+with open(path, "wb") as book:
+    book.truncate(1 << 30)
+PolyglotBook(path)  # brings the file into the page cache
+began = time.monotonic()
+PolyglotBook(path)
+whole = time.monotonic() - began
+ran = []
+
+def note(*_):
+    ran.append(time.monotonic())
+
+def interrupt(*_):
+    raise KeyboardInterrupt
+
+if how == "os.kill":
+    threading.Timer(whole / 2, lambda: os.kill(os.getpid(), signal.SIGINT)).start()
+elif how == "interval-timer":
+    signal.signal(signal.SIGALRM, interrupt)
+    signal.setitimer(signal.ITIMER_REAL, whole / 2)
+else:
+    signal.signal(signal.SIGALRM, note)
+    signal.setitimer(signal.ITIMER_REAL, 0.01, 0.01)
+began = time.monotonic()
+try:
+    PolyglotBook(path)
+    signal.setitimer(signal.ITIMER_REAL, 0)
+    ended = time.monotonic()
+    gaps = [b - a for a, b in zip([began, *ran], [*ran, ended])]
+    print("handlers ran" if how == "storm" and max(gaps) < whole / 3 else f"longest gap {max(gaps):.2f} s of {whole:.2f}")
+except KeyboardInterrupt:
+    late = time.monotonic() - began - whole / 2
+    print("interrupted", "in time" if late < whole / 3 else f"{late:.2f} s late of {whole:.2f}")
+os.unlink(path)
+"""
+
+
+@pytest.mark.parametrize(
+    ("how", "expected"),
+    [("os.kill", "interrupted in time"), ("interval-timer", "interrupted in time"), ("storm", "handlers ran")],
+)
+def test_a_large_book_answers_signals_through_its_whole_load(tmp_path, how, expected):
+    # The load must not go on to its end after the signal (a load takes
+    # about a second; the checks come every 0.1 s, a third of it is allowed).
+    assert run(tmp_path, LARGE_BOOK, tmp_path / "large.bin", how) == expected
+
+
 @pytest.mark.parametrize("source", ["file", "pipe"])
 def test_reads_interrupted_again_and_again_lose_and_repeat_no_game(tmp_path, source):
     # A handler raises at every alarm for a while, wherever the reader is:

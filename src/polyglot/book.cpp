@@ -7,9 +7,9 @@
 namespace vorn::polyglot {
 
 std::expected<Book, FileError> Book::open(const std::string& path, const OnSignal& on_signal) {
-  const auto bytes = read_file(path, on_signal);
-  if (!bytes) return std::unexpected(bytes.error());
-  return from_bytes(*bytes);
+  auto records = read_records(path, on_signal);
+  if (!records) return std::unexpected(records.error());
+  return Book(std::move(*records));
 }
 
 std::expected<Book, FileError> Book::from_bytes(std::span<const unsigned char> bytes) {

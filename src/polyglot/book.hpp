@@ -20,7 +20,7 @@ namespace vorn::polyglot {
 class Book {
  public:
   // Reads the file at `path` (a file-system path as bytes) to its end, one
-  // longer than kLargestBook refused.
+  // longer than kLargestBook refused; `on_signal` as for read_records.
   static std::expected<Book, FileError> open(const std::string& path, const OnSignal& on_signal = {});
   static std::expected<Book, FileError> from_bytes(std::span<const unsigned char> bytes);
 

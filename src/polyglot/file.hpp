@@ -30,11 +30,12 @@ struct FileError {
   std::string message() const;
 };
 
-// The bytes of the file at `path` (a file-system path as bytes), read to its
-// end; `on_signal` decides what a signal that cuts the open or a read short
-// does, and is asked as well every 0.1 s of reading, where a source never
-// makes a read wait; its false gives the read up with EINTR.
-std::expected<std::vector<unsigned char>, FileError> read_file(const std::string& path, const OnSignal& on_signal = {});
+// The records of the file at `path` (a file-system path as bytes), read to
+// its end and decoded as they come; `on_signal` decides what a signal that
+// cuts the open or a read short does, and is asked as well every 0.1 s of
+// the load, where a source never makes a read wait; its false gives the
+// load up with EINTR.
+std::expected<std::vector<Raw>, FileError> read_records(const std::string& path, const OnSignal& on_signal = {});
 // Creates or truncates the file at `path` and writes `records` in order.
 std::expected<void, FileError> write_file(const std::string& path, std::span<const Raw> records);
 

@@ -23,7 +23,7 @@ namespace vorn::python {
 namespace {
 
 namespace model = vorn::pgn;
-using bind::Path;
+using bind::PathBytes;
 using bind::Ref;
 
 // One stream of games: its source, the reader over it and the record being
@@ -33,25 +33,21 @@ using bind::Ref;
 // every busy thread. A step that broke an invariant leaves the
 // stream unusable, while running out of memory (MemoryError) does not.
 struct Stream {
-  Stream(std::unique_ptr<model::LineSource> source, bool skip_errors, std::optional<std::string> path)
+  Stream(std::unique_ptr<model::LineSource> source, bool skip_errors, std::optional<PathBytes> path)
       : source(std::move(source)), reader(*this->source, skip_errors), path(std::move(path)) {}
 
   std::unique_ptr<model::LineSource> source;
   model::Reader reader;
   model::RecordBuilder builder;
-  std::optional<std::string> path;  // the file's bytes, to name it in a read failure
+  std::optional<PathBytes> path;  // the file's, to name it in a read failure
   bool broken = false;
   bind::Turns turns;
 };
 
 VORN_CLASS(PyPgnReader, Stream);
 
-// Only files fail to read; the reader keeps their bytes, not the caller's object.
-void read_failed(const Stream& stream, model::IoError error) {
-  const std::string& bytes = stream.path.value();
-  const Ref name = Ref::check(PyUnicode_DecodeFSDefaultAndSize(bytes.data(), Py_ssize_t(bytes.size())));
-  bind::raise_os_error(error.code, Path{bytes, name});
-}
+// Only files fail to read.
+void read_failed(const Stream& stream, model::IoError error) { bind::raise_os_error(error.code, stream.path.value()); }
 
 // What one step gives, taken out of the stream before its turn ends.
 struct Step {
@@ -110,9 +106,9 @@ const bind::ClassSpec<PyPgnReader> kPgnReaderClass{
     .slots = {bind::iter_self, bind::next<&next_game>, bind::repr<&reader_repr>},
 };
 
-Ref pgn_read(const Path& path, bool skip_errors) {
+Ref pgn_read(const PathBytes& path, bool skip_errors) {
   auto file = std::make_unique<model::FileSource>(pgn::open_stream(path));
-  return bind::make<PyPgnReader>(std::move(file), skip_errors, path.bytes);
+  return bind::make<PyPgnReader>(std::move(file), skip_errors, path);
 }
 
 Ref pgn_read_string(std::string_view text, bool skip_errors) {
@@ -120,7 +116,7 @@ Ref pgn_read_string(std::string_view text, bool skip_errors) {
                                  std::nullopt);
 }
 
-std::uint64_t pgn_count(const Path& path) {
+std::uint64_t pgn_count(const PathBytes& path) {
   model::FileSource file = pgn::open_file(path);
   model::Visitor counting;  // a visitor that keeps nothing
   return pgn::read_all_games(file, counting, &path);

@@ -59,7 +59,7 @@ class HeldRefills : public model::Refills {
   model::Instant next_turn_ = std::chrono::steady_clock::now() + 100ms;
 };
 
-model::FileSource open_with(const bind::Path& path, std::unique_ptr<model::Refills> refills) {
+model::FileSource open_with(const bind::PathBytes& path, std::unique_ptr<model::Refills> refills) {
   const bind::SignalHandlers run_handlers;
   auto file = bind::without_lock(
       [&] { return model::FileSource::open(path.bytes, run_handlers, std::move(refills)); });
@@ -69,11 +69,11 @@ model::FileSource open_with(const bind::Path& path, std::unique_ptr<model::Refil
 
 }  // namespace
 
-model::FileSource open_file(const bind::Path& path) { return open_with(path, std::make_unique<SlicedRefills>()); }
+model::FileSource open_file(const bind::PathBytes& path) { return open_with(path, std::make_unique<SlicedRefills>()); }
 
-model::FileSource open_stream(const bind::Path& path) { return open_with(path, std::make_unique<HeldRefills>()); }
+model::FileSource open_stream(const bind::PathBytes& path) { return open_with(path, std::make_unique<HeldRefills>()); }
 
-std::uint64_t read_all_games(model::LineSource& source, model::Visitor& visitor, const bind::Path* path) {
+std::uint64_t read_all_games(model::LineSource& source, model::Visitor& visitor, const bind::PathBytes* path) {
   model::GameRun run(source, visitor);
   const bool finished = bind::interruptible([&](auto end) { return run.read_until(end); }, [] {});
   // An interrupted read gives up with the handler's exception set.

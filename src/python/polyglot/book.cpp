@@ -52,19 +52,19 @@ namespace {
 
 // ---- PolyglotBook -------------------------------------------------------------------
 
-model::Book checked(std::expected<model::Book, model::FileError> book, const bind::Path* path) {
+model::Book checked(std::expected<model::Book, model::FileError> book, const bind::PathBytes* path) {
   if (book) return std::move(*book);
   if (path != nullptr) polyglot::file_error(book.error(), *path);
   bind::raise(PyExc_OSError, book.error().message());
 }
 
-model::Book open_book(const bind::Path& path) {
+model::Book open_book(const bind::PathBytes& path) {
   const bind::SignalHandlers run_handlers;
   return checked(bind::without_lock([&] { return model::Book::open(path.bytes, run_handlers); }), &path);
 }
 model::Book book_from_bytes(const BookBytes& data) { return checked(model::Book::from_bytes(data.bytes), nullptr); }
 
-void write_book(const bind::Path& path, const std::vector<model::Entry>& entries) {
+void write_book(const bind::PathBytes& path, const std::vector<model::Entry>& entries) {
   std::vector<model::Raw> records;
   records.reserve(entries.size());
   for (const model::Entry& entry : entries) records.push_back(model::Raw::of(entry));
@@ -142,7 +142,7 @@ std::optional<model::Raw> BookCursor::advance() {
 PyTypeObject* PyBook::type() { return bind::type_object(kBookClass); }
 PyTypeObject* PyBookIter::type() { return bind::type_object(kBookIterClass); }
 
-void polyglot::file_error(const model::FileError& error, const bind::Path& path) {
+void polyglot::file_error(const model::FileError& error, const bind::PathBytes& path) {
   if (error.kind == model::FileError::Kind::System) bind::raise_os_error(error.number, path);
   bind::raise(PyExc_OSError, error.message());
 }

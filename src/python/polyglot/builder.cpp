@@ -30,7 +30,7 @@ void add_game(Exclusive<PyBuilder> builder, Shared<PyGame> game) { builder->add_
 
 // The builder stays borrowed while the lock is released: another thread
 // that touches it meanwhile gets the borrow error.
-std::uint64_t add_pgn(Exclusive<PyBuilder> builder, const bind::Path& path) {
+std::uint64_t add_pgn(Exclusive<PyBuilder> builder, const bind::PathBytes& path) {
   vorn::pgn::FileSource file = pgn::open_file(path);
   const auto counter = builder->pgn_counter();
   return pgn::read_all_games(file, *counter, &path);
@@ -44,7 +44,7 @@ std::uint64_t add_pgn_string(Exclusive<PyBuilder> builder, std::string_view text
 
 std::vector<model::Raw> builder_entries(Shared<PyBuilder> builder) { return builder->entries(); }
 
-void write_builder(Shared<PyBuilder> builder, const bind::Path& path) {
+void write_builder(Shared<PyBuilder> builder, const bind::PathBytes& path) {
   if (const auto written = model::write_raw(path.bytes, builder->entries()); !written) {
     polyglot::file_error(written.error(), path);
   }

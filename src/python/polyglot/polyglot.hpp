@@ -49,6 +49,6 @@ namespace vorn::python::polyglot {
 void register_module(bind::Module& module);
 
 // OSError for a failed read or write of the book file at `path`.
-[[noreturn]] void file_error(const vorn::polyglot::FileError& error, const bind::Path& path);
+[[noreturn]] void file_error(const vorn::polyglot::FileError& error, const bind::PathBytes& path);
 
 }  // namespace vorn::python::polyglot
