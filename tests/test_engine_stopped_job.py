@@ -116,3 +116,21 @@ def test_a_silent_engine_still_times_out_after_its_bound_of_running_time(tmp_pat
     # Running time short of the bound would count the stop; the upper bound
     # is generous for a loaded machine.
     assert BOUND - 0.2 <= took - stopped < 5 * BOUND
+
+
+def test_the_hosts_own_time_between_reports_counts_toward_a_whole_search_bound(tmp_path):
+    # Only a gap inside a wait is taken for a stopped job: time the host
+    # spends elsewhere, between two reports, is the search's.
+    from vorn.uci import Engine, EngineTimeout
+
+    with Engine(sys.executable, fake(tmp_path / "wire.log", "every-50ms")[1:], timeout=STARTUP) as engine:
+        engine.handshake()
+        start = time.monotonic()
+        search = engine.go(timeout=2.0)
+        next(search)
+        time.sleep(1.5)
+        with pytest.raises(EngineTimeout, match=r"^no bestmove within 2\.000 s$"):
+            for _ in search:
+                pass
+        assert time.monotonic() - start < 3.0, "the sleep counted whole, not as a stop"
+        engine.kill()  # it reports on, and would not read quit
