@@ -89,13 +89,11 @@ def run_stopped(command, call, stop_after=0.2):
         ("stockfish", "engine.play(Game(), Limits(movetime=1.0))"),
         ("stockfish", "engine.analyse(Game(), Limits(movetime=1.0))"),
         ("think=0.6", "engine.play(Game(), Limits(depth=9))"),
-        ("think=0.6", "engine.analyse(Game(), Limits(depth=9))"),
         ("think=0.6", "engine.go(Limits(depth=9)).answer()"),
         ("think=0.6", "list(engine.go(Limits(depth=9)))"),
         ("slow-ready=0.6", "engine.is_ready()"),
     ],
-    ids=["stockfish-play", "stockfish-analyse", "fake-play", "fake-analyse", "fake-go-answer", "fake-go-reports",
-         "fake-is_ready"],
+    ids=["stockfish-play", "stockfish-analyse", "fake-play", "fake-go-answer", "fake-go-reports", "fake-is_ready"],
 )
 def test_a_call_answers_after_its_stopped_job_goes_on(tmp_path, engine, call):
     command = stockfish() if engine == "stockfish" else fake(tmp_path / "wire.log", engine)
