@@ -1185,11 +1185,13 @@ def test_a_terminals_ctrl_c_reaches_the_host_not_the_engine(fake, name):
 
 
 # A signal handler, run inside a call of the main thread, calls one that
-# waits on the same engine: it would wait for its own thread.
+# waits on the same engine: it would wait for its own thread. Should it, the
+# host ends itself well within the test's bound, showing where it waits.
 REENTERED = """
-import signal, sys, time
+import faulthandler, signal, sys, time
 from vorn import Game
 from vorn.uci import Engine, Limits
+faulthandler.dump_traceback_later({wedged}, exit=True)
 engine = Engine(sys.executable, {args!r}, timeout={startup})
 engine.handshake()
 engine.timeout = 5.0
@@ -1216,8 +1218,9 @@ print(engine.quit())
     ids=["is_ready-in-play", "set_option-in-analyse", "play-in-a-search", "next_line-in-next_line"],
 )
 def test_a_signal_handler_waiting_on_the_engine_its_thread_waits_on_is_refused(fake, outer, inner):
-    script = REENTERED.format(args=fake.args("think=1", options=[HASH]), startup=STARTUP, outer=outer, inner=inner)
-    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    script = REENTERED.format(args=fake.args("think=1", options=[HASH]), startup=STARTUP, outer=outer, inner=inner,
+                              wedged=10)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=15)
     assert (done.returncode, done.stderr) == (0, "")
     refused, *rest = done.stdout.splitlines()
     assert refused == "this thread is inside a call on the engine already True " + (

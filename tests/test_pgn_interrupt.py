@@ -61,9 +61,9 @@ assert builder.add_pgn_string("1. d4 *") == 1
 """
 
 
-def run(tmp_path, code, *args):
+def run(tmp_path, code, *args, timeout=60):
     done = subprocess.run([sys.executable, "-c", textwrap.dedent(code), *map(str, args)],
-                          capture_output=True, text=True, timeout=60, env=dict(os.environ))
+                          capture_output=True, text=True, timeout=timeout, env=dict(os.environ))
     assert done.returncode == 0, done.stderr
     return done.stdout.strip()
 
@@ -548,7 +548,11 @@ def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused
     # the alarm's handler runs inside it and calls next() on the same reader:
     # RuntimeError at once, where it used to wait for ever on itself. Another
     # thread that calls next() meanwhile waits its turn and gets the game after.
+    # Should the handler wait on itself, the host ends well within the bound,
+    # showing where it waits.
     code = STALLED + """
+    import faulthandler
+    faulthandler.dump_traceback_later(10, exit=True)
     refusal, taken = [], []
     other = threading.Thread(target=lambda: taken.append(next(reader).headers["Event"]))
 
@@ -569,4 +573,4 @@ def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused
     other.join()
     print(*refusal, first, *taken, sep="\\n")
     """
-    assert run(tmp_path, code, tmp_path / "pipe").splitlines() == ["RuntimeError in time", "a", "b"]
+    assert run(tmp_path, code, tmp_path / "pipe", timeout=15).splitlines() == ["RuntimeError in time", "a", "b"]

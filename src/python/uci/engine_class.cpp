@@ -256,7 +256,13 @@ const bind::ClassSpec<PyEngine> kEngineClass{
            "The engine belongs to its host's job: Ctrl-Z, a hang-up or a kill of the\n"
            "job reach it too; engines still open when the interpreter exits are\n"
            "killed, and a wrapper script should `exec` its engine, so that a kill\n"
-           "reaches the engine itself.",
+           "reaches the engine itself. While a call waits on the engine, time the\n"
+           "job spends stopped counts toward no timeout, so the call answers after\n"
+           "`fg`. The engine starts with SIGINT ignored, so a terminal's Ctrl-C,\n"
+           "which reaches the whole job, leaves it running; but an engine that sets\n"
+           "a SIGINT handler of its own when it starts, as Go and Rust programs\n"
+           "often do, receives that Ctrl-C and may die of it (Stockfish,\n"
+           "Fairy-Stockfish and Toga II set none).",
     .getters = {bind::property<&timeout_of, &set_timeout>(
                     "timeout", "How long a wait that is not given its own limit may take, in seconds.", "timeout"),
                 bind::getter<&identity_field<&engine::Identity::name>>("name", "The engine's `id name`."),

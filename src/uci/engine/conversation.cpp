@@ -12,7 +12,6 @@ namespace {
 using protocol::Command;
 using protocol::Message;
 
-constexpr auto kSlice = std::chrono::milliseconds(200);
 constexpr auto kExitPoll = std::chrono::milliseconds(10);
 
 bool same_name(std::string_view a, std::string_view b) {
@@ -49,16 +48,17 @@ bool Engine::observe(Message& message) {
   return true;
 }
 
-std::expected<std::optional<Message>, Error> Engine::receive(Instant until, Instant deadline, Duration after,
+std::expected<std::optional<Message>, Error> Engine::receive(Instant until, Silence& silence,
                                                              std::string_view awaited) {
   while (true) {
     const Instant now = Clock::now();
+    const Instant deadline = silence.look(now);
     // A write or the process's end awaited has a bound of its own, and ends
     // in `Died` or lets the wait go on.
     const bool settling = this->settling();
-    if (now >= deadline && !settling) return std::unexpected(error::Timeout{awaited, after});
+    if (now >= deadline && !settling) return std::unexpected(error::Timeout{awaited, silence.bound()});
     if (now >= until) return std::nullopt;
-    auto line = next_queued(std::min({settling ? until : deadline, until, now + kSlice}));
+    auto line = next_queued(std::min({settling ? until : deadline, until, now + Silence::kLook}));
     if (!line) return std::unexpected(line.error());
     // A line out of turn is skipped; the deadline is not extended.
     if (*line && observe((*line)->message)) return std::move((*line)->message);
@@ -80,7 +80,7 @@ std::expected<Reply, Error> Engine::begin_is_ready() {
 Stepped<Done> Engine::step(Reply& reply, Instant until) {
   const std::string_view awaited = protocol::kind_name(reply.awaited_);
   while (true) {
-    auto message = receive(until, reply.deadline_, reply.bound_, awaited);
+    auto message = receive(until, reply.silence_, awaited);
     if (!message) return std::unexpected(message.error());
     if (!*message) return std::nullopt;
     if ((*message)->kind() == reply.awaited_) return Done{};
@@ -148,7 +148,7 @@ Exit Engine::begin_quit() {
   if (!exited_) (void)send(Command::quit());
   if (!unsent_.empty()) kill();  // it will not read quit either
   stdin_.reset();
-  return Exit(deadline_after(timeout_));
+  return Exit(timeout_);
 }
 
 Stepped<std::optional<std::int32_t>> Engine::step(Exit& exit, Instant until) {
@@ -160,12 +160,13 @@ Stepped<std::optional<std::int32_t>> Engine::step(Exit& exit, Instant until) {
       break;
     }
     const Instant now = Clock::now();
-    if (now >= exit.deadline_) {
+    const Instant deadline = exit.silence_.look(now);
+    if (now >= deadline) {
       kill();  // it would not exit
       break;
     }
     if (now >= until) return std::nullopt;
-    std::this_thread::sleep_for(std::min<Clock::duration>(kExitPoll, exit.deadline_ - now));
+    std::this_thread::sleep_for(std::min<Clock::duration>(kExitPoll, deadline - now));
   }
   return exit_;
 }

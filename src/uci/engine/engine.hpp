@@ -14,8 +14,10 @@
 //   auto answer = engine->step(*play, Clock::now() + 100ms);  // none yet: check, step again
 //
 // Every wait is bounded by the engine's `timeout`, the bound the call was
-// given, or a bound derived from them. A line the engine's input does not
-// take at once is written by the steps that follow, or by `flush`. One
+// given, or a bound derived from them, counted on the time this process runs
+// (`Silence`): a caller that steps a wait in slices comes back within one.
+// A line the engine's input does not take at once is written by the steps
+// that follow, or by `flush`. One
 // thread at a time uses an Engine; only `Reaper::kill` of `reaper()` may
 // come from another.
 #pragma once
@@ -175,10 +177,10 @@ class Engine {
   Engine(Spawned spawned, const std::array<FdTrace, 3>& ends, std::shared_ptr<LineQueue> lines, Duration timeout);
 
   std::expected<std::optional<Line>, Error> next_queued(Instant deadline);
-  // The next message the session accepts, by `deadline` (`Timeout` with
-  // `after` and `awaited` past it); none when `until` comes first. Lines out
-  // of turn are skipped.
-  std::expected<std::optional<protocol::Message>, Error> receive(Instant until, Instant deadline, Duration after,
+  // The next message the session accepts within `silence` (`Timeout` with
+  // its bound and `awaited` past it); none when `until` comes first. Lines
+  // out of turn are skipped.
+  std::expected<std::optional<protocol::Message>, Error> receive(Instant until, Silence& silence,
                                                                  std::string_view awaited);
   // Whether the session accepts the line's message; what it tells is kept.
   bool observe(protocol::Message& message);

@@ -53,7 +53,8 @@ Stepped<Progress> Engine::step(Search& search, Instant until) {
   if (!search_live_ || search.number_ != search_number_) return std::unexpected(error::SearchOver{});
   const Game& game = search.game_;
   const auto stepped = [&](Progress progress) -> Stepped<Progress> {
-    if (search.bound_ == Search::Bound::PerStep) search.deadline_ = deadline_after(search.timeout_);
+    if (search.bound_ == Search::Bound::PerStep) search.silence_.renew();
+    search.silence_.leave();
     if (const auto* answer = std::get_if<Answer>(&progress)) search.answer_ = *answer;
     return progress;
   };
@@ -64,7 +65,7 @@ Stepped<Progress> Engine::step(Search& search, Instant until) {
       const protocol::BestMove bestmove = *std::exchange(kept_answer_, std::nullopt);
       return stepped(protocol::answer_of(bestmove, game.variant(), game.current()));
     }
-    auto message = receive(until, search.deadline_, search.timeout_, "bestmove");
+    auto message = receive(until, search.silence_, "bestmove");
     if (!message) return std::unexpected(message.error());
     if (!*message) return std::nullopt;
     if (auto* info = std::get_if<std::unique_ptr<protocol::Info>>(&(*message)->payload))
@@ -118,7 +119,7 @@ Stepped<Done> Engine::step(Drain& drain, Instant until) {
   const bool identifying = drain.awaited_ == protocol::MessageKind::UciOk;
   const auto owed = [&] { return identifying ? session_.state() == protocol::State::Identifying : !kept_answer_; };
   while (owed()) {
-    auto message = receive(until, drain.deadline_, drain.bound_, protocol::kind_name(drain.awaited_));
+    auto message = receive(until, drain.silence_, protocol::kind_name(drain.awaited_));
     if (!message) return std::unexpected(message.error());
     if (!*message) return std::nullopt;
   }

@@ -12,6 +12,7 @@
 
 #include "game/game.hpp"
 #include "uci/engine/error.hpp"
+#include "uci/engine/silence.hpp"
 #include "uci/limits.hpp"
 #include "uci/protocol.hpp"
 #include "uci/reading.hpp"
@@ -39,15 +40,13 @@ class Reply {
 
  private:
   friend class Engine;
-  Reply(protocol::MessageKind awaited, Duration bound)
-      : awaited_(awaited), bound_(bound), deadline_(deadline_after(bound)) {}
+  Reply(protocol::MessageKind awaited, Duration bound) : awaited_(awaited), silence_(bound) {}
 
   protocol::MessageKind awaited_;
-  Duration bound_;
-  Instant deadline_;
+  Silence silence_;
 };
 
-// The wait for the process to exit after `quit`; past its deadline the
+// The wait for the process to exit after `quit`; past its bound the
 // process is killed. Its value is the exit code.
 class Exit {
  public:
@@ -55,34 +54,32 @@ class Exit {
 
  private:
   friend class Engine;
-  explicit Exit(Instant deadline) : deadline_(deadline) {}
+  explicit Exit(Duration bound) : silence_(bound) {}
 
-  Instant deadline_;
+  Silence silence_;
 };
 
 // A search started by `go`, its reports and answer read on `game`. Each step
 // must come by the deadline; a per-step bound renews it with every step,
-// a whole bound does not.
+// a whole bound does not, and counts the time between steps too.
 class Search {
  public:
   using Value = Progress;
 
   std::uint64_t number() const { return number_; }
-  Instant deadline() const { return deadline_; }
+  Instant deadline() const { return silence_.deadline(); }
   const std::optional<Answer>& answer() const { return answer_; }
 
  private:
   friend class Engine;
   enum class Bound { PerStep, Whole };
   Search(std::uint64_t number, Game game, Duration timeout, Bound bound)
-      : number_(number), game_(std::move(game)), timeout_(timeout), bound_(bound),
-        deadline_(deadline_after(timeout)) {}
+      : number_(number), game_(std::move(game)), bound_(bound), silence_(timeout) {}
 
   std::uint64_t number_;
   Game game_;
-  Duration timeout_;
   Bound bound_;
-  Instant deadline_;
+  Silence silence_;
   std::optional<Answer> answer_;
 };
 
@@ -95,12 +92,10 @@ class Drain {
 
  private:
   friend class Engine;
-  Drain(protocol::MessageKind awaited, Duration bound)
-      : awaited_(awaited), bound_(bound), deadline_(deadline_after(bound)) {}
+  Drain(protocol::MessageKind awaited, Duration bound) : awaited_(awaited), silence_(bound) {}
 
   protocol::MessageKind awaited_;  // uciok or bestmove
-  Duration bound_;
-  Instant deadline_;
+  Silence silence_;
 };
 
 // A game being set as the engine's position: the engine's Chess960 mode
