@@ -312,7 +312,7 @@ std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt
   return std::nullopt;
 }
 
-bool Reader::begin_game(Visitor& visitor) {
+bool Reader::start_game(Visitor& visitor) {
   section_ = Section::Movetext;  // a line too long to read before a game begins is taken for its movetext
   while (!skip_space_in_line())
     if (!next_line()) return false;
@@ -328,7 +328,7 @@ bool Reader::begin_game(Visitor& visitor) {
 Reader::Step Reader::attempt(Visitor& visitor) {
   // A game an interrupt cut short goes on where it stood: among its tags
   // (the line they wait for), or in its movetext or a comment there.
-  if (!game_first_ && !begin_game(visitor)) return Step::End;
+  if (!game_first_ && !start_game(visitor)) return Step::End;
   if (section_ == Section::Tags) {
     // Tags, with white space (line ends included) between and after them.
     while (true) {

@@ -50,7 +50,8 @@ inline constexpr std::uint64_t kLongestGame = std::uint64_t(64) << 20;
 enum class CommentTarget : std::uint8_t { AfterMove, Game, BeforeNextMove };
 
 // What the reader reports while it reads one game. A game that fails is
-// abandoned after any of these; the next begin_game starts afresh.
+// abandoned after any of these; the next begin_game starts afresh. A read
+// interrupted in a game goes on with it at the next call, no begin_game between.
 class Visitor {
  public:
   virtual ~Visitor() = default;
@@ -140,7 +141,7 @@ class Reader {
   // Reads the game begun, or the next one, from where the reader stands.
   Step attempt(Visitor& visitor);
   // The next game begun; false at the end of the input or on a halt.
-  bool begin_game(Visitor& visitor);
+  bool start_game(Visitor& visitor);
   // What a halt makes of the step: the reader ended (an IoError), the game
   // to be gone on with, or an error.
   std::optional<std::expected<Step, IoError>> after_halt(Halt halt);
