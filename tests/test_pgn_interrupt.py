@@ -11,6 +11,8 @@ import textwrap
 
 import pytest
 
+from support.cpp_driver import build_driver
+
 # The child makes a pipe at PATH and a writer thread, itself Python code that
 # needs the interpreter lock, that feeds it: "games" without end, "silent"
 # (opens its end and writes nothing) or "absent" (never opens it). A timer
@@ -634,6 +636,58 @@ print(seen == list(range(12)), failures > 0)
 @pytest.mark.parametrize("source", ["file", "text"])
 def test_running_out_of_memory_as_a_game_is_handed_out_loses_no_game(tmp_path, source):
     assert run(tmp_path, OUT_OF_MEMORY, tmp_path / "games.pgn", source) == "True True"
+
+
+# One C++ allocation fails in each next(), a different one each time, most
+# of them part way through reading a game. A game the failure cuts short is
+# dropped with the MemoryError; every game that comes out is whole, once,
+# in order, and never a game short of a move it played.
+FAILING_NEW = """
+import ctypes, random, sys
+import vorn, vorn.pgn
+
+fail_new_after = ctypes.CDLL(None).fail_new_after
+draw = random.Random(5)
+
+
+def movetext():
+    game = vorn.Game()
+    for _ in range(40):
+        moves = game.legal_moves()
+        if not moves:
+            break
+        game.play(draw.choice(moves))
+    return str(game.to_pgn()).split("\\n\\n", 1)[1]
+
+
+text = "".join(f'[Event "{i}"]\\n\\n{{a comment\\nover lines {"x" * i}}} {movetext()}\\n\\n' for i in range(60))
+whole = [str(game) for game in vorn.pgn.pgn_read_string(text)]
+reader, out, failures, failing = vorn.pgn.pgn_read_string(text), [], 0, 0
+while True:
+    failing += 1
+    fail_new_after(1 + failing % 97)
+    try:
+        game = next(reader, None)
+    except MemoryError:
+        failures += 1
+        continue
+    finally:
+        fail_new_after(0)
+    if game is None:
+        break
+    out.append(int(game.headers["Event"]))
+    assert str(game) == whole[out[-1]], out[-1]
+print(out == sorted(set(out)), len(out) + failures >= 60, failures > 0)
+"""
+
+
+def test_running_out_of_memory_while_a_game_is_read_drops_it_whole(tmp_path):
+    shim = build_driver(tmp_path, "failing_new_on_demand.cpp", [], "the allocation failure check",
+                        flags=["-shared", "-fPIC"])
+    done = subprocess.run([sys.executable, "-c", FAILING_NEW], capture_output=True, text=True, timeout=60,
+                          env={**os.environ, "LD_PRELOAD": str(shim)})
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.strip() == "True True True"
 
 
 # Games of the length bound and one byte past it, read while a handler raises

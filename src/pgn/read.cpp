@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <new>
+#include <utility>
 
 #include "pgn/setup.hpp"
 #include "text/unicode.hpp"
@@ -280,6 +282,22 @@ bool Reader::ends_refused_game() {
 // ---- games ---------------------------------------------------------------------
 
 std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
+  try {
+    return read_on(visitor);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out part way through a step, which may have left the game
+    // short of a move it played: the game is dropped, as one that fails is,
+    // rather than gone on with.
+    if (std::exchange(game_first_, std::nullopt)) {
+      open_comment_.reset();
+      recovering_ = true;
+      blank_before_ = false;
+    }
+    throw;
+  }
+}
+
+std::expected<Reader::Step, IoError> Reader::read_on(Visitor& visitor) {
   while (!ended_) {
     if (recovering_) recover();
     Step step = halt_ ? Step::End : attempt(visitor);

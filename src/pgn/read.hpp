@@ -83,7 +83,8 @@ class Reader {
 
   // The next game goes to `visitor`; an error (never with skip_errors) is
   // then in error(). Once the input has ended, or failed, every later call
-  // gives End.
+  // gives End. Where memory runs out (std::bad_alloc), the game being read
+  // is dropped and the next call reads on from the game after it.
   std::expected<Step, IoError> read_game(Visitor& visitor);
   const PgnError& error() const { return error_; }
 
@@ -138,6 +139,8 @@ class Reader {
     bool moved_ = false;
   };
 
+  // read_game but for running out of memory.
+  std::expected<Step, IoError> read_on(Visitor& visitor);
   // Reads the game begun, or the next one, from where the reader stands.
   Step attempt(Visitor& visitor);
   // The next game begun; false at the end of the input or on a halt.
