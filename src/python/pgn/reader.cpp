@@ -39,8 +39,8 @@ struct Stream {
   std::unique_ptr<model::LineSource> source;
   model::Reader reader;
   model::RecordBuilder builder;
-  // A game read but not yet handed out: a signal handler that raised, or
-  // memory that ran out, as it was, leaves it for the next call.
+  // A game read but not yet handed out: one that a signal handler's
+  // exception, or MemoryError, kept from going out waits for the next call.
   std::shared_ptr<model::Game> unclaimed;
   std::optional<std::string> path;  // the file's bytes, to name it in a read failure
   bool broken = false;
@@ -87,7 +87,8 @@ std::optional<Ref> next_game(PyPgnReader& self) {
   // Another thread's step may hold the stream while its read waits.
   const auto turn = stream.turns.take("next() of a PgnReader that this thread is reading (from a signal handler, say)");
   if (stream.broken) panic("a PGN reader is used again after an internal failure broke it");
-  if (!stream.unclaimed && !(stream.unclaimed = read_next(stream))) return std::nullopt;
+  if (!stream.unclaimed) stream.unclaimed = read_next(stream);
+  if (!stream.unclaimed) return std::nullopt;  // the end
   Ref game = bind::make<PyPgnGame>(stream.unclaimed);
   // A handler's exception pending as the call returns would be raised
   // before the caller stores the game: signals are looked at once more,
@@ -135,10 +136,12 @@ void pgn::add_reader(bind::Module& module) {
                           "`ValueError` naming the line and column, and the stream goes on with the\n"
                           "next game. A line longer than 16 MiB, or a game longer than 64 MiB, is\n"
                           "malformed. A read that Ctrl-C interrupts loses nothing: the next call\n"
-                          "goes on from where it stopped, and a game read by then waits for it.\n"
-                          "Signals are checked once more just before `next()` hands a game out:\n"
-                          "only a Ctrl-C in the moment between that check and the caller storing\n"
-                          "the game (as `next()` returns) loses it; a `for` loop stores it first."));
+                          "goes on from where it stopped, and a game read by then waits for it, as\n"
+                          "it does when `MemoryError` comes as it is handed out (memory that runs\n"
+                          "out part way through reading a game drops that game). Signals are checked\n"
+                          "once more just before `next()` hands a game out: only a Ctrl-C in the\n"
+                          "moment between that check and the caller storing the game (as `next()`\n"
+                          "returns) loses it; a `for` loop stores it first."));
   module.add_function(bind::function<&pgn_read_string>(
                           "pgn_read_string",
                           "pgn_read_string(text, *, skip_errors=False)\n--\n\nStreams the games PGN `text` holds."));
