@@ -529,7 +529,7 @@ Reader::Flow Reader::rest_of_comment(Visitor& visitor) {
     const std::size_t close = line_.find('}', pos_);
     if (close != std::string_view::npos && open.resume) {
       // Read again from where keeping stopped.
-      open.reread = OpenComment::Close{line_number_, close};
+      open.reread = OpenComment::Brace{line_number_, close};
       if (const auto back = source_.seek(open.resume->offset); !back) {
         halt_ = back.error();
         return Flow::Halted;
@@ -544,7 +544,7 @@ Reader::Flow Reader::rest_of_comment(Visitor& visitor) {
     }
     if (open.keep) comment_.append(line_.substr(pos_));
     if (open.keep && comment_.size() > kKeptAtOnce && source_.can_seek()) {
-      open.resume = OpenComment::Line{source_.tell(), line_number_};
+      open.resume = OpenComment::LineStart{source_.tell(), line_number_};
       open.keep = false;
     }
     if (!next_line()) {

@@ -107,15 +107,15 @@ class Reader {
   struct OpenComment {
     Place at;   // where it opens
     bool keep;  // its text is gathered as its lines come
-    struct Line {
+    struct LineStart {
       std::uint64_t offset, number;  // where the line starts in the source, and its number
     };
-    std::optional<Line> resume;  // the first line not kept
-    struct Close {
+    std::optional<LineStart> resume;  // the first line not kept
+    struct Brace {
       std::uint64_t line;
       std::size_t pos;
     };
-    std::optional<Close> reread;  // where the scan found the closing brace, while read again
+    std::optional<Brace> reread;  // where the scan found the closing brace, while read again
   };
   // The positions after and before the last move of one line, in two slots
   // that swap roles, so a move writes one position and copies none.
