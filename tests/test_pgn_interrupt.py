@@ -11,6 +11,8 @@ import textwrap
 
 import pytest
 
+from support.cpp_driver import build_driver
+
 # The child makes a pipe at PATH and a writer thread, itself Python code that
 # needs the interpreter lock, that feeds it: "games" without end, "silent"
 # (opens its end and writes nothing) or "absent" (never opens it). A timer
@@ -574,3 +576,227 @@ def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused
     print(*refusal, first, *taken, sep="\\n")
     """
     assert run(tmp_path, code, tmp_path / "pipe", timeout=15).splitlines() == ["RuntimeError in time", "a", "b"]
+
+
+
+# A handler raises at every tick of a timer while a `for` loop takes the
+# games, and the loop is entered again after each. Each big game takes
+# several ticks to read, whatever its shape: a tags section of many lines,
+# movetext with many variations, or a comment of many lines (past 1 MiB, so
+# that a file's is scanned to its end, then read again). Each comes out once,
+# whole, and so does each small game between them.
+STORM = """
+import hashlib, os, signal, sys, threading, time
+import vorn.pgn
+
+path, source, tick = sys.argv[1], sys.argv[2], float(sys.argv[3]) / 1000
+# Lines for three times the tick at the reader's pace on an idle machine.
+lines = int(tick * 6e6)
+shapes = {
+    "tags": lambda: "".join(f'[Tag{i} "{"v" * 60}"]\\n' for i in range(lines)) + "\\n1. e4 e5 *\\n\\n",
+    "variations": lambda: "\\n1. e4 " + "(1. d4 d5 2. c4 e6 3. Nc3 Nf6 4. Bg5 Be7) {a note}\\n" * (lines // 4) + "e5 *\\n\\n",
+    "comment": lambda: "\\n1. e4 {" + "a comment line, one of many\\n" * max(lines, 50_000) + "} e5 *\\n\\n",
+}
+text = "".join(f'[Event "{name} small"]\\n\\n1. d4 *\\n\\n[Event "{name}"]\\n' + shape()
+               for name, shape in shapes.items()) + '[Event "last"]\\n\\n1. c4 *\\n'
+if source == "pipe":
+    os.mkfifo(path)
+
+    def writer():
+        with open(path, "w") as out:
+            out.write(text)
+
+    threading.Thread(target=writer).start()
+elif source == "file":
+    with open(path, "w") as out:
+        out.write(text)
+reader = vorn.pgn.pgn_read_string(text) if source == "text" else vorn.pgn.pgn_read(path)
+
+
+class Tick(Exception):
+    pass
+
+
+armed = [False]
+
+
+def alarm(*_):
+    # Armed while the loop runs, and disarmed by its own raise.
+    if armed[0]:
+        armed[0] = False
+        raise Tick
+
+
+signal.signal(signal.SIGALRM, alarm)
+signal.setitimer(signal.ITIMER_REAL, tick, tick)
+read, ticks, deadline = [], 0, time.monotonic() + 40
+while time.monotonic() < deadline:
+    try:
+        armed[0] = True
+        for game in reader:
+            read.append(game)
+        armed[0] = False
+        break
+    except Tick:
+        ticks += 1
+signal.setitimer(signal.ITIMER_REAL, 0)
+digest = lambda game: hashlib.sha256(str(game).encode()).hexdigest()
+whole = [digest(game) for game in vorn.pgn.pgn_read_string(text)]
+print(*(game.headers["Event"] for game in read), sep=",")
+print([digest(game) for game in read] == whole, ticks > 2)
+"""
+
+EVENTS = "tags small,tags,variations small,variations,comment small,comment,last"
+
+
+@pytest.mark.parametrize("source", ["file", "pipe", "text"])
+@pytest.mark.parametrize("tick", [2, 5, 50], ids=lambda tick: f"every-{tick}ms")
+def test_a_steady_stream_of_raising_signals_holds_back_no_game(tmp_path, source, tick):
+    assert run(tmp_path, STORM, tmp_path / "games.pgn", source, tick).splitlines() == [EVENTS, "True True"]
+
+
+# One allocation of the interpreter's fails in each next(), the first, then
+# the second, and so on in turn: where that is the game's own object, the
+# game waits for the next call rather than being lost.
+OUT_OF_MEMORY = """
+import os, sys, _testcapi
+import vorn.pgn
+
+path, source = sys.argv[1], sys.argv[2]
+text = "".join(f'[Event "{i}"]\\n\\n1. e4 {{a comment}} e5 (1... c5 2. Nf3) 2. Nf3 *\\n\\n' for i in range(12))
+with open(path, "w") as out:
+    out.write(text)
+reader = vorn.pgn.pgn_read_string(text) if source == "text" else vorn.pgn.pgn_read(path)
+
+
+def take(failing):
+    _testcapi.set_nomemory(failing, failing + 1)
+    try:
+        return next(reader, None)
+    finally:
+        _testcapi.remove_mem_hooks()
+
+
+seen, failures, failing = [], 0, 0
+while True:
+    try:
+        game = take(failing % 4)
+    except MemoryError:
+        failures += 1
+        continue
+    finally:
+        failing += 1
+    if game is None:
+        break
+    seen.append(int(game.headers["Event"]))
+print(seen == list(range(12)), failures > 0)
+"""
+
+
+@pytest.mark.parametrize("source", ["file", "text"])
+def test_running_out_of_memory_as_a_game_is_handed_out_loses_no_game(tmp_path, source):
+    assert run(tmp_path, OUT_OF_MEMORY, tmp_path / "games.pgn", source) == "True True"
+
+
+# One C++ allocation fails in each next(), a different one each time, most
+# of them part way through reading a game. A game the failure cuts short is
+# dropped with the MemoryError; every game that comes out is whole, once,
+# in order, and never a game short of a move it played.
+FAILING_NEW = """
+import ctypes, random, sys
+import vorn, vorn.pgn
+
+fail_new_after = ctypes.CDLL(None).fail_new_after
+draw = random.Random(5)
+
+
+def movetext():
+    game = vorn.Game()
+    for _ in range(40):
+        moves = game.legal_moves()
+        if not moves:
+            break
+        game.play(draw.choice(moves))
+    return str(game.to_pgn()).split("\\n\\n", 1)[1]
+
+
+text = "".join(f'[Event "{i}"]\\n\\n{{a comment\\nover lines {"x" * i}}} {movetext()}\\n\\n' for i in range(60))
+whole = [str(game) for game in vorn.pgn.pgn_read_string(text)]
+reader, out, failures, failing = vorn.pgn.pgn_read_string(text), [], 0, 0
+while True:
+    failing += 1
+    fail_new_after(1 + failing % 97)
+    try:
+        game = next(reader, None)
+    except MemoryError:
+        failures += 1
+        continue
+    finally:
+        fail_new_after(0)
+    if game is None:
+        break
+    out.append(int(game.headers["Event"]))
+    assert str(game) == whole[out[-1]], out[-1]
+print(out == sorted(set(out)), len(out) + failures >= 60, failures > 0)
+"""
+
+
+def test_running_out_of_memory_while_a_game_is_read_drops_it_whole(tmp_path):
+    shim = build_driver(tmp_path, "failing_new_on_demand.cpp", [], "the allocation failure check",
+                        flags=["-shared", "-fPIC"])
+    done = subprocess.run([sys.executable, "-c", FAILING_NEW], capture_output=True, text=True, timeout=60,
+                          env={**os.environ, "LD_PRELOAD": str(shim)})
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.strip() == "True True True"
+
+
+# Games of the length bound and one byte past it, read while a handler raises
+# every 2 ms, bad games skipped: a game read over many calls is measured from
+# its own first byte, as one read in one call is, and only the longer one is
+# refused.
+MEASURED = """
+import signal, sys
+import vorn.pgn
+
+path, size = sys.argv[1], int(sys.argv[2])
+MIB = 1 << 20
+start = b'[A "1"]\\n1. e4\\n'
+whole, part = divmod(size - len(start), MIB)
+filler = b"%" + b"x" * (MIB - 2) + b"\\n"
+with open(path, "wb") as out:
+    out.write(start + filler * whole + b"%" + b"x" * (part - 2) + b"\\n" + b'[A "2"]\\n1. d4 *\\n')
+
+
+class Tick(Exception):
+    pass
+
+
+armed = [False]
+
+
+def alarm(*_):
+    if armed[0]:
+        armed[0] = False
+        raise Tick
+
+
+signal.signal(signal.SIGALRM, alarm)
+signal.setitimer(signal.ITIMER_REAL, 0.002, 0.002)
+reader, seen, ticks = vorn.pgn.pgn_read(path, skip_errors=True), [], 0
+while True:
+    try:
+        armed[0] = True
+        for game in reader:
+            seen.append(game.headers["A"])
+        armed[0] = False
+        break
+    except Tick:
+        ticks += 1
+signal.setitimer(signal.ITIMER_REAL, 0)
+print(*seen, ticks > 2)
+"""
+
+
+@pytest.mark.parametrize(("excess", "expected"), [(0, "1 2 True"), (1, "2 True")], ids=["of-the-bound", "past-the-bound"])
+def test_a_game_read_over_many_interrupted_calls_is_measured_from_its_first_byte(tmp_path, excess, expected):
+    assert run(tmp_path, MEASURED, tmp_path / "long.pgn", (64 << 20) + excess) == expected

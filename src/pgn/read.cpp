@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <new>
+#include <utility>
 
 #include "pgn/setup.hpp"
 #include "text/unicode.hpp"
@@ -189,7 +191,7 @@ bool Reader::next_line() {
   }
   while (true) {
     const std::uint64_t offset = source_.tell();
-    if (game_start_ && offset - game_start_->first > kLongestGame) {
+    if (game_first_ && offset - *game_first_ > kLongestGame) {
       halt_ = OverlongGame{};
       skim_ = Skim(section_);
       return false;
@@ -222,8 +224,6 @@ bool Reader::next_line() {
       line = decoded_;
     }
     line_ = line;
-    line_offset_ = offset;
-    pos_ = std::exchange(resume_pos_, 0);
     return true;
   }
 }
@@ -311,7 +311,7 @@ std::optional<std::size_t> Reader::next_game_in(std::string_view bytes) {
   if (recovering_) return blank_before_ && bytes.starts_with('[') ? std::optional<std::size_t>(0) : std::nullopt;
   // A game being read ends at a "[" that begins a line of its movetext; a
   // line with any of the game's movetext before it is the game's own.
-  if (!game_start_ || section_ != Section::Movetext) return std::nullopt;
+  if (!game_first_ || section_ != Section::Movetext) return std::nullopt;
   const std::size_t first = ascii_space_end(bytes);
   return first < bytes.size() && bytes[first] == '[' ? std::optional(first) : std::nullopt;
 }
@@ -319,7 +319,22 @@ std::optional<std::size_t> Reader::next_game_in(std::string_view bytes) {
 // ---- games ---------------------------------------------------------------------
 
 std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
-  if (std::exchange(given_, std::nullopt)) source_.release();  // no longer to be read again
+  try {
+    return read_on(visitor);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out part way through a step, which may have left the game
+    // short of a move it played: the game is dropped, as one that fails is,
+    // rather than gone on with.
+    if (std::exchange(game_first_, std::nullopt)) {
+      open_comment_.reset();
+      recovering_ = true;
+      blank_before_ = false;
+    }
+    throw;
+  }
+}
+
+std::expected<Reader::Step, IoError> Reader::read_on(Visitor& visitor) {
   while (!ended_) {
     if (recovering_) recover();
     Step step = halt_ ? Step::End : attempt(visitor);
@@ -328,9 +343,8 @@ std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
       if (halted) return *halted;
       step = Step::Error;
     }
-    if (step == Step::Game) given_ = game_start_;  // held until the next call, for read_again
-    else source_.release();
-    game_start_.reset();
+    game_first_.reset();
+    open_comment_.reset();
     if (step == Step::End) ended_ = true;
     else if (step == Step::Game || !skip_errors_) return step;
   }
@@ -338,13 +352,8 @@ std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
 }
 
 std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt) {
-  if (std::holds_alternative<Interrupted>(halt)) {
-    // The game begun is read again from its first byte.
-    if (const auto start = std::exchange(game_start_, std::nullopt))
-      if (const auto back = go_back(*start); !back) halt = back.error();
-    source_.release();
-    if (std::holds_alternative<Interrupted>(halt)) return Step::Interrupted;
-  }
+  // The game begun, kept as it stands, goes on at the next call.
+  if (std::holds_alternative<Interrupted>(halt)) return Step::Interrupted;
   if (const auto* failure = std::get_if<IoError>(&halt)) {
     ended_ = true;
     return std::unexpected(*failure);
@@ -358,59 +367,51 @@ std::optional<std::expected<Reader::Step, IoError>> Reader::after_halt(Halt halt
   return std::nullopt;
 }
 
-void Reader::read_again() {
-  const auto start = std::exchange(given_, std::nullopt);
-  if (!start) panic("a game is read again that the reader did not give");
-  if (const auto back = go_back(*start); !back) halt_ = back.error();
-  source_.release();
-}
-
-std::expected<void, IoError> Reader::go_back(const Mark& start) {
-  if (const auto back = source_.seek(start.offset); !back) return back;
-  overlong_next_ = false;  // met again on the way
-  line_number_ = start.line - 1;
-  line_ = {};
-  pos_ = 0;
-  resume_pos_ = start.pos;
-  return {};
-}
-
-Reader::Step Reader::attempt(Visitor& visitor) {
+bool Reader::start_game(Visitor& visitor) {
   section_ = Section::Movetext;  // a line too long to read before a game begins is taken for its movetext
   while (!skip_space_in_line())
-    if (!next_line()) return Step::End;
-  game_start_ = Mark{line_offset_, line_number_, pos_, offset_of(pos_)};
+    if (!next_line()) return false;
+  game_first_ = offset_of(pos_);
   section_ = Section::Tags;
-  source_.hold(line_offset_);
   visitor.begin_game();
   headers_.clear();
   setup_place_.reset();
   result_word_.reset();
-  // Tags, with white space (line ends included) between and after them.
-  while (true) {
-    if (!skip_space_in_line()) {
-      if (!next_line()) break;
-      continue;
+  return true;
+}
+
+Reader::Step Reader::attempt(Visitor& visitor) {
+  // A game an interrupt cut short goes on where it stood: among its tags
+  // (the line they wait for), or in its movetext or a comment there.
+  if (!game_first_ && !start_game(visitor)) return Step::End;
+  if (section_ == Section::Tags) {
+    // Tags, with white space (line ends included) between and after them.
+    while (true) {
+      if (!skip_space_in_line()) {
+        if (!next_line()) break;
+        continue;
+      }
+      if (line_[pos_] != '[') break;
+      if (tag(here()) != Flow::Go) {
+        recovering_ = true;
+        return Step::Error;
+      }
     }
-    if (line_[pos_] != '[') break;
-    if (tag(here()) != Flow::Go) {
+    if (halt_) return Step::End;
+    section_ = Section::Movetext;
+    const auto set = setup(headers_);
+    if (!set) {
+      const Place at = setup_place_.value_or(Place{0, 0});
+      fail(set.error().kind, at, set.error().detail);
       recovering_ = true;
       return Step::Error;
     }
+    visitor.begin_movetext(headers_, *set->variant, set->start);
+    variant_ = set->variant;
+    frames_.clear();
+    frames_.emplace_back(set->start);
   }
-  if (halt_) return Step::End;
-  section_ = Section::Movetext;
-  const auto set = setup(headers_);
-  if (!set) {
-    const Place at = setup_place_.value_or(Place{0, 0});
-    fail(set.error().kind, at, set.error().detail);
-    recovering_ = true;
-    return Step::Error;
-  }
-  visitor.begin_movetext(headers_, *set->variant, set->start);
-  frames_.clear();
-  frames_.emplace_back(set->start);
-  const Flow flow = movetext(visitor, *set->variant);
+  const Flow flow = movetext(visitor);
   if (flow == Flow::Go) return Step::Game;
   if (flow == Flow::Failed) {
     // An open variation found at the next game's "[" leaves that game whole.
@@ -457,7 +458,9 @@ Reader::Flow Reader::tag(Place at) {
   return Flow::Go;
 }
 
-Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
+Reader::Flow Reader::movetext(Visitor& visitor) {
+  if (open_comment_)
+    if (const Flow flow = rest_of_comment(visitor); flow != Flow::Go) return flow;
   while (true) {
     if (pos_ >= line_.size()) {
       if (!next_line()) {
@@ -527,7 +530,7 @@ Reader::Flow Reader::movetext(Visitor& visitor, const Variant& variant) {
       }
     }
     bool game_over = false;
-    if (word(visitor, variant, game_over) != Flow::Go) return Flow::Failed;
+    if (word(visitor, *variant_, game_over) != Flow::Go) return Flow::Failed;
     if (game_over) return Flow::Go;
   }
 }
@@ -543,58 +546,69 @@ Reader::Flow Reader::comment_braced(Visitor& visitor) {
     attach(visitor, visitor.wants_comments() ? collapse(text) : std::string());
     return Flow::Go;
   }
-  const Place at = place_of(open);
-  bool keep = visitor.wants_comments();
+  open_comment_ = OpenComment{place_of(open), visitor.wants_comments(), {}, {}};
   comment_.clear();
+  section_ = Section::Comment;
+  return rest_of_comment(visitor);
+}
+
+Reader::Flow Reader::rest_of_comment(Visitor& visitor) {
+  OpenComment& open = *open_comment_;
   // Past this size a comment is scanned to its end before it is kept, when
   // the source can go back: an unterminated one then costs no memory.
   constexpr std::size_t kKeptAtOnce = 1 << 20;
-  std::optional<std::pair<std::uint64_t, std::uint64_t>> resume;  // source offset and line number
-  section_ = Section::Comment;
   while (true) {
+    if (open.reread) {
+      if (const Flow flow = keep_rest_of_comment(open); flow != Flow::Go) return flow;
+      pos_ = open.reread->pos + 1;
+      break;
+    }
     const std::size_t close = line_.find('}', pos_);
+    if (close != std::string_view::npos && open.resume) {
+      // Read again from where keeping stopped.
+      open.reread = OpenComment::Brace{line_number_, close};
+      if (const auto back = source_.seek(open.resume->offset); !back) {
+        halt_ = back.error();
+        return Flow::Halted;
+      }
+      line_number_ = open.resume->number;
+      continue;
+    }
     if (close != std::string_view::npos) {
-      if (resume)
-        if (const Flow flow = keep_rest_of_comment(*resume, close, at); flow != Flow::Go) return flow;
-      if (keep) comment_.append(line_.substr(pos_, close - pos_));
+      if (open.keep) comment_.append(line_.substr(pos_, close - pos_));
       pos_ = close + 1;
       break;
     }
-    if (keep) comment_.append(line_.substr(pos_));
-    if (keep && comment_.size() > kKeptAtOnce && source_.can_seek()) {
-      resume.emplace(source_.tell(), line_number_);
-      keep = false;
+    if (open.keep) comment_.append(line_.substr(pos_));
+    if (open.keep && comment_.size() > kKeptAtOnce && source_.can_seek()) {
+      open.resume = OpenComment::LineStart{source_.tell(), line_number_};
+      open.keep = false;
     }
     if (!next_line()) {
       if (halt_) return Flow::Halted;
-      return fail(ErrorKind::UnterminatedComment, at);
+      return fail(ErrorKind::UnterminatedComment, open.at);
     }
-    if (keep) comment_ += ' ';
+    if (open.keep) comment_ += ' ';
   }
+  open_comment_.reset();
   section_ = Section::Movetext;
   attach(visitor, visitor.wants_comments() ? collapse(comment_) : std::string());
   return Flow::Go;
 }
 
-Reader::Flow Reader::keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume, std::size_t close,
-                                          Place at) {
-  const std::uint64_t closing_line = line_number_;
-  if (const auto back = source_.seek(resume.first); !back) {
-    halt_ = back.error();
-    return Flow::Halted;
-  }
-  line_number_ = resume.second;
+Reader::Flow Reader::keep_rest_of_comment(const OpenComment& open) {
   while (true) {
     if (!next_line()) {
       if (halt_) return Flow::Halted;
-      return fail(ErrorKind::FileChanged, at);  // cut short since the scan
+      return fail(ErrorKind::FileChanged, open.at);  // cut short since the scan
     }
     comment_ += ' ';
-    if (line_number_ == closing_line) break;
+    if (line_number_ == open.reread->line) break;
     comment_.append(line_);
   }
   // The scan found the brace there; a file written over since may not hold it.
-  if (close >= line_.size() || line_[close] != '}') return fail(ErrorKind::FileChanged, at);
+  const std::size_t close = open.reread->pos;
+  if (close >= line_.size() || line_[close] != '}') return fail(ErrorKind::FileChanged, open.at);
   comment_.append(line_.substr(0, close));
   return Flow::Go;
 }

@@ -52,7 +52,8 @@ inline constexpr std::uint64_t kLongestGame = std::uint64_t(64) << 20;
 enum class CommentTarget : std::uint8_t { AfterMove, Game, BeforeNextMove };
 
 // What the reader reports while it reads one game. A game that fails is
-// abandoned after any of these; the next begin_game starts afresh.
+// abandoned after any of these; the next begin_game starts afresh. A read
+// interrupted in a game goes on with it at the next call, no begin_game between.
 class Visitor {
  public:
   virtual ~Visitor() = default;
@@ -75,21 +76,19 @@ class Visitor {
 
 class Reader {
  public:
-  // Interrupted: the source gave a read up (Interrupted); the game it was
-  // in is abandoned, and the next call reads it again from its start.
+  // Interrupted: the source gave a read up (Interrupted); the reader keeps
+  // the game as far as it got, and the next call goes on at the line the
+  // source was reading.
   enum class Step : std::uint8_t { Game, Error, End, Interrupted };
 
   Reader(LineSource& source, bool skip_errors);
 
   // The next game goes to `visitor`; an error (never with skip_errors) is
   // then in error(). Once the input has ended, or failed, every later call
-  // gives End.
+  // gives End. Where memory runs out (std::bad_alloc), the game being read
+  // is dropped and the next call reads on from the game after it.
   std::expected<Step, IoError> read_game(Visitor& visitor);
   const PgnError& error() const { return error_; }
-  // Straight after a call that gave a Game: that game goes back to the
-  // source, as after Interrupted, and the next call reads it again. Where
-  // the source fails to go back, the next call gives its IoError.
-  void read_again();
 
  private:
   enum class Flow : std::uint8_t { Go, Failed, Halted };
@@ -101,12 +100,21 @@ class Reader {
   struct OverlongGame {};
   // Why next_line gave no line, short of the end of the input.
   using Halt = std::variant<IoError, Interrupted, OverlongLine, OverlongGame>;
-  // Where a game begins: its line's offset in the source and number, its
-  // first byte on that line, and that byte's offset in the source.
-  struct Mark {
-    std::uint64_t offset, line;
-    std::size_t pos;
-    std::uint64_t first;
+  // A brace comment open over lines. A long one, when the source can go
+  // back, is scanned to its closing brace before the rest of it is kept,
+  // read again from `resume` up to `reread`.
+  struct OpenComment {
+    Place at;   // where it opens
+    bool keep;  // its text is gathered as its lines come
+    struct LineStart {
+      std::uint64_t offset, number;  // where the line starts in the source, and its number
+    };
+    std::optional<LineStart> resume;  // the first line not kept
+    struct Brace {
+      std::uint64_t line;
+      std::size_t pos;
+    };
+    std::optional<Brace> reread;  // where the scan found the closing brace, while read again
   };
   // The positions after and before the last move of one line, in two slots
   // that swap roles, so a move writes one position and copies none.
@@ -130,11 +138,14 @@ class Reader {
     bool moved_ = false;
   };
 
+  // read_game but for running out of memory.
+  std::expected<Step, IoError> read_on(Visitor& visitor);
+  // Reads the game begun, or the next one, from where the reader stands.
   Step attempt(Visitor& visitor);
-  // Back to where the game at `start` begins, so that the next line taken is its first.
-  std::expected<void, IoError> go_back(const Mark& start);
+  // The next game begun; false at the end of the input or on a halt.
+  bool start_game(Visitor& visitor);
   // What a halt makes of the step: the reader ended (an IoError), the game
-  // to be read again, or an error.
+  // to be gone on with, or an error.
   std::optional<std::expected<Step, IoError>> after_halt(Halt halt);
   // Line layer.
   bool next_line();  // false at the end of the input, or on a halt (kept in halt_)
@@ -148,12 +159,13 @@ class Reader {
   bool skip_space_in_line();  // true when a character follows
   // Tags and movetext.
   Flow tag(Place at);
-  Flow movetext(Visitor& visitor, const Variant& variant);
+  Flow movetext(Visitor& visitor);
   Flow comment_braced(Visitor& visitor);
-  // Reads the lines of a long comment again, from `resume` (source offset,
-  // line number) to the closing brace at `close` on the current line; a file
-  // that no longer holds them fails at `at`, where the comment opens.
-  Flow keep_rest_of_comment(std::pair<std::uint64_t, std::uint64_t> resume, std::size_t close, Place at);
+  // The open comment's lines up to its closing brace, then the comment.
+  Flow rest_of_comment(Visitor& visitor);
+  // Reads the lines of a long comment again, up to the closing brace the
+  // scan found; a file that no longer holds them fails where the comment opens.
+  Flow keep_rest_of_comment(const OpenComment& open);
   Flow word(Visitor& visitor, const Variant& variant, bool& game_over);
   Flow nag_word(Visitor& visitor);
   // The run of word characters from the current byte on, stepped over.
@@ -189,10 +201,8 @@ class Reader {
   // A line too long to read begins the next game: what stood before it ends
   // there, as at the end of the input, and the line is refused with that game.
   bool overlong_next_ = false;
-  // The current line as UTF-8, where it starts in the source, and the next
-  // byte to look at.
+  // The current line as UTF-8, and the next byte to look at.
   std::string_view line_;
-  std::uint64_t line_offset_ = 0;
   // Where its text starts in the source (past a byte-order mark), and
   // whether it was read as ISO-8859-1, a byte a character.
   std::uint64_t text_offset_ = 0;
@@ -201,18 +211,20 @@ class Reader {
   // input's last line may have none.
   std::uint64_t taken_end_ = 0;
   std::size_t pos_ = 0;
-  std::size_t resume_pos_ = 0;  // where the next line taken is looked at from, after going back
   std::uint64_t line_number_ = 0;
   std::string decoded_;  // a line read as ISO-8859-1
   std::size_t column_pos_ = 0;
   std::uint64_t column_count_ = 0;  // characters before column_pos_
-  // The game being read.
-  std::optional<Mark> game_start_;
-  std::optional<Mark> given_;  // the game the last call gave, held in the source for read_again
+  // The game being read, kept across an interrupted call: where in the
+  // source its first byte is (none between games), its tags, then the
+  // variant its movetext is read under, the open lines and comment.
+  std::optional<std::uint64_t> game_first_;
   Headers headers_;
   std::optional<Place> setup_place_;
   std::optional<GameResult> result_word_;
+  const Variant* variant_ = nullptr;
   std::vector<Frame> frames_;
+  std::optional<OpenComment> open_comment_;
   std::string comment_;
   std::string tag_value_;
   PgnError error_{ErrorKind::MalformedTagPair, {}, 0, 0};

@@ -71,18 +71,7 @@ std::expected<FileSource, IoError> FileSource::open(const std::string& path, OnS
 FileSource::FileSource(Descriptor fd, bool regular, std::unique_ptr<Refills> refills)
     : fd_(std::move(fd)), regular_(regular), refills_(std::move(refills)), buffer_(kBufferSize) {}
 
-void FileSource::hold(std::uint64_t offset) {
-  if (!regular_) held_ = offset;
-}
-
 std::expected<void, IoError> FileSource::seek(std::uint64_t offset) {
-  if (!regular_) {
-    // Only back into what is kept.
-    if (offset < offset_ || offset > offset_ + end_) return std::unexpected(IoError{ESPIPE});
-    begin_ = scanned_ = std::size_t(offset - offset_);
-    in_overlong_ = false;
-    return {};
-  }
   if (::lseek(fd_.get(), off_t(offset), SEEK_SET) < 0) return std::unexpected(IoError{errno});
   offset_ = offset;
   begin_ = scanned_ = end_ = 0;
@@ -118,9 +107,9 @@ std::optional<long> FileSource::read_at_once() {
 
 std::expected<void, NoLine> FileSource::refill() {
   if (!refills_->go_on()) return std::unexpected(Interrupted{});
-  // What is neither handed out yet nor held goes; moving no more than that
-  // keeps the copying linear. A buffer still short of room doubles.
-  const std::size_t keep = held_ ? std::min(begin_, std::size_t(*held_ - offset_)) : begin_;
+  // What is handed out goes; moving no more than that keeps the copying
+  // linear. A buffer still short of room doubles.
+  const std::size_t keep = begin_;
   if (keep > 0 && end_ - keep <= keep) {
     std::memmove(buffer_.data(), buffer_.data() + keep, end_ - keep);
     offset_ += keep;

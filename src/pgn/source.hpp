@@ -52,10 +52,6 @@ class LineSource {
   virtual bool can_seek() const = 0;
   virtual std::uint64_t tell() const = 0;
   virtual std::expected<void, IoError> seek(std::uint64_t offset) = 0;
-  // Until release(), seek may go back as far as `offset` even where the
-  // source cannot seek: a pipe keeps what it read from there on.
-  virtual void hold(std::uint64_t /*offset*/) {}
-  virtual void release() {}
 };
 
 class TextSource : public LineSource {
@@ -114,8 +110,6 @@ class FileSource : public LineSource {
   bool can_seek() const override { return regular_; }
   std::uint64_t tell() const override { return offset_ + begin_; }
   std::expected<void, IoError> seek(std::uint64_t offset) override;
-  void hold(std::uint64_t offset) override;
-  void release() override { held_.reset(); }
 
  private:
   FileSource(Descriptor fd, bool regular, std::unique_ptr<Refills> refills);
@@ -137,7 +131,6 @@ class FileSource : public LineSource {
   std::vector<char> buffer_;
   std::uint64_t offset_ = 0;
   std::size_t begin_ = 0, scanned_ = 0, end_ = 0;
-  std::optional<std::uint64_t> held_;  // kept for seek, where the file cannot seek
   bool at_end_ = false;
   bool in_overlong_ = false;  // the rest of a line too long to hold is handed out next
 };

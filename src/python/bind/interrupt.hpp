@@ -7,13 +7,11 @@
 //   if (!finished) throw PythonError{};  // the handler's exception is set
 #pragma once
 
-#include <atomic>
 #include <chrono>
-#include <mutex>
 #include <string_view>
-#include <thread>
 #include <utility>
 
+#include "core/turn_lock.hpp"
 #include "python/bind/gil.hpp"
 #include "python/bind/python.hpp"
 #include "python/bind/raise.hpp"
@@ -38,20 +36,11 @@ bool interruptible(Slice&& slice, OnInterrupt&& on_interrupt, std::chrono::milli
   }
 }
 
-// `mutex` locked: at once when it is free, else waited for in slices without
-// the interpreter lock, so that the thread that holds it may take that lock
-// meanwhile and a Ctrl-C is raised from here.
-template <class TimedMutex>
-std::unique_lock<TimedMutex> lock_in_slices(TimedMutex& mutex) {
-  std::unique_lock lock(mutex, std::try_to_lock);
-  if (!lock.owns_lock() && !interruptible([&](auto end) { return lock.try_lock_until(end); }, [] {}))
-    throw PythonError{};
-  return lock;
-}
-
 // Calls that take turns, each holding its turn throughout, waits included.
 // A signal handler run inside a call, on the thread that holds the turn,
-// would wait for itself if it called in again: it is refused at once.
+// would wait for itself if it called in again: it is refused at once. So is
+// every call in a process forked while another thread held the turn, as
+// that thread does not run there to give it back.
 //
 //   const Turns::Turn turn = turns.take("this thread is inside a call already");
 class Turns {
@@ -61,28 +50,35 @@ class Turns {
     Turn(Turn&& other) noexcept : turns_(std::exchange(other.turns_, nullptr)) {}
     Turn& operator=(Turn&&) = delete;
     ~Turn() {
-      if (turns_ == nullptr) return;
-      turns_->holder_ = std::thread::id();  // before the lock goes
-      turns_->mutex_.unlock();
+      if (turns_ != nullptr) turns_->lock_.unlock();
     }
 
    private:
     friend class Turns;
-    explicit Turn(Turns& turns) : turns_(&turns) { turns.holder_ = std::this_thread::get_id(); }
+    explicit Turn(Turns& turns) : turns_(&turns) {}
     Turns* turns_;
   };
 
-  // The turn, after the calls before it (lock_in_slices); RuntimeError
-  // `refusal` for the thread that holds it already.
+  // The turn, after the calls before it, waited for in slices without the
+  // interpreter lock; RuntimeError `refusal` for the thread that holds it
+  // already, and RuntimeError in a child forked while another thread held it.
   Turn take(std::string_view refusal) {
-    if (holder_.load() == std::this_thread::get_id()) raise(PyExc_RuntimeError, refusal);
-    lock_in_slices(mutex_).release();
+    if (lock_.try_lock()) return Turn(*this);
+    switch (lock_.holder()) {
+      case TurnLock::Holder::ThisThread: raise(PyExc_RuntimeError, refusal);
+      case TurnLock::Holder::Gone:
+        raise(PyExc_RuntimeError,
+              "another thread was using this object when the process forked, and that thread does not exist in "
+              "this process");
+      case TurnLock::Holder::None:
+      case TurnLock::Holder::OtherThread: break;
+    }
+    if (!interruptible([&](auto end) { return lock_.try_lock_until(end); }, [] {})) throw PythonError{};
     return Turn(*this);
   }
 
  private:
-  std::timed_mutex mutex_;
-  std::atomic<std::thread::id> holder_;  // none while the turn is free
+  TurnLock lock_;
 };
 
 // For a system call cut short by a signal in work that without_gil runs (an

@@ -39,6 +39,9 @@ struct Stream {
   std::unique_ptr<model::LineSource> source;
   model::Reader reader;
   model::RecordBuilder builder;
+  // A game read but not yet handed out: one that a signal handler's
+  // exception, or MemoryError, kept from going out waits for the next call.
+  std::shared_ptr<model::Game> unclaimed;
   std::optional<PathBytes> path;  // the file's, to name it in a read failure
   bool broken = false;
   bind::Turns turns;
@@ -49,53 +52,46 @@ VORN_CLASS(PyPgnReader, Stream);
 // Only files fail to read.
 void read_failed(const Stream& stream, model::IoError error) { bind::raise_os_error(error.code, stream.path.value()); }
 
-// What one step gives, taken out of the stream before its turn ends.
-struct Step {
+// The next game's record; null at the end. An interrupted read raises, and
+// the reader keeps what it read for the next call.
+std::shared_ptr<model::Game> read_next(Stream& stream) {
+  // Made before the read, so that running short of memory here loses nothing.
+  auto record = std::make_shared<model::Game>();
   std::expected<model::Reader::Step, model::IoError> step;
-  std::optional<Ref> game;
-  std::string error;
-};
+  try {
+    step = stream.reader.read_game(stream.builder);
+  } catch (const Panic&) {
+    stream.broken = true;
+    throw;
+  }
+  if (!step) read_failed(stream, step.error());
+  switch (*step) {
+    case model::Reader::Step::Game: *record = stream.builder.take(); return record;
+    case model::Reader::Step::Error: errors::value_error(stream.reader.error().message());
+    // The handler's exception is set.
+    case model::Reader::Step::Interrupted: throw bind::PythonError{};
+    case model::Reader::Step::End: break;
+  }
+  return nullptr;
+}
 
 std::optional<Ref> next_game(PyPgnReader& self) {
   // Loops that drive an iterator from C (list(reader)) check no signals of
   // their own: a Ctrl-C is raised here, before the next game is taken.
   if (PyErr_CheckSignals() < 0) throw bind::PythonError{};
   Stream& stream = self.value;
-  Step taken = [&] {
-    // Another thread's step may hold the stream while its read waits.
-    const auto turn = stream.turns.take("next() of a PgnReader that this thread is reading (from a signal handler, say)");
-    if (stream.broken) panic("a PGN reader is used again after an internal failure broke it");
-    Step out;
-    try {
-      out.step = stream.reader.read_game(stream.builder);
-      if (out.step && *out.step == model::Reader::Step::Game) {
-        // A handler's exception pending as the call returns would be raised
-        // before the caller stores the game: signals are looked at once
-        // more, after all but the return itself, and a game that one
-        // interrupts goes back for the next call.
-        out.game = bind::to_python(stream.builder.take());
-        if (PyErr_CheckSignals() < 0) {
-          out.game.reset();
-          stream.reader.read_again();
-          out.step = model::Reader::Step::Interrupted;
-        }
-      }
-    } catch (const Panic&) {
-      stream.broken = true;
-      throw;
-    }
-    if (out.step && *out.step == model::Reader::Step::Error) out.error = stream.reader.error().message();
-    return out;
-  }();
-  if (!taken.step) read_failed(stream, taken.step.error());
-  switch (*taken.step) {
-    case model::Reader::Step::Game: return std::move(taken.game);
-    case model::Reader::Step::Error: errors::value_error(taken.error);
-    // The handler's exception is set; the game is read again by the next call.
-    case model::Reader::Step::Interrupted: throw bind::PythonError{};
-    case model::Reader::Step::End: break;
-  }
-  return std::nullopt;
+  // Another thread's step may hold the stream while its read waits.
+  const auto turn = stream.turns.take("next() of a PgnReader that this thread is reading (from a signal handler, say)");
+  if (stream.broken) panic("a PGN reader is used again after an internal failure broke it");
+  if (!stream.unclaimed) stream.unclaimed = read_next(stream);
+  if (!stream.unclaimed) return std::nullopt;  // the end
+  Ref game = bind::make<PyPgnGame>(stream.unclaimed);
+  // A handler's exception pending as the call returns would be raised
+  // before the caller stores the game: signals are looked at once more,
+  // after all but the return itself, and the game waits for the next call.
+  if (PyErr_CheckSignals() < 0) throw bind::PythonError{};
+  stream.unclaimed.reset();
+  return game;
 }
 
 std::string reader_repr(const PyPgnReader&) { return "<PgnReader>"; }
@@ -136,9 +132,12 @@ void pgn::add_reader(bind::Module& module) {
                           "`ValueError` naming the line and column, and the stream goes on with the\n"
                           "next game. A line longer than 16 MiB, or a game longer than 64 MiB, is\n"
                           "malformed. A read that Ctrl-C interrupts loses nothing: the next call\n"
-                          "reads the game again. Signals are checked once more just before `next()`\n"
-                          "hands a game out: only a Ctrl-C in the moment between that check and the\n"
-                          "caller storing the game (as `next()` returns) loses it."));
+                          "goes on from where it stopped, and a game read by then waits for it, as\n"
+                          "it does when `MemoryError` comes as it is handed out (memory that runs\n"
+                          "out part way through reading a game drops that game). Signals are checked\n"
+                          "once more just before `next()` hands a game out: only a Ctrl-C in the\n"
+                          "moment between that check and the caller storing the game (as `next()`\n"
+                          "returns) loses it; a `for` loop stores it first."));
   module.add_function(bind::function<&pgn_read_string>(
                           "pgn_read_string",
                           "pgn_read_string(text, *, skip_errors=False)\n--\n\nStreams the games PGN `text` holds."));
