@@ -10,13 +10,11 @@ namespace vorn {
 
 namespace {
 
-// Numbers threads from 1; a child's new threads go on past those of its parent.
-std::atomic<std::uint32_t> threads_numbered = 0;
-
-std::uint32_t thread_number() {
-  thread_local const std::uint32_t number = ++threads_numbered;
-  return number;
-}
+// The kernel's number for the calling thread, unique among live threads. A
+// thread-local number of our own would grow the module's thread-local data
+// past the static space the loader sets aside, and a first use of it in a
+// thread would then have to allocate, which aborts when memory runs out.
+std::uint32_t thread_number() { return std::uint32_t(::gettid()); }
 
 std::uint32_t number_of(std::uint64_t mark) { return std::uint32_t(mark); }
 std::uint64_t process_of(std::uint64_t mark) { return mark >> 32; }
@@ -66,9 +64,10 @@ void TurnLock::unlock() {
 TurnLock::Holder TurnLock::holder() const {
   const std::uint64_t held = holder_.load();
   if (held == 0) return Holder::None;
-  // A thread keeps its number across the fork it made, in the child too.
-  if (number_of(held) == thread_number()) return Holder::ThisThread;
-  return process_of(held) == std::uint64_t(::getpid()) ? Holder::OtherThread : Holder::Gone;
+  // A child's threads, the one that forked included, have numbers of their
+  // own: a holder marked in another process is gone.
+  if (process_of(held) != std::uint64_t(::getpid())) return Holder::Gone;
+  return number_of(held) == thread_number() ? Holder::ThisThread : Holder::OtherThread;
 }
 
 }  // namespace vorn

@@ -28,7 +28,7 @@ class TurnLock {
   Holder holder() const;
 
  private:
-  // The calling thread's mark: its process id above a number of its own.
+  // The calling thread's mark: its process id above its thread id.
   static std::uint64_t mark();
 
   std::atomic<std::uint64_t> holder_ = 0;  // the holder's mark; 0 while free
