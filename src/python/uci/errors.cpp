@@ -53,6 +53,22 @@ PyObject* error_class(UciErrorClass which) {
   bind::raise(error_class(which), message);
 }
 
+// OSError(code, text), which Python makes the subclass of its errno
+// (PermissionError, BlockingIOError, ...); a plain OSError without one.
+[[noreturn]] void raise_os_error(int code, const std::string& text) {
+  if (code == 0) bind::raise(PyExc_OSError, text);
+  const bind::Ref error =
+      bind::Ref::check(PyObject_CallFunction(PyExc_OSError, "iO", code, bind::to_python(text).get()));
+  PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.get())), error.get());
+  throw bind::PythonError{};
+}
+
+// The errno of an operating-system failure; 0 for the other kinds.
+int os_code(const engine::Error& error) {
+  const auto* io = std::get_if<engine::error::Io>(&error);
+  return io ? io->code : 0;
+}
+
 // Where each engine error kind goes: one overload per alternative, so a new
 // kind does not build without its place.
 enum class Raised : std::uint8_t { OSError, Timeout, Died, Protocol, Value };
@@ -76,7 +92,7 @@ void engine_of_another_process() { raise(UciErrorClass::EngineDied, "the engine 
 void raise_engine_error(const engine::Error& error) {
   const std::string text = engine::message(error);
   switch (std::visit([](const auto& kind) { return raised(kind); }, error)) {
-    case Raised::OSError: bind::raise(PyExc_OSError, text);
+    case Raised::OSError: raise_os_error(os_code(error), text);
     case Raised::Timeout: raise(UciErrorClass::EngineTimeout, text);
     case Raised::Died: raise(UciErrorClass::EngineDied, text);
     case Raised::Protocol: raise(UciErrorClass::ProtocolError, text);

@@ -74,7 +74,7 @@ std::expected<void, Error> start_detached(Body body) {
     std::thread(std::move(body)).detach();
     return {};
   } catch (const std::system_error& e) {
-    return std::unexpected(os_error(e.code().value()));
+    return std::unexpected(os_error(e.code().value(), "cannot start a thread to read the engine"));
   }
 }
 
