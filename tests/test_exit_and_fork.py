@@ -266,6 +266,34 @@ def test_a_full_table_of_exit_functions_fails_only_the_engine(tmp_path):
     assert done.stdout.splitlines() == ["['1-0'] 3", *["no room left to kill the engines at exit"] * 2, "[]"]
 
 
+# Run in each of two lifetimes of an embedded interpreter: an engine held
+# past the finalization, which only the exit function can kill.
+EMBEDDED = """
+import ctypes, os
+from vorn.uci import Engine
+engine = Engine({python!r}, {args!r})
+ctypes.pythonapi.Py_IncRef(ctypes.py_object(engine))
+print(*open(f"/proc/self/task/{{os.getpid()}}/children").read().split(), flush=True)
+"""
+
+
+def test_an_embedder_that_initializes_python_again_has_its_engines_killed_at_each_exit(tmp_path):
+    if not sysconfig.get_config_var("Py_ENABLE_SHARED"):
+        pytest.skip("this Python has no shared library to embed")
+    library = sysconfig.get_config_var("LIBDIR")
+    embedder = build_c(tmp_path, "embed_twice.c", flags=[
+        f"-I{sysconfig.get_paths()['include']}", f"-L{library}", f"-Wl,-rpath,{library}",
+        f"-lpython{sysconfig.get_config_var('LDVERSION')}"])
+    code = EMBEDDED.format(python=sys.executable, args=fake_args(os.devnull, "deaf"))
+    done = subprocess.run([embedder, code], capture_output=True, text=True, timeout=60,
+                          env={**os.environ, "PYTHONHOME": sys.base_prefix})
+    engines = [int(pid) for pid in done.stdout.split()]
+    left = [pid for pid in engines if running_fake(pid)]
+    for pid in left:
+        os.kill(pid, signal.SIGKILL)
+    assert (done.returncode, done.stderr, len(engines), left) == (0, "", 2, [])
+
+
 # ---- fork ------------------------------------------------------------------------------
 
 # Every member of an Engine and of a Search, called in the forked child: each
