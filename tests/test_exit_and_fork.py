@@ -498,10 +498,16 @@ UNKILLABLE_HOST = """
 import gc, os, sys, time
 from vorn.uci import Engine
 way, command = sys.argv[1], sys.argv[2:]
+
+def pipes():
+    return sum(os.readlink(f"/proc/self/fd/{{fd}}").startswith("pipe:") for fd in os.listdir("/proc/self/fd")
+               if os.path.exists(f"/proc/self/fd/{{fd}}"))
+
+before = pipes()
 engine = Engine(command[0], command[1:], timeout={startup})
 engine.timeout = 3600.0 if way == "ctrl-c" else 0.5
 [pid] = open(f"/proc/self/task/{{os.getpid()}}/children").read().split()
-while not open(f"/proc/{{pid}}/cmdline", "rb").read().split(b"\\0")[1].endswith(b"fake_engine.py"):
+while not open(f"/proc/{{pid}}/cmdline", "rb").read().split(b"\\0")[1:2] == [{fake!r}]:
     time.sleep(0.01)
 print("started", flush=True)
 start = time.monotonic()
@@ -516,6 +522,10 @@ try:
     # else left open for the exit hook
 except (OSError, KeyboardInterrupt) as error:
     print(type(error).__name__, error)
+if way != "exit":  # closed: its pipes go, those of the reader threads within a second or so
+    while pipes() > before and time.monotonic() < start + 10.0:
+        time.sleep(0.05)
+    print("pipes held", pipes() - before)
 print("within", time.monotonic() - start < 30.0, flush=True)
 """
 
@@ -564,7 +574,7 @@ CLOSING = {
     "exit": ([], []),
     "ctrl-c": (["KeyboardInterrupt "], ["KeyboardInterrupt "]),
 }
-DEAF = [str(FAKE), "--log", os.devnull, "--mode", "deaf"]
+DEAF_ENGINE = [str(FAKE), "--log", os.devnull, "--mode", "deaf"]
 
 
 @pytest.fixture(scope="module")
@@ -581,11 +591,11 @@ def another_user(_refuse_calls):
     as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", python]
     if subprocess.run([*as_nobody, "-c", f"open({str(FAKE)!r}).close()"], capture_output=True).returncode:
         pytest.skip("nobody cannot run the fake engine here")
-    return ["setpriv", "--bounding-set=-kill"], [*as_nobody, *DEAF]
+    return ["setpriv", "--bounding-set=-kill"], [*as_nobody, *DEAF_ENGINE]
 
 
 def sandboxed(calls):
-    return lambda refuse_calls: ([str(refuse_calls), calls], [sys.executable, *DEAF])
+    return lambda refuse_calls: ([str(refuse_calls), calls], [sys.executable, *DEAF_ENGINE])
 
 
 # How the host is kept from signalling its engine, and whether it can still
@@ -602,11 +612,12 @@ SANDBOXES = {
 def test_an_engine_the_host_may_not_signal_never_hangs_its_closing(refuse_calls, sandbox, way):
     make, killable = SANDBOXES[sandbox]
     launcher, engine = make(refuse_calls)
-    host = [*launcher, sys.executable, "-c", UNKILLABLE_HOST.format(startup=STARTUP), way, *engine]
+    host = [*launcher, sys.executable, "-c", UNKILLABLE_HOST.format(startup=STARTUP, fake=bytes(FAKE)), way, *engine]
     done = run(KEEPER, json.dumps(host), way, timeout=90)
     assert (done.returncode, done.stderr) == (0, "")
     code, errors, lines, left_running = json.loads(done.stdout)
     assert (code, errors) == (0, "")
-    assert lines == ["started", *CLOSING[way][killable], "within True"]
+    held = [] if way == "exit" else ["pipes held 0"]
+    assert lines == ["started", *CLOSING[way][killable], *held, "within True"]
     # An engine that could be killed is gone; one that could not, the host left running.
     assert left_running == ([] if killable else [True])

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <expected>
 #include <memory>
@@ -207,6 +208,7 @@ class Engine {
   // The ends the reader threads own, output then errors: a forked copy,
   // where those threads do not run, closes them itself.
   std::array<OpenFile, 2> read_ends_;
+  std::shared_ptr<std::atomic<bool>> readers_abandoned_;  // set as the engine goes
   std::shared_ptr<LineQueue> lines_;
   std::optional<std::int32_t> exit_;
   bool exited_ = false;

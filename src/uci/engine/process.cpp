@@ -105,9 +105,10 @@ std::expected<Engine, Error> Launch::spawn() && {
   Descriptor output = std::move(spawned->output);
   Descriptor errors = std::move(spawned->errors);
   Engine engine(std::move(*spawned), read_ends, lines, timeout);
-  if (auto started = start_output_reader(std::move(output), lines); !started)
+  if (auto started = start_output_reader(std::move(output), lines, engine.readers_abandoned_); !started)
     return std::unexpected(started.error());
-  if (auto started = start_error_reader(std::move(errors)); !started) return std::unexpected(started.error());
+  if (auto started = start_error_reader(std::move(errors), engine.readers_abandoned_); !started)
+    return std::unexpected(started.error());
   return engine;
 }
 
@@ -116,6 +117,7 @@ Engine::Engine(Spawned spawned, const std::array<OpenFile, 2>& read_ends, std::s
     : child_(std::move(spawned.child)),
       stdin_(std::move(spawned.input)),
       read_ends_(read_ends),
+      readers_abandoned_(std::make_shared<std::atomic<bool>>(false)),
       lines_(std::move(lines)),
       timeout_(timeout) {}
 
@@ -123,6 +125,8 @@ Engine::~Engine() {
   if (!child_) return;  // moved from
   if (child_->belongs_here()) {
     if (!child_->collected()) (void)kill();
+    // A process may still hold the pipes' other ends: nobody reads on.
+    readers_abandoned_->store(true);
     return;
   }
   // A forked copy closes its descriptors only (the input by its own rule):
