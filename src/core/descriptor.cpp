@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
+#include <cerrno>
+
 namespace vorn {
 
 OpenFile::OpenFile(int fd) noexcept : fd_(fd) {

@@ -321,8 +321,13 @@ const bind::ClassSpec<PyEngine> kEngineClass{
          bind::method<&quit>("quit",
                              "quit($self)\n--\n\n"
                              "Asks the engine to exit, killing it if it will not, and answers with\n"
-                             "its exit code (`None` when a signal ended it)."),
-         bind::method<&kill>("kill", "kill($self)\n--\n\nKills the process."),
+                             "its exit code (`None` when a signal ended it). An engine the system\n"
+                             "does not let the host kill raises `PermissionError`; it is closed,\n"
+                             "its process left running."),
+         bind::method<&kill>("kill",
+                             "kill($self)\n--\n\nKills the process. An engine the system does not let the host\n"
+                             "kill (another user's, or a sandbox's refusal) raises `PermissionError`;\n"
+                             "it is closed, its process left running."),
          bind::method<&enter>("__enter__", "__enter__($self)\n--\n\n"),
          bind::method<&exit>("__exit__", "__exit__($self, *_args)\n--\n\nQuits the engine.")},
     .slots = {bind::constructor<&new_engine>, bind::repr<&engine_repr>},

@@ -55,7 +55,7 @@ PyObject* error_class(UciErrorClass which) {
 
 // OSError(code, text), which Python makes the subclass of its errno
 // (PermissionError, BlockingIOError, ...); a plain OSError without one.
-[[noreturn]] void raise_os_error(int code, const std::string& text) {
+[[noreturn]] void raise_os_failure(int code, const std::string& text) {
   if (code == 0) bind::raise(PyExc_OSError, text);
   const bind::Ref error =
       bind::Ref::check(PyObject_CallFunction(PyExc_OSError, "iO", code, bind::to_python(text).get()));
@@ -92,7 +92,7 @@ void engine_of_another_process() { raise(UciErrorClass::EngineDied, "the engine 
 void raise_engine_error(const engine::Error& error) {
   const std::string text = engine::message(error);
   switch (std::visit([](const auto& kind) { return raised(kind); }, error)) {
-    case Raised::OSError: raise_os_error(os_code(error), text);
+    case Raised::OSError: raise_os_failure(os_code(error), text);
     case Raised::Timeout: raise(UciErrorClass::EngineTimeout, text);
     case Raised::Died: raise(UciErrorClass::EngineDied, text);
     case Raised::Protocol: raise(UciErrorClass::ProtocolError, text);

@@ -18,15 +18,14 @@ namespace {
 constexpr auto kByPidfd = idtype_t(3);  // P_PIDFD, which older C libraries lack
 
 // The pidfd if a wait can go through it; none where the kernel cannot wait
-// on one (waitid on a pidfd came in 5.4). A process that is not our child
-// (ECHILD) has been collected behind our back: what the pidfd names then is
-// not ours to signal.
+// on one (waitid on a pidfd came in 5.4) or a filter refuses it. A process
+// that is not our child (ECHILD) has been collected behind our back: what
+// the pidfd names then is not ours to signal.
 std::expected<Descriptor, int> waitable(Descriptor pidfd) {
   siginfo_t info{};
   if (::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG | WNOWAIT) == 0) return pidfd;
   if (errno == ECHILD) return std::unexpected(ECHILD);
-  if (errno == EINVAL) return Descriptor();
-  return pidfd;
+  return Descriptor();
 }
 
 // A pidfd opened after the start, where it could not be made with the
