@@ -572,6 +572,18 @@ def test_an_engine_collected_by_its_host_leaves_its_reused_pid_alone(pid_namespa
     assert done.stdout == "0 False None True ''\n"
 
 
+# The same host in a sandbox that refuses signals through a pidfd: the pid
+# it kills by instead is never one the host has collected.
+@pytest.mark.parametrize("collector", ["waitpid", "SIGCHLD ignored"])
+@pytest.mark.parametrize("way", ["kill", "drop", "exit"])
+def test_an_engine_killed_by_pid_leaves_a_reused_pid_alone(pid_namespace, tmp_path, way, collector):
+    refuse = build_c(tmp_path, "refuse_calls.c")
+    command = [str(refuse), "pidfd_send_signal", sys.executable, "-c", NAMESPACE, REUSED, way, collector]
+    done = subprocess.run(in_a_pid_namespace(*command), capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout == "0 False None True ''\n"
+
+
 # Where the pidfd cannot be made with the child (a sandbox refuses clone's
 # flag for it), it is opened just after the start. By then a host that
 # ignores SIGCHLD may have collected its engine, which ended at once, and the
