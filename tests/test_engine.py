@@ -230,7 +230,7 @@ def test_a_reader_thread_that_cannot_start_is_told_as_such_and_leaves_no_child()
 # its process is collected, an engine holds none, yet still tells how the
 # process ended.
 KEPT_CLOSED = """
-import os, resource, sys
+import os, resource, sys, time
 from vorn.uci import Engine, EngineDied
 way = sys.argv[1]
 resource.setrlimit(resource.RLIMIT_NOFILE, (64, resource.getrlimit(resource.RLIMIT_NOFILE)[1]))
@@ -251,6 +251,9 @@ for _ in range(100):
         told.add(engine.is_alive)
         told.add(engine.quit())
     kept.append(engine)
+deadline = time.monotonic() + 10.0  # the last reader threads close their ends as they end
+while len(os.listdir("/proc/self/fd")) > before and time.monotonic() < deadline:
+    time.sleep(0.05)
 print(len(os.listdir("/proc/self/fd")) - before, sorted(told, key=str))
 files = [open(os.devnull) for _ in range(32)]
 print(len(files), open(f"/proc/self/task/{os.getpid()}/children").read().split())
