@@ -28,6 +28,7 @@ from vorn._vorn import (
     Search,
     UciError,
 )
+from support.c_programs import build_c
 from support.cpp_driver import build_driver
 from support.quoting import quoted
 
@@ -197,6 +198,77 @@ def test_an_allocation_failure_after_the_start_leaves_no_child(tmp_path):
     assert (done.returncode, done.stderr) == (0, "")
     *failed, started = done.stdout.splitlines()
     assert failed and set(failed) == {"MemoryError []"} and started == "started []"
+
+
+# The address space limited to a little more than the host uses: the
+# process starts, but a reader thread's stack does not fit.
+NO_THREAD = """
+import os, resource, sys
+from vorn.uci import Engine
+soft, hard = resource.getrlimit(resource.RLIMIT_AS)
+in_use = int(open("/proc/self/status").read().split("VmSize:")[1].split()[0]) * 1024
+resource.setrlimit(resource.RLIMIT_AS, (in_use + (4 << 20), hard))
+try:
+    Engine("cat")
+except OSError as error:
+    failed = error
+resource.setrlimit(resource.RLIMIT_AS, (soft, hard))
+print(type(failed).__name__, failed.errno, failed.filename, *failed.args)
+print(open(f"/proc/self/task/{os.getpid()}/children").read().split())
+"""
+
+
+def test_a_reader_thread_that_cannot_start_is_told_as_such_and_leaves_no_child():
+    done = subprocess.run([sys.executable, "-c", NO_THREAD], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == [
+        f"OSError None None cannot start a thread to read the engine: {os.strerror(errno.EAGAIN)} (os error {errno.EAGAIN})",
+        "[]"]
+
+
+# Engines closed each way and kept, under a low limit on descriptors: once
+# its process is collected, an engine holds none, yet still tells how the
+# process ended.
+KEPT_CLOSED = """
+import os, resource, sys, time
+from vorn.uci import Engine, EngineDied
+way = sys.argv[1]
+resource.setrlimit(resource.RLIMIT_NOFILE, (64, resource.getrlimit(resource.RLIMIT_NOFILE)[1]))
+before = len(os.listdir("/proc/self/fd"))
+kept, told = [], set()
+for _ in range(100):
+    engine = Engine("/bin/sh", ["-c", "read line; exit 3"])
+    if way == "quit":
+        told.add(engine.quit())
+    elif way == "kill":
+        engine.kill()
+    else:  # it ends by itself, and is seen to
+        engine.send_line("end")
+        try:
+            engine.next_line(10.0)
+        except EngineDied as died:
+            told.add(str(died))
+        told.add(engine.is_alive)
+        told.add(engine.quit())
+    kept.append(engine)
+deadline = time.monotonic() + 10.0  # the last reader threads close their ends as they end
+while len(os.listdir("/proc/self/fd")) > before and time.monotonic() < deadline:
+    time.sleep(0.05)
+print(len(os.listdir("/proc/self/fd")) - before, sorted(told, key=str))
+files = [open(os.devnull) for _ in range(32)]
+print(len(files), open(f"/proc/self/task/{os.getpid()}/children").read().split())
+"""
+
+
+@pytest.mark.parametrize(
+    "way, told",
+    [("quit", "[3]"), ("kill", "[]"), ("ended", "[3, False, 'the engine exited with code 3']")],
+    ids=["quit", "kill", "ended"],
+)
+def test_closed_engines_kept_alive_hold_no_descriptor(way, told):
+    done = subprocess.run([sys.executable, "-c", KEPT_CLOSED, way], capture_output=True, text=True, timeout=120)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == [f"0 {told}", "32 []"]
 
 
 @pytest.mark.parametrize(
@@ -501,6 +573,61 @@ def test_an_engine_collected_by_its_host_leaves_its_reused_pid_alone(pid_namespa
     assert (done.returncode, done.stderr) == (0, "")
     # The engine is dead, the sleep neither signalled nor collected by vorn.
     assert done.stdout == "0 False None True ''\n"
+
+
+# The same host in a sandbox that refuses signals through a pidfd: the pid
+# it kills by instead is never one the host has collected.
+@pytest.mark.parametrize("collector", ["waitpid", "SIGCHLD ignored"])
+@pytest.mark.parametrize("way", ["kill", "drop", "exit"])
+def test_an_engine_killed_by_pid_leaves_a_reused_pid_alone(pid_namespace, tmp_path, way, collector):
+    refuse = build_c(tmp_path, "refuse_calls.c")
+    command = [str(refuse), "pidfd_send_signal", sys.executable, "-c", NAMESPACE, REUSED, way, collector]
+    done = subprocess.run(in_a_pid_namespace(*command), capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout == "0 False None True ''\n"
+
+
+# Where the pidfd cannot be made with the child (a sandbox refuses clone's
+# flag for it), it is opened just after the start. By then a host that
+# ignores SIGCHLD may have collected its engine, which ended at once, and the
+# engine's pid may have gone to a stranger: tests/c/late_pidfd.c makes both
+# happen before the open.
+LATE_PIDFD = """
+import gc, signal, sys
+from vorn.uci import Engine
+signal.signal(signal.SIGCHLD, signal.SIG_IGN)
+engine = Engine("/bin/true")
+if sys.argv[1] == "kill":
+    engine.kill()
+elif sys.argv[1] == "drop":
+    del engine
+    gc.collect()
+# else left open for the exit hook
+"""
+# The namespace's first process, which adopts the stranger: runs the host
+# with the shim preloaded, then tells whether the stranger still sleeps.
+STRANGER = """
+import os, subprocess, sys
+shim, *host = sys.argv[1:]
+done = subprocess.run(host, capture_output=True, text=True, env={**os.environ, "LD_PRELOAD": shim})
+sleeping = []
+for entry in filter(str.isdigit, os.listdir("/proc")):
+    stat = open(f"/proc/{entry}/stat").read()
+    if "(sleep)" in stat:
+        sleeping.append(stat[stat.rindex(")") + 2] != "Z")
+print(done.returncode, repr(done.stderr), sleeping)
+"""
+
+
+@pytest.mark.parametrize("way", ["kill", "drop", "exit"])
+def test_a_pidfd_opened_after_the_start_never_names_a_stranger(pid_namespace, tmp_path, way):
+    shim = build_c(tmp_path, "late_pidfd.c", library=True)
+    refuse = build_c(tmp_path, "refuse_calls.c")
+    host = [str(refuse), "clone_pidfd", sys.executable, "-c", LATE_PIDFD, way]
+    done = subprocess.run(in_a_pid_namespace(sys.executable, "-c", STRANGER, str(shim), *host),
+                          capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout == "0 '' [True]\n"
 
 
 @pytest.mark.parametrize(

@@ -6,14 +6,18 @@ is dead to it and harmless to the parent's."""
 import json
 import os
 import resource
+import shutil
 import signal
 import subprocess
 import sys
+import sysconfig
 import textwrap
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
 import pytest
+
+from support.c_programs import build_c
 
 FAKE = Path(__file__).parent / "support" / "fake_engine.py"
 STARTUP = 10.0
@@ -277,6 +281,34 @@ def test_a_full_table_of_exit_functions_fails_only_the_engine(tmp_path):
     assert done.stdout.splitlines() == ["['1-0'] 3", *["no room left to kill the engines at exit"] * 2, "[]"]
 
 
+# Run in each of two lifetimes of an embedded interpreter: an engine held
+# past the finalization, which only the exit function can kill.
+EMBEDDED = """
+import ctypes, os
+from vorn.uci import Engine
+engine = Engine({python!r}, {args!r})
+ctypes.pythonapi.Py_IncRef(ctypes.py_object(engine))
+print(*open(f"/proc/self/task/{{os.getpid()}}/children").read().split(), flush=True)
+"""
+
+
+def test_an_embedder_that_initializes_python_again_has_its_engines_killed_at_each_exit(tmp_path):
+    if not sysconfig.get_config_var("Py_ENABLE_SHARED"):
+        pytest.skip("this Python has no shared library to embed")
+    library = sysconfig.get_config_var("LIBDIR")
+    embedder = build_c(tmp_path, "embed_twice.c", flags=[
+        f"-I{sysconfig.get_paths()['include']}", f"-L{library}", f"-Wl,-rpath,{library}",
+        f"-lpython{sysconfig.get_config_var('LDVERSION')}"])
+    code = EMBEDDED.format(python=sys.executable, args=fake_args(os.devnull, "deaf"))
+    done = subprocess.run([embedder, code], capture_output=True, text=True, timeout=60,
+                          env={**os.environ, "PYTHONHOME": sys.base_prefix})
+    engines = [int(pid) for pid in done.stdout.split()]
+    left = [pid for pid in engines if running_fake(pid)]
+    for pid in left:
+        os.kill(pid, signal.SIGKILL)
+    assert (done.returncode, done.stderr, len(engines), left) == (0, "", 2, [])
+
+
 # ---- fork ------------------------------------------------------------------------------
 
 # Every member of an Engine and of a Search, called in the forked child: each
@@ -474,3 +506,186 @@ def test_a_child_forked_while_a_thread_reads_a_pgn_reader_is_told_at_once(tmp_pa
     assert done.stdout.splitlines() == [
         "another thread was using this object when the process forked, and that thread does not exist in this "
         "process True", "y", "0 a b"]
+
+
+# A forked child that starts afresh, as daemons and workers do: it closes
+# every descriptor it inherited and opens files of its own, which take the
+# freed numbers, then drops its copy of what the parent holds open. Each of
+# its files must still be its own; the parent's engine and reader go on.
+REOPENED = """
+import gc, os, resource, sys, warnings
+warnings.simplefilter("ignore", DeprecationWarning)
+from vorn.pgn import pgn_read
+from vorn.uci import Engine
+held, folder, pgn = sys.argv[1:]
+engine = Engine("cat")
+games = pgn_read(pgn)
+next(games)
+child = os.fork()
+if child == 0:
+    os.closerange(3, resource.getrlimit(resource.RLIMIT_NOFILE)[0])
+    paths = [os.path.join(folder, f"own{n}") for n in range(32)]
+    files = [os.open(path, os.O_RDWR | os.O_CREAT | os.O_TRUNC) for path in paths]
+    if held == "engine":
+        del engine
+    else:
+        del games
+    gc.collect()
+    lost = []
+    for n, (path, fd) in enumerate(zip(paths, files)):
+        try:
+            os.write(fd, b"%d" % n)
+        except OSError as error:
+            lost.append(error.strerror)
+    lost += [path for n, path in enumerate(paths) if open(path).read() not in ("", str(n))]
+    print(lost, flush=True)
+    os._exit(0)
+os.waitpid(child, 0)
+engine.send_line("still mine")
+print(engine.next_line(5.0), len(list(games)), engine.quit())
+"""
+
+
+@pytest.mark.parametrize("held", ["engine", "pgn reader"])
+def test_a_forked_child_that_reopens_its_files_keeps_them_when_it_drops_what_it_inherited(tmp_path, held):
+    pgn = tmp_path / "games.pgn"
+    pgn.write_text(GAME * 3)
+    folder = tmp_path / "child"
+    folder.mkdir()
+    done = run(REOPENED, held, folder, pgn)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["[]", "still mine 2 0"]
+
+
+# ---- an engine the host may not kill -------------------------------------------------
+
+# The host starts a deaf engine (it ignores its input closing), so only a
+# signal could end it, then closes it one way. Its first line tells the
+# keeper that the engine runs: the fake itself, past any change of user.
+UNKILLABLE_HOST = """
+import gc, os, sys, time
+from vorn.uci import Engine
+way, command = sys.argv[1], sys.argv[2:]
+
+def pipes():
+    return sum(os.readlink(f"/proc/self/fd/{{fd}}").startswith("pipe:") for fd in os.listdir("/proc/self/fd")
+               if os.path.exists(f"/proc/self/fd/{{fd}}"))
+
+before = pipes()
+engine = Engine(command[0], command[1:], timeout={startup})
+engine.timeout = 3600.0 if way == "ctrl-c" else 0.5
+[pid] = open(f"/proc/self/task/{{os.getpid()}}/children").read().split()
+while not open(f"/proc/{{pid}}/cmdline", "rb").read().split(b"\\0")[1:2] == [{fake!r}]:
+    time.sleep(0.01)
+print("started", flush=True)
+start = time.monotonic()
+try:
+    if way == "kill":
+        engine.kill()
+    elif way in ("quit", "ctrl-c"):
+        print(engine.quit())
+    elif way == "drop":
+        del engine
+        gc.collect()
+    # else left open for the exit hook
+except (OSError, KeyboardInterrupt) as error:
+    print(type(error).__name__, error)
+if way != "exit":  # closed: its pipes go, those of the reader threads within a second or so
+    while pipes() > before and time.monotonic() < start + 10.0:
+        time.sleep(0.05)
+    print("pipes held", pipes() - before)
+print("within", time.monotonic() - start < 30.0, flush=True)
+"""
+
+# The host's parent, a subreaper, so that the engine the host leaves becomes
+# its child: it tells whether the engine outlived the host, then kills and
+# reaps it whatever happened, a host that hung included.
+KEEPER = """
+import ctypes, json, os, signal, subprocess, sys, time
+ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
+command, interrupt = json.loads(sys.argv[1]), sys.argv[2] == "ctrl-c"
+host = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+first = host.stdout.readline()
+if interrupt:
+    time.sleep(0.5)
+    host.send_signal(signal.SIGINT)
+try:
+    host.wait(timeout=30)
+    hung = False
+except subprocess.TimeoutExpired:
+    host.kill()
+    host.wait()
+    hung = True
+rest, errors = host.stdout.read(), "hung" if hung else host.stderr.read()
+
+def children():
+    found = {}
+    for pid in open(f"/proc/self/task/{os.getpid()}/children").read().split():
+        stat = open(f"/proc/{pid}/stat").read()
+        found[int(pid)] = stat[stat.rindex(")") + 2]
+    return found
+
+left = children()
+for pid in left:
+    os.kill(pid, signal.SIGKILL)
+    os.waitpid(pid, 0)
+print(json.dumps([host.returncode, errors, (first + rest).splitlines(), [s != "Z" for s in left.values()]]))
+"""
+
+REFUSED = "OSError the engine could not be killed: Operation not permitted (os error 1)"
+# Per way of closing: what the host says when the engine may not be killed,
+# and when it can be.
+CLOSING = {
+    "kill": ([REFUSED], []),
+    "quit": ([REFUSED], ["None"]),
+    "drop": ([], []),
+    "exit": ([], []),
+    "ctrl-c": (["KeyboardInterrupt "], ["KeyboardInterrupt "]),
+}
+DEAF_ENGINE = [str(FAKE), "--log", os.devnull, "--mode", "deaf"]
+
+
+@pytest.fixture(scope="module")
+def refuse_calls(tmp_path_factory):
+    return build_c(tmp_path_factory.mktemp("seccomp"), "refuse_calls.c")
+
+
+def another_user(_refuse_calls):
+    """The host as root without CAP_KILL, its engine as nobody, under the
+    system's interpreter, which nobody may run (root's own may be shut)."""
+    python = shutil.which("python3", path="/usr/bin:/bin")
+    if os.geteuid() != 0 or shutil.which("setpriv") is None or python is None:
+        pytest.skip("needs root, setpriv and a system python3")
+    as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", python]
+    if subprocess.run([*as_nobody, "-c", f"open({str(FAKE)!r}).close()"], capture_output=True).returncode:
+        pytest.skip("nobody cannot run the fake engine here")
+    return ["setpriv", "--bounding-set=-kill"], [*as_nobody, *DEAF_ENGINE]
+
+
+def sandboxed(calls):
+    return lambda refuse_calls: ([str(refuse_calls), calls], [sys.executable, *DEAF_ENGINE])
+
+
+# How the host is kept from signalling its engine, and whether it can still
+# kill it: a sandbox that refuses signals through a pidfd alone leaves the pid.
+SANDBOXES = {
+    "another user": (another_user, False),
+    "no signals": (sandboxed("kill,pidfd_send_signal"), False),
+    "no pidfd signals": (sandboxed("pidfd_send_signal"), True),
+}
+
+
+@pytest.mark.parametrize("way", list(CLOSING))
+@pytest.mark.parametrize("sandbox", list(SANDBOXES))
+def test_an_engine_the_host_may_not_signal_never_hangs_its_closing(refuse_calls, sandbox, way):
+    make, killable = SANDBOXES[sandbox]
+    launcher, engine = make(refuse_calls)
+    host = [*launcher, sys.executable, "-c", UNKILLABLE_HOST.format(startup=STARTUP, fake=bytes(FAKE)), way, *engine]
+    done = run(KEEPER, json.dumps(host), way, timeout=90)
+    assert (done.returncode, done.stderr) == (0, "")
+    code, errors, lines, left_running = json.loads(done.stdout)
+    assert (code, errors) == (0, "")
+    held = [] if way == "exit" else ["pipes held 0"]
+    assert lines == ["started", *CLOSING[way][killable], *held, "within True"]
+    # An engine that could be killed is gone; one that could not, the host left running.
+    assert left_running == ([] if killable else [True])

@@ -1,6 +1,6 @@
-"""Building the small C programs under tests/c: a library that, preloaded,
-injects faults into file reads, and a launcher that runs a program under a
-seccomp filter."""
+"""Building the small C programs under tests/c: libraries that, preloaded,
+inject faults, launchers that run a program under a seccomp filter, and an
+embedder of Python."""
 
 import os
 import shutil
@@ -12,10 +12,10 @@ import pytest
 SOURCES = Path(__file__).resolve().parents[1] / "c"
 
 
-def build_c(directory, source, library=False):
+def build_c(directory, source, library=False, flags=()):
     """Compiles tests/c/`source` into `directory`, as a shared library for
-    LD_PRELOAD when `library`; skips without a C compiler, and fails instead
-    in CI, where one must be."""
+    LD_PRELOAD when `library`, with the compiler's `flags` last; skips without
+    a C compiler, and fails instead in CI, where one must be."""
     compiler = shutil.which(os.environ.get("CC", "cc"))
     if compiler is None:
         if os.environ.get("CI"):
@@ -23,5 +23,5 @@ def build_c(directory, source, library=False):
         pytest.skip("no C compiler")
     output = Path(directory) / (Path(source).stem + (".so" if library else ""))
     shape = ["-shared", "-fPIC"] if library else []
-    subprocess.run([compiler, "-O2", *shape, str(SOURCES / source), "-o", str(output), "-ldl"], check=True)
+    subprocess.run([compiler, "-O2", *shape, str(SOURCES / source), "-o", str(output), "-ldl", *flags], check=True)
     return output

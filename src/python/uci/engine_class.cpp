@@ -65,16 +65,24 @@ namespace {
 
 using engine::Engine;
 
+// Whether the exit function is registered with this interpreter; under the
+// interpreter lock. The function clears it as it runs, so that an embedder
+// that finalizes Python and initializes it again registers it again.
+bool registered_at_exit = false;
+
+void at_exit() {
+  engine::kill_live_engines();
+  registered_at_exit = false;
+}
+
 // An engine can outlive its Engine: a daemon thread ended inside a call, or
 // a cycle never collected, holds it to the end. Python's atexit callbacks
 // would come too early, while such a thread may still start one. Registered
 // with the first engine, so a full table fails that engine, not the import.
 void kill_engines_at_exit() {
-  static bool registered = false;  // under the interpreter lock
-  if (registered) return;
-  if (Py_AtExit(&engine::kill_live_engines) < 0)
-    bind::raise(PyExc_RuntimeError, "no room left to kill the engines at exit");
-  registered = true;
+  if (registered_at_exit) return;
+  if (Py_AtExit(&at_exit) < 0) bind::raise(PyExc_RuntimeError, "no room left to kill the engines at exit");
+  registered_at_exit = true;
 }
 
 // `args` is null when left out; None is no sequence of arguments.
@@ -90,9 +98,12 @@ Slot new_engine(bind::Path command, PyObject* args, std::optional<bind::Path> cw
   if (!started) {
     // A program that cannot start is Python's own error: FileNotFoundError,
     // PermissionError, ... with its errno and, as the filename, the program
-    // or the working directory, whichever failed.
-    if (const auto* failed = std::get_if<engine::error::Io>(&started.error()); failed && failed->code != 0)
-      bind::raise_os_error(failed->code, failed->in_working_directory ? *cwd : command);
+    // or the working directory, whichever failed. Another failure (a pipe,
+    // a thread) says what it was, with its errno.
+    using engine::error::Failed;
+    const auto* failed = std::get_if<engine::error::Io>(&started.error());
+    if (failed && failed->code != 0 && failed->failed != Failed::Other)
+      bind::raise_os_error(failed->code, failed->failed == Failed::WorkingDirectory ? *cwd : command);
     raise_engine_error(started.error());
   }
   return std::make_shared<EngineSlot>(std::move(*started));
@@ -211,22 +222,27 @@ std::optional<std::int32_t> quit(const Slot& slot) {
         code.emplace(taken->step(exit, end));
         return !*code || **code;
       },
-      [&] { taken->kill(); });
-  bind::without_gil([&] { taken.reset(); });  // reaped already; dropping it waits for nothing
+      [&] { (void)taken->kill(); });
+  // Reaped already, or left running when it could not be killed: dropping
+  // it waits for nothing.
+  bind::without_gil([&] { taken.reset(); });
   if (!finished) throw bind::PythonError{};
   if (!*code) raise_engine_error(code->error());
   return ***code;
 }
 
+// An engine the signal may not reach is closed all the same, its process left.
 void kill(const Slot& slot) {
   check_process(*slot);
-  bind::without_gil([&] {
+  const auto killed = bind::without_gil([&] {
     slot->closing = true;
-    slot->reaper->kill();
+    auto signalled = slot->reaper->kill();
     // A busy slot is emptied by its holder when it lets go.
     const std::unique_lock lock(slot->mutex, std::try_to_lock);
     if (lock.owns_lock()) slot->engine.reset();
+    return signalled;
   });
+  if (!killed) raise_engine_error(engine::unkillable(killed.error()));
 }
 
 bind::Ref enter(PyObject* self) { return bind::Ref::borrow(self); }
@@ -311,8 +327,13 @@ const bind::ClassSpec<PyEngine> kEngineClass{
          bind::method<&quit>("quit",
                              "quit($self)\n--\n\n"
                              "Asks the engine to exit, killing it if it will not, and answers with\n"
-                             "its exit code (`None` when a signal ended it)."),
-         bind::method<&kill>("kill", "kill($self)\n--\n\nKills the process."),
+                             "its exit code (`None` when a signal ended it). An engine the system\n"
+                             "does not let the host kill raises `OSError`; it is closed,\n"
+                             "its process left running."),
+         bind::method<&kill>("kill",
+                             "kill($self)\n--\n\nKills the process. An engine the system does not let the host\n"
+                             "kill (another user's, or a sandbox's refusal) raises `OSError`;\n"
+                             "it is closed, its process left running."),
          bind::method<&enter>("__enter__", "__enter__($self)\n--\n\n"),
          bind::method<&exit>("__exit__", "__exit__($self, *_args)\n--\n\nQuits the engine.")},
     .slots = {bind::constructor<&new_engine>, bind::repr<&engine_repr>},

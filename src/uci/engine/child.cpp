@@ -17,18 +17,29 @@ namespace {
 
 constexpr auto kByPidfd = idtype_t(3);  // P_PIDFD, which older C libraries lack
 
-// A pidfd for the child just started, or none where the kernel cannot both
-// signal and wait through one (pidfd_open came in 5.3, waitid on a pidfd in
-// 5.4) or a filter refuses the call. ESRCH: collected behind our back already.
+// The pidfd if a wait can go through it; none where the kernel cannot wait
+// on one (waitid on a pidfd came in 5.4) or a filter refuses it. A process
+// that is not our child (ECHILD) has been collected behind our back: what
+// the pidfd names then is not ours to signal.
+std::expected<Descriptor, int> waitable(Descriptor pidfd) {
+  siginfo_t info{};
+  if (::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG | WNOWAIT) == 0) return pidfd;
+  if (errno == ECHILD) return std::unexpected(ECHILD);
+  return Descriptor();
+}
+
+// A pidfd opened after the start, where it could not be made with the
+// child: none where the kernel has no pidfds (pidfd_open came in 5.3) or a
+// filter refuses the call. A host that reaps behind our back may have
+// collected the child meanwhile (ESRCH), and its pid may name a stranger by
+// now, which the check for a wait tells (ECHILD).
 std::expected<Descriptor, int> open_pidfd(pid_t pid) {
   Descriptor pidfd(int(::syscall(SYS_pidfd_open, pid, 0)));
   if (!pidfd) {
     if (errno == ESRCH) return std::unexpected(ESRCH);
     return Descriptor();
   }
-  siginfo_t info{};
-  if (::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG | WNOWAIT) < 0 && errno == EINVAL) return Descriptor();
-  return pidfd;
+  return waitable(std::move(pidfd));
 }
 
 }  // namespace
@@ -37,32 +48,58 @@ Reaper::Reaper() : parent_(::getpid()) { enlist(*this); }
 
 Reaper::~Reaper() {
   strike_off(*this);
-  if (belongs_here()) {
-    kill();
-    wait();
-  }
+  if (belongs_here()) (void)end();
 }
 
-void Reaper::hold(pid_t pid) {
-  auto pidfd = open_pidfd(pid);
+void Reaper::hold(pid_t pid, Descriptor pidfd) {
+  auto checked = pidfd ? waitable(std::move(pidfd)) : open_pidfd(pid);
   const std::lock_guard lock(mutex_);
   pid_ = pid;
-  collected_ = !pidfd;
-  if (pidfd) pidfd_ = std::move(*pidfd);
+  collected_ = !checked;
+  if (checked) pidfd_ = std::move(*checked);
 }
 
 bool Reaper::belongs_here() const { return parent_ == ::getpid(); }
 
-void Reaper::kill() {
+std::expected<void, int> Reaper::kill() {
   const std::lock_guard lock(mutex_);
-  if (collected_) return;
-  if (pidfd_) ::syscall(SYS_pidfd_send_signal, pidfd_.get(), SIGKILL, nullptr, 0);
-  else ::kill(pid_, SIGKILL);
+  if (collected_) return {};
+  if (pidfd_ && ::syscall(SYS_pidfd_send_signal, pidfd_.get(), SIGKILL, nullptr, 0) == 0) return {};
+  // No pidfd, or a signal through it refused (a sandbox may forbid that
+  // call alone): by the pid, which names the process for as long as it has
+  // not been collected. Collected behind our back or ended: nothing to kill.
+  siginfo_t info{};
+  if (wait_for(info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0) return {};
+  if (::kill(pid_, SIGKILL) == 0 || errno == ESRCH) return {};
+  return std::unexpected(errno);
+}
+
+std::expected<void, int> Reaper::end() {
+  if (auto killed = kill(); !killed) return killed;
+  // The lock is held while the killed process ends, so that a kill from
+  // another thread never meets a pid that has been collected.
+  const std::lock_guard lock(mutex_);
+  if (collected_) return {};
+  siginfo_t info{};
+  while (wait_for(info, WEXITED) != 0) {
+    if (errno != EINTR) {  // collected by the host (ECHILD): ended, its code lost
+      info = {};
+      break;
+    }
+  }
+  take_status(info);
+  return {};
 }
 
 int Reaper::wait_for(siginfo_t& info, int options) const {
   if (pidfd_) return ::waitid(kByPidfd, id_t(pidfd_.get()), &info, options);
   return ::waitid(P_PID, id_t(pid_), &info, options);
+}
+
+void Reaper::take_status(const siginfo_t& info) {
+  collected_ = true;
+  if (info.si_code == CLD_EXITED) exit_ = info.si_status;
+  pidfd_.reset();
 }
 
 std::expected<bool, int> Reaper::try_wait() {
@@ -71,26 +108,14 @@ std::expected<bool, int> Reaper::try_wait() {
   siginfo_t info{};
   if (wait_for(info, WEXITED | WNOHANG) == 0) {
     if (info.si_pid == 0) return false;  // still running
-    collected_ = true;
-    if (info.si_code == CLD_EXITED) exit_ = info.si_status;
+    take_status(info);
     return true;
   }
   if (errno == ECHILD) {  // collected by the host: ended, its code lost
-    collected_ = true;
+    take_status({});
     return true;
   }
   return std::unexpected(errno);
-}
-
-void Reaper::wait() {
-  if (collected()) return;
-  // Waiting without collecting leaves a zombie whose pid cannot be reused,
-  // so `kill` from another thread stays safe without a pidfd until the
-  // collection below, the one place that takes the status.
-  siginfo_t info{};
-  while (wait_for(info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
-  }
-  (void)try_wait();
 }
 
 std::optional<std::int32_t> Reaper::exit_code() const {

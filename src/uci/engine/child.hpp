@@ -5,7 +5,9 @@
 // its pid is another's; on kernels without pidfds, through the pid while it
 // is known not to be collected. The kill may come from any thread, the
 // waits from the owner's. Only the process that started it may signal or
-// wait for it: a forked copy belongs to the parent.
+// wait for it: a forked copy belongs to the parent. A process that may not
+// be signalled (another user's, or a sandbox's refusal) is never waited for:
+// its engine is closed and the process left.
 #pragma once
 
 #include <signal.h>
@@ -34,24 +36,26 @@ class Reaper {
   // nothing can fail between the start and `hold`.
   Reaper();
   // Kills and reaps a process not yet collected, unless this is a forked
-  // copy: a failure after the start leaves nothing running.
+  // copy or the process may not be killed: a failure after the start
+  // leaves nothing running that could be stopped.
   ~Reaper();
   Reaper(const Reaper&) = delete;
   Reaper& operator=(const Reaper&) = delete;
 
-  // Takes the process just started.
-  void hold(pid_t pid);
+  // Takes the process just started, with the pidfd made with it, if any.
+  void hold(pid_t pid, Descriptor pidfd);
 
   // Whether this is the process that started the child (not a forked copy).
   bool belongs_here() const;
 
-  // SIGKILL, unless the process has been collected already.
-  void kill();
+  // SIGKILL, unless the process has been collected already. The errno of a
+  // refusal: the process runs as another user, or a sandbox forbids it.
+  std::expected<void, int> kill();
+  // Kills the process and, once the signal is in, reaps it; a process the
+  // signal may not reach is left as it is, with the refusal.
+  std::expected<void, int> end();
   // Collects the process if it has ended; true once it is collected.
   std::expected<bool, int> try_wait();
-  // Blocks until the process has ended, then collects it; at once when it
-  // has been collected.
-  void wait();
   // The exit code of a process that exited; none for one a signal ended,
   // one not yet collected, and one whose status was lost (ECHILD).
   std::optional<std::int32_t> exit_code() const;
@@ -60,10 +64,13 @@ class Reaper {
  private:
   // waitid for the process, through the pidfd where there is one.
   int wait_for(siginfo_t& info, int options) const;
+  // Takes what a wait that collected the process found, and gives the
+  // pidfd back: a closed engine kept alive holds no descriptor.
+  void take_status(const siginfo_t& info);
 
   mutable std::mutex mutex_;
   pid_t pid_ = 0;
-  Descriptor pidfd_;  // none on kernels without pidfds
+  Descriptor pidfd_;  // none on kernels without pidfds, and once collected
   const pid_t parent_;  // the process that started it
   bool collected_ = true;  // until a process is held
   std::optional<std::int32_t> exit_;  // once collected, the code of a process that exited

@@ -146,7 +146,7 @@ std::expected<Reply, Error> Engine::begin_new_game() {
 
 Exit Engine::begin_quit() {
   if (!exited_) (void)send(Command::quit());
-  if (!unsent_.empty()) kill();  // it will not read quit either
+  if (!unsent_.empty()) (void)kill();  // it will not read quit either; a refusal comes with the exit
   stdin_.reset();
   return Exit(timeout_);
 }
@@ -162,7 +162,7 @@ Stepped<std::optional<std::int32_t>> Engine::step(Exit& exit, Instant until) {
     const Instant now = Clock::now();
     const Instant deadline = exit.silence_.look(now);
     if (now >= deadline) {
-      kill();  // it would not exit
+      if (auto killed = kill(); !killed) return std::unexpected(killed.error());  // it would not exit
       break;
     }
     if (now >= until) return std::nullopt;

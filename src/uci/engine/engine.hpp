@@ -23,6 +23,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <expected>
 #include <memory>
@@ -36,7 +37,6 @@
 #include "game/game.hpp"
 #include "uci/engine/child.hpp"
 #include "uci/engine/error.hpp"
-#include "uci/engine/fd_trace.hpp"
 #include "uci/engine/queue.hpp"
 #include "uci/engine/waits.hpp"
 #include "uci/limits.hpp"
@@ -69,8 +69,9 @@ class Engine {
  public:
   Engine(Engine&&) noexcept = default;
   Engine& operator=(Engine&&) = delete;
-  // Kills and reaps a process still running; in a forked child, only closes
-  // the three descriptors.
+  // Kills and reaps a process still running, or closes the pipes of one that
+  // may not be killed and leaves it; in a forked child, only closes the
+  // three descriptors that still name the pipes.
   ~Engine();
 
   // ---- lines ----
@@ -90,8 +91,10 @@ class Engine {
   // A write not yet taken, or the end of the process, is awaited: every wait
   // steps it first, past the wait's own deadline.
   bool settling() const { return !unsent_.empty() || end_due_.has_value(); }
-  // Closes the input, kills and reaps the process. Never fails.
-  void kill();
+  // Closes the input, kills and reaps the process. A process the signal
+  // may not reach (another user's; a sandbox's refusal) is left running,
+  // never waited for: `unkillable`.
+  std::expected<void, Error> kill();
   // Kills the process from any thread, the engine being busy or not.
   const std::shared_ptr<Reaper>& reaper() const { return child_; }
 
@@ -174,7 +177,8 @@ class Engine {
 
  private:
   friend struct Launch;
-  Engine(Spawned spawned, const std::array<FdTrace, 3>& ends, std::shared_ptr<LineQueue> lines, Duration timeout);
+  Engine(Spawned spawned, const std::array<OpenFile, 2>& read_ends, std::shared_ptr<LineQueue> lines,
+         Duration timeout);
 
   std::expected<std::optional<Line>, Error> next_queued(Instant deadline);
   // The next message the session accepts within `silence` (`Timeout` with
@@ -189,8 +193,8 @@ class Engine {
   // Non-blocking: records the end of a process that has ended.
   bool check_ended();
   // The process's end, awaited until `until` and forced past `end_due_`
-  // (set here first): false while it may still come.
-  bool await_end(Instant until);
+  // (set here first): false while it may still come; a failure to force it.
+  std::expected<bool, Error> await_end(Instant until);
   void record_end();
   std::expected<Search, Error> start_search(const protocol::Limits& limits, Duration timeout, Search::Bound bound);
   // Stops and drains an abandoned search, within one fixed bound.
@@ -203,9 +207,10 @@ class Engine {
 
   std::shared_ptr<Reaper> child_;
   Descriptor stdin_;
-  // The pipes' ends, input first, then the reader threads' output and errors:
-  // a forked copy, where those threads do not run, closes all three.
-  std::array<FdTrace, 3> ends_;
+  // The ends the reader threads own, output then errors: a forked copy,
+  // where those threads do not run, closes them itself.
+  std::array<OpenFile, 2> read_ends_;
+  std::shared_ptr<std::atomic<bool>> readers_abandoned_;  // set as the engine goes
   std::shared_ptr<LineQueue> lines_;
   std::optional<std::int32_t> exit_;
   bool exited_ = false;

@@ -50,9 +50,12 @@ Clock::duration time_left(Instant deadline) {
   return deadline > now ? deadline - now : Clock::duration::zero();
 }
 
-error::Io os_error(int code) {
-  return {code, std::string(std::strerror(code)) + " (os error " + std::to_string(code) + ")"};
+error::Io os_error(int code, std::string_view what) {
+  std::string described = std::string(std::strerror(code)) + " (os error " + std::to_string(code) + ")";
+  return {code, what.empty() ? described : std::string(what) + ": " + described};
 }
+
+error::Io unkillable(int code) { return os_error(code, "the engine could not be killed"); }
 
 std::string message(const Error& error) {
   return std::visit(

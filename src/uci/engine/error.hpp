@@ -26,11 +26,14 @@ Duration duration_of(Clock::duration span);
 Clock::duration span_of(Duration wait);  // saturates at the clock's range
 
 namespace error {
+// What an operating-system failure was the fault of, when it was the
+// program's start: the program itself or the working directory asked for.
+enum class Failed : std::uint8_t { Other, Program, WorkingDirectory };
 // An operating-system failure; `code` 0 for a failure the system did not number.
 struct Io {
   int code = 0;
-  std::string text;  // the system's description, or the failure's own text
-  bool in_working_directory = false;  // the child's working directory failed, not the program
+  std::string text;  // what failed and the system's description, or the failure's own text
+  Failed failed = Failed::Other;
 };
 struct Timeout {
   std::string_view awaited;  // "uciok", "readyok" or "bestmove"
@@ -65,7 +68,11 @@ using Error = std::variant<error::Io, error::Timeout, error::Died, error::Protoc
 // The error's text: "no bestmove within 2.500 s", "the engine exited with code 1", ...
 std::string message(const Error& error);
 
-// The operating system's failure numbered `code` (errno).
-error::Io os_error(int code);
+// The operating system's failure numbered `code` (errno) in doing `what`:
+// "cannot make a pipe to the engine: Too many open files (os error 24)".
+error::Io os_error(int code, std::string_view what = {});
+// A SIGKILL the system refused with `code`: the engine runs as another
+// user, or a sandbox forbids the signal.
+error::Io unkillable(int code);
 
 }  // namespace vorn::uci::engine

@@ -53,10 +53,8 @@ void kill_live_engines() noexcept {
   Live* const list = live;
   if (list == nullptr) return;  // no engine was ever started
   const std::lock_guard lock(list->mutex);
-  for (Reaper* reaper : list->reapers) {
-    reaper->kill();
-    reaper->wait();
-  }
+  // One that may not be killed is passed by: it would never be reaped.
+  for (Reaper* reaper : list->reapers) (void)reaper->end();
 }
 
 }  // namespace vorn::uci::engine

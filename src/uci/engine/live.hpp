@@ -17,7 +17,8 @@ class Reaper;
 void enlist(Reaper& reaper);
 void strike_off(Reaper& reaper);
 
-// Kills and reaps each listed engine not collected yet.
+// Kills and reaps each listed engine not collected yet, passing by those
+// the signal may not reach.
 void kill_live_engines() noexcept;
 
 }  // namespace vorn::uci::engine

@@ -101,34 +101,37 @@ std::expected<Engine, Error> Launch::spawn() && {
   // From here a failure drops the child's reaper, or the engine, and either
   // kills and reaps the child.
   auto lines = std::make_shared<LineQueue>();
-  const std::array ends{trace(spawned->input.get()), trace(spawned->output.get()), trace(spawned->errors.get())};
+  const std::array read_ends{spawned->output.file(), spawned->errors.file()};
   Descriptor output = std::move(spawned->output);
   Descriptor errors = std::move(spawned->errors);
-  Engine engine(std::move(*spawned), ends, lines, timeout);
-  if (auto started = start_output_reader(std::move(output), lines); !started)
+  Engine engine(std::move(*spawned), read_ends, lines, timeout);
+  if (auto started = start_output_reader(std::move(output), lines, engine.readers_abandoned_); !started)
     return std::unexpected(started.error());
-  if (auto started = start_error_reader(std::move(errors)); !started) return std::unexpected(started.error());
+  if (auto started = start_error_reader(std::move(errors), engine.readers_abandoned_); !started)
+    return std::unexpected(started.error());
   return engine;
 }
 
-Engine::Engine(Spawned spawned, const std::array<FdTrace, 3>& ends, std::shared_ptr<LineQueue> lines,
+Engine::Engine(Spawned spawned, const std::array<OpenFile, 2>& read_ends, std::shared_ptr<LineQueue> lines,
                Duration timeout)
     : child_(std::move(spawned.child)),
       stdin_(std::move(spawned.input)),
-      ends_(ends),
+      read_ends_(read_ends),
+      readers_abandoned_(std::make_shared<std::atomic<bool>>(false)),
       lines_(std::move(lines)),
       timeout_(timeout) {}
 
 Engine::~Engine() {
   if (!child_) return;  // moved from
   if (child_->belongs_here()) {
-    if (!child_->collected()) kill();
+    if (!child_->collected()) (void)kill();
+    // A process may still hold the pipes' other ends: nobody reads on.
+    readers_abandoned_->store(true);
     return;
   }
-  // A forked copy closes its descriptors only: the process is the parent's.
-  // Those the copy has closed or reused meanwhile are left alone.
-  (void)stdin_.release();
-  for (const FdTrace& end : ends_) close_if_same(end);
+  // A forked copy closes its descriptors only (the input by its own rule):
+  // the process is the parent's.
+  for (const OpenFile& end : read_ends_) end.close_forked_copy();
 }
 
 void Engine::record_end() {
@@ -143,12 +146,12 @@ bool Engine::check_ended() {
   return true;
 }
 
-bool Engine::await_end(Instant until) {
+std::expected<bool, Error> Engine::await_end(Instant until) {
   if (!end_due_) end_due_ = deadline_after(timeout_);
   while (!exited_ && !check_ended()) {
     const Instant now = Clock::now();
     if (now >= *end_due_) {
-      kill();  // it would not end
+      if (auto killed = kill(); !killed) return std::unexpected(killed.error());  // it would not end
       break;
     }
     if (now >= until) return false;
@@ -157,14 +160,15 @@ bool Engine::await_end(Instant until) {
   return true;
 }
 
-void Engine::kill() {
+std::expected<void, Error> Engine::kill() {
   // Signalled before its input closes: an engine that ends at the end of its
   // input must not exit cleanly in between.
-  child_->kill();
+  const auto killed = child_->end();
   stdin_.reset();
   unsent_.clear();
-  child_->wait();
+  if (!killed) return std::unexpected(unkillable(killed.error()));
   record_end();
+  return {};
 }
 
 protocol::State Engine::state() {
@@ -192,7 +196,9 @@ std::expected<std::optional<Line>, Error> Engine::next_queued(Instant deadline) 
     return std::nullopt;
   }
   // The output has ended; so, soon, should the process.
-  if (!await_end(deadline)) return std::nullopt;
+  const auto ended = await_end(deadline);
+  if (!ended) return std::unexpected(ended.error());
+  if (!*ended) return std::nullopt;
   return std::unexpected(died());
 }
 
@@ -231,7 +237,7 @@ Stepped<Done> Engine::flush(Instant until) {
       case Written::Blocked:
         if (Clock::now() < write_due_) return std::nullopt;
         deaf_ = true;
-        kill();
+        if (auto killed = kill(); !killed) return std::unexpected(killed.error());
         return std::unexpected(died());
       case Written::Broken:
         unsent_.clear();
@@ -240,7 +246,9 @@ Stepped<Done> Engine::flush(Instant until) {
     }
   }
   if (!end_due_) return Done{};
-  if (!await_end(until)) return std::nullopt;
+  const auto ended = await_end(until);
+  if (!ended) return std::unexpected(ended.error());
+  if (!*ended) return std::nullopt;
   return std::unexpected(died());
 }
 

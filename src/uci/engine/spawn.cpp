@@ -1,14 +1,18 @@
-// Starting an engine's process the way Python's subprocess does: vfork, then
-// only async-signal-safe calls in the child until exec. posix_spawn would be
-// simpler, but it cannot start a program with a signal ignored.
+// Starting an engine's process the way posix_spawn does: a child that shares
+// the host's memory and runs on a stack of its own until exec, with only
+// async-signal-safe calls. posix_spawn itself would be simpler, but it
+// cannot start a program with a signal ignored, nor hand back a pidfd made
+// with the child.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
 #include "uci/engine/child.hpp"
@@ -23,12 +27,12 @@ namespace {
 // that the child's dup2 onto 0, 1 and 2 always makes a fresh descriptor.
 std::expected<std::array<Descriptor, 2>, Error> make_pipe() {
   int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) < 0) return std::unexpected(os_error(errno));
+  if (::pipe2(ends, O_CLOEXEC) < 0) return std::unexpected(os_error(errno, "cannot make a pipe to the engine"));
   std::array<Descriptor, 2> pipe{Descriptor(ends[0]), Descriptor(ends[1])};
   for (Descriptor& end : pipe) {
     if (end.get() > 2) continue;
     const int moved = ::fcntl(end.get(), F_DUPFD_CLOEXEC, 3);
-    if (moved < 0) return std::unexpected(os_error(errno));
+    if (moved < 0) return std::unexpected(os_error(errno, "cannot make a pipe to the engine"));
     end = Descriptor(moved);
   }
   return pipe;
@@ -63,7 +67,10 @@ std::vector<int> inheritable() {
   return found;
 }
 
-// Everything the child needs, made before the fork: the child may not allocate.
+// Room for the child's calls until exec, the dynamic linker's included.
+constexpr std::size_t kChildStack = std::size_t(128) << 10;
+
+// Everything the child needs, made before the start: the child may not allocate.
 struct Plan {
   std::vector<std::string> paths;  // to exec, in turn
   std::vector<char*> argv;
@@ -72,6 +79,7 @@ struct Plan {
   std::array<int, 3> streams{};  // the child's ends, to become 0, 1 and 2
   int report = -1;  // close-on-exec: a failure is written to it, success closes it
   std::vector<int> inheritable;
+  std::unique_ptr<char[]> stack;  // kChildStack bytes
 };
 
 // What the child writes to `report` when it cannot become the engine.
@@ -135,11 +143,30 @@ void close_the_rest(const Plan& plan) {
   fail(plan, false);
 }
 
+int enter_child(void* plan) { become_engine(*static_cast<const Plan*>(plan)); }
+
 // In a frame of its own, which the child never leaves.
-[[gnu::noinline]] pid_t start(const Plan& plan) {
+[[gnu::noinline]] pid_t start_by_vfork(const Plan& plan) {
   const pid_t pid = ::vfork();
   if (pid == 0) become_engine(plan);
   return pid;
+}
+
+struct Started {
+  pid_t pid;
+  Descriptor pidfd;  // none where it could not be made with the child
+};
+
+// The child, with a pidfd made in the same call, so that the pidfd names it
+// even if the host collects it at once and its pid goes to another process.
+// A kernel before 5.2 ignores the flag and makes none; one that refuses it
+// (a filter, say) gets the child from vfork, and a pidfd opened later.
+Started start(Plan& plan) {
+  int pidfd = -1;
+  const pid_t pid = ::clone(&enter_child, plan.stack.get() + kChildStack, CLONE_VM | CLONE_VFORK | CLONE_PIDFD | SIGCHLD,
+                            &plan, &pidfd);
+  if (pid >= 0 || (errno != EINVAL && errno != ENOSYS && errno != EPERM)) return {pid, Descriptor(pidfd)};
+  return {start_by_vfork(plan), Descriptor()};
 }
 
 }  // namespace
@@ -158,13 +185,14 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
-  const Plan plan{.paths = candidates(program),
+  Plan plan{.paths = candidates(program),
                   .argv = std::move(argv),
                   .envp = environ,
                   .cwd = cwd ? cwd->c_str() : nullptr,
                   .streams = {(*input)[0].get(), (*output)[1].get(), (*errors)[1].get()},
                   .report = (*report)[1].get(),
-                  .inheritable = inheritable()};
+                  .inheritable = inheritable(),
+                  .stack = std::unique_ptr<char[]>(new char[kChildStack])};
 
   // Made before the start, as everything the child needs: from the start on,
   // nothing can fail before the reaper holds the child.
@@ -173,11 +201,11 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   sigset_t all, mask;
   sigfillset(&all);
   ::pthread_sigmask(SIG_BLOCK, &all, &mask);
-  const pid_t pid = start(plan);
+  Started started = start(plan);
   const int fork_error = errno;
   ::pthread_sigmask(SIG_SETMASK, &mask, nullptr);
-  if (pid < 0) return std::unexpected(os_error(fork_error));
-  child->hold(pid);
+  if (started.pid < 0) return std::unexpected(os_error(fork_error, "cannot start a process for the engine"));
+  child->hold(started.pid, std::move(started.pidfd));
 
   // The child has exec'd, closing the report pipe, or written why it could
   // not; then it has exited, and dropping the reaper collects it.
@@ -187,8 +215,8 @@ std::expected<Spawned, Error> spawn_child(const std::string& program, const std:
   while ((got = ::read((*report)[0].get(), &failure, sizeof failure)) < 0 && errno == EINTR) {
   }
   if (got == ssize_t(sizeof failure)) {
-    error::Io start_error = os_error(failure.code);
-    start_error.in_working_directory = failure.in_working_directory;
+    error::Io start_error = os_error(failure.code, "cannot start the engine");
+    start_error.failed = failure.in_working_directory ? error::Failed::WorkingDirectory : error::Failed::Program;
     return std::unexpected(std::move(start_error));
   }
 
