@@ -24,7 +24,7 @@ STOPPED = 2.5  # longer than the bound, and than a movetime search's bound of 1 
 HOST = """
 import sys, time
 from vorn import Game
-from vorn.uci import Engine, EngineTimeout, Limits
+from vorn.uci import Engine, EngineDied, EngineTimeout, Limits
 engine = Engine({command!r}, {args!r}, timeout={startup})
 engine.handshake()
 engine.timeout = {bound}
@@ -33,9 +33,9 @@ start = time.monotonic()
 try:
     {call}
     outcome = "answered"
-except EngineTimeout:
-    outcome = "EngineTimeout"
-print(outcome, time.monotonic() - start, flush=True)
+except (EngineDied, EngineTimeout) as error:
+    outcome = f"{{type(error).__name__}}: {{error}}"
+print(time.monotonic() - start, outcome, flush=True)
 engine.kill()
 """
 
@@ -76,41 +76,58 @@ def run_stopped(command, call, stop_after=0.2):
             pass
         host.wait()
     assert (host.returncode, err) == (0, "")
-    outcome, took = out.split()
+    took, outcome = out.rstrip("\n").split(" ", 1)
     return outcome, float(took), stopped
 
 
 # Each engine answers soon after the job goes on: a stockfish search timed
 # by its own clock, a fake that reports on while it thinks, or one slow to
 # answer isready; a whole-search bound does not run on while stopped either.
+# A line the engine's input takes only once its search is over is written
+# in the end, and a process that closes its output and lingers is let end
+# with its exit code.
+WRITE_WHILE_THINKING = "engine.go(Limits(depth=9)); engine.send_line('x' * 1_000_000)"
+
+
 @pytest.mark.parametrize(
-    "engine, call",
+    "modes, call, outcome",
     [
-        ("stockfish", "engine.play(Game(), Limits(movetime=1.0))"),
-        ("stockfish", "engine.analyse(Game(), Limits(movetime=1.0))"),
-        ("think=0.6", "engine.play(Game(), Limits(depth=9))"),
-        ("think=0.6", "engine.go(Limits(depth=9)).answer()"),
-        ("think=0.6", "list(engine.go(Limits(depth=9)))"),
-        ("slow-ready=0.6", "engine.is_ready()"),
+        (None, "engine.play(Game(), Limits(movetime=1.0))", "answered"),
+        (None, "engine.analyse(Game(), Limits(movetime=1.0))", "answered"),
+        (("think=0.6",), "engine.play(Game(), Limits(depth=9))", "answered"),
+        (("think=0.6",), "engine.go(Limits(depth=9)).answer()", "answered"),
+        (("think=0.6",), "list(engine.go(Limits(depth=9)))", "answered"),
+        (("slow-ready=0.6",), "engine.is_ready()", "answered"),
+        (("think=0.6",), WRITE_WHILE_THINKING, "answered"),
+        (("exit-on-go=3", "linger=0.6"), "engine.play(Game(), Limits(depth=9))",
+         "EngineDied: the engine exited with code 3"),
     ],
-    ids=["stockfish-play", "stockfish-analyse", "fake-play", "fake-go-answer", "fake-go-reports", "fake-is_ready"],
+    ids=["stockfish-play", "stockfish-analyse", "fake-play", "fake-go-answer", "fake-go-reports", "fake-is_ready",
+         "fake-slow-to-read", "fake-lingering-exit"],
 )
-def test_a_call_answers_after_its_stopped_job_goes_on(tmp_path, engine, call):
-    command = stockfish() if engine == "stockfish" else fake(tmp_path / "wire.log", engine)
-    outcome, took, stopped = run_stopped(command, call)
-    assert outcome == "answered"
+def test_a_call_answers_after_its_stopped_job_goes_on(tmp_path, modes, call, outcome):
+    command = stockfish() if modes is None else fake(tmp_path / "wire.log", *modes)
+    answered, took, stopped = run_stopped(command, call)
+    assert answered == outcome
     assert took > stopped, "the call was waiting while the job was stopped"
 
 
-# The engine never answers: the time before the stop and after it adds up
-# to the bound; the stop itself does not count.
+# The engine never answers, never reads its input, or never ends once its
+# output is closed: the time before the stop and after it adds up to the
+# bound; the stop itself does not count.
 @pytest.mark.parametrize(
-    "call", ["engine.play(Game(), Limits(depth=9))", "engine.go(Limits(depth=9)).answer()", "engine.is_ready()"],
-    ids=["play", "go-answer", "is_ready"])
-def test_a_silent_engine_still_times_out_after_its_bound_of_running_time(tmp_path, call):
-    modes = ("slow-ready=3600",) if "is_ready" in call else ("wait-for-stop",)
-    outcome, took, stopped = run_stopped(fake(tmp_path / "wire.log", *modes), call, stop_after=0.4)
-    assert outcome == "EngineTimeout"
+    "modes, call, outcome",
+    [
+        (("wait-for-stop",), "engine.play(Game(), Limits(depth=9))", "EngineTimeout: no bestmove within 1.000 s"),
+        (("wait-for-stop",), "engine.go(Limits(depth=9)).answer()", "EngineTimeout: no bestmove within 1.000 s"),
+        (("slow-ready=3600",), "engine.is_ready()", "EngineTimeout: no readyok within 1.000 s"),
+        (("think=3600",), WRITE_WHILE_THINKING, "EngineDied: the engine stopped reading its input"),
+        (("close-on-go",), "engine.play(Game(), Limits(depth=9))", "EngineDied: the engine closed its output"),
+    ],
+    ids=["play", "go-answer", "is_ready", "deaf", "lingering"])
+def test_a_silent_engine_still_times_out_after_its_bound_of_running_time(tmp_path, modes, call, outcome):
+    answered, took, stopped = run_stopped(fake(tmp_path / "wire.log", *modes), call, stop_after=0.4)
+    assert answered == outcome
     # Running time short of the bound would count the stop; the upper bound
     # is generous for a loaded machine.
     assert BOUND - 0.2 <= took - stopped < 5 * BOUND

@@ -16,6 +16,8 @@ import time
 MODES = {
     "silent": "never writes anything",
     "exit-on-go": "exits with the code given when told go",
+    "linger": "with exit-on-go, closes its output first and exits after the seconds given\n"
+              "of its own running time",
     "kill-on-go": "kills itself with SIGKILL when told go",
     "close-on-go": "closes its output when told go, and keeps reading",
     "close-input-on-go": "closes its input when told go, says so, and runs on",
@@ -86,6 +88,10 @@ class Fake:
         self.searching = True
         self.gos += 1
         if "exit-on-go" in self.modes:
+            if "linger" in self.modes:
+                os.close(1)
+                self.modes["silent"] = ""
+                self.run_for(float(self.modes["linger"]))
             sys.exit(int(self.modes["exit-on-go"]))
         if "kill-on-go" in self.modes:
             os.kill(os.getpid(), signal.SIGKILL)
@@ -148,6 +154,13 @@ class Fake:
                 self.pending += chunk
             line, self.pending = self.pending.split(b"\n", 1)
             yield line
+
+    @staticmethod
+    def run_for(seconds):
+        """Sleeps in short slices, so that a stretch spent stopped counts as
+        one slice at most, as it does for the host."""
+        for _ in range(round(seconds / 0.01)):
+            time.sleep(0.01)
 
     def delay_first(self, mode):
         if mode in self.modes:

@@ -90,7 +90,7 @@ class Engine {
   Stepped<Done> flush(Instant until);
   // A write not yet taken, or the end of the process, is awaited: every wait
   // steps it first, past the wait's own deadline.
-  bool settling() const { return !unsent_.empty() || end_due_.has_value(); }
+  bool settling() const { return !unsent_.empty() || ending_.has_value(); }
   // Closes the input, kills and reaps the process. A process the signal
   // may not reach (another user's; a sandbox's refusal) is left running,
   // never waited for: `unkillable`.
@@ -192,7 +192,7 @@ class Engine {
   error::Died died() const { return {exit_, deaf_}; }
   // Non-blocking: records the end of a process that has ended.
   bool check_ended();
-  // The process's end, awaited until `until` and forced past `end_due_`
+  // The process's end, awaited until `until` and forced past `ending_`
   // (set here first): false while it may still come; a failure to force it.
   std::expected<bool, Error> await_end(Instant until);
   void record_end();
@@ -216,9 +216,11 @@ class Engine {
   bool exited_ = false;
   bool deaf_ = false;  // killed because its input took nothing in time
   Duration timeout_;
-  std::string unsent_;              // written, not yet taken by the engine's input
-  Instant write_due_;               // when the input must have taken it, or the engine is killed
-  std::optional<Instant> end_due_;  // the output ended or the input broke: when the process must have ended
+  std::string unsent_;  // written, not yet taken by the engine's input
+  // How long the input may leave it untaken before the engine is killed.
+  Silence writing_;
+  // The output ended or the input broke: how long the process may take to end.
+  std::optional<Silence> ending_;
 
   Identity identity_;
   std::vector<protocol::OptionSpec> options_;

@@ -119,7 +119,8 @@ Engine::Engine(Spawned spawned, const std::array<OpenFile, 2>& read_ends, std::s
       read_ends_(read_ends),
       readers_abandoned_(std::make_shared<std::atomic<bool>>(false)),
       lines_(std::move(lines)),
-      timeout_(timeout) {}
+      timeout_(timeout),
+      writing_(timeout) {}
 
 Engine::~Engine() {
   if (!child_) return;  // moved from
@@ -147,15 +148,16 @@ bool Engine::check_ended() {
 }
 
 std::expected<bool, Error> Engine::await_end(Instant until) {
-  if (!end_due_) end_due_ = deadline_after(timeout_);
+  if (!ending_) ending_.emplace(timeout_);
   while (!exited_ && !check_ended()) {
     const Instant now = Clock::now();
-    if (now >= *end_due_) {
+    const Instant due = ending_->look(now);
+    if (now >= due) {
       if (auto killed = kill(); !killed) return std::unexpected(killed.error());  // it would not end
       break;
     }
     if (now >= until) return false;
-    std::this_thread::sleep_for(std::min<Clock::duration>({kExitPoll, *end_due_ - now, until - now}));
+    std::this_thread::sleep_for(std::min<Clock::duration>({kExitPoll, due - now, until - now}));
   }
   return true;
 }
@@ -183,15 +185,15 @@ bool Engine::is_alive() {
 }
 
 std::expected<std::optional<Line>, Error> Engine::next_queued(Instant deadline) {
-  if (!end_due_) {
+  if (!ending_) {
     auto written = flush(deadline);
     if (!written) return std::unexpected(written.error());
     if (!*written) return std::nullopt;
   }
   // Once the process's end is awaited, the lines it wrote before come first.
-  LineQueue::Popped popped = lines_->pop(end_due_ ? Instant{} : deadline);
+  LineQueue::Popped popped = lines_->pop(ending_ ? Instant{} : deadline);
   if (auto* line = std::get_if<Line>(&popped)) return std::move(*line);
-  if (std::holds_alternative<LineQueue::Empty>(popped) && !end_due_) {
+  if (std::holds_alternative<LineQueue::Empty>(popped) && !ending_) {
     if (exited_ || check_ended()) return std::unexpected(died());
     return std::nullopt;
   }
@@ -220,32 +222,42 @@ std::expected<void, Error> Engine::send_line(std::string_view line) {
 
 std::expected<void, Error> Engine::write_line(std::string line) {
   if (exited_ || check_ended() || !stdin_) return std::unexpected(died());
-  if (unsent_.empty()) write_due_ = deadline_after(timeout_);
+  if (unsent_.empty()) writing_ = Silence(timeout_);
   unsent_ += line;
   unsent_ += '\n';
-  // What the pipe takes now; the rest goes in the steps that follow.
+  // What the pipe takes now; the rest goes in the steps that follow, and
+  // the caller's time until then counts whole.
   auto written = flush(Clock::now());
   if (!written) return std::unexpected(written.error());
+  writing_.leave();
   return {};
 }
 
 Stepped<Done> Engine::flush(Instant until) {
-  if (!unsent_.empty()) {
-    switch (write_some(stdin_.get(), unsent_, std::min(until, write_due_))) {
+  // In slices of a look each, so that a stop of the job between two looks
+  // does not count toward the input's bound.
+  while (!unsent_.empty()) {
+    const Instant now = Clock::now();
+    switch (write_some(stdin_.get(), unsent_, std::min({until, writing_.look(now), now + Silence::kLook}))) {
       case Written::Whole:
         break;
-      case Written::Blocked:
-        if (Clock::now() < write_due_) return std::nullopt;
-        deaf_ = true;
-        if (auto killed = kill(); !killed) return std::unexpected(killed.error());
-        return std::unexpected(died());
+      case Written::Blocked: {
+        const Instant later = Clock::now();
+        if (later >= writing_.look(later)) {
+          deaf_ = true;
+          if (auto killed = kill(); !killed) return std::unexpected(killed.error());
+          return std::unexpected(died());
+        }
+        if (later >= until) return std::nullopt;
+        break;
+      }
       case Written::Broken:
         unsent_.clear();
-        if (!end_due_) end_due_ = deadline_after(timeout_);
+        if (!ending_) ending_.emplace(timeout_);
         break;
     }
   }
-  if (!end_due_) return Done{};
+  if (!ending_) return Done{};
   const auto ended = await_end(until);
   if (!ended) return std::unexpected(ended.error());
   if (!*ended) return std::nullopt;
