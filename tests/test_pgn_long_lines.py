@@ -52,6 +52,11 @@ PLACEMENTS = [
     # Two refused games in a row, each its own error.
     pytest.param('[A "2"]\n1. e4 {opens\n' + LONG + '} e5 *\n\n[A "2b' + LONG + '"]\n1. e4 *\n\n',
                  [error(6), error(8)], id="first-tag-line-straight-after-a-refused-game"),
+    # A refused game that ends deep in a second long line, past the first
+    # piece a file or a pipe hands out, leaves the rest to a game refused in
+    # its turn, as a string read whole does.
+    pytest.param('[A "2"]\n1. e4 {' + LONG + "\n" + LONG + LONG + '} * [A "2b"] 1. d4 *\n\n',
+                 [error(5), error(6)], id="refused-game-ending-deep-in-a-second-long-line"),
     # Recovery after an ordinary error steps over no game a long line begins.
     pytest.param('[A "2"]\n1. e5 *\n\n[A "2b' + LONG + '"]\n1. e4 *\n\n',
                  ["line 5, column 4: no such legal move: e5", error(7)],

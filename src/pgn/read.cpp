@@ -207,8 +207,11 @@ bool Reader::next_line() {
       } else {
         const auto& piece = std::get<OverlongPiece>(why);
         skim_piece(piece);
+        // What stands before a game begun in the line ends there, whichever
+        // piece the game begins in; the rest of the line is refused.
+        if (overlong_next_) return false;
         if (!piece.first) continue;
-        if (!overlong_next_) halt_ = OverlongLine{};
+        halt_ = OverlongLine{};
       }
       return false;
     }
@@ -283,17 +286,28 @@ bool Reader::ends_refused_game() {
 
 void Reader::skim_piece(const OverlongPiece& piece) {
   std::string_view bytes = piece.bytes;
+  std::optional<std::size_t> next_game;
   if (piece.first) {
     if (line_number_++ == 0 && bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
     // A refusal starts where reading stood; one met while recovering goes on
     // from where the recovery stands.
     if (!recovering_) skim_ = Skim(section_);
-    if (const auto next_game = next_game_in(bytes)) {
-      bytes.remove_prefix(*next_game);
-      skim_ = Skim(Section::Movetext);
-      overlong_next_ = true;
-    }
     skim_.begin_line(bytes.starts_with('%'));
+    rest_of_refused_ = refused_;
+    if (!rest_of_refused_) next_game = next_game_in(bytes);
+  }
+  if (rest_of_refused_) {
+    // The game refused before the line may end anywhere in it, in any of
+    // its pieces: what it leaves of the line is the next game's, refused in
+    // its turn.
+    next_game = skim_.follow(bytes, true);
+    if (!next_game) bytes = {};  // followed to its end already
+  }
+  if (next_game) {
+    bytes.remove_prefix(*next_game);
+    skim_ = Skim(Section::Movetext);
+    rest_of_refused_ = false;
+    overlong_next_ = true;
   }
   skim_.follow(bytes, false);
   if (piece.last) skim_.end_line();
@@ -301,12 +315,6 @@ void Reader::skim_piece(const OverlongPiece& piece) {
 
 std::optional<std::size_t> Reader::next_game_in(std::string_view bytes) {
   if (bytes.starts_with('%')) return std::nullopt;
-  if (refused_) {
-    // The refused game may end anywhere in the line: what it leaves of the
-    // line is the next game's, refused in its turn.
-    Skim rest = skim_;
-    return rest.follow(bytes, true);
-  }
   // Lines are stepped over up to one that begins with "[" after a blank one.
   if (recovering_) return blank_before_ && bytes.starts_with('[') ? std::optional<std::size_t>(0) : std::nullopt;
   // A game being read ends at a "[" that begins a line of its movetext; a

@@ -183,8 +183,8 @@ class Reader {
   // The next piece of a line too long to hold, followed like a line stepped over.
   void skim_piece(const OverlongPiece& piece);
   // Where a game begins in the first piece of a line too long to read, when
-  // that line ends what stands before it: the game being read, the rest of
-  // a game recovery steps over.
+  // that line ends what stands before it: the game being read, or the lines
+  // recovery steps over after an ordinary error.
   std::optional<std::size_t> next_game_in(std::string_view bytes);
 
   LineSource& source_;
@@ -201,6 +201,9 @@ class Reader {
   // A line too long to read begins the next game: what stood before it ends
   // there, as at the end of the input, and the line is refused with that game.
   bool overlong_next_ = false;
+  // The pieces of a line too long to read still hold the rest of a game
+  // refused before that line.
+  bool rest_of_refused_ = false;
   // The current line as UTF-8, and the next byte to look at.
   std::string_view line_;
   // Where its text starts in the source (past a byte-order mark), and
