@@ -474,3 +474,37 @@ def test_a_child_forked_while_a_thread_reads_a_pgn_reader_is_told_at_once(tmp_pa
     assert done.stdout.splitlines() == [
         "another thread was using this object when the process forked, and that thread does not exist in this "
         "process True", "y", "0 a b"]
+
+
+# A reader of a file, between two games when the process forks: the child
+# reads the rest to the end first, then the parent does, each from the game
+# it stood at, as neither moves the other's place in the file.
+FORKED_BETWEEN_GAMES = """
+import os, sys
+import vorn.pgn
+
+path = sys.argv[1]
+with open(path, "w") as out:
+    for number in range(5000):
+        out.write(f'[Event "{number}"]\\n\\n1. e4 e5 2. Nf3 {{a comment}} Nc6 *\\n\\n')
+games = vorn.pgn.pgn_read(path)
+for _ in range(10):
+    next(games)
+
+def rest():
+    events = [int(game.headers["Event"]) for game in games]
+    return events == list(range(10, 5000)) or (len(events), events[:3], events[-3:])
+
+child = os.fork()
+if child == 0:
+    print("child", rest(), flush=True)
+    os._exit(0)
+os.waitpid(child, 0)
+print("parent", rest())
+"""
+
+
+def test_a_file_read_on_in_a_forked_child_and_its_parent_gives_each_the_rest(tmp_path):
+    done = run(FORKED_BETWEEN_GAMES, tmp_path / "games.pgn", timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["child True", "parent True"]
