@@ -223,7 +223,10 @@ bool Reader::next_line() {
     text_offset_ = offset + std::uint64_t(line.data() - taken->data());
     latin1_ = !utf8::is_valid(line);
     if (latin1_) {
+      // The line is taken from the source: memory running out here loses it.
+      line_lost_ = true;
       decoded_ = utf8::from_latin1(line);
+      line_lost_ = false;
       line = decoded_;
     }
     line_ = line;
@@ -331,11 +334,13 @@ std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
     return read_on(visitor);
   } catch (const std::bad_alloc&) {
     // Memory ran out part way through a step, which may have left the game
-    // short of a move it played: the game is dropped, as one that fails is,
+    // short of a move it played, or lost a line it took (a game's first, or
+    // one recovery looked for): the game is dropped, as one that fails is,
     // rather than gone on with.
-    if (std::exchange(game_first_, std::nullopt)) {
+    if (std::exchange(game_first_, std::nullopt) || std::exchange(line_lost_, false)) {
       open_comment_.reset();
       recovering_ = true;
+      refused_ = false;  // the refused game's rest, a line short, is no longer followed
       blank_before_ = false;
     }
     throw;

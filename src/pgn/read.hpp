@@ -216,6 +216,7 @@ class Reader {
   std::size_t pos_ = 0;
   std::uint64_t line_number_ = 0;
   std::string decoded_;  // a line read as ISO-8859-1
+  bool line_lost_ = false;  // memory ran out while the line taken was decoded
   std::size_t column_pos_ = 0;
   std::uint64_t column_count_ = 0;  // characters before column_pos_
   // The game being read, kept across an interrupted call: where in the
