@@ -97,6 +97,25 @@ def test_a_long_line_costs_its_own_game_only(tmp_path, placement, expected):
     assert pgn_count(path) == len(games)
 
 
+# The bytes that change where a refused line stands, each at every place in
+# an eight-byte word of the line: one missed leaves a brace comment open,
+# which would swallow the games after it. A game begun on the refused line
+# takes game "3" into its tags.
+@pytest.mark.parametrize("shift", range(9))
+@pytest.mark.parametrize(
+    ("line", "games"),
+    [
+        pytest.param(lambda filler: "1. e4 {" + filler + "}", ["3", "4"], id="closing-brace"),
+        pytest.param(lambda filler: "1. e4 " + filler + ";{", ["3", "4"], id="semicolon"),
+        pytest.param(lambda filler: "1. e4 " + filler + '[B "{"]', ["4"], id="tag-pair"),
+    ],
+)
+def test_every_mark_in_a_long_line_is_seen_wherever_it_stands(line, games, shift):
+    text = BEFORE + '[A "2"]\n' + line(LONG[shift:] + "x" * shift * 2) + "\n" + AFTER
+    named = [item if isinstance(item, str) else item.headers["A"] for item in drain(pgn_read_string(text))]
+    assert named == ["1", error(5), *games]
+
+
 # A child interpreter reads a pipe that brings the long line slowly, and
 # once the line's error is out, Ctrl-C comes again and again while the rest
 # of the line arrives: each interrupted read goes on where it stood, the
