@@ -582,9 +582,11 @@ def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused
 # A handler raises at every tick of a timer while a `for` loop takes the
 # games, and the loop is entered again after each. Each big game takes
 # several ticks to read, whatever its shape: a tags section of many lines,
-# movetext with many variations, or a comment of many lines (past 1 MiB, so
-# that a file's is scanned to its end, then read again). Each comes out once,
-# whole, and so does each small game between them.
+# movetext with many variations, a comment of many lines (past 1 MiB, so
+# that a file's is scanned to its end, then read again), or movetext of
+# moves, variations and comments on one line of some MiB, which a read gives
+# up part way through. Each comes out once, whole, and so does each small
+# game between them.
 STORM = """
 import hashlib, os, signal, sys, threading, time
 import vorn.pgn
@@ -596,6 +598,7 @@ shapes = {
     "tags": lambda: "".join(f'[Tag{i} "{"v" * 60}"]\\n' for i in range(lines)) + "\\n1. e4 e5 *\\n\\n",
     "variations": lambda: "\\n1. e4 " + "(1. d4 d5 2. c4 e6 3. Nc3 Nf6 4. Bg5 Be7) {a note}\\n" * (lines // 4) + "e5 *\\n\\n",
     "comment": lambda: "\\n1. e4 {" + "a comment line, one of many\\n" * max(lines, 50_000) + "} e5 *\\n\\n",
+    "one line": lambda: "\\n" + "Nf3 Nf6 (Nc6 {a note} Nc3) Ng1 Ng8 $1 " * 100_000 + "*\\n\\n",
 }
 text = "".join(f'[Event "{name} small"]\\n\\n1. d4 *\\n\\n[Event "{name}"]\\n' + shape()
                for name, shape in shapes.items()) + '[Event "last"]\\n\\n1. c4 *\\n'
@@ -646,7 +649,7 @@ print(*(game.headers["Event"] for game in read), sep=",")
 print([digest(game) for game in read] == whole, ticks > 2)
 """
 
-EVENTS = "tags small,tags,variations small,variations,comment small,comment,last"
+EVENTS = "tags small,tags,variations small,variations,comment small,comment,one line small,one line,last"
 
 
 @pytest.mark.parametrize("source", ["file", "pipe", "text"])

@@ -181,7 +181,7 @@ Reader::Reader(LineSource& source, bool skip_errors) : source_(source), skip_err
 
 bool Reader::next_line() {
   line_ = {};
-  pos_ = column_pos_ = 0;
+  pos_ = column_pos_ = ask_at_ = 0;
   column_count_ = 0;
   if (overlong_next_) {
     if (recovering_) return false;
@@ -243,6 +243,17 @@ std::uint64_t Reader::column_at(std::size_t pos) {
   column_count_ += utf8::length(line_.substr(column_pos_, pos - column_pos_));
   column_pos_ = pos;
   return column_count_ + 1;
+}
+
+bool Reader::go_on_in_line() {
+  // A line of moves near the line bound takes a third of a second to read:
+  // a source that checks for Ctrl-C is asked every MiB of it.
+  constexpr std::size_t kAskEvery = std::size_t(1) << 20;
+  if (pos_ < ask_at_) return true;
+  ask_at_ = pos_ + kAskEvery;
+  if (pos_ == 0 || source_.go_on()) return true;
+  halt_ = Interrupted{};
+  return false;
 }
 
 bool Reader::skip_space_in_line() {
@@ -404,7 +415,7 @@ Reader::Step Reader::attempt(Visitor& visitor) {
         if (!next_line()) break;
         continue;
       }
-      if (line_[pos_] != '[') break;
+      if (line_[pos_] != '[' || !go_on_in_line()) break;
       if (tag(here()) != Flow::Go) {
         recovering_ = true;
         return Step::Error;
@@ -475,6 +486,7 @@ Reader::Flow Reader::movetext(Visitor& visitor) {
   if (open_comment_)
     if (const Flow flow = rest_of_comment(visitor); flow != Flow::Go) return flow;
   while (true) {
+    if (!go_on_in_line()) return Flow::Halted;
     if (pos_ >= line_.size()) {
       if (!next_line()) {
         if (halt_) return Flow::Halted;

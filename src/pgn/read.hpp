@@ -157,6 +157,9 @@ class Reader {
   Place place_of(std::size_t pos) { return {line_number_, column_at(pos)}; }
   Place here() { return place_of(pos_); }
   bool skip_space_in_line();  // true when a character follows
+  // Whether to read on in the current line, asking the source once a
+  // stretch of it is read; false with the halt kept, pos_ left where to go on.
+  bool go_on_in_line();
   // Tags and movetext.
   Flow tag(Place at);
   Flow movetext(Visitor& visitor);
@@ -214,6 +217,7 @@ class Reader {
   // input's last line may have none.
   std::uint64_t taken_end_ = 0;
   std::size_t pos_ = 0;
+  std::size_t ask_at_ = 0;  // where in the line the source is next asked to go on
   std::uint64_t line_number_ = 0;
   std::string decoded_;  // a line read as ISO-8859-1
   bool line_lost_ = false;  // memory ran out while the line taken was decoded
