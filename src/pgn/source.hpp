@@ -92,7 +92,8 @@ using Instant = std::chrono::steady_clock::time_point;
 class Refills {
  public:
   virtual ~Refills() = default;
-  // Before each refill; false gives the read up as interrupted.
+  // Before each refill, and now and then within a long line; false gives
+  // the read up as interrupted.
   virtual bool go_on() { return true; }
   // A read that has to wait (for a writer, or for the disk):
   // `read_by(end)` answers true once it has read, false when `end` came
