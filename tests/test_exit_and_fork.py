@@ -301,7 +301,9 @@ def test_an_embedder_that_initializes_python_again_has_its_engines_killed_at_eac
         f"-lpython{sysconfig.get_config_var('LDVERSION')}"])
     code = EMBEDDED.format(python=sys.executable, args=fake_args(os.devnull, "deaf"))
     done = subprocess.run([embedder, code], capture_output=True, text=True, timeout=60,
-                          env={**os.environ, "PYTHONHOME": sys.base_prefix})
+                          env={**os.environ, "PYTHONHOME": sys.base_prefix,
+                               # a virtual environment's packages, which the embedded one does not know
+                               "PYTHONPATH": os.pathsep.join(filter(None, sys.path))})
     engines = [int(pid) for pid in done.stdout.split()]
     left = [pid for pid in engines if running_fake(pid)]
     for pid in left:
@@ -689,3 +691,37 @@ def test_an_engine_the_host_may_not_signal_never_hangs_its_closing(refuse_calls,
     assert lines == ["started", *CLOSING[way][killable], *held, "within True"]
     # An engine that could be killed is gone; one that could not, the host left running.
     assert left_running == ([] if killable else [True])
+
+
+# A reader of a file, between two games when the process forks: the child
+# reads the rest to the end first, then the parent does, each from the game
+# it stood at, as neither moves the other's place in the file.
+FORKED_BETWEEN_GAMES = """
+import os, sys
+import vorn.pgn
+
+path = sys.argv[1]
+with open(path, "w") as out:
+    for number in range(5000):
+        out.write(f'[Event "{number}"]\\n\\n1. e4 e5 2. Nf3 {{a comment}} Nc6 *\\n\\n')
+games = vorn.pgn.pgn_read(path)
+for _ in range(10):
+    next(games)
+
+def rest():
+    events = [int(game.headers["Event"]) for game in games]
+    return events == list(range(10, 5000)) or (len(events), events[:3], events[-3:])
+
+child = os.fork()
+if child == 0:
+    print("child", rest(), flush=True)
+    os._exit(0)
+os.waitpid(child, 0)
+print("parent", rest())
+"""
+
+
+def test_a_file_read_on_in_a_forked_child_and_its_parent_gives_each_the_rest(tmp_path):
+    done = run(FORKED_BETWEEN_GAMES, tmp_path / "games.pgn", timeout=60)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.splitlines() == ["child True", "parent True"]

@@ -582,9 +582,11 @@ def test_a_signal_handler_calling_next_on_the_reader_its_thread_reads_is_refused
 # A handler raises at every tick of a timer while a `for` loop takes the
 # games, and the loop is entered again after each. Each big game takes
 # several ticks to read, whatever its shape: a tags section of many lines,
-# movetext with many variations, or a comment of many lines (past 1 MiB, so
-# that a file's is scanned to its end, then read again). Each comes out once,
-# whole, and so does each small game between them.
+# movetext with many variations, a comment of many lines (past 1 MiB, so
+# that a file's is scanned to its end, then read again), or movetext of
+# moves, variations and comments on one line of some MiB, which a read gives
+# up part way through. Each comes out once, whole, and so does each small
+# game between them.
 STORM = """
 import hashlib, os, signal, sys, threading, time
 import vorn.pgn
@@ -596,6 +598,7 @@ shapes = {
     "tags": lambda: "".join(f'[Tag{i} "{"v" * 60}"]\\n' for i in range(lines)) + "\\n1. e4 e5 *\\n\\n",
     "variations": lambda: "\\n1. e4 " + "(1. d4 d5 2. c4 e6 3. Nc3 Nf6 4. Bg5 Be7) {a note}\\n" * (lines // 4) + "e5 *\\n\\n",
     "comment": lambda: "\\n1. e4 {" + "a comment line, one of many\\n" * max(lines, 50_000) + "} e5 *\\n\\n",
+    "one line": lambda: "\\n" + "Nf3 Nf6 (Nc6 {a note} Nc3) Ng1 Ng8 $1 " * 100_000 + "*\\n\\n",
 }
 text = "".join(f'[Event "{name} small"]\\n\\n1. d4 *\\n\\n[Event "{name}"]\\n' + shape()
                for name, shape in shapes.items()) + '[Event "last"]\\n\\n1. c4 *\\n'
@@ -646,7 +649,7 @@ print(*(game.headers["Event"] for game in read), sep=",")
 print([digest(game) for game in read] == whole, ticks > 2)
 """
 
-EVENTS = "tags small,tags,variations small,variations,comment small,comment,last"
+EVENTS = "tags small,tags,variations small,variations,comment small,comment,one line small,one line,last"
 
 
 @pytest.mark.parametrize("source", ["file", "pipe", "text"])
@@ -748,6 +751,50 @@ def test_running_out_of_memory_while_a_game_is_read_drops_it_whole(tmp_path):
                           env={**os.environ, "LD_PRELOAD": str(shim)})
     assert (done.returncode, done.stderr) == (0, "")
     assert done.stdout.strip() == "True True True"
+
+
+# Lines of ISO-8859-1 are decoded as they are taken, which needs memory: one
+# C++ allocation fails in one next() of a file whose games each begin with
+# such a line, whichever allocation of whichever call, a bad game among them
+# so that recovery looks for a game's first line too. A game whose first
+# line is lost that way is dropped, never handed out without it.
+FAILING_NEW_LATIN1 = """
+import ctypes, sys
+import vorn.pgn
+
+fail_new_after = ctypes.CDLL(None).fail_new_after
+path = sys.argv[1]
+with open(path, "wb") as out:
+    out.write("".join(f'[Event "caf\\xe9 {i}"]\\n[Site "{i}"]\\n\\n1. {"e5" if i == 1 else "e4"} *\\n\\n'
+                      for i in range(4)).encode("latin-1"))
+for skip in (False, True):
+    whole = [str(game) for game in vorn.pgn.pgn_read(path, skip_errors=True)]
+    for call in range(4):
+        for failing in range(1, 30):
+            reader, out = vorn.pgn.pgn_read(path, skip_errors=skip), []
+            for made in range(10):
+                fail_new_after(failing if made == call else 0)
+                try:
+                    game = next(reader, None)
+                except (MemoryError, ValueError):
+                    continue
+                finally:
+                    fail_new_after(0)
+                if game is None:
+                    break
+                out.append(str(game))
+            assert set(out) <= set(whole) and len(set(out)) == len(out), (skip, call, failing, out)
+print("whole")
+"""
+
+
+def test_running_out_of_memory_as_a_line_is_decoded_hands_out_no_game_without_it(tmp_path):
+    shim = build_driver(tmp_path, "failing_new_on_demand.cpp", [], "the allocation failure check",
+                        flags=["-shared", "-fPIC"])
+    done = subprocess.run([sys.executable, "-c", FAILING_NEW_LATIN1, tmp_path / "latin1.pgn"], capture_output=True,
+                          text=True, timeout=120, env={**os.environ, "LD_PRELOAD": str(shim)})
+    assert (done.returncode, done.stderr) == (0, "")
+    assert done.stdout.strip() == "whole"
 
 
 # Games of the length bound and one byte past it, read while a handler raises

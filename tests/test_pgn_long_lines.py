@@ -52,6 +52,11 @@ PLACEMENTS = [
     # Two refused games in a row, each its own error.
     pytest.param('[A "2"]\n1. e4 {opens\n' + LONG + '} e5 *\n\n[A "2b' + LONG + '"]\n1. e4 *\n\n',
                  [error(6), error(8)], id="first-tag-line-straight-after-a-refused-game"),
+    # A refused game that ends deep in a second long line, past the first
+    # piece a file or a pipe hands out, leaves the rest to a game refused in
+    # its turn, as a string read whole does.
+    pytest.param('[A "2"]\n1. e4 {' + LONG + "\n" + LONG + LONG + '} * [A "2b"] 1. d4 *\n\n',
+                 [error(5), error(6)], id="refused-game-ending-deep-in-a-second-long-line"),
     # Recovery after an ordinary error steps over no game a long line begins.
     pytest.param('[A "2"]\n1. e5 *\n\n[A "2b' + LONG + '"]\n1. e4 *\n\n',
                  ["line 5, column 4: no such legal move: e5", error(7)],
@@ -90,6 +95,25 @@ def test_a_long_line_costs_its_own_game_only(tmp_path, placement, expected):
             named = [item if isinstance(item, str) else item.headers["A"] for item in got]
             assert named == (games if skip_errors else ["1", *expected, "3", "4"]), source
     assert pgn_count(path) == len(games)
+
+
+# The bytes that change where a refused line stands, each at every place in
+# an eight-byte word of the line: one missed leaves a brace comment open,
+# which would swallow the games after it. A game begun on the refused line
+# takes game "3" into its tags.
+@pytest.mark.parametrize("shift", range(9))
+@pytest.mark.parametrize(
+    ("line", "games"),
+    [
+        pytest.param(lambda filler: "1. e4 {" + filler + "}", ["3", "4"], id="closing-brace"),
+        pytest.param(lambda filler: "1. e4 " + filler + ";{", ["3", "4"], id="semicolon"),
+        pytest.param(lambda filler: "1. e4 " + filler + '[B "{"]', ["4"], id="tag-pair"),
+    ],
+)
+def test_every_mark_in_a_long_line_is_seen_wherever_it_stands(line, games, shift):
+    text = BEFORE + '[A "2"]\n' + line(LONG[shift:] + "x" * shift * 2) + "\n" + AFTER
+    named = [item if isinstance(item, str) else item.headers["A"] for item in drain(pgn_read_string(text))]
+    assert named == ["1", error(5), *games]
 
 
 # A child interpreter reads a pipe that brings the long line slowly, and

@@ -181,7 +181,7 @@ Reader::Reader(LineSource& source, bool skip_errors) : source_(source), skip_err
 
 bool Reader::next_line() {
   line_ = {};
-  pos_ = column_pos_ = 0;
+  pos_ = column_pos_ = ask_at_ = 0;
   column_count_ = 0;
   if (overlong_next_) {
     if (recovering_) return false;
@@ -207,8 +207,11 @@ bool Reader::next_line() {
       } else {
         const auto& piece = std::get<OverlongPiece>(why);
         skim_piece(piece);
+        // What stands before a game begun in the line ends there, whichever
+        // piece the game begins in; the rest of the line is refused.
+        if (overlong_next_) return false;
         if (!piece.first) continue;
-        if (!overlong_next_) halt_ = OverlongLine{};
+        halt_ = OverlongLine{};
       }
       return false;
     }
@@ -220,7 +223,10 @@ bool Reader::next_line() {
     text_offset_ = offset + std::uint64_t(line.data() - taken->data());
     latin1_ = !utf8::is_valid(line);
     if (latin1_) {
+      // The line is taken from the source: memory running out here loses it.
+      line_lost_ = true;
       decoded_ = utf8::from_latin1(line);
+      line_lost_ = false;
       line = decoded_;
     }
     line_ = line;
@@ -237,6 +243,17 @@ std::uint64_t Reader::column_at(std::size_t pos) {
   column_count_ += utf8::length(line_.substr(column_pos_, pos - column_pos_));
   column_pos_ = pos;
   return column_count_ + 1;
+}
+
+bool Reader::go_on_in_line() {
+  // A line of moves near the line bound takes a third of a second to read:
+  // a source that checks for Ctrl-C is asked every MiB of it.
+  constexpr std::size_t kAskEvery = std::size_t(1) << 20;
+  if (pos_ < ask_at_) return true;
+  ask_at_ = pos_ + kAskEvery;
+  if (pos_ == 0 || source_.go_on()) return true;
+  halt_ = Interrupted{};
+  return false;
 }
 
 bool Reader::skip_space_in_line() {
@@ -283,17 +300,28 @@ bool Reader::ends_refused_game() {
 
 void Reader::skim_piece(const OverlongPiece& piece) {
   std::string_view bytes = piece.bytes;
+  std::optional<std::size_t> next_game;
   if (piece.first) {
     if (line_number_++ == 0 && bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
     // A refusal starts where reading stood; one met while recovering goes on
     // from where the recovery stands.
     if (!recovering_) skim_ = Skim(section_);
-    if (const auto next_game = next_game_in(bytes)) {
-      bytes.remove_prefix(*next_game);
-      skim_ = Skim(Section::Movetext);
-      overlong_next_ = true;
-    }
     skim_.begin_line(bytes.starts_with('%'));
+    rest_of_refused_ = refused_;
+    if (!rest_of_refused_) next_game = next_game_in(bytes);
+  }
+  if (rest_of_refused_) {
+    // The game refused before the line may end anywhere in it, in any of
+    // its pieces: what it leaves of the line is the next game's, refused in
+    // its turn.
+    next_game = skim_.follow(bytes, true);
+    if (!next_game) bytes = {};  // followed to its end already
+  }
+  if (next_game) {
+    bytes.remove_prefix(*next_game);
+    skim_ = Skim(Section::Movetext);
+    rest_of_refused_ = false;
+    overlong_next_ = true;
   }
   skim_.follow(bytes, false);
   if (piece.last) skim_.end_line();
@@ -301,12 +329,6 @@ void Reader::skim_piece(const OverlongPiece& piece) {
 
 std::optional<std::size_t> Reader::next_game_in(std::string_view bytes) {
   if (bytes.starts_with('%')) return std::nullopt;
-  if (refused_) {
-    // The refused game may end anywhere in the line: what it leaves of the
-    // line is the next game's, refused in its turn.
-    Skim rest = skim_;
-    return rest.follow(bytes, true);
-  }
   // Lines are stepped over up to one that begins with "[" after a blank one.
   if (recovering_) return blank_before_ && bytes.starts_with('[') ? std::optional<std::size_t>(0) : std::nullopt;
   // A game being read ends at a "[" that begins a line of its movetext; a
@@ -323,11 +345,13 @@ std::expected<Reader::Step, IoError> Reader::read_game(Visitor& visitor) {
     return read_on(visitor);
   } catch (const std::bad_alloc&) {
     // Memory ran out part way through a step, which may have left the game
-    // short of a move it played: the game is dropped, as one that fails is,
+    // short of a move it played, or lost a line it took (a game's first, or
+    // one recovery looked for): the game is dropped, as one that fails is,
     // rather than gone on with.
-    if (std::exchange(game_first_, std::nullopt)) {
+    if (std::exchange(game_first_, std::nullopt) || std::exchange(line_lost_, false)) {
       open_comment_.reset();
       recovering_ = true;
+      refused_ = false;  // the refused game's rest, a line short, is no longer followed
       blank_before_ = false;
     }
     throw;
@@ -391,7 +415,7 @@ Reader::Step Reader::attempt(Visitor& visitor) {
         if (!next_line()) break;
         continue;
       }
-      if (line_[pos_] != '[') break;
+      if (line_[pos_] != '[' || !go_on_in_line()) break;
       if (tag(here()) != Flow::Go) {
         recovering_ = true;
         return Step::Error;
@@ -462,6 +486,7 @@ Reader::Flow Reader::movetext(Visitor& visitor) {
   if (open_comment_)
     if (const Flow flow = rest_of_comment(visitor); flow != Flow::Go) return flow;
   while (true) {
+    if (!go_on_in_line()) return Flow::Halted;
     if (pos_ >= line_.size()) {
       if (!next_line()) {
         if (halt_) return Flow::Halted;

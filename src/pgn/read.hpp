@@ -157,6 +157,9 @@ class Reader {
   Place place_of(std::size_t pos) { return {line_number_, column_at(pos)}; }
   Place here() { return place_of(pos_); }
   bool skip_space_in_line();  // true when a character follows
+  // Whether to read on in the current line, asking the source once a
+  // stretch of it is read; false with the halt kept, pos_ left where to go on.
+  bool go_on_in_line();
   // Tags and movetext.
   Flow tag(Place at);
   Flow movetext(Visitor& visitor);
@@ -183,8 +186,8 @@ class Reader {
   // The next piece of a line too long to hold, followed like a line stepped over.
   void skim_piece(const OverlongPiece& piece);
   // Where a game begins in the first piece of a line too long to read, when
-  // that line ends what stands before it: the game being read, the rest of
-  // a game recovery steps over.
+  // that line ends what stands before it: the game being read, or the lines
+  // recovery steps over after an ordinary error.
   std::optional<std::size_t> next_game_in(std::string_view bytes);
 
   LineSource& source_;
@@ -201,6 +204,9 @@ class Reader {
   // A line too long to read begins the next game: what stood before it ends
   // there, as at the end of the input, and the line is refused with that game.
   bool overlong_next_ = false;
+  // The pieces of a line too long to read still hold the rest of a game
+  // refused before that line.
+  bool rest_of_refused_ = false;
   // The current line as UTF-8, and the next byte to look at.
   std::string_view line_;
   // Where its text starts in the source (past a byte-order mark), and
@@ -211,8 +217,10 @@ class Reader {
   // input's last line may have none.
   std::uint64_t taken_end_ = 0;
   std::size_t pos_ = 0;
+  std::size_t ask_at_ = 0;  // where in the line the source is next asked to go on
   std::uint64_t line_number_ = 0;
   std::string decoded_;  // a line read as ISO-8859-1
+  bool line_lost_ = false;  // memory ran out while the line taken was decoded
   std::size_t column_pos_ = 0;
   std::uint64_t column_count_ = 0;  // characters before column_pos_
   // The game being read, kept across an interrupted call: where in the

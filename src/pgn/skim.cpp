@@ -1,6 +1,8 @@
 #include "pgn/skim.hpp"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "text/unicode.hpp"
 
@@ -18,11 +20,25 @@ const std::array<bool, 256> kSpaceAmongTags = [] {
 }();
 
 // The bytes that change where movetext stands.
-constexpr std::array<bool, 256> kMovetextMarks = [] {
-  std::array<bool, 256> table{};
-  for (const char c : std::string_view("{;[")) table[static_cast<unsigned char>(c)] = true;
-  return table;
-}();
+constexpr std::string_view kMovetextMarks = "{;[";
+
+// Where the first of `marks` stands in `bytes` from `pos` on (the size when
+// none does). A line too long to read runs to hundreds of MiB and is looked
+// through eight bytes at a time, as memchr looks for one byte.
+std::size_t first_of(std::string_view bytes, std::size_t pos, std::string_view marks) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+  // Nonzero when a byte of `word` is zero.
+  const auto has_zero = [](std::uint64_t word) { return (word - kOnes) & ~word & kHighs; };
+  for (; pos + sizeof(std::uint64_t) <= bytes.size(); pos += sizeof(std::uint64_t)) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + pos, sizeof word);
+    std::uint64_t marked = 0;
+    for (const char mark : marks) marked |= has_zero(word ^ (kOnes * static_cast<unsigned char>(mark)));
+    if (marked != 0) break;
+  }
+  while (pos < bytes.size() && marks.find(bytes[pos]) == std::string_view::npos) ++pos;
+  return pos;
+}
 
 }  // namespace
 
@@ -45,12 +61,12 @@ std::optional<std::size_t> Skim::follow(std::string_view bytes, bool readable) {
         // run over here, in tight loops, up to a tag pair or the end.
         while (true) {
           if (state_ == State::Comment) {
-            while (pos < bytes.size() && bytes[pos] != '}') ++pos;
-            if (pos == bytes.size()) return std::nullopt;
+            pos = bytes.find('}', pos);
+            if (pos == std::string_view::npos) return std::nullopt;
             ++pos;
             state_ = State::Movetext;
           }
-          while (pos < bytes.size() && !kMovetextMarks[static_cast<unsigned char>(bytes[pos])]) ++pos;
+          pos = first_of(bytes, pos, kMovetextMarks);
           if (pos == bytes.size()) return std::nullopt;
           if (bytes[pos] == ';') {
             state_ = State::LineComment;
@@ -64,12 +80,14 @@ std::optional<std::size_t> Skim::follow(std::string_view bytes, bool readable) {
         state_ = State::TagPair;   // a game begun on a refused line: its tags are followed too
         break;
       case State::TagPair:
-        if (c == '"') state_ = State::TagValue;
-        else if (c == ']') state_ = State::Tags;
+        pos = first_of(bytes, pos, "\"]");
+        if (pos == bytes.size()) return std::nullopt;
+        state_ = bytes[pos] == '"' ? State::TagValue : State::Tags;
         break;
       case State::TagValue:
-        if (c == '\\') state_ = State::AfterBackslash;
-        else if (c == '"') state_ = State::TagPair;
+        pos = first_of(bytes, pos, "\"\\");
+        if (pos == bytes.size()) return std::nullopt;
+        state_ = bytes[pos] == '"' ? State::TagPair : State::AfterBackslash;
         break;
       case State::AfterBackslash:
         state_ = State::TagValue;

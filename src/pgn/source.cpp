@@ -72,14 +72,20 @@ FileSource::FileSource(Descriptor fd, bool regular, std::unique_ptr<Refills> ref
     : fd_(std::move(fd)), regular_(regular), refills_(std::move(refills)), buffer_(kBufferSize) {}
 
 std::expected<void, IoError> FileSource::seek(std::uint64_t offset) {
-  if (::lseek(fd_.get(), off_t(offset), SEEK_SET) < 0) return std::unexpected(IoError{errno});
   offset_ = offset;
   begin_ = scanned_ = end_ = 0;
   at_end_ = in_overlong_ = false;
   return {};
 }
 
-long FileSource::read_into_buffer() { return ::read(fd_.get(), buffer_.data() + end_, buffer_.size() - end_); }
+// A file is read at the offset this source keeps, not at the one its
+// descriptor shares with a process forked from this one: both then read on
+// from where they stood. A pipe is one stream for both.
+long FileSource::read_into_buffer() {
+  char* const room = buffer_.data() + end_;
+  const std::size_t size = buffer_.size() - end_;
+  return regular_ ? ::pread(fd_.get(), room, size, off_t(offset_ + end_)) : ::read(fd_.get(), room, size);
+}
 
 std::optional<long> FileSource::read_at_once() {
   if (regular_) {
@@ -92,7 +98,7 @@ std::optional<long> FileSource::read_at_once() {
       // end of file: Linux 5.9 and 5.10 may answer it short of the end, so
       // only the ordinary read says the file is over.
       iovec room{buffer_.data() + end_, buffer_.size() - end_};
-      const long got = ::preadv2(fd_.get(), &room, 1, -1, RWF_NOWAIT);
+      const long got = ::preadv2(fd_.get(), &room, 1, off_t(offset_ + end_), RWF_NOWAIT);
       if (got > 0) return got;
       if (got < 0 && errno != EAGAIN && errno != EINTR) cache_reads_ = false;
     }

@@ -48,6 +48,9 @@ class LineSource {
   // The bytes up to the next line feed (not included), or why there is none;
   // a piece, valid until the next call, of a line too long to be one.
   virtual std::expected<std::string_view, NoLine> next() = 0;
+  // Asked between pieces of work on one long line; false gives the read up
+  // as interrupted, to go on from there at the next call.
+  virtual bool go_on() { return true; }
   // Where the next line starts, and going back there, for a source that can.
   virtual bool can_seek() const = 0;
   virtual std::uint64_t tell() const = 0;
@@ -89,7 +92,8 @@ using Instant = std::chrono::steady_clock::time_point;
 class Refills {
  public:
   virtual ~Refills() = default;
-  // Before each refill; false gives the read up as interrupted.
+  // Before each refill, and now and then within a long line; false gives
+  // the read up as interrupted.
   virtual bool go_on() { return true; }
   // A read that has to wait (for a writer, or for the disk):
   // `read_by(end)` answers true once it has read, false when `end` came
@@ -107,6 +111,7 @@ class FileSource : public LineSource {
   FileSource(FileSource&& other) noexcept = default;
   FileSource& operator=(FileSource&&) = delete;
   std::expected<std::string_view, NoLine> next() override;
+  bool go_on() override { return refills_->go_on(); }
   bool can_seek() const override { return regular_; }
   std::uint64_t tell() const override { return offset_ + begin_; }
   std::expected<void, IoError> seek(std::uint64_t offset) override;

@@ -29,7 +29,8 @@ long vorn_nowait_calls(void) { return nowait_calls; }
 
 // ---- a page-cache read that answers 0 or fails ----
 
-static void truncate_once_past(int fd);
+// `reached`: the offset the read left the file read up to.
+static void truncate_once_past(int fd, off_t reached);
 
 ssize_t preadv2(int fd, const struct iovec* iov, int count, off_t offset, int flags) {
   static ssize_t (*real)(int, const struct iovec*, int, off_t, int);
@@ -45,7 +46,7 @@ ssize_t preadv2(int fd, const struct iovec* iov, int count, off_t offset, int fl
     }
   }
   const ssize_t got = real(fd, iov, count, offset, flags);
-  if (got > 0) truncate_once_past(fd);
+  if (got > 0) truncate_once_past(fd, offset < 0 ? lseek(fd, 0, SEEK_CUR) : offset + got);
   return got;
 }
 
@@ -53,13 +54,24 @@ ssize_t read(int fd, void* into, size_t size) {
   static ssize_t (*real)(int, void*, size_t);
   if (!real) real = (ssize_t(*)(int, void*, size_t))dlsym(RTLD_NEXT, "read");
   const ssize_t got = real(fd, into, size);
-  if (got > 0) truncate_once_past(fd);
+  if (got > 0) truncate_once_past(fd, lseek(fd, 0, SEEK_CUR));
   return got;
 }
 
+#define PREAD(name)                                                                   \
+  ssize_t name(int fd, void* into, size_t size, off_t offset) {                       \
+    static ssize_t (*real)(int, void*, size_t, off_t);                                \
+    if (!real) real = (ssize_t(*)(int, void*, size_t, off_t))dlsym(RTLD_NEXT, #name); \
+    const ssize_t got = real(fd, into, size, offset);                                 \
+    if (got > 0) truncate_once_past(fd, offset + got);                                \
+    return got;                                                                       \
+  }
+PREAD(pread)
+PREAD(pread64)
+
 // ---- a file cut short while it is read ----
 
-static void truncate_once_past(int fd) {
+static void truncate_once_past(int fd, off_t reached) {
   static int done;
   const char* spec = getenv("VORN_TRUNCATE");
   if (done || !spec) return;
@@ -69,7 +81,7 @@ static void truncate_once_past(int fd) {
   struct stat read_from, cut;
   if (fstat(fd, &read_from) != 0 || stat(path, &cut) != 0) return;
   if (read_from.st_dev != cut.st_dev || read_from.st_ino != cut.st_ino) return;
-  if (lseek(fd, 0, SEEK_CUR) < at) return;
+  if (reached < at) return;
   done = 1;
   if (truncate(path, to) != 0) abort();
 }

@@ -18,8 +18,8 @@ namespace vorn::python::pgn {
 vorn::pgn::FileSource open_file(const bind::PathBytes& path);
 
 // The same for a stream read with the lock held: the signal handlers run at
-// every refill, and a read that waits (for a pipe's writer, or the disk)
-// lets the lock go in slices.
+// every refill and every MiB of a long line, and a read that waits (for a
+// pipe's writer, or the disk) lets the lock go in slices.
 vorn::pgn::FileSource open_stream(const bind::PathBytes& path);
 
 // Every game of `source` into `visitor`, bad ones skipped, in slices of
