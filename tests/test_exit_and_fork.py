@@ -666,12 +666,16 @@ def sandboxed(calls):
     return lambda refuse_calls: ([str(refuse_calls), calls], [sys.executable, *DEAF_ENGINE])
 
 
-# How the host is kept from signalling its engine, and whether it can still
-# kill it: a sandbox that refuses signals through a pidfd alone leaves the pid.
+# How the host is kept from signalling or waiting for its engine, and whether
+# it can still kill it: a sandbox that refuses signals through a pidfd alone
+# leaves the pid.
 SANDBOXES = {
     "another user": (another_user, False),
     "no signals": (sandboxed("kill,pidfd_send_signal"), False),
     "no pidfd signals": (sandboxed("pidfd_send_signal"), True),
+    # The C library's waitpid is wait4, which such a sandbox lets through.
+    "no waitid": (sandboxed("waitid"), True),
+    "no waitid nor pidfd signals": (sandboxed("waitid,pidfd_send_signal"), True),
 }
 
 
@@ -689,3 +693,21 @@ def test_an_engine_the_host_may_not_signal_never_hangs_its_closing(refuse_calls,
     assert lines == ["started", *CLOSING[way][killable], *held, "within True"]
     # An engine that could be killed is gone; one that could not, the host left running.
     assert left_running == ([] if killable else [True])
+
+
+WAITING_HOST = """
+import os, sys
+from vorn.uci import Engine
+engine = Engine(sys.argv[1], sys.argv[2:])
+engine.handshake()
+print(engine.is_alive, engine.state, engine.quit(), flush=True)
+"""
+
+
+@pytest.mark.parametrize("calls", ["waitid", "waitid,pidfd_send_signal"])
+def test_a_host_whose_sandbox_refuses_waitid_sees_its_engine_run_and_exit(refuse_calls, calls):
+    host = [str(refuse_calls), calls, sys.executable, "-c", WAITING_HOST, sys.executable, *fake_args(os.devnull)]
+    done = run(KEEPER, json.dumps(host), "quit", timeout=90)
+    assert (done.returncode, done.stderr) == (0, "")
+    code, errors, lines, left_running = json.loads(done.stdout)
+    assert (code, errors, lines, left_running) == (0, "", ["True idle 0"], [])

@@ -62,7 +62,8 @@ class Reaper {
   bool collected() const;
 
  private:
-  // waitid for the process, through the pidfd where there is one.
+  // waitid for the process, through the pidfd where there is one; by the
+  // pid, wait4 where waitid is refused. No WNOWAIT: wait4 always collects.
   int wait_for(siginfo_t& info, int options) const;
   // Takes what a wait that collected the process found, and gives the
   // pidfd back: a closed engine kept alive holds no descriptor.
