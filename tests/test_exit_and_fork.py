@@ -650,13 +650,16 @@ def refuse_calls(tmp_path_factory):
     return build_c(tmp_path_factory.mktemp("seccomp"), "refuse_calls.c")
 
 
+AS_NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+
+
 def another_user(_refuse_calls):
     """The host as root without CAP_KILL, its engine as nobody, under the
     system's interpreter, which nobody may run (root's own may be shut)."""
     python = shutil.which("python3", path="/usr/bin:/bin")
     if os.geteuid() != 0 or shutil.which("setpriv") is None or python is None:
         pytest.skip("needs root, setpriv and a system python3")
-    as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", python]
+    as_nobody = [*AS_NOBODY, python]
     if subprocess.run([*as_nobody, "-c", f"open({str(FAKE)!r}).close()"], capture_output=True).returncode:
         pytest.skip("nobody cannot run the fake engine here")
     return ["setpriv", "--bounding-set=-kill"], [*as_nobody, *DEAF_ENGINE]
@@ -693,6 +696,51 @@ def test_an_engine_the_host_may_not_signal_never_hangs_its_closing(refuse_calls,
     assert lines == ["started", *CLOSING[way][killable], *held, "within True"]
     # An engine that could be killed is gone; one that could not, the host left running.
     assert left_running == ([] if killable else [True])
+
+
+LEAVING_HOST = """
+import gc, os, sys, time
+from vorn.uci import Engine
+way, command = sys.argv[1], sys.argv[2:]
+
+def state(pid):
+    try:
+        return open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()[0]
+    except OSError:
+        return "gone"
+
+left = []
+for _ in range(3):
+    engine = Engine(command[0], command[1:])
+    [pid] = set(open(f"/proc/self/task/{os.getpid()}/children").read().split()) - set(left)
+    left.append(pid)
+    while not open(f"/proc/{pid}/cmdline", "rb").read().startswith(b"cat\\0"):  # as nobody
+        time.sleep(0.01)
+    if way == "kill":
+        try:
+            engine.kill()
+        except OSError:  # it may not be killed: closed all the same
+            pass
+    del engine
+    gc.collect()
+# Closed, each ends at the end of its input: a zombie until collected.
+deadline = time.monotonic() + 10.0
+while any(state(pid) not in ("Z", "gone") for pid in left) and time.monotonic() < deadline:
+    time.sleep(0.05)
+Engine("cat").kill()
+print(sorted(set(map(state, left))))
+"""
+
+
+@pytest.mark.parametrize("way", ["kill", "drop"])
+def test_an_engine_the_host_may_not_kill_is_collected_once_it_ends(refuse_calls, way):
+    launcher, _ = another_user(refuse_calls)
+    host = [*launcher, sys.executable, "-c", LEAVING_HOST, way, *AS_NOBODY, "cat"]
+    done = run(KEEPER, json.dumps(host), way, timeout=90)
+    assert (done.returncode, done.stderr) == (0, "")
+    code, errors, lines, left_running = json.loads(done.stdout)
+    # Ended, then collected by the next start rather than left a zombie for the host's life.
+    assert (code, errors, lines, left_running) == (0, "", ["['gone']"], [])
 
 
 WAITING_HOST = """

@@ -59,11 +59,20 @@ int wait_by_wait4(pid_t pid, siginfo_t& info, int options) {
 
 }  // namespace
 
+bool ended(const Descriptor& pidfd) {
+  siginfo_t info{};
+  return ::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG) != 0 || info.si_pid != 0;
+}
+
 Reaper::Reaper() : parent_(::getpid()) { enlist(*this); }
 
 Reaper::~Reaper() {
   strike_off(*this);
-  if (belongs_here()) (void)end();
+  if (!belongs_here() || end()) return;
+  // Left running: most engines end at the end of their input, and a later
+  // start collects it then, so that no zombie stays for the host's life.
+  // Only a pidfd still names it safely by then.
+  if (pidfd_) leave(std::move(pidfd_));
 }
 
 void Reaper::hold(pid_t pid, Descriptor pidfd) {

@@ -37,7 +37,8 @@ class Reaper {
   Reaper();
   // Kills and reaps a process not yet collected, unless this is a forked
   // copy or the process may not be killed: a failure after the start
-  // leaves nothing running that could be stopped.
+  // leaves nothing running that could be stopped. A process left running
+  // is handed to the live list (`leave`) to be collected once it ends.
   ~Reaper();
   Reaper(const Reaper&) = delete;
   Reaper& operator=(const Reaper&) = delete;
@@ -76,6 +77,10 @@ class Reaper {
   bool collected_ = true;  // until a process is held
   std::optional<std::int32_t> exit_;  // once collected, the code of a process that exited
 };
+
+// Collects the process `pidfd` names if it has ended; true once it is
+// collected, here or behind our back.
+bool ended(const Descriptor& pidfd);
 
 struct Spawned {
   std::shared_ptr<Reaper> child;
