@@ -698,6 +698,15 @@ def test_an_engine_the_host_may_not_signal_never_hangs_its_closing(refuse_calls,
     assert left_running == ([] if killable else [True])
 
 
+
+def test_a_host_that_may_not_wait_never_kills_by_a_pid_it_cannot_vouch_for(refuse_calls):
+    # Without a wait the host cannot tell its engine's pid from one given away.
+    launcher, engine = sandboxed("waitid,wait4,pidfd_send_signal")(refuse_calls)
+    host = [*launcher, sys.executable, "-c", UNKILLABLE_HOST.format(startup=STARTUP, fake=bytes(FAKE)), "kill", *engine]
+    done = run(KEEPER, json.dumps(host), "kill", timeout=90)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert json.loads(done.stdout) == [0, "", ["started", REFUSED, "pipes held 0", "within True"], [True]]
+
 LEAVING_HOST = """
 import gc, os, sys, time
 from vorn.uci import Engine
