@@ -7,7 +7,8 @@
 // waits from the owner's. Only the process that started it may signal or
 // wait for it: a forked copy belongs to the parent. A process that may not
 // be signalled (another user's, or a sandbox's refusal) is never waited for:
-// its engine is closed and the process left.
+// its engine is closed and the process left, to be collected by a later
+// start once it ends.
 #pragma once
 
 #include <signal.h>
