@@ -59,7 +59,7 @@ int wait_by_wait4(pid_t pid, siginfo_t& info, int options) {
 
 }  // namespace
 
-bool ended(const Descriptor& pidfd) {
+bool collect_if_ended(const Descriptor& pidfd) {
   siginfo_t info{};
   return ::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG) != 0 || info.si_pid != 0;
 }

@@ -81,7 +81,7 @@ class Reaper {
 
 // Collects the process `pidfd` names if it has ended; true once it is
 // collected, here or behind our back.
-bool ended(const Descriptor& pidfd);
+bool collect_if_ended(const Descriptor& pidfd);
 
 struct Spawned {
   std::shared_ptr<Reaper> child;

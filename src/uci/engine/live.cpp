@@ -41,7 +41,7 @@ Live& the_list() {
 void enlist(Reaper& reaper) {
   Live& list = the_list();
   const std::lock_guard lock(list.mutex);
-  std::erase_if(list.left, [](const Descriptor& pidfd) { return ended(pidfd); });
+  std::erase_if(list.left, [](const Descriptor& pidfd) { return collect_if_ended(pidfd); });
   list.reapers.push_back(&reaper);
 }
 
