@@ -652,13 +652,16 @@ def refuse_calls(tmp_path_factory):
     return build_c(tmp_path_factory.mktemp("seccomp"), "refuse_calls.c")
 
 
+AS_NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+
+
 def another_user(_refuse_calls):
     """The host as root without CAP_KILL, its engine as nobody, under the
     system's interpreter, which nobody may run (root's own may be shut)."""
     python = shutil.which("python3", path="/usr/bin:/bin")
     if os.geteuid() != 0 or shutil.which("setpriv") is None or python is None:
         pytest.skip("needs root, setpriv and a system python3")
-    as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", python]
+    as_nobody = [*AS_NOBODY, python]
     if subprocess.run([*as_nobody, "-c", f"open({str(FAKE)!r}).close()"], capture_output=True).returncode:
         pytest.skip("nobody cannot run the fake engine here")
     return ["setpriv", "--bounding-set=-kill"], [*as_nobody, *DEAF_ENGINE]
@@ -668,12 +671,16 @@ def sandboxed(calls):
     return lambda refuse_calls: ([str(refuse_calls), calls], [sys.executable, *DEAF_ENGINE])
 
 
-# How the host is kept from signalling its engine, and whether it can still
-# kill it: a sandbox that refuses signals through a pidfd alone leaves the pid.
+# How the host is kept from signalling or waiting for its engine, and whether
+# it can still kill it: a sandbox that refuses signals through a pidfd alone
+# leaves the pid.
 SANDBOXES = {
     "another user": (another_user, False),
     "no signals": (sandboxed("kill,pidfd_send_signal"), False),
     "no pidfd signals": (sandboxed("pidfd_send_signal"), True),
+    # The C library's waitpid is wait4, which such a sandbox lets through.
+    "no waitid": (sandboxed("waitid"), True),
+    "no waitid nor pidfd signals": (sandboxed("waitid,pidfd_send_signal"), True),
 }
 
 
@@ -725,3 +732,75 @@ def test_a_file_read_on_in_a_forked_child_and_its_parent_gives_each_the_rest(tmp
     done = run(FORKED_BETWEEN_GAMES, tmp_path / "games.pgn", timeout=60)
     assert (done.returncode, done.stderr) == (0, "")
     assert done.stdout.splitlines() == ["child True", "parent True"]
+
+
+def test_a_host_that_may_not_wait_never_kills_by_a_pid_it_cannot_vouch_for(refuse_calls):
+    # Without a wait the host cannot tell its engine's pid from one given away.
+    launcher, engine = sandboxed("waitid,wait4,pidfd_send_signal")(refuse_calls)
+    host = [*launcher, sys.executable, "-c", UNKILLABLE_HOST.format(startup=STARTUP, fake=bytes(FAKE)), "kill", *engine]
+    done = run(KEEPER, json.dumps(host), "kill", timeout=90)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert json.loads(done.stdout) == [0, "", ["started", REFUSED, "pipes held 0", "within True"], [True]]
+
+
+LEAVING_HOST = """
+import gc, os, sys, time
+from vorn.uci import Engine
+way, command = sys.argv[1], sys.argv[2:]
+
+def state(pid):
+    try:
+        return open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()[0]
+    except OSError:
+        return "gone"
+
+left = []
+for _ in range(3):
+    engine = Engine(command[0], command[1:])
+    [pid] = set(open(f"/proc/self/task/{os.getpid()}/children").read().split()) - set(left)
+    left.append(pid)
+    while not open(f"/proc/{pid}/cmdline", "rb").read().startswith(b"cat\\0"):  # as nobody
+        time.sleep(0.01)
+    if way == "kill":
+        try:
+            engine.kill()
+        except OSError:  # it may not be killed: closed all the same
+            pass
+    del engine
+    gc.collect()
+# Closed, each ends at the end of its input: a zombie until collected.
+deadline = time.monotonic() + 10.0
+while any(state(pid) not in ("Z", "gone") for pid in left) and time.monotonic() < deadline:
+    time.sleep(0.05)
+Engine("cat").kill()
+print(sorted(set(map(state, left))))
+"""
+
+
+@pytest.mark.parametrize("way", ["kill", "drop"])
+def test_an_engine_the_host_may_not_kill_is_collected_once_it_ends(refuse_calls, way):
+    launcher, _ = another_user(refuse_calls)
+    host = [*launcher, sys.executable, "-c", LEAVING_HOST, way, *AS_NOBODY, "cat"]
+    done = run(KEEPER, json.dumps(host), way, timeout=90)
+    assert (done.returncode, done.stderr) == (0, "")
+    code, errors, lines, left_running = json.loads(done.stdout)
+    # Ended, then collected by the next start rather than left a zombie for the host's life.
+    assert (code, errors, lines, left_running) == (0, "", ["['gone']"], [])
+
+
+WAITING_HOST = """
+import os, sys
+from vorn.uci import Engine
+engine = Engine(sys.argv[1], sys.argv[2:])
+engine.handshake()
+print(engine.is_alive, engine.state, engine.quit(), flush=True)
+"""
+
+
+@pytest.mark.parametrize("calls", ["waitid", "waitid,pidfd_send_signal"])
+def test_a_host_whose_sandbox_refuses_waitid_sees_its_engine_run_and_exit(refuse_calls, calls):
+    host = [str(refuse_calls), calls, sys.executable, "-c", WAITING_HOST, sys.executable, *fake_args(os.devnull)]
+    done = run(KEEPER, json.dumps(host), "quit", timeout=90)
+    assert (done.returncode, done.stderr) == (0, "")
+    code, errors, lines, left_running = json.loads(done.stdout)
+    assert (code, errors, lines, left_running) == (0, "", ["True idle 0"], [])

@@ -3,8 +3,9 @@
 //
 //   refuse_calls CALL[,CALL...] PROGRAM ARGUMENTS...
 //
-// where a CALL is kill, pidfd_send_signal, or clone_pidfd: a clone that asks
-// for a pidfd (CLONE_PIDFD), which some filters refuse by its flags.
+// where a CALL is kill, pidfd_send_signal, waitid, wait4, or clone_pidfd: a
+// clone that asks for a pidfd (CLONE_PIDFD), which some filters refuse by
+// its flags.
 #define _GNU_SOURCE  // CLONE_PIDFD
 #include <errno.h>
 #include <linux/audit.h>
@@ -30,6 +31,17 @@
 #define ALLOW BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)
 #define LOAD(field) BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, field))
 
+// The calls refused by their number alone.
+static const struct {
+  const char* name;
+  long number;
+} NUMBERED[] = {
+    {"kill", __NR_kill},
+    {"pidfd_send_signal", __NR_pidfd_send_signal},
+    {"waitid", __NR_waitid},
+    {"wait4", __NR_wait4},
+};
+
 int main(int argc, char** argv) {
   if (argc < 3) {
     fprintf(stderr, "usage: %s CALL[,CALL...] PROGRAM ARGUMENTS...\n", argv[0]);
@@ -51,9 +63,10 @@ int main(int argc, char** argv) {
       filter[length++] = (struct sock_filter)REFUSE;
       continue;
     }
-    const long number = strcmp(call, "kill") == 0                ? __NR_kill
-                        : strcmp(call, "pidfd_send_signal") == 0 ? __NR_pidfd_send_signal
-                                                                 : -1;
+    long number = -1;
+    for (size_t i = 0; i < sizeof NUMBERED / sizeof *NUMBERED; ++i) {
+      if (strcmp(call, NUMBERED[i].name) == 0) number = NUMBERED[i].number;
+    }
     if (number < 0) {
       fprintf(stderr, "%s: no such call to refuse: %s\n", argv[0], call);
       return 2;

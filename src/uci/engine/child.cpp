@@ -42,13 +42,37 @@ std::expected<Descriptor, int> open_pidfd(pid_t pid) {
   return waitable(std::move(pidfd));
 }
 
+// wait4 for `pid`, answered as waitid would: for a host whose filter refuses
+// waitid, as some sandboxes do while they let the C library's waitpid
+// through. It reports exits alone, and always collects.
+int wait_by_wait4(pid_t pid, siginfo_t& info, int options) {
+  int status = 0;
+  const pid_t got = ::wait4(pid, &status, options & WNOHANG, nullptr);
+  if (got < 0) return -1;
+  info = {};
+  info.si_pid = got;
+  if (got == 0) return 0;
+  info.si_code = WIFEXITED(status) ? CLD_EXITED : CLD_KILLED;
+  info.si_status = WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status);
+  return 0;
+}
+
 }  // namespace
+
+bool collect_if_ended(const Descriptor& pidfd) {
+  siginfo_t info{};
+  return ::waitid(kByPidfd, id_t(pidfd.get()), &info, WEXITED | WNOHANG) != 0 || info.si_pid != 0;
+}
 
 Reaper::Reaper() : parent_(::getpid()) { enlist(*this); }
 
 Reaper::~Reaper() {
   strike_off(*this);
-  if (belongs_here()) (void)end();
+  if (!belongs_here() || end()) return;
+  // Left running: most engines end at the end of their input, and a later
+  // start collects it then, so that no zombie stays for the host's life.
+  // Only a pidfd still names it safely by then.
+  if (pidfd_) leave(std::move(pidfd_));
 }
 
 void Reaper::hold(pid_t pid, Descriptor pidfd) {
@@ -67,9 +91,19 @@ std::expected<void, int> Reaper::kill() {
   if (pidfd_ && ::syscall(SYS_pidfd_send_signal, pidfd_.get(), SIGKILL, nullptr, 0) == 0) return {};
   // No pidfd, or a signal through it refused (a sandbox may forbid that
   // call alone): by the pid, which names the process for as long as it has
-  // not been collected. Collected behind our back or ended: nothing to kill.
+  // not been collected. Ended, it is collected here; collected behind our
+  // back, there is nothing to kill. A host that may not wait at all cannot
+  // tell which: the process is not signalled, and the refusal is told.
   siginfo_t info{};
-  if (wait_for(info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0) return {};
+  if (wait_for(info, WEXITED | WNOHANG) != 0) {
+    if (errno != ECHILD) return std::unexpected(errno);
+    take_status({});
+    return {};
+  }
+  if (info.si_pid != 0) {
+    take_status(info);
+    return {};
+  }
   if (::kill(pid_, SIGKILL) == 0 || errno == ESRCH) return {};
   return std::unexpected(errno);
 }
@@ -93,7 +127,9 @@ std::expected<void, int> Reaper::end() {
 
 int Reaper::wait_for(siginfo_t& info, int options) const {
   if (pidfd_) return ::waitid(kByPidfd, id_t(pidfd_.get()), &info, options);
-  return ::waitid(P_PID, id_t(pid_), &info, options);
+  const int waited = ::waitid(P_PID, id_t(pid_), &info, options);
+  if (waited == 0 || errno == ECHILD || errno == EINTR) return waited;
+  return wait_by_wait4(pid_, info, options);
 }
 
 void Reaper::take_status(const siginfo_t& info) {

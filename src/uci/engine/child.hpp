@@ -7,7 +7,8 @@
 // waits from the owner's. Only the process that started it may signal or
 // wait for it: a forked copy belongs to the parent. A process that may not
 // be signalled (another user's, or a sandbox's refusal) is never waited for:
-// its engine is closed and the process left.
+// its engine is closed and the process left, to be collected by a later
+// start once it ends.
 #pragma once
 
 #include <signal.h>
@@ -37,7 +38,8 @@ class Reaper {
   Reaper();
   // Kills and reaps a process not yet collected, unless this is a forked
   // copy or the process may not be killed: a failure after the start
-  // leaves nothing running that could be stopped.
+  // leaves nothing running that could be stopped. A process left running
+  // is handed to the live list (`leave`) to be collected once it ends.
   ~Reaper();
   Reaper(const Reaper&) = delete;
   Reaper& operator=(const Reaper&) = delete;
@@ -62,7 +64,8 @@ class Reaper {
   bool collected() const;
 
  private:
-  // waitid for the process, through the pidfd where there is one.
+  // waitid for the process, through the pidfd where there is one; by the
+  // pid, wait4 where waitid is refused. No WNOWAIT: wait4 always collects.
   int wait_for(siginfo_t& info, int options) const;
   // Takes what a wait that collected the process found, and gives the
   // pidfd back: a closed engine kept alive holds no descriptor.
@@ -75,6 +78,10 @@ class Reaper {
   bool collected_ = true;  // until a process is held
   std::optional<std::int32_t> exit_;  // once collected, the code of a process that exited
 };
+
+// Collects the process `pidfd` names if it has ended; true once it is
+// collected, here or behind our back.
+bool collect_if_ended(const Descriptor& pidfd);
 
 struct Spawned {
   std::shared_ptr<Reaper> child;

@@ -17,6 +17,7 @@ namespace {
 struct Live {
   std::mutex mutex;
   std::vector<Reaper*> reapers;
+  std::vector<Descriptor> left;  // processes left running
 };
 
 // Made with the first engine and never freed, so a reaper dropped during
@@ -40,6 +41,7 @@ Live& the_list() {
 void enlist(Reaper& reaper) {
   Live& list = the_list();
   const std::lock_guard lock(list.mutex);
+  std::erase_if(list.left, [](const Descriptor& pidfd) { return collect_if_ended(pidfd); });
   list.reapers.push_back(&reaper);
 }
 
@@ -47,6 +49,15 @@ void strike_off(Reaper& reaper) {
   Live& list = *live;
   const std::lock_guard lock(list.mutex);
   std::erase(list.reapers, &reaper);
+}
+
+void leave(Descriptor pidfd) noexcept {
+  Live& list = *live;
+  const std::lock_guard lock(list.mutex);
+  try {
+    list.left.push_back(std::move(pidfd));
+  } catch (const std::bad_alloc&) {  // no room: once it ends, it stays a zombie
+  }
 }
 
 void kill_live_engines() noexcept {

@@ -8,14 +8,20 @@
 // its own to kill, and a thread of the parent may have held the list's lock.
 #pragma once
 
+#include "core/descriptor.hpp"
+
 namespace vorn::uci::engine {
 
 class Reaper;
 
 // By the reaper itself, from its start to its end. Listing the first one
-// may fail for want of memory (std::bad_alloc).
+// may fail for want of memory (std::bad_alloc). Each listing collects
+// first the processes left running that have ended since.
 void enlist(Reaper& reaper);
 void strike_off(Reaper& reaper);
+// A process its reaper may not kill, left running as the reaper goes, by
+// the pidfd that names it.
+void leave(Descriptor pidfd) noexcept;
 
 // Kills and reaps each listed engine not collected yet, passing by those
 // the signal may not reach.
