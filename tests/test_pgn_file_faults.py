@@ -97,7 +97,7 @@ def test_a_refused_page_cache_read_falls_back_and_is_not_asked_again(faults, gam
 
 
 def test_a_sandbox_that_refuses_preadv2_reads_every_file(tmp_path, games_file):
-    launcher = build_c(tmp_path, "refuse_preadv2.c")
+    launcher = build_c(tmp_path, "refuse_calls.c")
     code = textwrap.dedent("""
     import os, sys
     # The filter is in place: the call itself is refused.
@@ -108,7 +108,7 @@ def test_a_sandbox_that_refuses_preadv2_reads_every_file(tmp_path, games_file):
         print("refused")
     os.close(fd)
     """) + READ_EVERY_WAY
-    lines = run(code, games_file, launcher=[launcher])
+    lines = run(code, games_file, launcher=[launcher, "preadv2"])
     assert lines[0] == "refused"
     assert {name: games for name, (games, _) in games_and_asks(lines[1:]).items()} == dict.fromkeys(
         ["pgn_count", "add_pgn", "pgn_read"], str(GAMES))

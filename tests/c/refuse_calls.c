@@ -3,9 +3,9 @@
 //
 //   refuse_calls CALL[,CALL...] PROGRAM ARGUMENTS...
 //
-// where a CALL is kill, pidfd_send_signal, waitid, wait4, or clone_pidfd: a
-// clone that asks for a pidfd (CLONE_PIDFD), which some filters refuse by
-// its flags.
+// where a CALL is kill, pidfd_send_signal, waitid, wait4, preadv2, or
+// clone_pidfd: a clone that asks for a pidfd (CLONE_PIDFD), which some
+// filters refuse by its flags.
 #define _GNU_SOURCE  // CLONE_PIDFD
 #include <errno.h>
 #include <linux/audit.h>
@@ -40,6 +40,7 @@ static const struct {
     {"pidfd_send_signal", __NR_pidfd_send_signal},
     {"waitid", __NR_waitid},
     {"wait4", __NR_wait4},
+    {"preadv2", __NR_preadv2},
 };
 
 int main(int argc, char** argv) {
