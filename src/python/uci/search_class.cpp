@@ -44,7 +44,9 @@ std::optional<protocol::Report> step(SearchState& search, bool to_the_answer) {
 std::optional<protocol::Report> next(SearchState& search) {
   const auto turn = take_turn(*search.slot);
   if (answered(search)) return std::nullopt;
-  return step(search, false);
+  auto report = step(search, false);
+  if (report) search.search.hand_out();
+  return report;
 }
 
 engine::Answer answer(SearchState& search) {

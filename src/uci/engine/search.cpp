@@ -54,7 +54,6 @@ Stepped<Progress> Engine::step(Search& search, Instant until) {
   const Game& game = search.game_;
   const auto stepped = [&](Progress progress) -> Stepped<Progress> {
     if (search.bound_ == Search::Bound::PerStep) search.silence_.renew();
-    search.silence_.leave();
     if (const auto* answer = std::get_if<Answer>(&progress)) search.answer_ = *answer;
     return progress;
   };

@@ -42,10 +42,11 @@ class Silence {
   // The wait hands its caller something and waits no more until called
   // again: the caller's time before that counts whole.
   void leave() { last_look_.reset(); }
-  // The bound starts over from now.
+  // The bound starts over from now. The wait goes on, so this counts as a
+  // look: a stop straight after it is still told by the gap.
   void renew() {
     deadline_ = deadline_after(bound_);
-    last_look_.reset();
+    last_look_ = Clock::now();
   }
 
  private:

@@ -69,6 +69,10 @@ class Search {
   std::uint64_t number() const { return number_; }
   Instant deadline() const { return silence_.deadline(); }
   const std::optional<Answer>& answer() const { return answer_; }
+  // A report went to the caller, whose own time before the next step counts
+  // whole; steps taken one after another, with no caller between, tell a
+  // stop of the job by the gap as any wait does.
+  void hand_out() { silence_.leave(); }
 
  private:
   friend class Engine;
