@@ -18,6 +18,7 @@ from pathlib import Path
 import pytest
 
 from support.c_programs import build_c
+from support.pgn_reading import STALLED
 
 FAKE = Path(__file__).parent / "support" / "fake_engine.py"
 STARTUP = 10.0
@@ -461,45 +462,31 @@ def test_a_multiprocessing_child_that_rebinds_the_engine_leaves_the_parents_alon
 # pipe, when the process forks; another reader is idle. In the child the
 # first refuses at once, saying why, and the second reads on. The parent's
 # thread gets its game once the writer goes on, and the parent reads the rest.
-FORKED_WHILE_READING = """
-import os, signal, sys, threading, time, warnings
-warnings.simplefilter("ignore", DeprecationWarning)
-import vorn.pgn
-
-path = sys.argv[1]
-os.mkfifo(path)
-go_on = threading.Event()
-
-def writer():
-    with open(path, "wb", buffering=0) as out:
-        out.write(b'[Event "a"]\\n\\n1. e4')
-        go_on.wait()
-        out.write(b' e5 *\\n\\n[Event "b"]\\n\\n1. d4 *\\n')
-
-threading.Thread(target=writer).start()
-busy = vorn.pgn.pgn_read(path)
-idle = vorn.pgn.pgn_read_string('[Event "x"]\\n\\n1. e4 *\\n\\n[Event "y"]\\n\\n1. d4 *\\n')
-next(idle)
-first = []
-holder = threading.Thread(target=lambda: first.append(next(busy).headers["Event"]))
-holder.start()
-time.sleep(0.5)
-child = os.fork()
-if child == 0:
-    signal.alarm(10)  # a child that waits for ever ends all the same
-    began = time.monotonic()
-    try:
-        next(busy)
-        print("no error", flush=True)
-    except RuntimeError as error:
-        print(error, time.monotonic() - began < 1.0, flush=True)
-    print(*(game.headers["Event"] for game in idle), flush=True)
-    os._exit(0)
-_, status = os.waitpid(child, 0)
-go_on.set()
-holder.join()
-print(os.waitstatus_to_exitcode(status), *first, *(game.headers["Event"] for game in busy))
-"""
+FORKED_WHILE_READING = STALLED + """
+    import warnings
+    warnings.simplefilter("ignore", DeprecationWarning)
+    idle = vorn.pgn.pgn_read_string('[Event "x"]\\n\\n1. e4 *\\n\\n[Event "y"]\\n\\n1. d4 *\\n')
+    next(idle)
+    first = []
+    holder = threading.Thread(target=lambda: first.append(next(reader).headers["Event"]))
+    holder.start()
+    time.sleep(0.5)
+    child = os.fork()
+    if child == 0:
+        signal.alarm(10)  # a child that waits for ever ends all the same
+        began = time.monotonic()
+        try:
+            next(reader)
+            print("no error", flush=True)
+        except RuntimeError as error:
+            print(error, time.monotonic() - began < 1.0, flush=True)
+        print(*(game.headers["Event"] for game in idle), flush=True)
+        os._exit(0)
+    _, status = os.waitpid(child, 0)
+    go_on.set()
+    holder.join()
+    print(os.waitstatus_to_exitcode(status), *first, *(game.headers["Event"] for game in reader))
+    """
 
 
 def test_a_child_forked_while_a_thread_reads_a_pgn_reader_is_told_at_once(tmp_path):

@@ -12,6 +12,7 @@ import textwrap
 import pytest
 
 from support.cpp_driver import build_driver
+from support.pgn_reading import STALLED
 
 # The child makes a pipe at PATH and a writer thread, itself Python code that
 # needs the interpreter lock, that feeds it: "games" without end, "silent"
@@ -241,27 +242,6 @@ BAD_FIRST = '[Event "a"]\n\n1. e4 Ke3 *\nmore of a\n\n[Event "b"]\n\n1. d4 d5 2.
 )
 def test_an_interrupted_read_of_a_pipe_loses_nothing(tmp_path, text, split, skip, expected):
     assert run(tmp_path, RESUME, tmp_path / "pipe", text, split, skip or "keep") == expected
-
-
-# A reader of a pipe whose writer stalls inside game "a" until go_on is set,
-# then writes the rest of it and game "b".
-STALLED = """
-    import os, signal, sys, threading, time
-    import vorn.pgn
-
-    path = sys.argv[1]
-    os.mkfifo(path)
-    go_on = threading.Event()
-
-    def writer():
-        with open(path, "wb", buffering=0) as out:
-            out.write(b'[Event "a"]\\n\\n1. e4')
-            go_on.wait()
-            out.write(b' e5 *\\n\\n[Event "b"]\\n\\n1. d4 *\\n')
-
-    threading.Thread(target=writer).start()
-    reader = vorn.pgn.pgn_read(path)
-"""
 
 
 def test_a_thread_waiting_for_a_reader_in_use_can_be_interrupted(tmp_path):

@@ -37,3 +37,25 @@ def one(text):
     (game,) = items(text)
     assert not isinstance(game, str), game
     return game
+
+
+# The start of a script, indented to be dedented with what follows it: a
+# reader of a pipe whose writer stalls inside game "a" until go_on is set,
+# then writes the rest of it and game "b".
+STALLED = """
+    import os, signal, sys, threading, time
+    import vorn.pgn
+
+    path = sys.argv[1]
+    os.mkfifo(path)
+    go_on = threading.Event()
+
+    def writer():
+        with open(path, "wb", buffering=0) as out:
+            out.write(b'[Event "a"]\\n\\n1. e4')
+            go_on.wait()
+            out.write(b' e5 *\\n\\n[Event "b"]\\n\\n1. d4 *\\n')
+
+    threading.Thread(target=writer).start()
+    reader = vorn.pgn.pgn_read(path)
+"""
