@@ -283,12 +283,14 @@ def test_a_full_table_of_exit_functions_fails_only_the_engine(tmp_path):
 
 
 # Run in each of two lifetimes of an embedded interpreter: an engine held
-# past the finalization, which only the exit function can kill.
+# past the finalization by a daemon thread's frame, which finalization never
+# unwinds, so only the exit function can kill it. (Not ctypes: some CPython
+# releases cannot import it in a second lifetime.)
 EMBEDDED = """
-import ctypes, os
+import os, threading
 from vorn.uci import Engine
 engine = Engine({python!r}, {args!r})
-ctypes.pythonapi.Py_IncRef(ctypes.py_object(engine))
+threading.Thread(target=lambda held=engine: threading.Event().wait(), daemon=True).start()
 print(*open(f"/proc/self/task/{{os.getpid()}}/children").read().split(), flush=True)
 """
 
